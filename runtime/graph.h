@@ -1,0 +1,44 @@
+// Graph and strip-chart controls of the user-interface runtime.
+//
+// A graph has an x axis (0) and a y axis (1) with manual ranges, three cursors
+// and plots addressed by handle. A strip chart keeps `points per screen` points
+// per trace and appends the interleaved values of each PlotStripChart call.
+// Drawing is queued: a call changes the model at once and the repaint happens
+// in the next event processing. Colours are 0xRRGGBB.
+#pragma once
+
+// ---- Codes ---------------------------------------------------------------------
+enum {
+    AXIS_X = 0,
+    AXIS_Y = 1,
+    VAL_MANUAL = 0,                 // the only scaling mode: fixed minimum and maximum
+    VAL_DOUBLE = 4,                 // data-type codes of PlotXY / PlotStripChart
+    VAL_UNSIGNED_SHORT_INTEGER = 6,
+    VAL_UNSIGNED_INTEGER = 7,
+    VAL_ALL_PLOTS = -1,             // plot handle for DeleteGraphPlot
+};
+
+// ---- Graph -----------------------------------------------------------------------
+// A range whose minimum is not below its maximum is refused (UIE_BAD_VALUE).
+int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
+int GetAxisRange(int panel, int control, int axis, double* min, double* max);
+int SetGraphCursor(int panel, int control, int cursor, double x, double y);   // cursor 1..3
+int GetGraphCursor(int panel, int control, int cursor, double* x, double* y);
+// plot VAL_ALL_PLOTS removes every plot; cursors stay. `refresh` is accepted and ignored:
+// every change is repainted at the next event processing.
+int DeleteGraphPlot(int panel, int control, int plot, int refresh);
+// n points from arrays x and y of the given data-type codes; returns the plot handle (>0).
+int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType,
+           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
+// Rectangle from (x1, y1) to (x2, y2), outline `color`, fill `fillColor`; returns the plot handle.
+int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2,
+                  int color, int fillColor);
+
+// ---- Strip chart -----------------------------------------------------------------
+// `n` interleaved values (trace 1, trace 2, ... trace N, trace 1, ...) starting at
+// element `start`, taking every (skip + 1)th element; `n` must be a multiple of
+// the number of traces.
+int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip,
+                   int dataType);
+int ClearStripChart(int panel, int control);
+int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);  // trace 1..N

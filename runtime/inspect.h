@@ -1,0 +1,48 @@
+// Read-only views of panels, graphs and strip charts, and operator actions, for tests.
+//
+// The operator verbs post real input events to the control's widget and
+// process them, so callbacks arrive exactly as they would for a person.
+#pragma once
+
+#include <vector>
+#include <string>
+
+enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2 };
+
+struct PlotInfo {
+    int handle;
+    int kind;                       // PlotKind
+    std::vector<double> x, y;       // points; a rectangle has (x1, x2) and (y1, y2)
+    int color;                      // line / outline colour
+    int fillColor;                  // rectangles only
+};
+
+// Plots of a graph in drawing order (oldest first).
+std::vector<PlotInfo> GraphPlots(int panel, int control);
+// Points of one strip-chart trace (1..N), oldest first, at most points-per-screen.
+std::vector<double> StripChartTrace(int panel, int control, int trace);
+int StripTraceColor(int panel, int control, int trace);
+bool PanelVisible(int panel);
+bool PanelIsToolWindow(int panel);
+// Number of repaints a graph or strip chart has done (to check queued drawing).
+int GraphRepaintCount(int panel, int control);
+
+// ---- Operator actions ------------------------------------------------------------------
+void OperatorClick(int panel, int control);                  // mouse press and release on a button, radio, switch, toggle
+void OperatorType(int panel, int control, const char* text);  // select all, type the text, no Enter
+void OperatorEnter(int panel, int control);                   // Enter key in the control
+void OperatorSelectRing(int panel, int control, int index);   // choose a ring item as the mouse would
+void OperatorDragSlide(int panel, int control, int value);   // drag the slide to value, then release
+void OperatorClosePanel(int panel);                          // window close box
+
+// ---- File pop-up answers ---------------------------------------------------------------
+// While answers are queued FileSelectPopup opens no window: it takes the next
+// answer (result 0 cancel, 1 existing, 2 new, and the path) and records its
+// arguments.
+void QueueFileSelectAnswer(int result, const char* path);
+void ClearFileSelectAnswers(void);
+struct FileSelectCall {
+    std::string defaultDir, defaultName, typeList, title;
+    int buttonLabel;
+};
+const std::vector<FileSelectCall>& FileSelectCalls(void);

@@ -1,0 +1,11 @@
+// The seam between the event loop (ui.cpp) and the RS-232 library (rs232.cpp).
+// Internal to the runtime; the program never includes it.
+#pragma once
+
+// Runs every receive callback that is due: a port with a callback whose mask
+// has LWRS_RECEIVE and at least its notification count of bytes waiting.
+// Called by ProcessSystemEvents after window events. Returns how many ran.
+int ComDispatchPending(void);
+
+// Closes every open port (end of the runtime, tests tearing down).
+void ComCloseAll(void);

@@ -1,0 +1,159 @@
+// Panels, controls, attributes, events and pop-ups of the user-interface runtime.
+//
+// A small C-style API over Qt Widgets. The program addresses panels by handle
+// and controls by number, reads and writes control values, sets attributes by
+// numeric code and receives operator actions as callbacks. Texts crossing this
+// API are 8-bit Latin-1; the runtime converts them at the Qt boundary.
+//
+// Return convention: 0 (or a handle / count) on success, a negative error code
+// on failure. Nothing here throws.
+#pragma once
+
+#include <cstdint>
+
+// ---- Error codes ---------------------------------------------------------------
+enum {
+    UIE_NO_ERROR = 0,
+    UIE_BAD_HANDLE = -1,        // no such panel
+    UIE_NO_SUCH_CONTROL = -2,   // no control with that number on the panel
+    UIE_TYPE_MISMATCH = -3,     // value type of the call differs from the control's
+    UIE_BAD_ATTRIBUTE = -4,     // attribute not supported by this kind of control
+    UIE_BAD_VALUE = -5,         // value outside what the control or attribute accepts
+    UIE_FILE_NOT_FOUND = -6,    // resource or image file missing
+    UIE_BAD_RESOURCE = -7,      // form malformed, resource id absent, unknown callback name
+    UIE_NOT_INITIALISED = -8,   // InitRuntime not called
+    UIE_OUT_OF_MEMORY = -9,
+};
+
+// ---- Event codes ---------------------------------------------------------------
+enum {
+    EVENT_COMMIT = 1,           // committed: button released, Enter, focus left, slider released
+    EVENT_VAL_CHANGED = 2,      // value changed while typing or dragging
+    EVENT_LEFT_CLICK = 3,       // left mouse button (or Space/Enter) pressed on a button
+    EVENT_CLOSE = 11,           // close box of a panel window
+};
+
+// ---- Attribute codes -------------------------------------------------------------
+enum {
+    ATTR_DIMMED = 500,              // int: 1 dimmed (no operator events), 0 operable
+    ATTR_VISIBLE = 530,             // int: 1 visible, 0 hidden
+    ATTR_LEFT = 531,                // int: left position in pixels on the panel
+    ATTR_TOP = 532,                 // int: top position in pixels on the panel
+    ATTR_FRAME_COLOR = 550,         // int 0xRRGGBB: fill of a decoration
+    ATTR_TEXT_COLOR = 680,          // int 0xRRGGBB
+    ATTR_TEXT_FONT = 682,           // text: font family name
+    ATTR_TEXT_POINT_SIZE = 686,     // int
+    ATTR_TEXT_BGCOLOR = 690,        // int 0xRRGGBB
+    ATTR_MAX_VALUE = 730,           // int: upper limit of a numeric control or slide
+    ATTR_MIN_VALUE = 731,           // int: lower limit of a numeric control or slide
+    ATTR_NUM_TRACES = 1170,         // int: traces of a strip chart (1..16)
+    ATTR_POINTS_PER_SCREEN = 1171,  // int: points a strip chart keeps per trace
+    ATTR_TRACE_COLOR = 1230,        // int 0xRRGGBB, with SetTraceAttribute
+    ATTR_STRIP_SCROLL = 1088,       // int: strip chart scrolls continuously (1)
+    // Read-only descriptions of a control, for the panel contract and for tests.
+    ATTR_CTRL_STYLE = 9001,         // int: one of the CTRL_ kinds below
+    ATTR_DATA_TYPE = 9002,          // int: one of the VALTYPE_ codes below
+    ATTR_CALLBACK_NAME = 9003,      // text: name the control's callback was bound by ("" if none)
+    ATTR_ACCESSIBLE_NAME = 9004,    // text: plain-words name for screen readers
+};
+
+// ---- Control kinds (ATTR_CTRL_STYLE; NewCtrl takes CTRL_TEXT_MSG) ------------------
+enum {
+    CTRL_COMMAND_BUTTON = 1,
+    CTRL_TOGGLE_BUTTON = 2,
+    CTRL_NUMERIC = 3,           // numeric edit
+    CTRL_NUMERIC_INDICATOR = 4,
+    CTRL_SLIDE = 5,             // numeric slide with its value shown
+    CTRL_RING = 6,
+    CTRL_DROPDOWN_RING = 7,
+    CTRL_RADIO_BUTTON = 8,
+    CTRL_SWITCH = 9,            // on/off switch
+    CTRL_TEXT_BOX = 10,
+    CTRL_GRAPH = 11,
+    CTRL_STRIP_CHART = 12,
+    CTRL_PICTURE = 13,
+    CTRL_DECORATION = 14,
+    CTRL_TEXT_MSG = 160,        // one-line text message
+};
+
+// ---- Value types (ATTR_DATA_TYPE) ------------------------------------------------------
+enum {
+    VALTYPE_NONE = 0,           // the control delivers no value
+    VALTYPE_U16 = 1,            // unsigned 16-bit integer
+    VALTYPE_INT = 2,            // signed 32-bit integer
+    VALTYPE_TEXT = 3,           // zero-terminated Latin-1 text
+};
+
+// ---- Callbacks ----------------------------------------------------------------------
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void* callbackData,
+                               int eventData1, int eventData2);
+typedef int (*PanelCallbackPtr)(int panel, int event, void* callbackData,
+                                int eventData1, int eventData2);
+
+// One entry of the program's name table; exactly one of the two pointers is set.
+struct CallbackEntry {
+    const char* name;
+    CtrlCallbackPtr control;
+    PanelCallbackPtr panel;
+};
+
+// The table LoadPanel binds the form's `callback` names with. The table must
+// outlive every panel loaded with it.
+void SetCallbackTable(const CallbackEntry* table, int count);
+
+// ---- Runtime life -----------------------------------------------------------------------
+int InitRuntime(int* argc, char** argv);    // 1 ready, 0 the window system cannot be used
+void CloseRuntime(void);                    // discards every panel; harmless when not initialised
+const char* GetRuntimeError(void);          // message of the last failed call ("" if none)
+
+// ---- Panels ------------------------------------------------------------------------------------
+// `file` is a bare name (resolved against GetProjectDir, then the working
+// directory) or a path. `parent` 0 loads a top-level panel; otherwise the panel
+// becomes a tool window owned by that panel. Returns the new handle (the lowest
+// free positive number) or a negative error code; the message names the cause.
+int LoadPanel(int parent, const char* file, int resource);
+int DisplayPanel(int panel);                // shows and raises the panel
+int HidePanel(int panel);
+int DiscardPanel(int panel);                // destroys the panel (and its children)
+
+// ---- Control values ----------------------------------------------------------------------------
+// The overload must match the control's value type (ATTR_DATA_TYPE); a mismatch
+// returns UIE_TYPE_MISMATCH and changes nothing. Programmatic sets raise no event.
+int GetCtrlVal(int panel, int control, uint16_t* value);
+int GetCtrlVal(int panel, int control, int* value);
+int GetCtrlVal(int panel, int control, char* text, int size);   // text controls
+// Numeric kinds (numeric, indicator, slide, ring, radio, switch, toggle) take an
+// int, coerced into the control's range; text messages and text boxes take text.
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, const char* text);
+
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char* text);
+int GetCtrlAttribute(int panel, int control, int attribute, int* value);
+int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size);
+
+// Creates a control on the panel (only CTRL_TEXT_MSG is supported); returns its
+// number (above every number of the form) or a negative error code.
+int NewCtrl(int panel, int style, const char* label, int top, int left);
+int DisplayImageFile(int panel, int control, const char* file);   // picture; bare name as LoadPanel
+int ReplaceTextBoxLine(int panel, int control, int line, const char* text);
+int GetTextBoxLine(int panel, int control, int line, char* text, int size);
+// Ring items: label and value of item `index` (appended when index == count).
+int ReplaceListItem(int panel, int control, int index, const char* label, int value);
+int GetNumListItems(int panel, int control, int* count);
+
+// ---- Pop-ups ------------------------------------------------------------------------------------
+// File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file
+// chosen, negative on error. `path` receives the chosen path (260 bytes).
+int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList,
+                    const char* title, int buttonLabel, int restrictDir, int restrictExt,
+                    int allowCancel, int allowMakeDir, char* path);
+
+// ---- Event loop ----------------------------------------------------------------------------------
+// Runs until QuitUserInterface has been called and control is back at this level.
+int RunUserInterface(void);
+int QuitUserInterface(int code);
+// Handles what is pending (window events, repaints, receive callbacks of open
+// ports) and returns; when nothing is pending it waits at most about a
+// millisecond for the next event source. Returns 0.
+int ProcessSystemEvents(void);

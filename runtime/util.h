@@ -1,0 +1,24 @@
+// Timer, program directory, array files and the one text conversion the program needs.
+#pragma once
+
+double Timer(void);                  // monotonic seconds, microsecond resolution
+int GetProjectDir(char* dir);        // directory of the executable into dir (260 bytes); 0 or -1
+
+// Array files: plain text, one decimal value per line, right-aligned in the
+// field width. dataType is a VAL_ code of graph.h (4 double, 6 unsigned 16-bit,
+// 7 unsigned 32-bit). Only one group, data order 0 and file layout 0 are
+// supported; fileType 1 (text) is the only file type.
+// ArrayToFile: 0, or a negative code when the file cannot be written in full.
+int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
+                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
+                int fieldWidth, int fileType, int fileAction);
+// FileToArray: 0, or a negative code when fewer than numElements values can be
+// read (the array is then left unchanged).
+int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,
+                int dataOrder, int fileLayout, int fileType);
+
+// Formats `source` into `target`. Only the form "%<n>c<%<m>i" is supported: m
+// integers, each taken as the character in its low byte, n at most; the text
+// is terminated (target holds n + 1 bytes). Returns the characters written, or
+// -1 for any other format.
+int Fmt(char* target, const char* format, const int* source);
