@@ -1,0 +1,239 @@
+// Timer, program directory, array files and the one text conversion of the runtime.
+//
+// Array files are plain text, one decimal value per line, right-aligned in the
+// field width, so an operator can read and edit them. Reading is strict: a
+// file must yield every value asked for, each a clean number of the element
+// type, or the caller's array is not touched at all.
+
+#include "runtime/util.h"
+#include "runtime/graph.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const int kPathSize = 260;                 // the program's path buffers
+const long kMaxArrayFileSize = 1L << 20;   // no array file of ours comes near this
+const int kMaxFieldWidth = 255;
+
+// Negative results of the array-file functions.
+enum {
+    AF_BAD_ARGUMENT = -1,
+    AF_CANNOT_OPEN = -2,
+    AF_WRITE_FAILED = -3,
+    AF_READ_FAILED = -4,
+    AF_TOO_LARGE = -5,
+    AF_TOO_FEW_VALUES = -6,
+};
+
+bool SupportedType(int dataType) {
+    return dataType == VAL_DOUBLE || dataType == VAL_UNSIGNED_SHORT_INTEGER ||
+           dataType == VAL_UNSIGNED_INTEGER;
+}
+
+size_t ElementSize(int dataType) {
+    switch (dataType) {
+    case VAL_DOUBLE: return sizeof(double);
+    case VAL_UNSIGNED_SHORT_INTEGER: return sizeof(uint16_t);
+    default: return sizeof(uint32_t);
+    }
+}
+
+// Shortest text that reads back as the same double.
+void FormatDouble(char* out, size_t size, int width, double v) {
+    for (int precision = 15; precision <= 17; ++precision) {
+        snprintf(out, size, "%*.*g", width, precision, v);
+        if (std::isnan(v) || strtod(out, nullptr) == v) return;
+    }
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Unsigned decimal digits only: no sign, no hex, no trailing junk.
+bool ParseUnsigned(const std::string& token, uint64_t limit, uint64_t* value) {
+    if (token.empty()) return false;
+    uint64_t v = 0;
+    for (char c : token) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+        if (v > limit) return false;
+    }
+    *value = v;
+    return true;
+}
+
+bool ParseDouble(const std::string& token, double* value) {
+    if (token.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    double v = strtod(token.c_str(), &end);
+    if (end != token.c_str() + token.size() || errno == ERANGE) return false;
+    *value = v;
+    return true;
+}
+
+}  // namespace
+
+// ---- Timer and program directory ---------------------------------------------------------
+
+double Timer(void) {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+int GetProjectDir(char* dir) {
+    if (!dir) return -1;
+    char path[4096];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof path) - 1) return -1;
+    path[n] = '\0';
+    char* slash = strrchr(path, '/');
+    if (!slash) return -1;
+    if (slash == path) slash[1] = '\0';  // the executable sits in the root directory
+    else *slash = '\0';
+    if (strlen(path) + 1 > static_cast<size_t>(kPathSize)) return -1;
+    strcpy(dir, path);
+    return 0;
+}
+
+// ---- Array files -------------------------------------------------------------------------
+
+int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
+                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
+                int fieldWidth, int fileType, int fileAction) {
+    (void)columnSeparation;  // one group means one column: there is nothing to separate
+    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
+        return AF_BAD_ARGUMENT;
+    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
+        return AF_BAD_ARGUMENT;
+    // A negative width would turn right alignment into left alignment.
+    if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
+    if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
+
+    FILE* f = fopen(file, fileAction == 1 ? "a" : "w");
+    if (!f) return AF_CANNOT_OPEN;
+    bool ok = true;
+    char line[kMaxFieldWidth + 64];
+    for (int i = 0; i < numElements && ok; ++i) {
+        switch (dataType) {
+        case VAL_DOUBLE:
+            FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]);
+            break;
+        case VAL_UNSIGNED_SHORT_INTEGER:
+            snprintf(line, sizeof line, "%*u", fieldWidth,
+                     static_cast<unsigned>(static_cast<const uint16_t*>(array)[i]));
+            break;
+        default:
+            snprintf(line, sizeof line, "%*u", fieldWidth,
+                     static_cast<unsigned>(static_cast<const uint32_t*>(array)[i]));
+            break;
+        }
+        ok = fputs(line, f) >= 0 && fputc('\n', f) != EOF;
+    }
+    // A full disk often shows only when the buffer is flushed or the file closed.
+    if (fflush(f) != 0) ok = false;
+    if (ferror(f)) ok = false;
+    if (fclose(f) != 0) ok = false;
+    return ok ? 0 : AF_WRITE_FAILED;
+}
+
+int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,
+                int dataOrder, int fileLayout, int fileType) {
+    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
+        return AF_BAD_ARGUMENT;
+    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
+        return AF_BAD_ARGUMENT;
+
+    FILE* f = fopen(file, "rb");
+    if (!f) return AF_CANNOT_OPEN;
+    // Read one byte past the limit to tell "exactly at the limit" from "larger";
+    // this also bounds devices and pipes that never end.
+    std::string text;
+    char chunk[8192];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) {
+        text.append(chunk, n);
+        if (static_cast<long>(text.size()) > kMaxArrayFileSize) break;
+    }
+    bool readError = ferror(f) != 0;
+    fclose(f);
+    if (readError) return AF_READ_FAILED;
+    if (static_cast<long>(text.size()) > kMaxArrayFileSize) return AF_TOO_LARGE;
+
+    // Parse into a scratch array: the caller's array changes only on full success.
+    std::vector<unsigned char> scratch(ElementSize(dataType) * static_cast<size_t>(numElements));
+    size_t pos = 0;
+    for (int i = 0; i < numElements; ++i) {
+        while (pos < text.size() && IsSpace(text[pos])) ++pos;
+        size_t start = pos;
+        while (pos < text.size() && !IsSpace(text[pos])) ++pos;
+        std::string token = text.substr(start, pos - start);  // empty at the end of the file
+        uint64_t u = 0;
+        double d = 0.0;
+        switch (dataType) {
+        case VAL_DOUBLE:
+            if (!ParseDouble(token, &d)) return AF_TOO_FEW_VALUES;
+            memcpy(&scratch[i * sizeof(double)], &d, sizeof d);
+            break;
+        case VAL_UNSIGNED_SHORT_INTEGER: {
+            if (!ParseUnsigned(token, UINT16_MAX, &u)) return AF_TOO_FEW_VALUES;
+            uint16_t v = static_cast<uint16_t>(u);
+            memcpy(&scratch[i * sizeof v], &v, sizeof v);
+            break;
+        }
+        default: {
+            if (!ParseUnsigned(token, UINT32_MAX, &u)) return AF_TOO_FEW_VALUES;
+            uint32_t v = static_cast<uint32_t>(u);
+            memcpy(&scratch[i * sizeof v], &v, sizeof v);
+            break;
+        }
+        }
+    }
+    memcpy(array, scratch.data(), scratch.size());
+    return 0;
+}
+
+// ---- Fmt -------------------------------------------------------------------------------
+
+// Reads a decimal count at *p; false when there is none or it is absurdly large.
+static bool ReadCount(const char*& p, long* value) {
+    if (*p < '0' || *p > '9') return false;
+    long v = 0;
+    while (*p >= '0' && *p <= '9') {
+        v = v * 10 + (*p - '0');
+        if (v > (1L << 24)) return false;
+        ++p;
+    }
+    *value = v;
+    return true;
+}
+
+int Fmt(char* target, const char* format, const int* source) {
+    if (!target || !format || !source) return -1;
+    // The only form the program uses: "%<n>c<%<m>i".
+    const char* p = format;
+    long n = 0, m = 0;
+    if (*p++ != '%' || !ReadCount(p, &n) || *p++ != 'c' || *p++ != '<' || *p++ != '%' ||
+        !ReadCount(p, &m) || *p++ != 'i' || *p != '\0')
+        return -1;
+    long count = n < m ? n : m;
+    long written = 0;
+    for (; written < count; ++written) {
+        char c = static_cast<char>(source[written] & 0xFF);
+        if (c == '\0') break;  // a zero character ends the text; the rest is padding
+        target[written] = c;
+    }
+    target[written] = '\0';
+    return static_cast<int>(written);
+}

@@ -1,0 +1,192 @@
+// Timer, program directory, array files and Fmt.
+
+#include "runtime/graph.h"
+#include "runtime/util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class ArrayFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kvormx-util-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(tmpl));
+        dir_ = tmpl;
+        file_ = dir_ + "/KVORpara.dat";
+    }
+    void TearDown() override {
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        (void)system(cmd.c_str());
+    }
+    void WriteText(const std::string& text) {
+        std::ofstream(file_, std::ios::binary) << text;
+    }
+    std::string ReadText() {
+        std::ifstream in(file_, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    int Save(const void* array, int type, int n, int width = 4) {
+        return ArrayToFile(file_.c_str(), array, type, n, 1, 0, 0, 0, width, 1, 0);
+    }
+    int Load(void* array, int type, int n) {
+        return FileToArray(file_.c_str(), array, type, n, 1, 0, 0, 1);
+    }
+
+    std::string dir_, file_;
+};
+
+TEST_F(ArrayFileTest, EachTypeRoundTripsIncludingItsExtremes) {
+    const uint32_t u32[5] = {0, 1, 65535, 65536, 4294967295u};
+    uint32_t u32back[5] = {};
+    ASSERT_EQ(0, Save(u32, VAL_UNSIGNED_INTEGER, 5));
+    ASSERT_EQ(0, Load(u32back, VAL_UNSIGNED_INTEGER, 5));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(u32[i], u32back[i]);
+
+    const uint16_t u16[3] = {0, 1234, 65535};
+    uint16_t u16back[3] = {};
+    ASSERT_EQ(0, Save(u16, VAL_UNSIGNED_SHORT_INTEGER, 3));
+    ASSERT_EQ(0, Load(u16back, VAL_UNSIGNED_SHORT_INTEGER, 3));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(u16[i], u16back[i]);
+
+    const double d[5] = {0.0, -1.5, 0.1, 1e300, 3.141592653589793};
+    double dback[5] = {};
+    ASSERT_EQ(0, Save(d, VAL_DOUBLE, 5, 0));
+    ASSERT_EQ(0, Load(dback, VAL_DOUBLE, 5));
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(d[i], dback[i]);
+}
+
+TEST_F(ArrayFileTest, ValuesAreRightAlignedOnePerLine) {
+    const uint32_t v[3] = {7, 65535, 12};
+    ASSERT_EQ(0, Save(v, VAL_UNSIGNED_INTEGER, 3, 4));
+    EXPECT_EQ("   7\n65535\n  12\n", ReadText());
+}
+
+TEST_F(ArrayFileTest, ThirtyTwoBitReadAcceptsEveryValueAndIgnoresExtraValues) {
+    WriteText("65537\n4294967295\n3\n99\n");
+    uint32_t v[3] = {};
+    ASSERT_EQ(0, Load(v, VAL_UNSIGNED_INTEGER, 3));
+    EXPECT_EQ(65537u, v[0]);  // the caller narrows to 16 bits itself
+    EXPECT_EQ(4294967295u, v[1]);
+    EXPECT_EQ(3u, v[2]);
+}
+
+TEST_F(ArrayFileTest, UnreadableContentLeavesTheArrayUnchanged) {
+    const std::string bad[] = {
+        "",                                   // empty
+        "1\n2\n3\n",                          // too short
+        std::string("\x7f" "ELF\x01\x00\x00\xff", 8),  // binary
+        "1\n2\nthree\n4\n",                   // not a number
+        "1\n-2\n3\n4\n",                      // negative
+        "1\n4294967296\n3\n4\n",              // beyond 32 bits
+        "1\n2\n3\n4x\n",                      // trailing junk
+    };
+    for (const std::string& text : bad) {
+        WriteText(text);
+        uint32_t v[4] = {11, 22, 33, 44};
+        EXPECT_LT(Load(v, VAL_UNSIGNED_INTEGER, 4), 0) << text;
+        EXPECT_EQ(11u, v[0]);
+        EXPECT_EQ(44u, v[3]);
+    }
+    WriteText("1\n65536\n");
+    uint16_t w[2] = {5, 6};
+    EXPECT_LT(Load(w, VAL_UNSIGNED_SHORT_INTEGER, 2), 0);  // does not fit 16 bits
+    EXPECT_EQ(5, w[0]);
+}
+
+TEST_F(ArrayFileTest, OversizedAndMissingFilesAreRefused) {
+    WriteText(std::string(2 << 20, '1'));
+    uint32_t v[1] = {9};
+    EXPECT_LT(Load(v, VAL_UNSIGNED_INTEGER, 1), 0);
+    EXPECT_EQ(9u, v[0]);
+    EXPECT_LT(FileToArray((dir_ + "/none.dat").c_str(), v, VAL_UNSIGNED_INTEGER, 1, 1, 0, 0, 1), 0);
+}
+
+TEST_F(ArrayFileTest, FailedWritesAreReported) {
+    const uint32_t v[16] = {1, 2, 3};
+    EXPECT_LT(ArrayToFile("/dev/full", v, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, 1, 0), 0);
+    std::string noDir = dir_ + "/missing/KVORpara.dat";
+    EXPECT_LT(ArrayToFile(noDir.c_str(), v, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, 1, 0), 0);
+    // A read-only directory stops everyone but root.
+    if (geteuid() != 0) {
+        std::string ro = dir_ + "/ro";
+        ASSERT_EQ(0, mkdir(ro.c_str(), 0555));
+        std::string f = ro + "/KVORpara.dat";
+        EXPECT_LT(ArrayToFile(f.c_str(), v, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, 1, 0), 0);
+    }
+}
+
+TEST_F(ArrayFileTest, UnsupportedArgumentsAreRefused) {
+    uint32_t v[2] = {1, 2};
+    EXPECT_LT(ArrayToFile(file_.c_str(), v, 3, 2, 1, 0, 0, 0, 4, 1, 0), 0);           // type
+    EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 1, 2, 0, 0, 0, 4, 1, 0), 0);
+    EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, 4, 0, 0), 0);
+    EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, -4, 1, 0), 0);
+    EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 1, 0, 1), 0);
+    EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 0, 1, 0, 0, 1), 0);
+}
+
+// ---- Fmt ---------------------------------------------------------------------------------
+
+TEST(FmtTest, WordCodedTextBecomesCharacters) {
+    int words[36] = {};
+    const char* text = "V1.5 K-VOR-MX";
+    for (int i = 0; text[i]; ++i) words[i] = 0x0000 | static_cast<unsigned char>(text[i]);
+    words[0] |= 0x1200;  // only the low byte counts
+    char out[73];
+    memset(out, '#', sizeof out);
+    EXPECT_EQ(13, Fmt(out, "%72c<%36i", words));
+    EXPECT_STREQ(text, out);  // a zero character ends the text
+}
+
+TEST(FmtTest, TakesAtMostTheTargetLength) {
+    int words[8];
+    for (int& w : words) w = 'a';
+    char out[5];
+    EXPECT_EQ(4, Fmt(out, "%4c<%8i", words));
+    EXPECT_STREQ("aaaa", out);
+}
+
+TEST(FmtTest, OtherFormatsAreRefused) {
+    int words[4] = {'a', 'b', 'c', 'd'};
+    char out[16] = "untouched";
+    for (const char* f : {"%s", "%72c", "%c<%36i", "%72c<%i", "%72c<%36i ", "%72d<%36i", ""})
+        EXPECT_EQ(-1, Fmt(out, f, words)) << f;
+    EXPECT_STREQ("untouched", out);
+}
+
+// ---- Timer and program directory ----------------------------------------------------------
+
+TEST(UtilTest, TimerIsMonotonicSeconds) {
+    double a = Timer();
+    usleep(20000);
+    double b = Timer();
+    EXPECT_GT(b - a, 0.015);
+    EXPECT_LT(b - a, 5.0);
+}
+
+TEST(UtilTest, ProjectDirHoldsTheRunningExecutable) {
+    char dir[260];
+    ASSERT_EQ(0, GetProjectDir(dir));
+    EXPECT_EQ('/', dir[0]);
+    char exe[4096];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    ASSERT_GT(n, 0);
+    exe[n] = '\0';
+    std::string self = std::string(dir) + "/" + (strrchr(exe, '/') + 1);
+    EXPECT_EQ(0, access(self.c_str(), X_OK)) << self;
+}
+
+}  // namespace
