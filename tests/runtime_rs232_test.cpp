@@ -1,0 +1,366 @@
+// RS-232 library against a real pseudo-terminal: the test holds the master
+// side and plays the device, the library opens the slave as COM 1.
+//
+// Bytes written to a pseudo-terminal master reach the slave through a kernel
+// work queue, not at once, so every check of arrived bytes waits (bounded) for
+// them instead of assuming they are there after write() returns.
+
+#include "runtime/port_events.h"
+#include "runtime/rs232.h"
+#include "runtime/util.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+class Rs232Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        ASSERT_GE(master_, 0);
+        ASSERT_EQ(0, grantpt(master_));
+        ASSERT_EQ(0, unlockpt(master_));
+        slave_ = ptsname(master_);
+        ASSERT_EQ(0, SetComDevice(1, slave_.c_str()));
+    }
+    void TearDown() override {
+        ComCloseAll();
+        if (master_ >= 0) close(master_);
+        SetComDevice(1, nullptr);
+    }
+
+    int Open(int port = 1) { return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096); }
+
+    void DeviceSays(const std::string& bytes) {
+        ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(master_, bytes.data(), bytes.size()));
+    }
+    // Up to n bytes the library sent, waiting at most `seconds` for them.
+    std::string DeviceHears(size_t n, double seconds = 2.0) {
+        std::string got;
+        double end = Timer() + seconds;
+        while (got.size() < n) {
+            int ms = static_cast<int>((end - Timer()) * 1000);
+            if (ms <= 0) break;
+            pollfd pfd{master_, POLLIN, 0};
+            if (poll(&pfd, 1, ms) <= 0) break;
+            char buf[1024];
+            ssize_t r = read(master_, buf, std::min(sizeof buf, n - got.size()));
+            if (r <= 0) break;
+            got.append(buf, static_cast<size_t>(r));
+        }
+        return got;
+    }
+    // Waits (bounded) until the library sees at least n bytes waiting.
+    int WaitInQ(int n, int port = 1) {
+        int len = GetInQLen(port);
+        for (double end = Timer() + 2.0; len >= 0 && len < n && Timer() < end;) {
+            poll(nullptr, 0, 1);
+            len = GetInQLen(port);
+        }
+        return len;
+    }
+    // The slave's settings as the system's own tool reports them.
+    std::string Stty() {
+        std::string cmd = "stty -a -F " + slave_ + " 2>&1";
+        std::string out;
+        if (FILE* p = popen(cmd.c_str(), "r")) {
+            char buf[512];
+            while (fgets(buf, sizeof buf, p)) out += buf;
+            pclose(p);
+        }
+        return " " + out;
+    }
+    static bool Has(const std::string& stty, const std::string& flag) {
+        for (char sep : {' ', '\n', ';'})
+            for (char after : {' ', '\n', ';'})
+                if (stty.find(std::string(1, sep) + flag + after) != std::string::npos) return true;
+        return false;
+    }
+
+    int master_ = -1;
+    std::string slave_;
+};
+
+std::string AllByteValues() {
+    std::string s;
+    for (int i = 0; i < 256; ++i) s += static_cast<char>(i);
+    return s;
+}
+
+// ---- Settings -----------------------------------------------------------------------------
+
+TEST_F(Rs232Test, OpenAppliesRequestedLineSettingsWithoutFlowControl) {
+    ASSERT_EQ(0, Open());
+    std::string s = Stty();
+    EXPECT_NE(std::string::npos, s.find("speed 19200 baud")) << s;
+    for (const char* flag : {"cs8", "-parenb", "-cstopb", "-crtscts", "-ixon", "-ixoff", "clocal",
+                             "cread", "-icanon", "-echo", "-isig", "-icrnl", "-opost"})
+        EXPECT_TRUE(Has(s, flag)) << flag << " in" << s;
+
+    // A pseudo-terminal forces cs8 and no parity enable whatever is asked,
+    // so only the odd-parity choice and the stop bits can be seen here.
+    ASSERT_EQ(0, OpenComConfig(1, "", 9600, 1, 7, 2, 512, 512));
+    s = Stty();
+    EXPECT_NE(std::string::npos, s.find("speed 9600 baud")) << s;
+    for (const char* flag : {"parodd", "cstopb"})
+        EXPECT_TRUE(Has(s, flag)) << flag << " in" << s;
+}
+
+TEST_F(Rs232Test, EveryByteValuePassesBothWaysUnaltered) {
+    ASSERT_EQ(0, Open());
+    const std::string all = AllByteValues();  // includes CR, XON/XOFF, ^C and NUL
+    EXPECT_EQ(256, ComWrt(1, all.data(), 256));
+    EXPECT_EQ(all, DeviceHears(256));
+
+    DeviceSays(all);
+    std::vector<char> buf(256);
+    ASSERT_EQ(256, ComRd(1, buf.data(), 256));
+    EXPECT_EQ(all, std::string(buf.data(), 256));
+}
+
+// ---- Queue --------------------------------------------------------------------------------
+
+TEST_F(Rs232Test, QueueLengthSeesArrivalsWithoutEventProcessingAndFlushEmptiesIt) {
+    ASSERT_EQ(0, Open());
+    EXPECT_EQ(0, GetInQLen(1));
+    DeviceSays(std::string(72, 'v'));
+    EXPECT_EQ(72, WaitInQ(72));
+    EXPECT_EQ(0, FlushInQ(1));
+    EXPECT_EQ(0, GetInQLen(1));
+
+    DeviceSays("abc");
+    ASSERT_EQ(3, WaitInQ(3));
+    char buf[8];
+    EXPECT_EQ(3, ComRd(1, buf, 3));
+    EXPECT_EQ("abc", std::string(buf, 3));
+}
+
+// What an output flush discards on a pseudo-terminal depends on a kernel
+// work queue, so only its success and an intact line after it are checked.
+TEST_F(Rs232Test, FlushOutQLeavesTheLineUsable) {
+    ASSERT_EQ(0, Open());
+    EXPECT_EQ(0, FlushOutQ(1));
+    ASSERT_EQ(5, ComWrt(1, "fresh", 5));
+    EXPECT_EQ("fresh", DeviceHears(5));
+}
+
+TEST_F(Rs232Test, FullQueueKeepsTheRestInTheDriverInOrder) {
+    ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 64, 64));
+    std::string data;
+    for (int i = 0; i < 100; ++i) data += static_cast<char>('A' + i % 26);
+    DeviceSays(data);
+    EXPECT_EQ(100, WaitInQ(100));
+    std::vector<char> buf(100);
+    ASSERT_EQ(100, ComRd(1, buf.data(), 100));
+    EXPECT_EQ(data, std::string(buf.data(), 100));
+}
+
+// ---- Reads and writes ---------------------------------------------------------------------------
+
+TEST_F(Rs232Test, ReadReturnsPartialCountWhenTheTimeOutPasses) {
+    ASSERT_EQ(0, Open());
+    ASSERT_EQ(0, SetComTime(1, 0.2));
+    DeviceSays("0123456789");
+    char buf[36];
+    double t0 = Timer();
+    EXPECT_EQ(10, ComRd(1, buf, 36));
+    double took = Timer() - t0;
+    EXPECT_GE(took, 0.19);
+    EXPECT_LT(took, 1.5);  // bounded by the time-out, with room for a loaded machine
+}
+
+TEST_F(Rs232Test, ReadReturnsAsSoonAsTheCountHasArrived) {
+    ASSERT_EQ(0, Open());
+    ASSERT_EQ(0, SetComTime(1, 10.0));
+    std::thread device([this] {
+        poll(nullptr, 0, 50);
+        DeviceSays(std::string(20, 'a'));
+        poll(nullptr, 0, 50);
+        DeviceSays(std::string(16, 'b'));
+    });
+    char buf[36];
+    double t0 = Timer();
+    int got = ComRd(1, buf, 36);
+    double took = Timer() - t0;
+    device.join();
+    EXPECT_EQ(36, got);
+    EXPECT_LT(took, 5.0);  // far below the 10 s time-out: it did not wait it out
+}
+
+// ---- Receive callbacks --------------------------------------------------------------------------
+
+struct CallbackLog {
+    int calls = 0;
+    int lastPort = 0;
+    int lastEvents = 0;
+    int nestedDispatches = 0;
+    bool dispatchInside = false;
+    std::string frame;
+};
+
+void ReadFrame(int port, int events, void* data) {
+    auto* log = static_cast<CallbackLog*>(data);
+    ++log->calls;
+    log->lastPort = port;
+    log->lastEvents = events;
+    if (log->dispatchInside) log->nestedDispatches += ComDispatchPending();
+    char buf[36];
+    int n = ComRd(port, buf, 36);
+    if (n > 0) log->frame.assign(buf, static_cast<size_t>(n));
+}
+
+TEST_F(Rs232Test, ReceiveCallbackRunsAtExactlyItsNotificationCount) {
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, 0x8006, 36, 0x55, ReadFrame, &log));
+
+    DeviceSays(std::string(35, 'x'));
+    ASSERT_EQ(35, WaitInQ(35));
+    EXPECT_EQ(0, ComDispatchPending());
+    EXPECT_EQ(0, log.calls);
+
+    DeviceSays("y");
+    ASSERT_EQ(36, WaitInQ(36));
+    EXPECT_EQ(1, ComDispatchPending());
+    EXPECT_EQ(1, log.calls);
+    EXPECT_EQ(1, log.lastPort);
+    EXPECT_EQ(LWRS_RECEIVE, log.lastEvents);
+    EXPECT_EQ(std::string(35, 'x') + "y", log.frame);
+    EXPECT_EQ(0, ComDispatchPending());  // the callback took the frame
+}
+
+TEST_F(Rs232Test, RemovedCallbackIsNotCalled) {
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, 0x8006, 36, 0x55, ReadFrame, &log));
+    ASSERT_EQ(0, InstallComCallback(1, 0, 36, 0x55, nullptr, nullptr));
+    DeviceSays(std::string(72, 'z'));
+    ASSERT_EQ(72, WaitInQ(72));
+    EXPECT_EQ(0, ComDispatchPending());
+    EXPECT_EQ(0, log.calls);
+    EXPECT_EQ(72, GetInQLen(1));  // a raw read finds the block untouched
+}
+
+TEST_F(Rs232Test, CallbackThatProcessesEventsGetsNoNestedCallForItsPort) {
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    log.dispatchInside = true;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
+    DeviceSays(std::string(72, 'q'));
+    ASSERT_EQ(72, WaitInQ(72));
+    EXPECT_EQ(1, ComDispatchPending());
+    EXPECT_EQ(1, log.calls);
+    EXPECT_EQ(0, log.nestedDispatches);
+    EXPECT_EQ(1, ComDispatchPending());  // the second frame, on the next pass
+}
+
+void CloseOwnPort(int port, int, void* data) {
+    ++*static_cast<int*>(data);
+    CloseCom(port);
+}
+
+TEST_F(Rs232Test, CallbackMayCloseItsOwnPort) {
+    ASSERT_EQ(0, Open());
+    int calls = 0;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 1, 0, CloseOwnPort, &calls));
+    DeviceSays("!");
+    ASSERT_EQ(1, WaitInQ(1));
+    EXPECT_EQ(1, ComDispatchPending());
+    EXPECT_EQ(RS_PORT_NOT_OPEN, GetInQLen(1));
+    EXPECT_EQ(0, ComDispatchPending());
+    EXPECT_EQ(0, Open());  // and it can be opened again
+}
+
+// ---- Errors -------------------------------------------------------------------------------------
+
+TEST_F(Rs232Test, BadPortNumbersAreRefused) {
+    char buf[4];
+    for (int port : {0, -1, COM_MAX_PORTS + 1}) {
+        EXPECT_EQ(RS_INVALID_PORT, Open(port));
+        EXPECT_EQ(RS_INVALID_PORT, CloseCom(port));
+        EXPECT_EQ(RS_INVALID_PORT, ComRd(port, buf, 1));
+        EXPECT_EQ(RS_INVALID_PORT, ComWrt(port, buf, 1));
+        EXPECT_EQ(RS_INVALID_PORT, GetInQLen(port));
+        EXPECT_EQ(RS_INVALID_PORT, SetComDevice(port, "/dev/null"));
+        EXPECT_STREQ("", GetComDevice(port));
+    }
+    EXPECT_STREQ("/dev/ttyS4", GetComDevice(5));
+}
+
+TEST_F(Rs232Test, MissingOrUnusableDevicesAreTold) {
+    SetComDevice(2, "/nonexistent/ttyX");
+    EXPECT_EQ(RS_NO_PORT_FOUND, Open(2));
+    SetComDevice(2, "");
+    EXPECT_EQ(RS_NO_PORT_FOUND, Open(2));
+    SetComDevice(2, "/dev/null");  // opens, but is no serial line
+    EXPECT_EQ(RS_CANNOT_OPEN_PORT, Open(2));
+    SetComDevice(2, "/");
+    EXPECT_EQ(RS_CANNOT_OPEN_PORT, Open(2));
+    SetComDevice(2, nullptr);
+}
+
+TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold) {
+    char buf[4];
+    EXPECT_EQ(RS_PORT_NOT_OPEN, CloseCom(1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, ComRd(1, buf, 1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, ComWrt(1, buf, 1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, GetInQLen(1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, FlushInQ(1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, SetComTime(1, 2.0));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, nullptr));
+
+    EXPECT_EQ(RS_INVALID_PARAMETER, OpenComConfig(1, "", 12345, 0, 8, 1, 4096, 4096));
+    EXPECT_EQ(RS_INVALID_PARAMETER, OpenComConfig(1, "", 19200, 3, 8, 1, 4096, 4096));
+    EXPECT_EQ(RS_INVALID_PARAMETER, OpenComConfig(1, "", 19200, 0, 9, 1, 4096, 4096));
+    EXPECT_EQ(RS_INVALID_PARAMETER, OpenComConfig(1, "", 19200, 0, 8, 3, 4096, 4096));
+    EXPECT_EQ(RS_INVALID_PARAMETER, OpenComConfig(1, "", 19200, 0, 8, 1, 0, 4096));
+
+    ASSERT_EQ(0, Open());
+    EXPECT_EQ(RS_INVALID_PARAMETER, SetComTime(1, -1.0));
+    EXPECT_EQ(RS_INVALID_PARAMETER, SetCTSMode(1, 1));
+    EXPECT_EQ(0, SetCTSMode(1, 0));
+    EXPECT_EQ(RS_INVALID_PARAMETER, ComRd(1, buf, -4));  // e.g. an error code used as a count
+    EXPECT_EQ(RS_INVALID_PARAMETER, InstallComCallback(1, LWRS_RECEIVE, 5000, 0, ReadFrame, nullptr));
+    EXPECT_EQ(0, Open());  // reopening an open port is allowed
+    EXPECT_EQ(0, CloseCom(1));
+    EXPECT_EQ(RS_PORT_NOT_OPEN, CloseCom(1));
+}
+
+// ---- A vanished device ----------------------------------------------------------------------------
+
+TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting) {
+    ASSERT_EQ(0, Open());
+    ASSERT_EQ(0, SetComTime(1, 10.0));
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
+    DeviceSays("early");
+    ASSERT_EQ(5, WaitInQ(5));
+    close(master_);
+    master_ = -1;
+
+    double t0 = Timer();
+    char buf[36];
+    EXPECT_EQ(5, GetInQLen(1));             // what arrived before is not lost
+    EXPECT_EQ(5, ComRd(1, buf, 36));
+    EXPECT_EQ("early", std::string(buf, 5));
+    EXPECT_EQ(RS_IO_ERROR, ComRd(1, buf, 36));
+    EXPECT_EQ(RS_IO_ERROR, GetInQLen(1));
+    EXPECT_EQ(RS_IO_ERROR, ComWrt(1, buf, 36));
+    EXPECT_EQ(0, ComDispatchPending());
+    EXPECT_EQ(0, log.calls);
+    EXPECT_LT(Timer() - t0, 5.0);           // nothing waited for the 10 s time-out
+    EXPECT_EQ(0, CloseCom(1));
+}
+
+}  // namespace
