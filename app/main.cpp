@@ -1,0 +1,100 @@
+// Process entry: the command line, then the start-up sequence — runtime,
+// both panels, program state, the sensor link — and the event loop until the
+// operator closes the main panel.
+#include "app/app.h"
+#include "app/panels.h"
+#include "app/state.h"
+#include "link/link.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+#include "sim/sensor.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static void Usage(FILE* out)
+{
+    std::fprintf(out,
+                 "Usage: kvormx [--com N=DEVICE]... [--simulate]\n"
+                 "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
+                 "  --com N=DEVICE  use DEVICE for COM port N (default: COM n is /dev/ttyS<n-1>);\n"
+                 "                  may be given for several ports\n"
+                 "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
+                 "                  (an explicit --com 1=DEVICE wins)\n"
+                 "  --help          show this text\n"
+                 "  --version       show the program version\n");
+}
+
+// Parses "N=DEVICE"; false for anything else.
+static bool MapPort(const char* arg)
+{
+    const char* eq = std::strchr(arg, '=');
+    if (!eq || eq == arg || eq[1] == '\0') return false;
+    char* end = nullptr;
+    long n = std::strtol(arg, &end, 10);
+    if (end != eq) return false;
+    return SetComDevice(static_cast<int>(n), eq + 1) == 0;
+}
+
+int main(int argc, char** argv)
+{
+    bool simulate = false, com1Given = false;
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            Usage(stdout);
+            return 0;
+        } else if (std::strcmp(a, "--version") == 0) {
+            std::printf("K-VOR-MX-Zidad Version 1.5\n");
+            return 0;
+        } else if (std::strcmp(a, "--simulate") == 0) {
+            simulate = true;
+        } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
+            const char* spec = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!spec || !MapPort(spec)) {
+                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n",
+                             COM_MAX_PORTS, spec ? spec : "");
+                return 2;
+            }
+            if (std::strtol(spec, nullptr, 10) == 1) com1Given = true;
+        } else {
+            std::fprintf(stderr, "kvormx: unknown option '%s'\n", a);
+            Usage(stderr);
+            return 2;
+        }
+    }
+
+    VirtualSensor sensor;
+    if (simulate && !com1Given) {
+        if (!sensor.Start(SensorOptions{})) {
+            std::fprintf(stderr, "kvormx: the virtual sensor could not be started (no pseudo-terminal)\n");
+            return 1;
+        }
+        SetComDevice(1, sensor.SlavePath());
+    }
+
+    if (!InitRuntime(&argc, argv)) {
+        std::fprintf(stderr, "kvormx: cannot start the user interface: %s\n", GetRuntimeError());
+        return 1;
+    }
+    if (LoadPanels() < 0) {
+        std::fprintf(stderr, "kvormx: cannot load the panels: %s\n", GetRuntimeError());
+        CloseRuntime();
+        return 1;
+    }
+    GetProjectDir(proj_dir);
+    InitVars();
+    exchange_busy = 1;   // nothing may start another exchange while the set-up runs
+    InitRS232(com);
+    exchange_busy = 0;
+    DisplayPanel(panelHandle);
+    RunUserInterface();
+
+    CloseCom(com);       // normally closed by the panel already; harmless
+    DiscardPanel(panelPopUp);
+    DiscardPanel(panelHandle);
+    CloseRuntime();
+    return 0;
+}
