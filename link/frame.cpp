@@ -1,0 +1,83 @@
+// Frame codec and receive callback.
+//
+// Every frame on the line is 36 bytes: sync word, command word and 16 payload
+// words, all big-endian. Replies land in pp through the receive callback,
+// which the runtime runs inside event processing once 36 bytes are waiting.
+#include "link/link.h"
+
+#include "app/state.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+static void PutWord(char* at, unsigned word)
+{
+    at[0] = static_cast<char>((word >> 8) & 0xFF);
+    at[1] = static_cast<char>(word & 0xFF);
+}
+
+static unsigned GetWord(const char* at)
+{
+    return static_cast<unsigned>(static_cast<unsigned char>(at[0])) * 256u +
+           static_cast<unsigned char>(at[1]);
+}
+
+void FillTxBuf(int ord, const uint16_t* values)
+{
+    PutWord(szWriteBuf, static_cast<unsigned>(sync));
+    PutWord(szWriteBuf + 2, static_cast<unsigned>(ord));
+    for (int i = 0; i < PNUM; i++) PutWord(szWriteBuf + 4 + 2 * i, values[i]);
+}
+
+void GetRxBuf(int count)
+{
+    if (count > PNUM) count = PNUM;
+    for (int i = 0; i < count; i++) pp[i] = static_cast<uint16_t>(GetWord(szReadBuf + 4 + 2 * i));
+}
+
+void RX_Receive_Function(int /*port*/, int events, void* /*data*/)
+{
+    if (!(events & 0x8000)) return;
+    // The runtime calls us with 36 bytes waiting, but the device may vanish
+    // between the notification and the read: a short read is no frame, and
+    // decoding it would hand stale bytes to whoever waits as a fresh reply.
+    int n = ComRd(com, szReadBuf, FRAME_BYTES);
+    if (n == FRAME_BYTES) {
+        GetRxBuf(PNUM);
+        rx_flag = 1;
+        graphrefresh = 1;
+    }
+    FlushInQ(com);  // bytes beyond the frame are discarded so the next frame starts clean
+}
+
+int SendFrame(void)
+{
+    FlushOutQ(com);
+    FlushInQ(com);
+    rx_flag = 0;
+    nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+    return nBytesW;
+}
+
+int WaitForFrame(double limit)
+{
+    tstart = Timer();
+    for (;;) {
+        ProcessSystemEvents();
+        tdiff = Timer() - tstart;
+        if (tdiff > limit || rx_flag) break;
+    }
+    return rx_flag == 1;
+}
+
+int BeginExchange(void)
+{
+    if (exchange_busy) return 0;
+    exchange_busy = 1;
+    return 1;
+}
+
+void EndExchange(void)
+{
+    exchange_busy = 0;
+}
