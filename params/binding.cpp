@@ -1,0 +1,101 @@
+// Binding of the parameter set to the two panels: collect the operator's
+// values, and show a parameter set with its range rules applied.
+#include "params/params.h"
+
+#include "app/panels.h"
+#include "app/state.h"
+#include "display/display.h"
+#include "runtime/graph.h"
+#include "runtime/ui.h"
+
+const int GREY = 0xA0A0A0;            // evaluation window on the bar graph
+const int GREEN = 0x00FF00;           // tolerance band
+
+void GetPanelValues(void)
+{
+    GetCtrlVal(panelHandle, PANEL_POWER, &power);
+    GetCtrlVal(panelHandle, PANEL_RS232MODE, &rs232Mode);
+    GetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, &vThd);
+    GetCtrlVal(panelHandle, PANEL_POLARITY, &polarity);
+    GetCtrlVal(panelHandle, PANEL_EDGEMODE, &eMode);
+    GetCtrlVal(panelHandle, PANEL_EDGE_LEFT, &eBeg);
+    GetCtrlVal(panelHandle, PANEL_EDGE_RIGHT, &eEnd);
+    GetCtrlVal(panelHandle, PANEL_TEACH, &tVal);
+    GetCtrlVal(panelHandle, PANEL_TOLERANCE, &tTol);
+    GetCtrlVal(panelPopUp, POPUP_BVAL, &bVal);
+    GetCtrlVal(panelPopUp, POPUP_GAIN, &iGain);
+    GetCtrlVal(panelPopUp, POPUP_ENABLE_TOL, &ePoti);
+    GetCtrlVal(panelPopUp, POPUP_PIXELSTART, &pStart);
+    GetCtrlVal(panelPopUp, POPUP_CCDMODE, &ccdMode);
+    GetCtrlVal(panelPopUp, POPUP_ANAMODE, &anaMode);
+}
+
+// Out-of-range values are replaced silently by fixed values, in this order.
+// A replacement is not tested again.
+static void ApplyRangeRules(void)
+{
+    if (power > 1000) power = 500;
+    if (rs232Mode > 1) rs232Mode = 0;
+    if (vThd > 950) vThd = 950;
+    if (vThd < 50) vThd = 50;
+    if (polarity > 1) polarity = 1;
+    if (eMode > 3) eMode = 4;  // 4, not 3: modes 0 to 4 all survive
+    if (eBeg > 1024) eBeg = 1;
+    if (eEnd > 1024) eEnd = ccdmaxpixel;
+    if (tVal > 1024) tVal = 512;
+    if (tTol > 512) tTol = 128;
+    if (bVal > 1023) bVal = 60;
+    if (iGain > 1) iGain = 0;
+    if (ePoti > 1) ePoti = 1;
+    if (pStart > 1023) pStart = 1;
+    if (para15 > 1023) para15 = 1023;
+    if (para15 < 1) para15 = 1;
+}
+
+void SetPanelValues(void)
+{
+    ApplyRangeRules();
+
+    SetCtrlVal(panelHandle, PANEL_POWER, power);
+    SetCtrlVal(panelHandle, PANEL_RS232MODE, rs232Mode);
+    SetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, vThd);
+    SetCtrlVal(panelHandle, PANEL_POLARITY, polarity);
+    SetCtrlVal(panelHandle, PANEL_EDGEMODE, eMode);
+    SetCtrlVal(panelHandle, PANEL_EDGE_LEFT, eBeg);
+    SetCtrlVal(panelHandle, PANEL_EDGE_RIGHT, eEnd);
+    SetCtrlVal(panelHandle, PANEL_TOLERANCE_SHOW, tTol);
+    SetCtrlVal(panelHandle, PANEL_TEACH_SHOW, tVal);
+    SetCtrlVal(panelHandle, PANEL_TEACH, tVal);
+    SetCtrlVal(panelHandle, PANEL_TOLERANCE, tTol);
+    SetCtrlVal(panelPopUp, POPUP_BVAL, bVal);
+    SetCtrlVal(panelPopUp, POPUP_GAIN, iGain);
+    SetCtrlVal(panelPopUp, POPUP_ENABLE_TOL, ePoti);
+    SetCtrlVal(panelPopUp, POPUP_PIXELSTART, pStart);
+    SetCtrlVal(panelPopUp, POPUP_PIXELEND, pStart + 255);
+    SetCtrlVal(panelPopUp, POPUP_CCDMODE, ccdMode);
+    SetCtrlVal(panelPopUp, POPUP_ANAMODE, anaMode);
+
+    for (int i = 0; i < 256; i++) thdArray[i] = vThd;
+    PlotVIDEOCurve(adcbuf);
+
+    // The bar graph shows this parameter set alone: rectangles of an earlier
+    // set would otherwise pile up under (and in window mode beside) the new ones.
+    DeleteGraphPlot(panelHandle, PANEL_GRAPH_BAR, VAL_ALL_PLOTS, 0);
+    if (ccdMode == 1) {
+        SetCtrlAttribute(panelPopUp, POPUP_PIXELSTART, ATTR_DIMMED, 0);
+        SetCtrlAttribute(panelPopUp, POPUP_PIXELEND, ATTR_DIMMED, 0);
+        SetAxisScalingMode(panelHandle, PANEL_GRAPH_BAR, AXIS_X, VAL_MANUAL, pix1, pix1 + 256.0);
+        PlotRectangle(panelHandle, PANEL_GRAPH_BAR, pStart, 0.0, pStart + 255, 1.0, GREY, GREY);
+    } else {
+        SetAxisScalingMode(panelHandle, PANEL_GRAPH_BAR, AXIS_X, VAL_MANUAL, 1.0, ccdmaxpixel);
+        SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 2, eBeg, 0.75);
+        SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 3, eEnd, 0.75);
+        PlotRectangle(panelHandle, PANEL_GRAPH_BAR, 0.0, 0.0, ccdmaxpixel, 1.0, GREY, GREY);
+        // Signed: a tolerance wider than the teach value starts left of pixel 0.
+        int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
+        int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
+        PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, 0.25, GREEN, GREEN);
+    }
+
+    if (ePoti == 1) SetCtrlAttribute(panelPopUp, POPUP_POTI_ITEM, ATTR_DIMMED, 1);
+}

@@ -1,0 +1,61 @@
+// Teach and max/min reset: one command frame each, built from pp as it
+// stands, and a short wait for the sensor's answer.
+#include "params/params.h"
+
+#include "app/panels.h"
+#include "app/state.h"
+#include "link/link.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+static void SendCommand(int code)
+{
+    FlushInQ(com);
+    FlushOutQ(com);
+    rx_flag = 0;
+    order = code;
+    FillTxBuf(order, pp);
+    nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+}
+
+int CC_ButtonTeach(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    if (!BeginExchange()) return 0;
+    SendCommand(CMD_TEACH);
+    SetCtrlVal(panelHandle, PANEL_STATUS, "New setpoint value teached!");
+    tstart = Timer();
+    for (;;) {
+        if (rx_flag == 1) {
+            PushGET(RAM);   // the panels show the teach value the sensor took
+            break;
+        }
+        ProcessSystemEvents();
+        tdiff = Timer() - tstart;
+        if (!(tdiff < TIMEOUT)) break;
+    }
+    EndExchange();
+    return 0;
+}
+
+int CC_ButtonReset(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    if (!BeginExchange()) return 0;
+    SendCommand(CMD_RESET_MAXMIN);
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Reset Max/Min values...");
+    tstart = Timer();
+    for (;;) {
+        if (rx_flag == 1) break;
+        ProcessSystemEvents();
+        tdiff = Timer() - tstart;
+        if (!(tdiff < TIMEOUT)) break;
+    }
+    // Decided by the reply itself, not by the clock: a reply taken in the
+    // last pass is a success, and no reply is never one.
+    CopyText(szStatus, STATUS_LEN, rx_flag == 1 ? "Reset Max/Min OK!" : "Timeout-RS-232...");
+    SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+    EndExchange();
+    return 0;
+}

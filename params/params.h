@@ -1,0 +1,11 @@
+// Parameter editing and storage: panels <-> variables, the parameter file.
+#pragma once
+
+void GetPanelValues(void);            // the 15 bound controls into their variables
+void SetPanelValues(void);            // range rules, show on both panels, redraw curve and bar graph
+void SendParaToFile(void);            // the panels' parameter set into file_name
+void ReadParaFromFile(void);          // load pop-up, then the file into pp and the variables
+
+// Status texts of the parameter file.
+#define TXT_FILE_WRITE_ERROR "Error writing parameter file!"
+#define TXT_FILE_READ_ERROR "Error reading parameter file!"

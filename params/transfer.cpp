@@ -1,0 +1,102 @@
+// Transfer target (sensor RAM, sensor EEPROM, parameter file) and the Send
+// and Get buttons. The three radio buttons are independent controls; these
+// callbacks keep exactly one of them on, falling back to RAM.
+#include "params/params.h"
+
+#include "app/panels.h"
+#include "app/state.h"
+#include "link/link.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+
+static void ChooseTarget(int chosen)
+{
+    target = chosen;
+    SetCtrlVal(panelHandle, PANEL_RBT_RAM, chosen == RAM);
+    SetCtrlVal(panelHandle, PANEL_RBT_EEPROM, chosen == EEPROM);
+    SetCtrlVal(panelHandle, PANEL_RBT_FILE, chosen == DATFILE);
+}
+
+static int RadioOn(int control)
+{
+    int on = 0;
+    GetCtrlVal(panelHandle, control, &on);
+    return on;
+}
+
+int CC_RBTRam(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_VAL_CHANGED) return 0;
+    // Clicking RAM when it is already on must not leave no target at all.
+    if (RadioOn(PANEL_RBT_RAM)) {
+        ChooseTarget(RAM);
+    } else {
+        target = RAM;
+        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
+    }
+    return 0;
+}
+
+int CC_RBTEeprom(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_VAL_CHANGED) return 0;
+    if (RadioOn(PANEL_RBT_EEPROM)) {
+        ChooseTarget(EEPROM);
+    } else {
+        target = RAM;
+        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
+    }
+    return 0;
+}
+
+int CC_RBTFile(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_VAL_CHANGED) return 0;
+    if (RadioOn(PANEL_RBT_FILE)) {
+        ChooseTarget(DATFILE);
+    } else {
+        target = RAM;
+        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
+    }
+    return 0;
+}
+
+int CC_BTNSend(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_LEFT_CLICK) return 0;
+    if (!BeginExchange()) return 0;
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Transmit...");
+    if (target == DATFILE) {
+        char chosen[PATH_LEN] = "";
+        if (FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1,
+                            1, 1, chosen) > 0) {
+            CopyText(file_name, PATH_LEN, chosen);
+            SendParaToFile();
+        }
+    } else {
+        sync = 0x55;
+        order = target == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM;
+        GetPanelValues();
+        CopyVarsToPP();
+        FillTxBuf(order, pp);
+        // The sensor's acknowledgement is not awaited; a frame it sends
+        // lands in pp like any other and is flushed by the next exchange.
+        nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+        if (nBytesW == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
+    }
+    EndExchange();
+    return 0;
+}
+
+int CC_BTNGet(int, int, int event, void*, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    if (!BeginExchange()) return 0;
+    if (target == DATFILE)
+        ReadParaFromFile();
+    else
+        order = target == RAM ? CMD_READ_RAM : CMD_READ_EEPROM;
+    PushGET(target);
+    EndExchange();
+    return 0;
+}
