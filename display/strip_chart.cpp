@@ -1,0 +1,106 @@
+// Five-trace strip chart of run mode: band limits, teach value, measured
+// value and the analog-mode value, the last 100 samples newest at the right.
+#include "display/display.h"
+
+#include "app/panels.h"
+#include "app/state.h"
+#include "runtime/graph.h"
+#include "runtime/ui.h"
+
+const int HISTORY_SAMPLES = 100;
+const int TRACES = 5;
+const int HISTORY_LEN = HISTORY_SAMPLES * TRACES;   // arrayNORM
+const int ARRAY_TOO_SHORT = -20003;
+const int SHIFT_TOO_FAR = -20102;
+
+static const int kTraceColors[TRACES] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+
+int Copy1D(const double* x, int n, double* y)
+{
+    if (n < 1) return ARRAY_TOO_SHORT;
+    for (int i = 0; i < n; i++) y[i] = x[i];
+    return 0;
+}
+
+// Copies in the direction that lets x and y be the same array.
+int Shift(const double* x, int n, int m, double* y)
+{
+    if (n < 1) return ARRAY_TOO_SHORT;
+    if (m >= n || -m >= n) return SHIFT_TOO_FAR;
+    if (m == 0) return Copy1D(x, n, y);
+    if (m > 0) {
+        for (int i = n - 1 - m; i >= 0; i--) y[i + m] = x[i];
+        for (int i = 0; i < m; i++) y[i] = 0.0;
+    } else {
+        int s = -m;
+        for (int i = 0; i <= n - 1 - s; i++) y[i] = x[i + s];
+        for (int i = n - s; i < n; i++) y[i] = 0.0;
+    }
+    return 0;
+}
+
+void StripZoomRange(int* low, int* high)
+{
+    int t = tVal, tol = tTol, mv = Mvalue;
+    int lo, hi;
+    if (tol < 10) {
+        lo = t - 40;
+        hi = t + 40;
+        if (mv > hi) hi = mv + 20;
+        if (mv < lo) lo = mv - 20;
+    } else {
+        lo = t - 4 * tol;
+        hi = t + 4 * tol;
+        if (mv > hi) hi = mv + 50;
+        if (mv < lo) lo = mv - 50;
+    }
+    if (hi > 1023) hi = 1023;
+    if (lo < 1) lo = 1;
+    *low = lo;
+    *high = hi;
+}
+
+static double AnalogModeValue(void)
+{
+    switch (anaMode) {
+    case 0: return Mvalue;
+    case 1:
+    case 3: return anaMax;
+    case 2:
+    case 4: return anaMin == 1023 ? 1 : anaMin;
+    default: return 0;
+    }
+}
+
+void PlotRAWGraph(void)
+{
+    double ana = AnalogModeValue();
+    Shift(arrayNORM, HISTORY_LEN, -TRACES, arrayNORM);
+
+    int upper = static_cast<int>(tVal) + static_cast<int>(tTol);
+    int lower = static_cast<int>(tVal) - static_cast<int>(tTol);
+    if (upper > 1023) upper = 1023;
+    if (lower < 1) lower = 1;
+    int low, high;
+    StripZoomRange(&low, &high);
+
+    double* sample = arrayNORM + HISTORY_LEN - TRACES;
+    sample[0] = upper;
+    sample[1] = lower;
+    sample[2] = tVal;
+    sample[3] = Mvalue;
+    sample[4] = ana;
+
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_POINTS_PER_SCREEN, HISTORY_SAMPLES + 1);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_STRIP_SCROLL, 1);
+    int zoom = 0;
+    GetCtrlVal(panelHandle, PANEL_STRIP_ZOOM, &zoom);
+    if (zoom == 0)
+        SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
+    else
+        SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, low, high);
+    for (int tr = 0; tr < TRACES; tr++)
+        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kTraceColors[tr]);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
+    PlotStripChart(panelHandle, PANEL_GRAPH_RAW, arrayNORM, HISTORY_LEN, 0, 0, VAL_DOUBLE);
+}
