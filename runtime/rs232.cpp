@@ -298,7 +298,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
         fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);  // an interrupted open is simply tried again
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENODEV || errno == ENXIO) return RS_NO_PORT_FOUND;
+        // A serial device node without a UART behind it (/dev/ttyS3 on most
+        // PCs) fails with EIO: as good as no port at all.
+        if (errno == ENOENT || errno == ENODEV || errno == ENXIO || errno == EIO)
+            return RS_NO_PORT_FOUND;
         return RS_CANNOT_OPEN_PORT;
     }
 
