@@ -136,7 +136,7 @@ struct VirtualSensor::Impl {
 
     void SleepUntil(int64_t deadline);
     bool WriteAll(int master, const uint8_t* data, size_t n);
-    int64_t Send(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing);
+    int64_t Send(int master, const std::vector<uint8_t>& reply, size_t tail, int64_t start, bool pacing);
     void Exchange(int master, const uint8_t* frame, int64_t first_ns, int64_t* rx_free, int64_t* tx_free);
 };
 
@@ -144,14 +144,16 @@ struct VirtualSensor::Impl {
 
 namespace {
 
-// A request opens with 0x00 0x55; anything before that is not part of a frame.
-void HuntSync(std::vector<uint8_t>* buf) {
+// A request opens with 0x00 0x55; anything before that is not part of a
+// frame. Returns true when bytes were dropped.
+bool HuntSync(std::vector<uint8_t>* buf) {
     size_t i = 0;
     while (i < buf->size()) {
         if ((*buf)[i] == 0x00 && (i + 1 == buf->size() || (*buf)[i + 1] == 0x55)) break;
         ++i;
     }
     buf->erase(buf->begin(), buf->begin() + i);
+    return i > 0;
 }
 
 }  // namespace
@@ -197,7 +199,8 @@ void VirtualSensor::Impl::Run(int master) {
             nanosleep(&pause, nullptr);
             continue;
         }
-        HuntSync(&buf);
+        // A request that follows dropped bytes began with the latest read.
+        if (HuntSync(&buf)) first_ns = last_ns;
         while (buf.size() >= kFrameBytes && !stop.load()) {
             uint8_t frame[kFrameBytes];
             std::copy_n(buf.begin(), kFrameBytes, frame);
@@ -238,10 +241,13 @@ bool VirtualSensor::Impl::WriteAll(int master, const uint8_t* data, size_t n) {
 }
 
 // Writes the reply so that byte k leaves at start + k byte times (all at
-// once at `start` without pacing). Returns the time the last byte was written,
-// or 0 when the reply was cut short (Stop, or a PC that reads nothing).
-int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing) {
+// once at `start` without pacing); the last `tail` bytes go together with the
+// byte before them. Returns the time the last byte was written, or 0 when the
+// reply was cut short (Stop, or a PC that reads nothing).
+int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply, size_t tail, int64_t start,
+                                  bool pacing) {
     size_t sent = 0, total = reply.size();
+    size_t timeline = total - tail;
     if (!pacing) {
         SleepUntil(start);
         if (stop.load() || !WriteAll(master, reply.data(), total)) return 0;
@@ -250,16 +256,17 @@ int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply,
     while (sent < total) {
         if (stop.load()) return 0;
         int64_t now = NowNs();
-        size_t due = now < start ? 0 : std::min<size_t>(total, static_cast<size_t>((now - start) / ByteTimesNs(1)));
+        size_t due = now < start ? 0 : std::min<size_t>(timeline, static_cast<size_t>((now - start) / ByteTimesNs(1)));
         // (now - start) / one byte time can fall a few ns short of the exact
         // deadline of ByteTimesNs(k); compare with the deadlines themselves.
-        while (due < total && now >= start + ByteTimesNs(due + 1)) ++due;
+        while (due < timeline && now >= start + ByteTimesNs(due + 1)) ++due;
+        if (due == timeline) due = total;
         if (due > sent) {
             if (!WriteAll(master, reply.data() + sent, due - sent)) return 0;
             sent = due;
             continue;
         }
-        size_t next = std::min<size_t>(total, sent + kChunkBytes);
+        size_t next = std::min<size_t>(timeline, sent + kChunkBytes);
         SleepUntil(start + ByteTimesNs(next));
     }
     return NowNs();
@@ -308,12 +315,18 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
         reply[3] = 0x00;
     }
     if (f.short_reply) reply.resize(reply.size() / 2);
-    if (f.long_reply) reply.insert(reply.end(), kLongExtra, kLongTail);
+    // The surplus of a long reply comes in with the frame's last byte, so the
+    // PC finds 40 bytes waiting at once, not a frame and 4 late stragglers.
+    size_t tail = 0;
+    if (f.long_reply) {
+        reply.insert(reply.end(), kLongExtra, kLongTail);
+        tail = kLongExtra;
+    }
     if (f.garbage) reply.insert(reply.begin(), std::begin(kGarbage), std::end(kGarbage));
 
     int64_t start = pace ? std::max(rx_end, *tx_free) : complete;
     if (f.delay_ms > 0) start = std::max<int64_t>(start, complete + f.delay_ms * int64_t{1000000});
-    int64_t done = Send(master, reply, start, pace);
+    int64_t done = Send(master, reply, tail, start, pace);
     if (pace) *tx_free = start + ByteTimesNs(static_cast<int64_t>(reply.size()));
     if (done == 0) return;
 

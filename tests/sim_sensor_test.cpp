@@ -440,6 +440,11 @@ TEST_F(SimSensor, MisshapenReplies) {
     Bytes b = pc_->Drain();
     ASSERT_EQ(40u, b.size());
     EXPECT_EQ(sim::kReplySync, Word(b, 0));
+    sensor_.SetPacing(true);                     // the surplus comes with the frame, not after it
+    pc_->Send(sim::CMD_ECHO);
+    EXPECT_EQ(36u, pc_->Read(36).size());
+    EXPECT_EQ(4u, pc_->Read(4, 1).size());
+    sensor_.SetPacing(false);
 
     f = SensorFaults();
     f.garbage = true;
