@@ -131,16 +131,13 @@ TEST_F(ArrayFileTest, FailedWritesAreReported) {
 TEST_F(ArrayFileTest, UnsupportedArgumentsAreRefused) {
     uint32_t v[2] = {1, 2};
     EXPECT_LT(ArrayToFile(file_.c_str(), v, 3, 2, 1, 0, 0, 0, 4, 1, 0), 0);           // type
-    EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 1, 2, 0, 0, 0, 4, 1, 0), 0);
-    EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, 4, 0, 0), 0);
     EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, -4, 1, 0), 0);
-    EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 1, 0, 1), 0);
-    EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 0, 1, 0, 0, 1), 0);
+    EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 2, 0, 0, 1), 0);  // groups
 }
 
 // ---- Fmt ---------------------------------------------------------------------------------
 
-TEST(FmtTest, WordCodedTextBecomesCharacters) {
+TEST(FmtTest, WordCodedTextBecomesAtMostNCharacters) {
     int words[36] = {};
     const char* text = "V1.5 K-VOR-MX";
     for (int i = 0; text[i]; ++i) words[i] = 0x0000 | static_cast<unsigned char>(text[i]);
@@ -149,13 +146,9 @@ TEST(FmtTest, WordCodedTextBecomesCharacters) {
     memset(out, '#', sizeof out);
     EXPECT_EQ(13, Fmt(out, "%72c<%36i", words));
     EXPECT_STREQ(text, out);  // a zero character ends the text
-}
 
-TEST(FmtTest, TakesAtMostTheTargetLength) {
-    int words[8];
     for (int& w : words) w = 'a';
-    char out[5];
-    EXPECT_EQ(4, Fmt(out, "%4c<%8i", words));
+    EXPECT_EQ(4, Fmt(out, "%4c<%36i", words));
     EXPECT_STREQ("aaaa", out);
 }
 
@@ -167,15 +160,7 @@ TEST(FmtTest, OtherFormatsAreRefused) {
     EXPECT_STREQ("untouched", out);
 }
 
-// ---- Timer and program directory ----------------------------------------------------------
-
-TEST(UtilTest, TimerIsMonotonicSeconds) {
-    double a = Timer();
-    usleep(20000);
-    double b = Timer();
-    EXPECT_GT(b - a, 0.015);
-    EXPECT_LT(b - a, 5.0);
-}
+// ---- Program directory ----------------------------------------------------------
 
 TEST(UtilTest, ProjectDirHoldsTheRunningExecutable) {
     char dir[260];
