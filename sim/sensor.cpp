@@ -193,6 +193,10 @@ void VirtualSensor::Impl::Run(int master) {
                 last_ns = now;
                 buf.insert(buf.end(), chunk, chunk + n);
             }
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
+                timespec pause{0, 5000000};   // a broken master: never spin on it
+                nanosleep(&pause, nullptr);
+            }
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             // Cannot happen while the sim holds the slave open; never spin if it does.
             timespec pause{0, 5000000};

@@ -117,6 +117,20 @@ class SimSensor : public ::testing::Test {
         EXPECT_EQ(command, Word(b, 1));
         return sim::DecodePayload(b.data());
     }
+    // The four 64-sample blocks of one line, as a board-0 PC reads them.
+    std::vector<uint16_t> ReadLine64() {
+        std::vector<uint16_t> video;
+        for (uint16_t first : {0, 64, 128, 192}) {
+            Words req{};
+            req[0] = first;
+            req[1] = first == 192;            // the last block of the line
+            Bytes b = Ask(sim::CMD_READ_VIDEO64, req, 128);
+            EXPECT_EQ(128u, b.size());
+            for (size_t k = 0; 2 * k + 1 < b.size(); ++k) video.push_back(Word(b, k));
+        }
+        video.resize(256);
+        return video;
+    }
     Words Params(int emode) {
         Words w = sim::kDefaultParams;
         w[sim::P_EMODE] = emode;
@@ -315,15 +329,7 @@ TEST_F(SimSensor, BoardZeroSendsTheLineInFourBlocks) {
     Start();
     double left, right;
     sim::Scene(1024, 1).Object(0, &left, &right);
-    std::vector<uint16_t> video;
-    for (uint16_t first : {0, 64, 128, 192}) {
-        Words req{};
-        req[0] = first;
-        req[1] = first == 192;
-        Bytes b = Ask(sim::CMD_READ_VIDEO64, req, 128);
-        ASSERT_EQ(128u, b.size());
-        for (size_t i = 0; i < 64; ++i) video.push_back(Word(b, i));
-    }
+    std::vector<uint16_t> video = ReadLine64();
     EXPECT_TRUE(pc_->Drain(30).empty());
     ExpectObjectIn(video, 0, 4, left, right);
 
@@ -332,16 +338,7 @@ TEST_F(SimSensor, BoardZeroSendsTheLineInFourBlocks) {
     p[sim::P_CCDMODE] = 1;
     p[sim::P_PSTART] = 300;
     AskFrame(sim::CMD_WRITE_RAM, p);
-    video.clear();
-    for (uint16_t first : {0, 64, 128, 192}) {
-        Words req{};
-        req[0] = first;
-        req[1] = first == 192;
-        Bytes b = Ask(sim::CMD_READ_VIDEO64, req, 128);
-        ASSERT_EQ(128u, b.size());
-        for (size_t i = 0; i < 64; ++i) video.push_back(Word(b, i));
-    }
-    ExpectObjectIn(video, 300, 1, left, right);
+    ExpectObjectIn(ReadLine64(), 300, 1, left, right);
 }
 
 TEST_F(SimSensor, OtherBoardsSendTheLineInOneBlockAndStillReset) {
