@@ -26,6 +26,13 @@ bool PanelVisible(int panel);
 bool PanelIsToolWindow(int panel);
 // Number of repaints a graph or strip chart has done (to check queued drawing).
 int GraphRepaintCount(int panel, int control);
+// The number a numeric kind shows, whatever its value type (indicators deliver
+// none to the program); 0 for other kinds.
+int ShownValue(int panel, int control);
+
+// Runs fn(data) once, inside event processing, after `seconds` (a test's operator
+// acting while a program loop runs).
+void AfterDelay(double seconds, void (*fn)(void*), void* data);
 
 // ---- Operator actions ------------------------------------------------------------------
 void OperatorClick(int panel, int control);                  // mouse press and release on a button, radio, switch, toggle

@@ -1,0 +1,513 @@
+// Graph and strip-chart controls (graph.h) on QCustomPlot.
+//
+// Drawing is queued and layer-wise: every change marks what it touched (plots,
+// cursors, or everything when an axis moved), and one queued Flush per event
+// processing re-renders only those layers. Run mode redraws a strip chart and a
+// bar graph about 27 times a second, so the plots sit on a buffered layer of
+// their own and axes, grid and tick labels are rendered only when a range changes.
+//
+// [SECTION] Queued repaint (KPlotBase)
+// [SECTION] Graph (KGraph)
+// [SECTION] Strip chart (KStripChart)
+// [SECTION] graph.h API
+
+#include "runtime/graph.h"
+
+#include <climits>
+#include <cmath>
+
+#include "runtime/inspect.h"
+#include "runtime/widgets.h"
+
+namespace kvr {
+
+static QColor Rgb(int v) { return QColor(QRgb(0xFF000000u | (unsigned(v) & 0xFFFFFFu))); }
+
+static const int CURSOR_ACTIVE_COLOR = 0x0000FF;   // cursor 1: the evaluated edge
+static const int CURSOR_WINDOW_COLOR = 0x000000;   // cursors 2 and 3: the evaluation window
+
+// ---- [SECTION] Queued repaint (KPlotBase) ---------------------------------------------------------
+
+KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
+{
+    setNotAntialiasedElements(QCP::aeAll);
+    setPlottingHint(QCP::phCacheLabels, true);
+    setPlottingHint(QCP::phImmediateRefresh, false);
+    addLayer("cursors", layer("main"), QCustomPlot::limAbove);
+    cursorLayer_ = layer("cursors");
+    layer("main")->setMode(QCPLayer::lmBuffered);
+    cursorLayer_->setMode(QCPLayer::lmBuffered);
+    setCurrentLayer("main");
+    xAxis->setRange(0, 100);
+    yAxis->setRange(0, 100);
+    MarkDirty(DIRTY_ALL);
+}
+
+void KPlotBase::MarkDirty(int what)
+{
+    dirty_ |= what;
+    if (!queued_) {
+        queued_ = true;
+        QMetaObject::invokeMethod(this, &KPlotBase::Flush, Qt::QueuedConnection);
+    }
+}
+
+void KPlotBase::Flush()
+{
+    queued_ = false;
+    if (!dirty_ || !isVisible()) return;   // a hidden chart renders when shown
+    if ((dirty_ & DIRTY_ALL) || !width() || !height()) {
+        replot(QCustomPlot::rpRefreshHint);
+    } else {
+        if (dirty_ & DIRTY_PLOTS) layer("main")->replot();
+        if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
+    }
+    dirty_ = 0;
+    repaints++;
+}
+
+void KPlotBase::showEvent(QShowEvent* e)
+{
+    QCustomPlot::showEvent(e);
+    MarkDirty(DIRTY_ALL);
+}
+
+static bool Prop(QWidget* w, const char* name, double* v)
+{
+    QVariant p = w->property(name);
+    bool ok = false;
+    if (p.isValid()) *v = p.toDouble(&ok);
+    return ok;
+}
+
+void KPlotBase::ApplyFormProperties()
+{
+    double lo, hi;
+    if (Prop(this, "yMin", &lo) && Prop(this, "yMax", &hi) && lo < hi) yAxis->setRange(lo, hi);
+    if (property("yLabel").isValid()) yAxis->setLabel(property("yLabel").toString());
+    if (property("xLabel").isValid()) xAxis->setLabel(property("xLabel").toString());
+    MarkDirty(DIRTY_ALL);
+}
+
+// ---- [SECTION] Graph (KGraph) ------------------------------------------------------------------------
+
+KGraph::KGraph(QWidget* parent) : KPlotBase(parent)
+{
+    for (int i = 0; i < 3; i++) {
+        QPen pen(Rgb(i == 0 ? CURSOR_ACTIVE_COLOR : CURSOR_WINDOW_COLOR));
+        Cursor& c = cursors_[i];
+        c.line = new QCPItemStraightLine(this);
+        c.line->setLayer(cursorLayer_);
+        c.line->setPen(pen);
+        c.marker = new QCPItemTracer(this);
+        c.marker->setLayer(cursorLayer_);
+        c.marker->setStyle(QCPItemTracer::tsSquare);
+        c.marker->setSize(7);
+        c.marker->setPen(pen);
+        c.marker->setBrush(QBrush(pen.color()));
+        c.line->setVisible(false);      // a cursor appears once the program places it
+        c.marker->setVisible(false);
+    }
+}
+
+void KGraph::ApplyFormProperties()
+{
+    double lo, hi;
+    if (Prop(this, "xMin", &lo) && Prop(this, "xMax", &hi) && lo < hi) xAxis->setRange(lo, hi);
+    if (property("compact").toBool()) {
+        // A strip of a few dozen pixels: no y scale, thin margins.
+        yAxis->setTicks(false);
+        yAxis->setTickLabels(false);
+        yAxis->grid()->setVisible(false);
+        xAxis->grid()->setVisible(false);
+    }
+    KPlotBase::ApplyFormProperties();
+}
+
+int KGraph::SetRange(int axis, double min, double max)
+{
+    QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    if (a->range().lower == min && a->range().upper == max) return 0;
+    a->setRange(min, max);
+    MarkDirty(DIRTY_ALL);
+    return 0;
+}
+
+void KGraph::GetRange(int axis, double* min, double* max) const
+{
+    const QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    *min = a->range().lower;
+    *max = a->range().upper;
+}
+
+int KGraph::SetCursor(int cursor, double x, double y)
+{
+    Cursor& c = cursors_[cursor - 1];
+    if (c.shown && c.x == x && c.y == y) return 0;
+    c.x = x;
+    c.y = y;
+    c.shown = true;
+    c.line->point1->setCoords(x, 0);
+    c.line->point2->setCoords(x, 1);
+    c.marker->position->setCoords(x, y);
+    c.line->setVisible(true);
+    c.marker->setVisible(true);
+    MarkDirty(DIRTY_CURSORS);
+    return 0;
+}
+
+int KGraph::GetCursor(int cursor, double* x, double* y) const
+{
+    *x = cursors_[cursor - 1].x;
+    *y = cursors_[cursor - 1].y;
+    return 0;
+}
+
+int KGraph::NextHandle()
+{
+    int h = nextHandle_;
+    nextHandle_ = nextHandle_ == INT_MAX ? 1 : nextHandle_ + 1;
+    return h;
+}
+
+int KGraph::AddXY(std::vector<double> x, std::vector<double> y, int color)
+{
+    auto* curve = new QCPCurve(xAxis, yAxis);
+    curve->setLayer("main");
+    curve->setPen(QPen(Rgb(color)));
+    curve->setData(QVector<double>(x.begin(), x.end()), QVector<double>(y.begin(), y.end()));
+    Plot p{NextHandle(), PLOT_XY, std::move(x), std::move(y), color, 0, curve, nullptr};
+    plots_.push_back(std::move(p));
+    MarkDirty(DIRTY_PLOTS);
+    return plots_.back().handle;
+}
+
+int KGraph::AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor)
+{
+    auto* r = new QCPItemRect(this);
+    r->setLayer("main");
+    r->setPen(QPen(Rgb(color)));
+    r->setBrush(QBrush(Rgb(fillColor)));
+    r->topLeft->setCoords(std::min(x1, x2), std::max(y1, y2));
+    r->bottomRight->setCoords(std::max(x1, x2), std::min(y1, y2));
+    Plot p{NextHandle(), PLOT_RECTANGLE, {x1, x2}, {y1, y2}, color, fillColor, nullptr, r};
+    plots_.push_back(std::move(p));
+    MarkDirty(DIRTY_PLOTS);
+    return plots_.back().handle;
+}
+
+int KGraph::Delete(int handle)
+{
+    bool found = false;
+    for (size_t i = plots_.size(); i-- > 0;) {
+        Plot& p = plots_[i];
+        if (handle != VAL_ALL_PLOTS && p.handle != handle) continue;
+        if (p.curve) removePlottable(p.curve);
+        if (p.rect) removeItem(p.rect);
+        plots_.erase(plots_.begin() + long(i));
+        found = true;
+    }
+    if (found) MarkDirty(DIRTY_PLOTS);
+    return found || handle == VAL_ALL_PLOTS ? 0 : UIE_BAD_VALUE;
+}
+
+// ---- [SECTION] Strip chart (KStripChart) -------------------------------------------------------------------
+
+static const int TRACE_DEFAULT_COLORS[] = {0xFF0000, 0x00A000, 0x0000FF, 0x000000, 0xFF00FF, 0x00A0A0, 0xA0A000, 0x808080};
+
+KStripChart::KStripChart(QWidget* parent) : KPlotBase(parent)
+{
+    xAxis->setTickLabels(false);
+    xAxis->setRange(0, pps_ - 1);
+    SetTraces(1);
+}
+
+void KStripChart::ApplyFormProperties()
+{
+    double v;
+    if (Prop(this, "pointsPerScreen", &v)) SetPointsPerScreen(int(v));
+    if (Prop(this, "traces", &v)) SetTraces(int(v));
+    KPlotBase::ApplyFormProperties();
+}
+
+int KStripChart::SetTraces(int n)
+{
+    if (n < 1 || n > 16) return UIE_BAD_VALUE;
+    if (n == Traces()) return 0;
+    while (Traces() > n) {
+        removeGraph(traces_.back().graph);
+        traces_.pop_back();
+    }
+    while (Traces() < n) {
+        Trace t;
+        t.color = TRACE_DEFAULT_COLORS[traces_.size() % 8];
+        t.ring.assign(size_t(pps_), 0.0);
+        t.graph = addGraph(xAxis, yAxis);
+        t.graph->setLayer("main");
+        t.graph->setPen(QPen(Rgb(t.color)));
+        t.graph->setAdaptiveSampling(false);
+        traces_.push_back(std::move(t));
+    }
+    MarkDirty(DIRTY_PLOTS);
+    return 0;
+}
+
+int KStripChart::SetPointsPerScreen(int n)
+{
+    if (n < 2 || n > 100000) return UIE_BAD_VALUE;
+    if (n == pps_) return 0;
+    for (Trace& t : traces_) {
+        std::vector<double> pts;
+        const int cap = int(t.ring.size());
+        for (int i = std::max(0, t.count - n); i < t.count; i++) pts.push_back(t.ring[size_t((t.head + i) % cap)]);
+        t.ring.assign(size_t(n), 0.0);
+        std::copy(pts.begin(), pts.end(), t.ring.begin());
+        t.head = 0;
+        t.count = int(pts.size());
+    }
+    pps_ = n;
+    xAxis->setRange(0, pps_ - 1);
+    for (Trace& t : traces_) SyncGraph(t);
+    MarkDirty(DIRTY_ALL);
+    return 0;
+}
+
+int KStripChart::SetRange(double min, double max)
+{
+    if (yAxis->range().lower == min && yAxis->range().upper == max) return 0;
+    yAxis->setRange(min, max);
+    MarkDirty(DIRTY_ALL);
+    return 0;
+}
+
+void KStripChart::GetRange(int axis, double* min, double* max) const
+{
+    const QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    *min = a->range().lower;
+    *max = a->range().upper;
+}
+
+int KStripChart::SetTraceColor(int trace, int color)
+{
+    if (trace < 1 || trace > Traces()) return UIE_BAD_VALUE;
+    Trace& t = traces_[size_t(trace - 1)];
+    color &= 0xFFFFFF;
+    if (t.color == color) return 0;
+    t.color = color;
+    t.graph->setPen(QPen(Rgb(color)));
+    MarkDirty(DIRTY_PLOTS);
+    return 0;
+}
+
+int KStripChart::TraceColor(int trace) const
+{
+    if (trace < 1 || trace > Traces()) return UIE_BAD_VALUE;
+    return traces_[size_t(trace - 1)].color;
+}
+
+void KStripChart::Append(const double* values, int points)
+{
+    const int n = Traces();
+    for (int k = 0; k < points; k++) {
+        for (int i = 0; i < n; i++) {
+            Trace& t = traces_[size_t(i)];
+            const int cap = pps_;
+            if (t.count < cap) {
+                t.ring[size_t((t.head + t.count) % cap)] = values[k * n + i];
+                t.count++;
+            } else {
+                t.ring[size_t(t.head)] = values[k * n + i];   // the oldest point makes room
+                t.head = (t.head + 1) % cap;
+            }
+        }
+    }
+    for (Trace& t : traces_) SyncGraph(t);
+    MarkDirty(DIRTY_PLOTS);
+}
+
+void KStripChart::Clear()
+{
+    for (Trace& t : traces_) {
+        t.head = 0;
+        t.count = 0;
+        SyncGraph(t);
+    }
+    MarkDirty(DIRTY_PLOTS);
+}
+
+// Writes a trace's points into its graph in place (newest at the right edge), so a
+// chart that is full allocates nothing per call.
+void KStripChart::SyncGraph(Trace& t)
+{
+    QSharedPointer<QCPGraphDataContainer> data = t.graph->data();
+    const int cap = pps_;
+    if (data->size() != t.count) {
+        QVector<QCPGraphData> v(t.count);
+        for (int i = 0; i < t.count; i++) v[i] = QCPGraphData(cap - t.count + i, t.ring[size_t((t.head + i) % cap)]);
+        data->set(v, true);
+        return;
+    }
+    int i = 0;
+    for (auto it = data->begin(); it != data->end(); ++it, ++i) {
+        it->key = cap - t.count + i;
+        it->value = t.ring[size_t((t.head + i) % cap)];
+    }
+}
+
+std::vector<double> KStripChart::TracePoints(int trace) const
+{
+    std::vector<double> out;
+    if (trace < 1 || trace > Traces()) return out;
+    const Trace& t = traces_[size_t(trace - 1)];
+    for (int i = 0; i < t.count; i++) out.push_back(t.ring[size_t((t.head + i) % pps_)]);
+    return out;
+}
+
+// ---- [SECTION] graph.h API helpers ----------------------------------------------------------------------------
+
+template <class T>
+static T* PlotControl(int panel, int control, int* err, const char* what)
+{
+    Control* c = FindControl(panel, control, err);
+    if (!c) return nullptr;
+    T* w = qobject_cast<T*>(c->widget.data());
+    if (!w) *err = Fail(UIE_TYPE_MISMATCH, QString("control %1 of panel %2 is not a %3").arg(control).arg(panel).arg(what));
+    return w;
+}
+
+static bool ReadPoints(const void* data, int type, int n, int start, int step, std::vector<double>* out)
+{
+    out->resize(size_t(n));
+    for (int i = 0; i < n; i++) {
+        long idx = long(start) + long(i) * step;
+        switch (type) {
+        case VAL_DOUBLE: (*out)[size_t(i)] = static_cast<const double*>(data)[idx]; break;
+        case VAL_UNSIGNED_SHORT_INTEGER: (*out)[size_t(i)] = static_cast<const uint16_t*>(data)[idx]; break;
+        case VAL_UNSIGNED_INTEGER: (*out)[size_t(i)] = static_cast<const uint32_t*>(data)[idx]; break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+static bool ValidType(int t) { return t == VAL_DOUBLE || t == VAL_UNSIGNED_SHORT_INTEGER || t == VAL_UNSIGNED_INTEGER; }
+
+}  // namespace kvr
+
+using namespace kvr;
+
+// ---- [SECTION] graph.h API --------------------------------------------------------------------------------------
+
+int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max)
+{
+    int err;
+    Control* c = FindControl(panel, control, &err);
+    if (!c) return err;
+    if (mode != VAL_MANUAL) return Fail(UIE_BAD_VALUE, QString("scaling mode %1: only manual (0) is supported").arg(mode));
+    if (axis != AXIS_X && axis != AXIS_Y) return Fail(UIE_BAD_VALUE, QString("no axis %1").arg(axis));
+    if (!(min < max) || !std::isfinite(min) || !std::isfinite(max))
+        return Fail(UIE_BAD_VALUE, QString("axis range %1..%2 refused: the minimum must be below the maximum").arg(min).arg(max));
+    if (auto* g = qobject_cast<KGraph*>(c->widget.data())) return g->SetRange(axis, min, max);
+    if (auto* s = qobject_cast<KStripChart*>(c->widget.data())) {
+        if (axis != AXIS_Y) return Fail(UIE_BAD_VALUE, "a strip chart's x axis is its points per screen");
+        return s->SetRange(min, max);
+    }
+    return Fail(UIE_TYPE_MISMATCH, QString("control %1 is not a graph or strip chart").arg(control));
+}
+
+int GetAxisRange(int panel, int control, int axis, double* min, double* max)
+{
+    int err;
+    Control* c = FindControl(panel, control, &err);
+    if (!c) return err;
+    if (axis != AXIS_X && axis != AXIS_Y) return Fail(UIE_BAD_VALUE, QString("no axis %1").arg(axis));
+    if (auto* g = qobject_cast<KGraph*>(c->widget.data())) { g->GetRange(axis, min, max); return 0; }
+    if (auto* s = qobject_cast<KStripChart*>(c->widget.data())) { s->GetRange(axis, min, max); return 0; }
+    return Fail(UIE_TYPE_MISMATCH, QString("control %1 is not a graph or strip chart").arg(control));
+}
+
+int SetGraphCursor(int panel, int control, int cursor, double x, double y)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (cursor < 1 || cursor > 3) return Fail(UIE_BAD_VALUE, QString("no cursor %1").arg(cursor));
+    return g->SetCursor(cursor, x, y);
+}
+
+int GetGraphCursor(int panel, int control, int cursor, double* x, double* y)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (cursor < 1 || cursor > 3) return Fail(UIE_BAD_VALUE, QString("no cursor %1").arg(cursor));
+    return g->GetCursor(cursor, x, y);
+}
+
+int DeleteGraphPlot(int panel, int control, int plot, int refresh)
+{
+    (void)refresh;                  // every change is repainted at the next event processing
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (g->Delete(plot) < 0) return Fail(UIE_BAD_VALUE, QString("graph %1 has no plot %2").arg(control).arg(plot));
+    return 0;
+}
+
+int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType,
+           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color)
+{
+    (void)plotStyle; (void)pointStyle; (void)lineStyle; (void)pointFrequency;   // always a thin line through the points
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (!x || !y || n <= 0) return Fail(UIE_BAD_VALUE, QString("PlotXY needs points, got %1").arg(n));
+    if (!ValidType(xType) || !ValidType(yType)) return Fail(UIE_BAD_VALUE, QString("data types %1/%2 not supported").arg(xType).arg(yType));
+    std::vector<double> xs, ys;
+    ReadPoints(x, xType, n, 0, 1, &xs);
+    ReadPoints(y, yType, n, 0, 1, &ys);
+    return g->AddXY(std::move(xs), std::move(ys), color);
+}
+
+int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color, int fillColor)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    return g->AddRectangle(x1, y1, x2, y2, color & 0xFFFFFF, fillColor & 0xFFFFFF);
+}
+
+int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip, int dataType)
+{
+    int err;
+    KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
+    if (!s) return err;
+    if (!data || n <= 0 || start < 0 || skip < 0) return Fail(UIE_BAD_VALUE, "PlotStripChart: no data");
+    if (n % s->Traces() != 0)
+        return Fail(UIE_BAD_VALUE, QString("%1 values are not a multiple of %2 traces").arg(n).arg(s->Traces()));
+    if (!ValidType(dataType)) return Fail(UIE_BAD_VALUE, QString("data type %1 not supported").arg(dataType));
+    // Scratch kept between calls: run mode hands 500 values 27 times a second.
+    static std::vector<double> values;
+    ReadPoints(data, dataType, n, start, skip + 1, &values);
+    s->Append(values.data(), n / s->Traces());
+    return 0;
+}
+
+int ClearStripChart(int panel, int control)
+{
+    int err;
+    KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
+    if (!s) return err;
+    s->Clear();
+    return 0;
+}
+
+int SetTraceAttribute(int panel, int control, int trace, int attribute, int value)
+{
+    int err;
+    KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
+    if (!s) return err;
+    if (attribute != ATTR_TRACE_COLOR) return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 not supported").arg(attribute));
+    if (s->SetTraceColor(trace, value) < 0) return Fail(UIE_BAD_VALUE, QString("strip chart %1 has no trace %2").arg(control).arg(trace));
+    return 0;
+}

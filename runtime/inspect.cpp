@@ -1,0 +1,214 @@
+// Read-only views for tests and the operator verbs of inspect.h.
+//
+// The verbs deliver real QMouseEvent/QKeyEvent input through QApplication, so a
+// callback sees exactly what a person's action would give it; events then get
+// processed so the callbacks have run when a verb returns.
+
+#include "runtime/inspect.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionSlider>
+#include <QTimer>
+#include <QWindow>
+
+#include "runtime/widgets.h"
+
+using namespace kvr;
+
+static QWidget* Widget(int panel, int control)
+{
+    int err;
+    Control* c = FindControl(panel, control, &err);
+    return c ? c->widget.data() : nullptr;
+}
+
+std::vector<PlotInfo> GraphPlots(int panel, int control)
+{
+    std::vector<PlotInfo> out;
+    auto* g = qobject_cast<KGraph*>(Widget(panel, control));
+    if (!g) return out;
+    for (const KGraph::Plot& p : g->Plots()) out.push_back({p.handle, p.kind, p.x, p.y, p.color, p.fillColor});
+    return out;
+}
+
+std::vector<double> StripChartTrace(int panel, int control, int trace)
+{
+    auto* s = qobject_cast<KStripChart*>(Widget(panel, control));
+    return s ? s->TracePoints(trace) : std::vector<double>();
+}
+
+int StripTraceColor(int panel, int control, int trace)
+{
+    auto* s = qobject_cast<KStripChart*>(Widget(panel, control));
+    return s ? s->TraceColor(trace) : UIE_NO_SUCH_CONTROL;
+}
+
+bool PanelVisible(int panel)
+{
+    Panel* p = FindPanel(panel);
+    return p && p->window->isVisible();
+}
+
+bool PanelIsToolWindow(int panel)
+{
+    Panel* p = FindPanel(panel);
+    return p && p->window->windowType() == Qt::Tool;
+}
+
+int GraphRepaintCount(int panel, int control)
+{
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    return g ? g->repaints : UIE_NO_SUCH_CONTROL;
+}
+
+int ShownValue(int panel, int control)
+{
+    int err, v = 0;
+    Control* c = FindControl(panel, control, &err);
+    return c && ReadInt(*c, &v) ? v : 0;
+}
+
+void AfterDelay(double seconds, void (*fn)(void*), void* data)
+{
+    QTimer::singleShot(int(seconds * 1000 + 0.5), Qt::PreciseTimer, qApp, [fn, data] { fn(data); });
+}
+
+// ---- Operator actions ----------------------------------------------------------------------------
+
+static void Settle()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    DispatchPorts();
+}
+
+static void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+    QPointF local(at);
+    QMouseEvent e(type, local, w->mapToGlobal(local), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+static void Key(QWidget* w, QEvent::Type type, int key, const QString& text = QString(),
+                Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QKeyEvent e(type, key, mods, text);
+    QApplication::sendEvent(w, &e);
+}
+
+static void KeyStroke(QWidget* w, int key, const QString& text = QString(), Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    Key(w, QEvent::KeyPress, key, text, mods);
+    Key(w, QEvent::KeyRelease, key, text, mods);
+}
+
+// Where a person would click: the indicator of a check box or radio button (its
+// centre may lie beyond a short label), the middle of anything else.
+static QPoint ClickPoint(QWidget* w)
+{
+    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+        QStyleOptionButton opt;
+        opt.initFrom(w);
+        auto element = qobject_cast<QCheckBox*>(w) ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator;
+        QRect r = w->style()->subElementRect(element, &opt, w);
+        if (r.isValid()) return r.center();
+    }
+    return w->rect().center();
+}
+
+void OperatorClick(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w) return;
+    QPoint at = ClickPoint(w);
+    Mouse(w, QEvent::MouseButtonPress, at, Qt::LeftButton);
+    Mouse(w, QEvent::MouseButtonRelease, at, Qt::NoButton);
+    Settle();
+}
+
+void OperatorType(int panel, int control, const char* text)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w || !text) return;
+    KeyStroke(w, Qt::Key_A, "a", Qt::ControlModifier);   // select all
+    for (const char* p = text; *p; p++) {
+        QString ch = QString::fromLatin1(p, 1);
+        int key = ch.at(0).isDigit() ? Qt::Key_0 + (*p - '0') : ch.at(0).toUpper().unicode();
+        if (*p == '-') key = Qt::Key_Minus;
+        KeyStroke(w, key, ch);
+    }
+    Settle();
+}
+
+void OperatorEnter(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w) return;
+    KeyStroke(w, Qt::Key_Return, "\r");
+    Settle();
+}
+
+void OperatorSelectRing(int panel, int control, int index)
+{
+    auto* ring = qobject_cast<QComboBox*>(Widget(panel, control));
+    if (!ring || !ring->isEnabled() || index < 0 || index >= ring->count()) return;
+    // As with the mouse: open the list, pick the item, the list closes.
+    ring->showPopup();
+    QAbstractItemView* view = ring->view();
+    view->setCurrentIndex(ring->model()->index(index, ring->modelColumn(), ring->rootModelIndex()));
+    KeyStroke(view, Qt::Key_Return, "\r");
+    if (view->isVisible()) ring->hidePopup();
+    Settle();
+}
+
+void OperatorDragSlide(int panel, int control, int value)
+{
+    auto* slide = qobject_cast<KSlide*>(Widget(panel, control));
+    if (!slide) return;
+    QSlider* s = slide->slider();
+    QStyleOptionSlider opt;
+    opt.initFrom(s);
+    opt.orientation = s->orientation();
+    opt.minimum = s->minimum();
+    opt.maximum = s->maximum();
+    opt.sliderPosition = s->sliderPosition();
+    opt.sliderValue = s->value();
+    opt.subControls = QStyle::SC_All;
+    QRect handle = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, s);
+    QRect groove = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, s);
+    QPoint from = handle.center();
+    int span = std::max(1, groove.width() - handle.width());
+    int target = QStyle::sliderPositionFromValue(s->minimum(), s->maximum(), value, span) + groove.x() + handle.width() / 2;
+    Mouse(s, QEvent::MouseButtonPress, from, Qt::LeftButton);
+    if (s->isSliderDown()) {
+        // Move in a few steps, as a hand would; the last step lands on the exact value,
+        // which the pixel grid of a long range cannot always hit.
+        for (int i = 1; i <= 4; i++) {
+            QPoint at(from.x() + (target - from.x()) * i / 4, from.y());
+            QMouseEvent e(QEvent::MouseMove, QPointF(at), s->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(s, &e);
+        }
+        if (s->sliderPosition() != value) s->setSliderPosition(value);
+    }
+    Mouse(s, QEvent::MouseButtonRelease, s->rect().center(), Qt::NoButton);
+    Settle();
+}
+
+void OperatorClosePanel(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return;
+    // The window system's close request, as the close box sends it: Qt then hides a
+    // window whose close event was accepted and keeps one whose close was ignored.
+    if (QWindow* handle = p->window->windowHandle()) handle->close();
+    else p->window->close();
+    Settle();
+}

@@ -1,0 +1,234 @@
+// Private to the runtime: the widget classes the loader creates for the form,
+// and the panel registry that ui.cpp, loader.cpp, graph.cpp and inspect.cpp share.
+// Never included by the program (it pulls in Qt).
+//
+// [SECTION] Registry       panels, controls, errors, event dispatch
+// [SECTION] Form widgets   KPushButton, KSpinBox, KSlide
+// [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
+#pragma once
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QString>
+#include <QWidget>
+
+#include <qcustomplot.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/ui.h"
+
+namespace kvr {
+
+// ---- [SECTION] Registry ---------------------------------------------------------------
+
+struct Control {
+    int number = 0;
+    int kind = 0;                   // CTRL_ code
+    int valType = VALTYPE_NONE;     // VALTYPE_ code
+    std::string callbackName;       // "" when the control has no callback
+    CtrlCallbackPtr callback = nullptr;
+    QPointer<QWidget> widget;
+    bool autoSize = false;          // NewCtrl text messages follow their text
+};
+
+struct Panel {
+    int handle = 0;
+    int parent = 0;                 // 0: top-level window; else the owning panel's handle
+    QWidget* window = nullptr;      // the panel widget, a window of its own
+    std::string callbackName;
+    PanelCallbackPtr callback = nullptr;
+    std::map<int, Control> controls;
+};
+
+bool Initialised();
+// Records the message GetRuntimeError returns and passes the code through.
+int Fail(int code, const QString& message);
+
+Panel* FindPanel(int handle);
+// The control, or null with *err set (and the message recorded).
+Control* FindControl(int panel, int control, int* err);
+// Registers a loaded panel under the lowest free handle and returns the handle.
+int RegisterPanel(std::unique_ptr<Panel> panel);
+
+// The value a numeric kind shows; false when it shows none (an empty ring).
+bool ReadInt(const Control& c, int* v);
+
+// Connects the Qt signals of a control to its callback (events of ui.h).
+void WireControl(Panel& panel, Control& control);
+// Installs the close-box handling on a panel window.
+void WirePanel(Panel& panel);
+
+// The table SetCallbackTable installed.
+const CallbackEntry* LookupCallback(const char* name);
+
+// Resolves a bare file name against the program's directory, then the working
+// directory; a path with a slash is used as given. Returns "" when not found.
+QString ResolveFile(const char* file);
+
+// While a QuietScope lives, widget signals raise no events (programmatic sets).
+struct QuietScope {
+    QuietScope();
+    ~QuietScope();
+};
+bool Quiet();
+
+// Runs a due receive callback check; guarded against re-entry. Returns how many ran.
+int DispatchPorts();
+
+// ---- [SECTION] Form widgets ---------------------------------------------------------------
+
+// Command and toggle buttons: Enter acts like Space (press gives 3, release gives 1),
+// which a plain QPushButton outside a dialog ignores.
+class KPushButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit KPushButton(QWidget* parent = nullptr);
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+};
+
+// Numeric edit and indicator. Typing raises `changed` per keystroke that alters the
+// value; Enter, an arrow step and leaving the field after typing raise `committed`.
+class KSpinBox : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit KSpinBox(QWidget* parent = nullptr);
+    void ClearPending() { pending_ = false; last_ = value(); }
+signals:
+    void changed();
+    void committed();
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+public:
+    void stepBy(int steps) override;
+private:
+    bool pending_ = false;          // typed changes not yet committed
+    int last_ = 0;                  // the value last reported
+    bool stepping_ = false;
+};
+
+// Numeric slide: a horizontal slider with its value shown beside it.
+class KSlide : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
+    Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
+    Q_PROPERTY(int value READ value WRITE setValue)
+public:
+    explicit KSlide(QWidget* parent = nullptr);
+    int minimum() const { return slider_->minimum(); }
+    int maximum() const { return slider_->maximum(); }
+    int value() const { return slider_->value(); }
+    void setMinimum(int v);
+    void setMaximum(int v);
+    void setValue(int v);
+    QSlider* slider() const { return slider_; }
+signals:
+    void changed();                 // dragging or stepping moved the value
+    void committed();               // released, or a step that is complete at once
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+private:
+    void Relayout();
+    QSlider* slider_;
+    QLabel* label_;
+};
+
+// ---- [SECTION] Plot widgets ------------------------------------------------------------------
+
+// Queued, layer-wise repaint shared by graphs and strip charts: a change marks what
+// it touched; the next event processing renders only those layers, and nothing at
+// all while the control is hidden.
+class KPlotBase : public QCustomPlot {
+    Q_OBJECT
+public:
+    explicit KPlotBase(QWidget* parent);
+    enum { DIRTY_PLOTS = 1, DIRTY_CURSORS = 2, DIRTY_ALL = 4 };
+    void MarkDirty(int what);
+    int repaints = 0;               // renders done (GraphRepaintCount)
+    // Form properties (dynamic properties of the widget): yMin, yMax, yLabel, ...
+    virtual void ApplyFormProperties();
+protected:
+    void showEvent(QShowEvent* e) override;
+    QCPLayer* cursorLayer_;
+private slots:
+    void Flush();
+private:
+    int dirty_ = 0;
+    bool queued_ = false;
+};
+
+class KGraph : public KPlotBase {
+    Q_OBJECT
+public:
+    explicit KGraph(QWidget* parent = nullptr);
+    struct Plot {
+        int handle;
+        int kind;                   // PLOT_XY / PLOT_RECTANGLE of inspect.h
+        std::vector<double> x, y;
+        int color, fillColor;
+        QCPAbstractPlottable* curve = nullptr;
+        QCPItemRect* rect = nullptr;
+    };
+    struct Cursor {
+        double x = 0, y = 0;
+        bool shown = false;
+        QCPItemStraightLine* line = nullptr;
+        QCPItemTracer* marker = nullptr;
+    };
+    int SetRange(int axis, double min, double max);
+    void GetRange(int axis, double* min, double* max) const;
+    int SetCursor(int cursor, double x, double y);
+    int GetCursor(int cursor, double* x, double* y) const;
+    int AddXY(std::vector<double> x, std::vector<double> y, int color);
+    int AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor);
+    int Delete(int handle);
+    const std::vector<Plot>& Plots() const { return plots_; }
+    void ApplyFormProperties() override;
+private:
+    int NextHandle();
+    std::vector<Plot> plots_;
+    Cursor cursors_[3];
+    int nextHandle_ = 1;
+};
+
+class KStripChart : public KPlotBase {
+    Q_OBJECT
+public:
+    explicit KStripChart(QWidget* parent = nullptr);
+    int SetTraces(int n);
+    int Traces() const { return int(traces_.size()); }
+    int SetPointsPerScreen(int n);
+    int PointsPerScreen() const { return pps_; }
+    int scroll = 1;                 // ATTR_STRIP_SCROLL, kept as given
+    int SetRange(double min, double max);
+    void GetRange(int axis, double* min, double* max) const;
+    int SetTraceColor(int trace, int color);
+    int TraceColor(int trace) const;
+    void Append(const double* values, int points);   // `points` samples of all traces, interleaved
+    void Clear();
+    std::vector<double> TracePoints(int trace) const;
+    void ApplyFormProperties() override;
+private:
+    struct Trace {
+        std::vector<double> ring;   // capacity pps_
+        int head = 0;               // index of the oldest point
+        int count = 0;
+        int color = 0;
+        QCPGraph* graph = nullptr;
+    };
+    void Rebuild(Trace& t);
+    void SyncGraph(Trace& t);
+    std::vector<Trace> traces_;
+    int pps_ = 100;
+};
+
+}  // namespace kvr

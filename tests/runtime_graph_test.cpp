@@ -1,0 +1,250 @@
+// Graphs and strip charts of the runtime, read back through inspect.h.
+#include "runtime_ui_fixture.h"
+
+#include <ctime>
+
+#include "runtime/util.h"
+
+using namespace rt;
+
+namespace {
+
+class GraphTest : public UiTest {
+protected:
+    std::vector<PlotInfo> Plots() const { return GraphPlots(panel, GRAPH); }
+    std::vector<double> Trace(int t) const { return StripChartTrace(panel, STRIP, t); }
+};
+
+}  // namespace
+
+using Graph = GraphTest;
+using StripChart = GraphTest;
+using Drawing = GraphTest;
+
+// ---- Graph ------------------------------------------------------------------------------------
+
+TEST_F(Graph, PlotXYKeepsEveryPointInOrderForEachDataType)
+{
+    uint16_t x16[4] = {0, 4, 8, 12}, y16[4] = {5, 1, 1023, 0};
+    uint32_t y32[4] = {70000, 1, 2, 3};
+    double yd[4] = {0.5, -1, 2.25, 3};
+    int a = PlotXY(panel, GRAPH, x16, y16, 4, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, 0xFF0000);
+    int b = PlotXY(panel, GRAPH, x16, y32, 4, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_INTEGER, 5, 10, 0, 1, 0x008000);
+    int c = PlotXY(panel, GRAPH, yd, yd, 4, VAL_DOUBLE, VAL_DOUBLE, 5, 10, 0, 1, 0x0000FF);
+    EXPECT_GT(a, 0);
+    EXPECT_NE(a, b);
+    auto plots = Plots();
+    ASSERT_EQ(3u, plots.size());
+    EXPECT_EQ(a, plots[0].handle);
+    EXPECT_EQ(PLOT_XY, plots[0].kind);
+    EXPECT_EQ((std::vector<double>{0, 4, 8, 12}), plots[0].x);
+    EXPECT_EQ((std::vector<double>{5, 1, 1023, 0}), plots[0].y);
+    EXPECT_EQ(0xFF0000, plots[0].color);
+    EXPECT_EQ((std::vector<double>{70000, 1, 2, 3}), plots[1].y);
+    EXPECT_EQ(0x008000, plots[1].color);
+    EXPECT_EQ(c, plots[2].handle);
+    EXPECT_EQ((std::vector<double>{0.5, -1, 2.25, 3}), plots[2].x);
+
+    EXPECT_EQ(UIE_BAD_VALUE, PlotXY(panel, GRAPH, x16, y16, 0, 6, 6, 5, 10, 0, 1, 0));
+    EXPECT_EQ(UIE_BAD_VALUE, PlotXY(panel, GRAPH, x16, y16, 4, 3, 6, 5, 10, 0, 1, 0));
+    EXPECT_EQ(UIE_TYPE_MISMATCH, PlotXY(panel, STRIP, x16, y16, 4, 6, 6, 5, 10, 0, 1, 0));
+    EXPECT_EQ(3u, Plots().size());
+}
+
+TEST_F(Graph, RectanglesKeepCornersAsGivenInDrawingOrder)
+{
+    PlotRectangle(panel, GRAPH, 0.0, 0.0, 1024.0, 1.0, 0xA0A0A0, 0xA0A0A0);
+    PlotRectangle(panel, GRAPH, -78.0, 0.0, 178.0, 0.25, 0x00FF00, 0x00FF00);
+    PlotRectangle(panel, GRAPH, 300.0, 0.25, 0.0, 1.0, 0xFF0000, 0xFF0000);   // ends left of its start
+    auto plots = Plots();
+    ASSERT_EQ(3u, plots.size());
+    EXPECT_EQ(PLOT_RECTANGLE, plots[1].kind);
+    EXPECT_EQ((std::vector<double>{-78, 178}), plots[1].x);
+    EXPECT_EQ((std::vector<double>{0, 0.25}), plots[1].y);
+    EXPECT_EQ(0x00FF00, plots[1].color);
+    EXPECT_EQ(0x00FF00, plots[1].fillColor);
+    EXPECT_EQ((std::vector<double>{300, 0}), plots[2].x);
+    EXPECT_EQ(0xA0A0A0, plots[0].fillColor);
+}
+
+TEST_F(Graph, DeletingAllPlotsKeepsTheCursorsAndOneHandleDeletesOne)
+{
+    SetGraphCursor(panel, GRAPH, 1, 512, 1.0);
+    SetGraphCursor(panel, GRAPH, 2, 1, 0.75);
+    SetGraphCursor(panel, GRAPH, 3, 1024, 0.75);
+    int a = PlotRectangle(panel, GRAPH, 1, 0.25, 100, 1, 0xFF0000, 0xFF0000);
+    int b = PlotRectangle(panel, GRAPH, 400, 0.25, 1024, 1, 0xFF0000, 0xFF0000);
+    EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, a, 1));
+    ASSERT_EQ(1u, Plots().size());
+    EXPECT_EQ(b, Plots()[0].handle);
+    EXPECT_EQ(UIE_BAD_VALUE, DeleteGraphPlot(panel, GRAPH, a, 1));
+    EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0));
+    EXPECT_TRUE(Plots().empty());
+    EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0));   // already empty: fine
+
+    double x, y;
+    EXPECT_EQ(0, GetGraphCursor(panel, GRAPH, 1, &x, &y));
+    EXPECT_EQ(512, x);
+    EXPECT_EQ(1.0, y);
+    EXPECT_EQ(0, GetGraphCursor(panel, GRAPH, 3, &x, &y));
+    EXPECT_EQ(1024, x);
+    EXPECT_EQ(0.75, y);
+    EXPECT_EQ(UIE_BAD_VALUE, SetGraphCursor(panel, GRAPH, 4, 1, 1));
+    // Handles are not reused, so a stale handle never hits a new plot.
+    EXPECT_GT(PlotRectangle(panel, GRAPH, 1, 0, 2, 1, 0, 0), b);
+}
+
+TEST_F(Graph, RangesComeFromTheFormAndAnEmptyRangeIsRefused)
+{
+    double lo, hi;
+    EXPECT_EQ(0, GetAxisRange(panel, GRAPH, AXIS_X, &lo, &hi));
+    EXPECT_EQ(1, lo);
+    EXPECT_EQ(1024, hi);
+    EXPECT_EQ(0, GetAxisRange(panel, GRAPH, AXIS_Y, &lo, &hi));
+    EXPECT_EQ(0, lo);
+    EXPECT_EQ(1, hi);
+
+    EXPECT_EQ(0, SetAxisScalingMode(panel, GRAPH, AXIS_X, VAL_MANUAL, 300, 556));
+    EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, GRAPH, AXIS_X, VAL_MANUAL, 556, 556));
+    EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, GRAPH, AXIS_X, VAL_MANUAL, 600, 556));
+    EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, GRAPH, 2, VAL_MANUAL, 0, 1));
+    EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, GRAPH, AXIS_X, 1, 0, 1));
+    EXPECT_EQ(0, GetAxisRange(panel, GRAPH, AXIS_X, &lo, &hi));
+    EXPECT_EQ(300, lo);
+    EXPECT_EQ(556, hi);
+}
+
+// ---- Strip chart ----------------------------------------------------------------------------------
+
+TEST_F(StripChart, KeepsTheLastPointsPerScreenOfEachTraceNewestLast)
+{
+    ASSERT_EQ(0, SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 2));
+    ASSERT_EQ(0, SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 3));
+    double a[] = {1, 10, 2, 20};
+    double b[] = {3, 30, 4, 40, 5, 50};
+    EXPECT_EQ(0, PlotStripChart(panel, STRIP, a, 4, 0, 0, VAL_DOUBLE));
+    EXPECT_EQ((std::vector<double>{1, 2}), Trace(1));
+    EXPECT_EQ(0, PlotStripChart(panel, STRIP, b, 6, 0, 0, VAL_DOUBLE));
+    EXPECT_EQ((std::vector<double>{3, 4, 5}), Trace(1));
+    EXPECT_EQ((std::vector<double>{30, 40, 50}), Trace(2));
+
+    // More points per screen keep what is there; fewer keep the newest.
+    SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 5);
+    EXPECT_EQ((std::vector<double>{3, 4, 5}), Trace(1));
+    SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 2);
+    EXPECT_EQ((std::vector<double>{40, 50}), Trace(2));
+    EXPECT_EQ(0, ClearStripChart(panel, STRIP));
+    EXPECT_TRUE(Trace(1).empty());
+}
+
+TEST_F(StripChart, StartAndSkipPickTheValuesAndTheCountMustFitTheTraces)
+{
+    SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 2);
+    uint16_t raw[] = {99, 1, 0, 10, 0, 2, 0, 20};   // from element 1, every second element
+    EXPECT_EQ(0, PlotStripChart(panel, STRIP, raw, 4, 1, 1, VAL_UNSIGNED_SHORT_INTEGER));
+    EXPECT_EQ((std::vector<double>{1, 2}), Trace(1));
+    EXPECT_EQ((std::vector<double>{10, 20}), Trace(2));
+    EXPECT_EQ(UIE_BAD_VALUE, PlotStripChart(panel, STRIP, raw, 3, 0, 0, VAL_UNSIGNED_SHORT_INTEGER));
+    EXPECT_EQ(UIE_BAD_VALUE, PlotStripChart(panel, STRIP, raw, 2, 0, 0, 5));
+    EXPECT_EQ(2u, Trace(1).size());
+}
+
+TEST_F(StripChart, RunModeHistoryOfFiveTracesWithTheirColours)
+{
+    // What the run loop does on every reply: 101 points per screen, the whole
+    // 100-sample history of five traces each time.
+    static double history[500];
+    const int colors[] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+    for (int reply = 0; reply < 3; reply++) {
+        for (int i = 0; i < 495; i++) history[i] = history[i + 5];
+        for (int t = 0; t < 5; t++) history[495 + t] = 100 * (t + 1) + reply;
+        SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 101);
+        SetCtrlAttribute(panel, STRIP, ATTR_STRIP_SCROLL, 1);
+        SetAxisScalingMode(panel, STRIP, AXIS_Y, VAL_MANUAL, 0.0, 1024.0);
+        for (int t = 0; t < 5; t++) SetTraceAttribute(panel, STRIP, t + 1, ATTR_TRACE_COLOR, colors[t]);
+        SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 5);
+        ASSERT_EQ(0, PlotStripChart(panel, STRIP, history, 500, 0, 0, VAL_DOUBLE));
+    }
+    std::vector<double> mvalue = Trace(4);
+    ASSERT_EQ(101u, mvalue.size());
+    EXPECT_EQ(402, mvalue.back());
+    EXPECT_EQ(401, mvalue[99]);
+    EXPECT_EQ(400, mvalue[98]);
+    // The 101st point is the newest of the previous call: each call hands the whole history.
+    EXPECT_EQ(401, mvalue[0]);
+    EXPECT_EQ(0, mvalue[1]);
+    for (int t = 0; t < 5; t++) EXPECT_EQ(colors[t], StripTraceColor(panel, STRIP, t + 1));
+    EXPECT_EQ(1, Attr(STRIP, ATTR_STRIP_SCROLL));
+    EXPECT_EQ(UIE_BAD_VALUE, SetTraceAttribute(panel, STRIP, 6, ATTR_TRACE_COLOR, 0));
+    EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetTraceAttribute(panel, STRIP, 1, ATTR_TEXT_COLOR, 0));
+    EXPECT_EQ(UIE_BAD_VALUE, SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 17));
+    double lo, hi;
+    EXPECT_EQ(0, GetAxisRange(panel, STRIP, AXIS_Y, &lo, &hi));
+    EXPECT_EQ(1024, hi);
+    EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, STRIP, AXIS_Y, VAL_MANUAL, 900, 112));
+}
+
+// ---- Queued drawing -------------------------------------------------------------------------------
+
+TEST_F(Drawing, APlotCallRepaintsOnlyAtTheNextEventProcessingAndOnce)
+{
+    Pump();
+    int before = GraphRepaintCount(panel, GRAPH);
+    uint16_t x[3] = {1, 2, 3};
+    PlotXY(panel, GRAPH, x, x, 3, 6, 6, 5, 10, 0, 1, 0xFF0000);
+    PlotXY(panel, GRAPH, x, x, 3, 6, 6, 5, 10, 0, 1, 0x008000);
+    SetGraphCursor(panel, GRAPH, 1, 2, 0.5);
+    EXPECT_EQ(before, GraphRepaintCount(panel, GRAPH));
+    ProcessSystemEvents();
+    EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));
+    Pump();
+    EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));   // nothing changed since
+    // Setting what is already set draws nothing.
+    SetGraphCursor(panel, GRAPH, 1, 2, 0.5);
+    SetAxisScalingMode(panel, GRAPH, AXIS_X, VAL_MANUAL, 1, 1024);
+    Pump();
+    EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));
+}
+
+TEST_F(Drawing, AHiddenChartDrawsWhenShownAgain)
+{
+    SetCtrlAttribute(panel, STRIP, ATTR_VISIBLE, 0);
+    Pump();
+    int before = GraphRepaintCount(panel, STRIP);
+    double v = 5;
+    PlotStripChart(panel, STRIP, &v, 1, 0, 0, VAL_DOUBLE);
+    Pump();
+    EXPECT_EQ(before, GraphRepaintCount(panel, STRIP));
+    SetCtrlAttribute(panel, STRIP, ATTR_VISIBLE, 1);
+    Pump();
+    EXPECT_EQ(before + 1, GraphRepaintCount(panel, STRIP));
+    EXPECT_EQ((std::vector<double>{5}), Trace(1));
+}
+
+TEST_F(Drawing, RunModeRedrawingStaysCheap)
+{
+    // 27 bar graphs and strip charts a second, as run mode draws them, for half a second.
+    static double history[500];
+    SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 5);
+    SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 101);
+    std::clock_t cpu0 = std::clock();
+    double t0 = Timer();
+    int frames = 0;
+    while (Timer() - t0 < 0.5) {
+        double next = t0 + frames / 27.0;
+        while (Timer() < next) ProcessSystemEvents();
+        history[495 + frames % 5] = 300 + frames;
+        PlotStripChart(panel, STRIP, history, 500, 0, 0, VAL_DOUBLE);
+        DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0);
+        SetGraphCursor(panel, GRAPH, 1, 300 + frames, 0.75);
+        PlotRectangle(panel, GRAPH, 1, 0.25, 300 + frames, 1, 0xFF0000, 0xFF0000);
+        PlotRectangle(panel, GRAPH, 700, 0.25, 1024, 1, 0xFF0000, 0xFF0000);
+        PlotRectangle(panel, GRAPH, 412, 0, 612, 0.35, 0x00FF00, 0x00FF00);
+        frames++;
+    }
+    double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
+    EXPECT_GE(GraphRepaintCount(panel, STRIP), frames - 2);
+    // The release target is 5 % of a core for the whole program; a sanitizer
+    // build is several times slower, so this only catches gross regressions.
+    EXPECT_LT(cpu / 0.5, 0.6) << "cpu " << cpu << " s for " << frames << " frames";
+}
