@@ -2,11 +2,18 @@
 // operator events, nested event processing and the file pop-up.
 #include "runtime_ui_fixture.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <cstring>
 #include <ctime>
 
+#include "runtime/rs232.h"
 #include "runtime/util.h"
 
 using namespace rt;
@@ -456,6 +463,46 @@ TEST_F(EventLoop, AnIdlePollingLoopSleepsInsteadOfSpinning)
     EXPECT_LT(passes, 600);
     EXPECT_GT(passes, 50);
     EXPECT_LT(cpu / wall, 0.5) << "cpu " << cpu << " s in " << wall << " s";
+}
+
+TEST_F(EventLoop, AnArrivingByteWakesTheWaitAtOnce)
+{
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, grantpt(master));
+    ASSERT_EQ(0, unlockpt(master));
+    ASSERT_EQ(0, SetComDevice(1, ptsname(master)));
+    ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
+    static double arrived;
+    auto cb = [](int port, int, void*) {
+        arrived = Timer();
+        char b[8];
+        ComRd(port, b, GetInQLen(port));
+    };
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 1, 0, cb, nullptr));
+    // The device speaks from another thread while this one polls, mostly asleep in the wait.
+    static std::atomic<double> sent{0};
+    std::vector<double> latency;
+    for (int i = 0; i < 40; i++) {
+        arrived = 0;
+        sent = 0;
+        std::thread device([master, i] {
+            std::this_thread::sleep_for(std::chrono::microseconds(3000 + 137 * i));
+            sent = Timer();
+            (void)!write(master, "x", 1);
+        });
+        double start = Timer();
+        while (arrived == 0 && Timer() - start < 1.0) ProcessSystemEvents();
+        device.join();
+        ASSERT_NE(0, arrived);
+        latency.push_back(arrived - sent);
+    }
+    std::sort(latency.begin(), latency.end());
+    // A sleep that ran its full millisecond would put the median near 1 ms.
+    EXPECT_LT(latency[latency.size() / 2], 0.0005) << "median " << latency[latency.size() / 2];
+    CloseCom(1);
+    close(master);
+    SetComDevice(1, nullptr);
 }
 
 // ---- File pop-up ---------------------------------------------------------------------------------------------
