@@ -33,10 +33,14 @@ KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
     setNotAntialiasedElements(QCP::aeAll);
     setPlottingHint(QCP::phCacheLabels, true);
     setPlottingHint(QCP::phImmediateRefresh, false);
+    // Every paint buffer is composited on every repaint, so only what changes on
+    // its own gets one: background and grid; the plots; the cursors; axes, legend
+    // and the (unused) overlay together.
     addLayer("cursors", layer("main"), QCustomPlot::limAbove);
     cursorLayer_ = layer("cursors");
     layer("main")->setMode(QCPLayer::lmBuffered);
     cursorLayer_->setMode(QCPLayer::lmBuffered);
+    layer("overlay")->setMode(QCPLayer::lmLogical);
     setCurrentLayer("main");
     xAxis->setRange(0, 100);
     yAxis->setRange(0, 100);
@@ -219,6 +223,7 @@ KStripChart::KStripChart(QWidget* parent) : KPlotBase(parent)
 {
     xAxis->setTickLabels(false);
     xAxis->setRange(0, pps_ - 1);
+    cursorLayer_->setMode(QCPLayer::lmLogical);   // a strip chart has no cursors: no buffer for them
     SetTraces(1);
 }
 

@@ -888,11 +888,12 @@ int QuitUserInterface(int code)
 int ProcessSystemEvents(void)
 {
     if (!g_app) return 0;
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    if (DispatchPorts() > 0) return 0;
-    // Nothing arrived: sleep until the next event source (a port's notifier, a
+    // One pass of the event dispatcher: what is pending is handled at once; when
+    // nothing is, it sleeps until the next event source (a port's notifier, a
     // window event) or at most a millisecond, so an idle polling loop costs
-    // little while a byte still reaches its callback at once.
+    // little while a byte still reaches its callback at once. Callbacks already
+    // due run before any sleep (the aboutToBlock hook of InitRuntime), those the
+    // pass made due run right after it.
     g_waitTimer->start(1);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_waitTimer->stop();
