@@ -5,6 +5,11 @@
 // per trace and appends the interleaved values of each PlotStripChart call.
 // Drawing is queued: a call changes the model at once and the repaint happens
 // in the next event processing. Colours are 0xRRGGBB.
+//
+// In the form, a graph (class KGraph) may carry the dynamic properties xMin, xMax,
+// yMin, yMax (initial axis ranges), xLabel, yLabel and compact (a thin strip
+// without y scale); a strip chart (KStripChart) yMin, yMax, yLabel,
+// pointsPerScreen and traces. A cursor is drawn once SetGraphCursor has placed it.
 #pragma once
 
 // ---- Codes ---------------------------------------------------------------------

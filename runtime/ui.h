@@ -119,6 +119,9 @@ int DiscardPanel(int panel);                // destroys the panel (and its child
 // ---- Control values ----------------------------------------------------------------------------
 // The overload must match the control's value type (ATTR_DATA_TYPE); a mismatch
 // returns UIE_TYPE_MISMATCH and changes nothing. Programmatic sets raise no event.
+// A control without a value type (an indicator, a text box) delivers nothing to
+// GetCtrlVal, but SetCtrlVal shows a value on it. SetCtrlVal on a text box
+// appends a line; ReplaceTextBoxLine edits one in place.
 int GetCtrlVal(int panel, int control, uint16_t* value);
 int GetCtrlVal(int panel, int control, int* value);
 int GetCtrlVal(int panel, int control, char* text, int size);   // text controls
