@@ -52,7 +52,7 @@ void InitVars(void)
     para15 = 1000;
 
     com = 1;
-    sync = 0x55;
+    sync_word = 0x55;
     order = 1;
     target = RAM;
     rx_flag = 0;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-int sync = 0x55;
+int sync_word = 0x55;
 
 uint16_t pp[PNUM];
 uint16_t power = 500, rs232Mode = 0, vThd = 512, bVal = 64, polarity = 1, eMode = 1;

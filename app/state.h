@@ -20,7 +20,9 @@ const int STATUS_LEN = 72;            // status, version and name texts
 const int PATH_LEN = 260;             // paths
 const int SERIAL_BUF_LEN = 1024;      // transmit and receive buffers
 
-extern int sync;                      // sync word of every transmitted frame, 0x55 (0x00 0x55 on the line)
+// The sync value of every transmitted frame, 0x55 (0x00 0x55 on the line).
+// Not plain `sync`: that is the POSIX function in every file that sees <unistd.h>.
+extern int sync_word;
 
 // ---- Parameter set: the packet and its sixteen variables, in packet order ------------
 extern uint16_t pp[PNUM];             // parameter packet; also where every reply frame lands

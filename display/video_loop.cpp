@@ -12,7 +12,7 @@
 
 static void ReceiveCallbackOn(void)
 {
-    InstallComCallback(com, eventMask, FRAME_BYTES, sync, RX_Receive_Function, 0);
+    InstallComCallback(com, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
 }
 
 int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
@@ -53,7 +53,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
 
         // The video blocks are raw words without a frame: the receive
         // callback must not take them.
-        InstallComCallback(com, 0, FRAME_BYTES, sync, nullptr, 0);
+        InstallComCallback(com, 0, FRAME_BYTES, sync_word, nullptr, 0);
         FlushInQ(com);
         FlushOutQ(com);
         if (pcbtype == 0) {

@@ -1,6 +1,6 @@
 // Frame codec and receive callback.
 //
-// Every frame on the line is 36 bytes: sync word, command word and 16 payload
+// Every frame on the line is 36 bytes: sync_word word, command word and 16 payload
 // words, all big-endian. Replies land in pp through the receive callback,
 // which the runtime runs inside event processing once 36 bytes are waiting.
 #include "link/link.h"
@@ -24,7 +24,7 @@ static unsigned GetWord(const char* at)
 
 void FillTxBuf(int ord, const uint16_t* values)
 {
-    PutWord(szWriteBuf, static_cast<unsigned>(sync));
+    PutWord(szWriteBuf, static_cast<unsigned>(sync_word));
     PutWord(szWriteBuf + 2, static_cast<unsigned>(ord));
     for (int i = 0; i < PNUM; i++) PutWord(szWriteBuf + 4 + 2 * i, values[i]);
 }

@@ -117,7 +117,7 @@ int GetVERSIONInfo(void)
     int count = 0;
     // The text is a raw block: the receive callback would take its first 36
     // bytes for a frame, so it is off until the block is read.
-    InstallComCallback(com, 0, FRAME_BYTES, sync, nullptr, 0);
+    InstallComCallback(com, 0, FRAME_BYTES, sync_word, nullptr, 0);
     FlushInQ(com);
     FlushOutQ(com);
     order = CMD_VERSION;
@@ -155,7 +155,7 @@ int GetVERSIONInfo(void)
         }
     }
 
-    InstallComCallback(com, eventMask, FRAME_BYTES, sync, RX_Receive_Function, 0);
+    InstallComCallback(com, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
     FlushInQ(com);
     FlushOutQ(com);
     rx_flag = 0;

@@ -43,7 +43,7 @@ void InitRS232(int port)
     FlushInQ(port);
     FlushOutQ(port);
     SetCTSMode(port, 0);
-    InstallComCallback(port, eventMask, FRAME_BYTES, sync, RX_Receive_Function, 0);
+    InstallComCallback(port, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
 
     ret = CheckComLine(port);
     if (ret != 1) {

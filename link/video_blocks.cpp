@@ -36,8 +36,8 @@ static void ReadBlock(const BlockRead& b, int first, int last, uint16_t* dest)
     FlushOutQ(com);
     FlushInQ(com);
     std::memset(szWriteBuf, 0, FRAME_BYTES);
-    szWriteBuf[0] = static_cast<char>((sync >> 8) & 0xFF);
-    szWriteBuf[1] = static_cast<char>(sync & 0xFF);
+    szWriteBuf[0] = static_cast<char>((sync_word >> 8) & 0xFF);
+    szWriteBuf[1] = static_cast<char>(sync_word & 0xFF);
     szWriteBuf[3] = static_cast<char>(b.command);
     szWriteBuf[4] = static_cast<char>((first >> 8) & 0xFF);
     szWriteBuf[5] = static_cast<char>(first & 0xFF);

@@ -74,7 +74,7 @@ int CC_BTNSend(int, int, int event, void*, int, int)
             SendParaToFile();
         }
     } else {
-        sync = 0x55;
+        sync_word = 0x55;
         order = target == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM;
         GetPanelValues();
         CopyVarsToPP();

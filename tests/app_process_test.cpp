@@ -1,0 +1,107 @@
+// The program as a process: options, exit statuses, and a clear word when it
+// cannot come up.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "runtime/util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+std::string ProgramPath()
+{
+    char dir[260];
+    GetProjectDir(dir);
+    return std::string(dir) + "/kvormx";
+}
+
+std::string Slurp(const fs::path& p)
+{
+    std::ifstream in(p);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the program with a bounded time; status 124 means it had to be killed.
+Outcome RunProgram(const std::string& exe, const std::string& args, const std::string& env = "")
+{
+    fs::path dir = fs::temp_directory_path() / ("kvormx-proc-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::string cmd = "cd '" + dir.string() + "' && " + env + " timeout 20 '" + exe + "' " + args +
+                      " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    int raw = std::system(cmd.c_str());
+    Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / "out"), Slurp(dir / "err")};
+    fs::remove_all(dir);
+    return o;
+}
+
+// Lines the program itself wrote (Qt may add warnings of its own).
+int Lines(const std::string& s)
+{
+    int n = 0;
+    size_t at = 0;
+    while ((at = s.find("kvormx:", at)) != std::string::npos) {
+        n++;
+        at++;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(ProgramProcess, VersionAndHelp)
+{
+    Outcome v = RunProgram(ProgramPath(), "--version");
+    EXPECT_EQ(0, v.status);
+    EXPECT_EQ("K-VOR-MX-Zidad Version 1.5\n", v.out);
+    Outcome h = RunProgram(ProgramPath(), "--help");
+    EXPECT_EQ(0, h.status);
+    EXPECT_NE(std::string::npos, h.out.find("--com N=DEVICE"));
+    EXPECT_NE(std::string::npos, h.out.find("--simulate"));
+}
+
+TEST(ProgramProcess, BadOptionsExitWithStatusTwo)
+{
+    EXPECT_EQ(2, RunProgram(ProgramPath(), "--frobnicate").status);
+    EXPECT_EQ(2, RunProgram(ProgramPath(), "--com").status);
+    EXPECT_EQ(2, RunProgram(ProgramPath(), "--com 0=/dev/null").status);
+    EXPECT_EQ(2, RunProgram(ProgramPath(), "--com 1").status);
+}
+
+TEST(ProgramProcess, MissingFormEndsWithOneLineBeforeAnyWindow)
+{
+    // A copy of the program in a folder without the form.
+    fs::path dir = fs::temp_directory_path() / ("kvormx-noform-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::copy_file(ProgramPath(), dir / "kvormx", fs::copy_options::overwrite_existing);
+    Outcome o = RunProgram((dir / "kvormx").string(), "", "QT_QPA_PLATFORM=offscreen");
+    fs::remove_all(dir);
+    EXPECT_NE(0, o.status);
+    EXPECT_NE(124, o.status);
+    EXPECT_EQ(1, Lines(o.err)) << o.err;
+    EXPECT_NE(std::string::npos, o.err.find("K-VOR-MXZidad15.uir")) << o.err;
+}
+
+TEST(ProgramProcess, NoWindowSystemEndsWithOneLine)
+{
+    Outcome o = RunProgram(ProgramPath(), "", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+    EXPECT_NE(0, o.status);
+    EXPECT_NE(124, o.status);
+    EXPECT_EQ(1, Lines(o.err)) << o.err;
+}

@@ -1,0 +1,124 @@
+// Frame codec and receive callback, byte for byte, on a pseudo-terminal the
+// test plays the sensor on.
+#include "support/program_fixture.h"
+
+#include "link/link.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+#include "support/pty_peer.h"
+
+namespace {
+
+// COM 1 on a pty whose master side the test holds.
+class FrameTest : public ProgramTest {
+ protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(peer.Ok());
+        SetComDevice(1, peer.Path().c_str());
+        ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
+        SetComTime(1, 2.0);
+        InstallComCallback(1, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+    }
+    void SensorWrites(const std::vector<unsigned char>& bytes) { peer.Write(bytes); }
+    std::vector<unsigned char> SensorReads(size_t n) { return peer.Read(n, 2.0); }
+    static std::vector<unsigned char> Reply(uint16_t first)
+    {
+        std::vector<unsigned char> f(FRAME_BYTES, 0);
+        f[1] = 0xAA;
+        f[4] = first >> 8;
+        f[5] = first & 0xFF;
+        for (int i = 1; i < PNUM; i++) f[5 + 2 * i] = static_cast<unsigned char>(i);
+        return f;
+    }
+    void PumpUntilFlag(double limit = 1.0)
+    {
+        double start = Timer();
+        while (!rx_flag && Timer() - start < limit) ProcessSystemEvents();
+    }
+    PtyPeer peer;
+};
+
+}  // namespace
+
+TEST_F(FrameTest, EchoFrameIsSyncCommandAndBigEndianPayload)
+{
+    for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(0x0100 * i + i);
+    pp[0] = 0x1234;
+    FillTxBuf(CMD_ECHO, pp);
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(szWriteBuf);
+    EXPECT_EQ(0x00, b[0]);
+    EXPECT_EQ(0x55, b[1]);
+    EXPECT_EQ(0x00, b[2]);
+    EXPECT_EQ(0x05, b[3]);
+    EXPECT_EQ(0x12, b[4]);
+    EXPECT_EQ(0x34, b[5]);
+    for (int i = 1; i < PNUM; i++) {
+        EXPECT_EQ(i, b[4 + 2 * i]);
+        EXPECT_EQ(i, b[5 + 2 * i]);
+    }
+    ASSERT_EQ(FRAME_BYTES, SendFrame());
+    auto sent = SensorReads(FRAME_BYTES);
+    EXPECT_EQ(std::vector<unsigned char>(b, b + FRAME_BYTES), sent);
+}
+
+TEST_F(FrameTest, ReplyWordsAreDecodedUnsigned)
+{
+    std::vector<unsigned char> f = Reply(0x03FF);
+    f[6] = 0xFF;
+    f[7] = 0xFE;
+    SensorWrites(f);
+    PumpUntilFlag();
+    ASSERT_EQ(1, rx_flag);
+    EXPECT_EQ(1, graphrefresh);
+    EXPECT_EQ(1023, pp[0]);
+    EXPECT_EQ(0xFFFE, pp[1]);
+    EXPECT_EQ(15, pp[15]);
+}
+
+TEST_F(FrameTest, CallbackWithoutTheReceiveBitReadsNothing)
+{
+    InstallComCallback(1, 0, FRAME_BYTES, sync_word, nullptr, 0);
+    SensorWrites(Reply(7));
+    PumpFor(0.05);   // the bytes wait in the queue; no callback takes them
+    rx_flag = 0;
+    pp[0] = 99;
+    RX_Receive_Function(1, 0x0002, nullptr);
+    EXPECT_EQ(0, rx_flag);
+    EXPECT_EQ(99, pp[0]);
+}
+
+TEST_F(FrameTest, FortyBytesAtOnceGiveOneFrameAndTheRestIsDropped)
+{
+    std::vector<unsigned char> f = Reply(0x0101);
+    f.insert(f.end(), {0xEE, 0xEE, 0xEE, 0xEE});
+    SensorWrites(f);
+    PumpUntilFlag();
+    ASSERT_EQ(1, rx_flag);
+    EXPECT_EQ(0x0101, pp[0]);
+    PumpFor(0.05);
+    EXPECT_EQ(0, GetInQLen(1));
+}
+
+TEST_F(FrameTest, ShortReplyNeverRaisesTheFlag)
+{
+    std::vector<unsigned char> f = Reply(1);
+    f.resize(30);
+    SensorWrites(f);
+    PumpFor(0.1);
+    EXPECT_EQ(0, rx_flag);
+}
+
+TEST_F(FrameTest, LateReplyStillLandsInPpAtTheNextEventProcessing)
+{
+    for (int i = 0; i < PNUM; i++) pp[i] = 0;
+    FillTxBuf(CMD_READ_RAM, pp);
+    SendFrame();
+    EXPECT_EQ(0, WaitForFrame(0.05));   // nobody answered in time
+    SensorWrites(Reply(0x0042));
+    PumpUntilFlag();
+    EXPECT_EQ(1, rx_flag);
+    EXPECT_EQ(0x0042, pp[0]);
+}
