@@ -52,13 +52,13 @@ int main(int argc, char** argv)
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;
         } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
-            const char* spec = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (!spec || !MapPort(spec)) {
+            const char* mapping = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!mapping || !MapPort(mapping)) {
                 std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n",
-                             COM_MAX_PORTS, spec ? spec : "");
+                             COM_MAX_PORTS, mapping ? mapping : "");
                 return 2;
             }
-            if (std::strtol(spec, nullptr, 10) == 1) com1Given = true;
+            if (std::strtol(mapping, nullptr, 10) == 1) com1Given = true;
         } else {
             std::fprintf(stderr, "kvormx: unknown option '%s'\n", a);
             Usage(stderr);
