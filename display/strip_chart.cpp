@@ -99,8 +99,10 @@ void PlotRAWGraph(void)
         SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
     else
         SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, low, high);
+    // The chart comes with one trace: the five must exist before they can
+    // take their colours, or the first reply would be drawn in stock colours.
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
     for (int tr = 0; tr < TRACES; tr++)
         SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kTraceColors[tr]);
-    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
     PlotStripChart(panelHandle, PANEL_GRAPH_RAW, arrayNORM, HISTORY_LEN, 0, 0, VAL_DOUBLE);
 }

@@ -1,0 +1,201 @@
+// Run mode: the requests it sends, what each reply shows, and the ways it
+// ends (Stop, a missing reply, the main panel closed), with nothing else
+// allowed onto the line while it runs.
+#include "support/program_fixture.h"
+
+#include "display/display.h"
+#include "link/link.h"
+#include "runtime/inspect.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+#include "support/pty_peer.h"
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+const std::array<uint16_t, 16> kVars = {600, 0, 300, 100, 0, 0, 50, 1000,
+                                        500, 20, 0, 0, 0, 1, 0, 1};
+
+class RunLoopTest : public ProgramTest {
+ protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        SetVars(kVars);
+        // Start from a target and a pop-up that run mode must change.
+        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 0);
+        SetCtrlVal(panelHandle, PANEL_RBT_EEPROM, 1);
+        target = EEPROM;
+        DisplayPanel(panelPopUp);
+        SetCtrlVal(panelHandle, PANEL_PARAII, 1);
+    }
+    void ExpectIdleAfterTheLoop()
+    {
+        EXPECT_FALSE(Dimmed(panelHandle, PANEL_RUN));
+        EXPECT_FALSE(Dimmed(panelHandle, PANEL_VIDEO));
+        EXPECT_FALSE(Dimmed(panelHandle, PANEL_GET));
+        EXPECT_EQ(RAM, target);
+        EXPECT_EQ(1, Value(panelHandle, PANEL_RBT_RAM));
+        EXPECT_EQ(0, Value(panelHandle, PANEL_RBT_EEPROM));
+        EXPECT_EQ(0, Value(panelHandle, PANEL_RBT_FILE));
+        EXPECT_FALSE(PanelVisible(panelPopUp));
+        EXPECT_EQ(0, Value(panelHandle, PANEL_PARAII));
+        EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_RAW));
+        EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_VIDEO));
+        EXPECT_EQ(0, exchange_busy);
+    }
+};
+
+// COM 1 on a pty the test plays the sensor on.
+class RunLoopPeerTest : public RunLoopTest {
+ protected:
+    void SetUp() override
+    {
+        RunLoopTest::SetUp();
+        ASSERT_TRUE(peer.Ok());
+        SetComDevice(1, peer.Path().c_str());
+        ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
+        InstallComCallback(1, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+    }
+    void TearDown() override
+    {
+        if (device.joinable()) device.join();
+        RunLoopTest::TearDown();
+    }
+    static std::array<uint16_t, 16> Words(const Bytes& frame)
+    {
+        std::array<uint16_t, 16> w{};
+        for (int i = 0; i < 16 && frame.size() >= static_cast<size_t>(FRAME_BYTES); i++)
+            w[i] = static_cast<uint16_t>(frame[4 + 2 * i] * 256 + frame[5 + 2 * i]);
+        return w;
+    }
+    static Bytes Reply(const std::array<uint16_t, 16>& words)
+    {
+        Bytes f(FRAME_BYTES, 0);
+        f[1] = 0xAA;
+        f[3] = CMD_MEASURE;
+        for (int i = 0; i < 16; i++) {
+            f[4 + 2 * i] = static_cast<unsigned char>(words[i] >> 8);
+            f[5 + 2 * i] = static_cast<unsigned char>(words[i] & 0xFF);
+        }
+        return f;
+    }
+    PtyPeer peer;
+    std::thread device;
+};
+
+}  // namespace
+
+TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
+{
+    // Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
+    const std::array<uint16_t, 16> a = {300, 600, 450, 777, 33, 1, 2, 10, 20, 300, 460, 440, 0};
+    const std::array<uint16_t, 16> b = {310, 610, 460, 778, 34, 1, 2, 10, 20, 300, 470, 1023, 0};
+    std::vector<Bytes> requests;
+    device = std::thread([&] {
+        for (const auto& reply : {a, b}) {
+            requests.push_back(peer.Read(FRAME_BYTES, 3.0));
+            peer.Write(Reply(reply));
+        }
+        requests.push_back(peer.Read(FRAME_BYTES, 3.0));   // left unanswered: Stop comes first
+    });
+    AfterSeconds(0.5, [&] { Press(PANEL_STOP); });
+    Press(PANEL_RUN);
+    device.join();
+    Bytes after = peer.Read(FRAME_BYTES, 0.3);
+
+    ASSERT_EQ(3u, requests.size());
+    for (const Bytes& r : requests) {
+        ASSERT_EQ(static_cast<size_t>(FRAME_BYTES), r.size());
+        EXPECT_EQ(0x55, r[1]);
+        EXPECT_EQ(CMD_MEASURE, r[3]);
+    }
+    EXPECT_EQ(kVars, Words(requests[0]));
+    std::array<uint16_t, 16> second = kVars;
+    second[8] = 777;   // teach value and tolerance as the sensor reported them
+    second[9] = 33;
+    EXPECT_EQ(second, Words(requests[1]));
+    EXPECT_EQ(778, Words(requests[2])[8]);
+    EXPECT_EQ(34, Words(requests[2])[9]);
+    EXPECT_TRUE(after.empty()) << "a request went out after Stop";
+
+    // The last reply is on display.
+    EXPECT_EQ(310, Value(panelHandle, PANEL_LEDGE));
+    EXPECT_EQ(610, Value(panelHandle, PANEL_REDGE));
+    EXPECT_EQ(460, Value(panelHandle, PANEL_MVALUE));
+    EXPECT_EQ(778, Value(panelHandle, PANEL_TEACH_SHOW));
+    EXPECT_EQ(34, Value(panelHandle, PANEL_TOLERANCE_SHOW));
+    EXPECT_EQ(470, Value(panelHandle, PANEL_ANAMAX));
+    EXPECT_EQ(1, Value(panelHandle, PANEL_ANAMIN));
+    EXPECT_EQ(460, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4).back());
+    EXPECT_EQ(778 + 34, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 1).back());
+    EXPECT_EQ(450, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4).end()[-2]);
+    EXPECT_EQ("Line Ok!", Status());
+    EXPECT_EQ(1, stop_flag);
+    ExpectIdleAfterTheLoop();
+}
+
+TEST_F(RunLoopPeerTest, MissingReplyEndsTheLoopAfterTheTimeOut)
+{
+    double start = Timer();
+    Press(PANEL_RUN);
+    double took = Timer() - start;
+    EXPECT_GE(took, TIMEOUT);
+    EXPECT_LT(took, TIMEOUT + 2.0);
+    EXPECT_EQ("Timeout RS232-Line!", Status());
+    EXPECT_EQ(1u, peer.Read(2 * FRAME_BYTES, 0.2).size() / FRAME_BYTES);
+    ExpectIdleAfterTheLoop();
+}
+
+TEST_F(RunLoopTest, ExchangeButtonsDoNothingWhileRunModeRuns)
+{
+    StartSensor();
+    StartUp();
+    const std::array<uint16_t, 16> before = Vars();
+    sensor.ClearFrames();
+    AfterSeconds(0.2, [&] {
+        // Get and Send are dimmed while the loop runs; Stop undims them before
+        // the loop has ended, which is when an operator can reach them.
+        Press(PANEL_BUTTON_TEACH);
+        Press(PANEL_BUTTON_RESET);
+        Press(PANEL_STOP);
+        Press(PANEL_GET);
+        Press(PANEL_SEND);
+        Press(PANEL_VIDEO);
+    });
+    Press(PANEL_RUN);
+    std::vector<int> commands = Commands();
+    ASSERT_GT(commands.size(), 2u);
+    for (int c : commands) EXPECT_EQ(CMD_MEASURE, c);
+    std::array<uint16_t, 16> after = Vars();
+    after[8] = before[8];   // teach value and tolerance are the sensor's, by design
+    after[9] = before[9];
+    EXPECT_EQ(before, after);
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_VIDEO));
+    ExpectIdleAfterTheLoop();
+}
+
+TEST_F(RunLoopTest, ClosingThePanelDuringRunModeEndsTheProgram)
+{
+    StartSensor();
+    StartUp();
+    DisplayPanel(panelHandle);
+    bool ran = false;
+    AfterSeconds(0.05, [&] {
+        ran = true;
+        Press(PANEL_RUN);
+    });
+    AfterSeconds(0.3, [&] { OperatorClosePanel(panelHandle); });
+    AfterSeconds(10.0, [] { QuitUserInterface(99); });   // only if the loop never ends
+    double start = Timer();
+    EXPECT_EQ(0, RunUserInterface());
+    EXPECT_TRUE(ran);
+    EXPECT_LT(Timer() - start, 5.0);
+    EXPECT_EQ("Timeout RS232-Line!", Status());
+    EXPECT_EQ(-3, GetInQLen(com));   // the port was closed at once
+}

@@ -1,0 +1,178 @@
+// The run-mode strip chart: the 100-sample history, its array routines, the
+// band limits and the zoom around the teach value.
+#include "support/program_fixture.h"
+
+#include "display/display.h"
+#include "runtime/graph.h"
+#include "runtime/inspect.h"
+#include "runtime/ui.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+class StripChartTest : public ProgramTest {
+ protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ccdmaxpixel = 1024;
+        anaMode = 0;
+    }
+    void Sample(int teach, int tol, int value)
+    {
+        tVal = static_cast<uint16_t>(teach);
+        tTol = static_cast<uint16_t>(tol);
+        Mvalue = static_cast<uint16_t>(value);
+        PlotRAWGraph();
+    }
+    std::vector<double> Newest() const
+    {
+        return std::vector<double>(arrayNORM + 495, arrayNORM + 500);
+    }
+    std::pair<int, int> Zoom() const
+    {
+        int lo = 0, hi = 0;
+        StripZoomRange(&lo, &hi);
+        return {lo, hi};
+    }
+    std::pair<double, double> YAxis() const
+    {
+        double lo = 0, hi = 0;
+        GetAxisRange(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, &lo, &hi);
+        return {lo, hi};
+    }
+};
+
+using ArrayRoutines = ::testing::Test;
+
+}  // namespace
+
+TEST(ArrayRoutines, ShiftMovesEitherWayAndZeroesWhatItVacates)
+{
+    double x[4] = {1, 2, 3, 4}, y[4] = {9, 9, 9, 9};
+    EXPECT_EQ(0, Shift(x, 4, 1, y));
+    EXPECT_EQ((std::vector<double>{0, 1, 2, 3}), std::vector<double>(y, y + 4));
+    EXPECT_EQ(0, Shift(x, 4, -1, y));
+    EXPECT_EQ((std::vector<double>{2, 3, 4, 0}), std::vector<double>(y, y + 4));
+    EXPECT_EQ(0, Shift(x, 4, 0, y));
+    EXPECT_EQ((std::vector<double>{1, 2, 3, 4}), std::vector<double>(y, y + 4));
+    EXPECT_EQ(0, Shift(x, 4, 3, y));
+    EXPECT_EQ((std::vector<double>{0, 0, 0, 1}), std::vector<double>(y, y + 4));
+
+    // In place, both ways: the copy must not overrun what it still has to read.
+    double a[5] = {1, 2, 3, 4, 5};
+    EXPECT_EQ(0, Shift(a, 5, 2, a));
+    EXPECT_EQ((std::vector<double>{0, 0, 1, 2, 3}), std::vector<double>(a, a + 5));
+    EXPECT_EQ(0, Shift(a, 5, -2, a));
+    EXPECT_EQ((std::vector<double>{1, 2, 3, 0, 0}), std::vector<double>(a, a + 5));
+}
+
+TEST(ArrayRoutines, RefusedCallsWriteNothing)
+{
+    double x[4] = {1, 2, 3, 4}, y[4] = {9, 9, 9, 9};
+    EXPECT_EQ(-20102, Shift(x, 4, 4, y));
+    EXPECT_EQ(-20102, Shift(x, 4, -4, y));
+    EXPECT_EQ(-20003, Shift(x, 0, 0, y));
+    EXPECT_EQ(-20003, Shift(x, -1, 0, y));
+    EXPECT_EQ(-20003, Copy1D(x, 0, y));
+    EXPECT_EQ((std::vector<double>{9, 9, 9, 9}), std::vector<double>(y, y + 4));
+    EXPECT_EQ(0, Copy1D(x, 3, y));
+    EXPECT_EQ((std::vector<double>{1, 2, 3, 9}), std::vector<double>(y, y + 4));
+
+    static double big[500];
+    big[0] = 7;
+    EXPECT_EQ(-20102, Shift(big, 500, -500, big));
+    EXPECT_EQ(7, big[0]);
+}
+
+TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
+{
+    Sample(500, 20, 510);
+    for (int i = 0; i < 495; i++) ASSERT_EQ(0.0, arrayNORM[i]) << "element " << i;
+    EXPECT_EQ((std::vector<double>{520, 480, 500, 510, 510}), Newest());
+
+    // The chart shows the whole history, the newest at the right, in the
+    // colours of the five traces from the very first reply on.
+    const int colors[5] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+    const double newest[5] = {520, 480, 500, 510, 510};
+    for (int tr = 1; tr <= 5; tr++) {
+        std::vector<double> pts = StripChartTrace(panelHandle, PANEL_GRAPH_RAW, tr);
+        ASSERT_EQ(100u, pts.size()) << "trace " << tr;
+        EXPECT_EQ(newest[tr - 1], pts.back()) << "trace " << tr;
+        EXPECT_EQ(0.0, pts.front()) << "trace " << tr;
+        EXPECT_EQ(colors[tr - 1], StripTraceColor(panelHandle, PANEL_GRAPH_RAW, tr)) << "trace " << tr;
+    }
+}
+
+TEST_F(StripChartTest, HistoryAgesOneSampleAReplyAndKeepsTheLastHundred)
+{
+    for (int k = 1; k <= 120; k++) Sample(500, 20, k);
+    EXPECT_EQ(21, arrayNORM[3]);    // the oldest kept is the 21st reply
+    EXPECT_EQ(120, arrayNORM[498]);
+    std::vector<double> pts = StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4);
+    ASSERT_FALSE(pts.empty());
+    EXPECT_LE(pts.size(), 101u);
+    EXPECT_EQ(120, pts.back());
+    EXPECT_EQ(21, pts[pts.size() - 100]);
+}
+
+TEST_F(StripChartTest, BandLimitsStayWithinTheSignalScale)
+{
+    Sample(50, 100, 60);
+    EXPECT_EQ(150, arrayNORM[495]);
+    EXPECT_EQ(1, arrayNORM[496]);
+    Sample(1000, 100, 990);
+    EXPECT_EQ(1023, arrayNORM[495]);
+    EXPECT_EQ(900, arrayNORM[496]);
+}
+
+TEST_F(StripChartTest, FifthTraceFollowsTheAnalogMode)
+{
+    Mvalue = 400;
+    anaMax = 450;
+    anaMin = 1023;
+    const double expected[] = {400, 450, 1, 450, 1, 0, 0, 0};
+    for (int mode = 0; mode < 8; mode++) {
+        anaMode = static_cast<uint16_t>(mode);
+        PlotRAWGraph();
+        EXPECT_EQ(expected[mode], arrayNORM[499]) << "analog mode " << mode;
+    }
+    anaMin = 300;
+    anaMode = 4;
+    PlotRAWGraph();
+    EXPECT_EQ(300, arrayNORM[499]);
+}
+
+TEST_F(StripChartTest, ZoomFollowsTheTeachValueAndAMeasurementOutsideIt)
+{
+    tVal = 500, tTol = 5;
+    Mvalue = 500;
+    EXPECT_EQ(std::make_pair(460, 540), Zoom());
+    Mvalue = 600;
+    EXPECT_EQ(std::make_pair(460, 620), Zoom());
+    Mvalue = 300;
+    EXPECT_EQ(std::make_pair(280, 540), Zoom());
+
+    tVal = 512, tTol = 100, Mvalue = 512;
+    EXPECT_EQ(std::make_pair(112, 912), Zoom());
+    tVal = 900;
+    EXPECT_EQ(std::make_pair(500, 1023), Zoom());
+    Mvalue = 100;
+    EXPECT_EQ(std::make_pair(50, 1023), Zoom());
+    tVal = 20, tTol = 100, Mvalue = 20;
+    EXPECT_EQ(std::make_pair(1, 420), Zoom());
+}
+
+TEST_F(StripChartTest, ZoomSwitchChoosesBetweenTheWholeLineAndTheTeachValue)
+{
+    SetCtrlVal(panelHandle, PANEL_STRIP_ZOOM, 0);
+    ccdmaxpixel = 512;
+    Sample(300, 20, 310);
+    EXPECT_EQ(std::make_pair(0.0, 512.0), YAxis());
+
+    SetCtrlVal(panelHandle, PANEL_STRIP_ZOOM, 1);
+    Sample(300, 20, 310);
+    EXPECT_EQ(std::make_pair(220.0, 380.0), YAxis());
+}
