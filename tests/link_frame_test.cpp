@@ -122,3 +122,18 @@ TEST_F(FrameTest, LateReplyStillLandsInPpAtTheNextEventProcessing)
     EXPECT_EQ(1, rx_flag);
     EXPECT_EQ(0x0042, pp[0]);
 }
+
+TEST_F(FrameTest, DeviceVanishingBeforeTheFrameIsReadRaisesNoFlag)
+{
+    std::vector<unsigned char> f = Reply(0x0077);
+    f.resize(20);
+    SensorWrites(f);
+    PumpFor(0.05);
+    peer.Hangup();
+    pp[0] = 99;
+    // As the runtime would call it had it counted 36 bytes just before.
+    RX_Receive_Function(1, 0x8000, nullptr);
+    EXPECT_EQ(0, rx_flag);
+    EXPECT_EQ(0, graphrefresh);
+    EXPECT_EQ(99, pp[0]);
+}

@@ -1,0 +1,267 @@
+// The port set-up end to end against the virtual sensor on a pseudo-terminal:
+// what goes over the line at start-up, what the status line says when a step
+// fails, and the port ring running the set-up again.
+#include "support/program_fixture.h"
+
+#include "link/link.h"
+#include "runtime/graph.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+using Words = std::array<uint16_t, 16>;
+
+const Words kFormDefaults = {500, 0, 512, 64, 1, 1, 1, 1024, 512, 100, 1, 1, 0, 1, 0, 1000};
+// A parameter set unlike the defaults in every word, for the sensor to hold.
+const Words kSensorSet = {400, 1, 600, 70, 0, 2, 10, 1000, 300, 50, 0, 0, 0, 5, 2, 900};
+
+// A sensor whose memories start with `words` (it loads them from its EEPROM file).
+class SetupTest : public ProgramTest {
+ protected:
+    void TearDown() override
+    {
+        ProgramTest::TearDown();
+        if (!eeprom_.empty()) unlink(eeprom_.c_str());
+    }
+    SensorOptions Holding(const Words& words, SensorOptions o = Fast())
+    {
+        char path[] = "/tmp/kvormx-eeprom-XXXXXX";
+        int fd = mkstemp(path);
+        EXPECT_GE(fd, 0);
+        std::string text;
+        for (uint16_t w : words) text += std::to_string(w) + "\n";
+        EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
+        close(fd);
+        eeprom_ = path;
+        o.eeprom_file = eeprom_;
+        return o;
+    }
+    std::string eeprom_;
+};
+
+}  // namespace
+
+// ---- The sequence on the line -------------------------------------------------------------
+
+TEST_F(SetupTest, EchoHardwareRamFirmwareEachCarryingWhatCameBefore)
+{
+    SensorOptions o = Holding(kSensorSet);
+    o.identity.firmware = "KVOR-FW 2.7";
+    StartSensor(o);
+    StartUp();
+
+    auto frames = Frames();
+    ASSERT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
+    EXPECT_EQ(kFormDefaults, frames[0].payload);          // the variables
+    Words echoed = kFormDefaults;
+    echoed[0] = 0x00AA;                                    // the echo reply, its sync word in word 0
+    EXPECT_EQ(echoed, frames[1].payload);
+    EXPECT_EQ(kFormDefaults, frames[2].payload);          // the variables again
+    EXPECT_EQ(kSensorSet, frames[3].payload);             // the RAM reply, unchanged
+
+    EXPECT_EQ(kSensorSet, Vars());
+    EXPECT_EQ(400, Value(panelHandle, PANEL_POWER));
+    EXPECT_EQ(600, Value(panelHandle, PANEL_VIDEO_THRESHOLD));
+    EXPECT_EQ(5, Value(panelPopUp, POPUP_PIXELSTART));
+    EXPECT_EQ(260, Value(panelPopUp, POPUP_PIXELEND));
+    EXPECT_EQ(RAM, target);
+    // Board 0 codes the firmware text one character a word.
+    EXPECT_EQ("KVOR-FW 2.7", Status());
+    EXPECT_STREQ("KVOR-FW 2.7", szVersion);
+    // The receive callback is back and the queues are clean for the next exchange.
+    EXPECT_EQ(0, GetInQLen(com));
+    EXPECT_EQ(0, rx_flag);
+}
+
+TEST_F(SetupTest, BoardFourHundredSendsItsFirmwareTextPlainAndLosesItsExtraControls)
+{
+    SensorOptions o = Fast();
+    o.identity = {3, 512, 250, 400, "Plain firmware text of a board 400, longer than 36 characters"};
+    StartSensor(o);
+    StartUp();
+
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
+    EXPECT_EQ("Plain firmware text of a board 400, longer than 36 characters", Status());
+    EXPECT_EQ(400, pcbtype);
+    EXPECT_EQ(512, ccdmaxpixel);
+    for (int c : {POPUP_GAIN, POPUP_CCDMODE, POPUP_POTI_ITEM, POPUP_ANAMODE}) EXPECT_TRUE(Dimmed(panelPopUp, c)) << c;
+    for (int c : {PANEL_RS232MODE, PANEL_ANAMAX, PANEL_ANAMIN}) EXPECT_TRUE(Dimmed(panelHandle, c)) << c;
+}
+
+TEST_F(SetupTest, FirmwareTextOfSeventyTwoCharactersIsCutToTheStatusLength)
+{
+    SensorOptions o = Fast();
+    o.identity.board = 1;
+    o.identity.firmware = std::string(72, 'F');
+    StartSensor(o);
+    StartUp();
+    EXPECT_EQ(std::string(71, 'F'), Status());
+}
+
+// ---- What the status line says when a step fails -----------------------------------------------
+
+TEST_F(SetupTest, SilentSensorEndsTheSetUpAfterTheEchoWithATimeOut)
+{
+    StartSilentSensor();
+    StartUp();
+    EXPECT_EQ("Timeout-RS-232...", Status());
+    EXPECT_EQ(std::vector<int>{CMD_ECHO}, Commands());
+    EXPECT_EQ(kFormDefaults, Vars());
+}
+
+TEST_F(SetupTest, EchoWithTheSyncBytesSwappedFailsTheLineCheck)
+{
+    SensorOptions o = Fast();
+    o.faults.bad_sync = true;
+    StartSensor(o);
+    StartUp();
+    EXPECT_EQ("read error - not sync byte 0xAA!", Status());
+    EXPECT_EQ(0xAA00, pp[0]);
+    EXPECT_EQ(std::vector<int>{CMD_ECHO}, Commands());
+}
+
+TEST_F(SetupTest, GoodEchoLeavesItsSyncWordInThePacket)
+{
+    StartSensor();
+    EXPECT_EQ(0, OpenComConfig(com, "", 19200, 0, 8, 1, 4096, 4096));
+    InstallComCallback(com, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+    EXPECT_EQ(1, CheckComLine(com));
+    EXPECT_EQ("Echo Check - Line Ok!", Status());
+    EXPECT_EQ(0x00AA, pp[0]);
+}
+
+TEST_F(SetupTest, MissingDeviceShowsThePortErrorAndOpensNothing)
+{
+    SetComDevice(1, "/nonexistent");
+    StartUp();
+    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(-3, GetInQLen(1));   // not open
+}
+
+TEST_F(SetupTest, EveryOpenErrorHasItsTextAndAnyOtherIsAGeneralOne)
+{
+    const std::pair<int, const char*> table[] = {
+        {-1, "Unknown system error"}, {-2, "Invalid port number"}, {-3, "Port is not open"},
+        {-4, "Unknown I/0 error"},    {-6, "No serial port found"}, {-7, "Cannot open port"},
+        {-13, "Invalid parameter"},   {-99, "Timeout"},             {-5, "RS-232 error!"},
+        {-8, "RS-232 error!"},        {-20, "RS-232 error!"},       {-98, "RS-232 error!"},
+    };
+    for (const auto& [code, text] : table) EXPECT_STREQ(text, PortErrorText(code)) << code;
+}
+
+TEST_F(SetupTest, NoFirmwareReplyIsReportedAfterTheParameterRead)
+{
+    SensorOptions o = Holding(kSensorSet);
+    o.faults.no_reply_every = 4;   // the fourth request, the firmware text, goes unanswered
+    StartSensor(o);
+    StartUp();
+    EXPECT_EQ("Error reading firmware-info!", Status());
+    EXPECT_EQ(kSensorSet, Vars());  // the parameter read before it stands
+    EXPECT_EQ(0, GetInQLen(com));
+}
+
+TEST_F(SetupTest, FirmwareReplyLongerThanItsTextKeepsTheParameterStatus)
+{
+    SensorOptions o = Fast();
+    o.faults.long_reply = true;    // 4 more bytes after every reply
+    StartSensor(o);
+    StartUp();
+    EXPECT_EQ("Parameter-frame received! - Line Ok!", Status());
+    EXPECT_EQ(CMD_VERSION, Commands().back());
+    EXPECT_EQ(0, GetInQLen(com));
+}
+
+TEST_F(SetupTest, WrongHardwareReplyIsShownInTheSensorInformationAndTheSetUpGoesOn)
+{
+    SensorOptions o = Holding(kSensorSet);
+    o.identity = {3, 512, 250, 0, "FW"};
+    o.faults.bad_hwcmd = true;
+    StartSensor(o);
+    StartUp();
+    EXPECT_EQ("Error reading HARDWARE-info!", InfoLine0());
+    // The frame was no hardware reply: the line length it would carry is not taken.
+    EXPECT_EQ(1024, ccdmaxpixel);
+    EXPECT_EQ(0, pcbtype);
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
+    EXPECT_EQ(kSensorSet, Vars());
+    EXPECT_EQ("FW", Status());
+}
+
+// ---- The port ring --------------------------------------------------------------------------------
+
+TEST_F(SetupTest, ChoosingAnotherPortRunsTheWholeSetUpOnceOnTheNewSensor)
+{
+    StartSensor();
+    StartUp();
+    VirtualSensor second;
+    SensorOptions o = Holding(kSensorSet);
+    o.identity = {3, 512, 250, 400, "Second sensor"};
+    ASSERT_TRUE(second.Start(o));
+    SetComDevice(2, second.SlavePath());
+    sensor.ClearFrames();
+
+    Choose(panelHandle, PANEL_COMPORT, 1);
+
+    EXPECT_EQ(2, com);
+    std::vector<int> seen;
+    for (const auto& f : second.Frames()) seen.push_back(f.command);
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), seen);
+    EXPECT_TRUE(Frames().empty());
+    EXPECT_EQ(-3, GetInQLen(1));       // the old port is closed
+    EXPECT_EQ("Second sensor", Status());
+    EXPECT_EQ(kSensorSet, Vars());
+    EXPECT_EQ(512, ccdmaxpixel);
+    CloseCom(2);
+    second.Stop();
+}
+
+TEST_F(SetupTest, ChoosingAPortWithoutADeviceShowsItsErrorAndAnotherChoiceRecovers)
+{
+    StartSensor();
+    StartUp();
+    SetComDevice(3, "/nonexistent");
+    Choose(panelHandle, PANEL_COMPORT, 2);
+    EXPECT_EQ(3, com);
+    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(-3, GetInQLen(1));
+
+    sensor.ClearFrames();
+    Choose(panelHandle, PANEL_COMPORT, 0);
+    EXPECT_EQ(1, com);
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
+}
+
+TEST_F(SetupTest, PortChoiceDuringAReplyWaitIsRefusedAndTheRingGoesBack)
+{
+    StartSensor();
+    StartUp();
+    VirtualSensor second;
+    ASSERT_TRUE(second.Start(Fast()));
+    SetComDevice(2, second.SlavePath());
+    SensorFaults silent;
+    silent.no_reply_every = 1;
+    sensor.SetFaults(silent);
+
+    int ringDuringWait = -1, comDuringWait = -1;
+    AfterSeconds(0.2, [&] {
+        Choose(panelHandle, PANEL_COMPORT, 1);
+        ringDuringWait = Value(panelHandle, PANEL_COMPORT);
+        comDuringWait = com;
+    });
+    Press(PANEL_GET);   // waits 1.5 s on the silent sensor
+
+    EXPECT_EQ(1, ringDuringWait);
+    EXPECT_EQ(1, comDuringWait);
+    EXPECT_TRUE(second.Frames().empty());
+    EXPECT_EQ(1, com);
+    EXPECT_EQ("Timeout-RS-232...", Status());
+    EXPECT_EQ(0, exchange_busy);
+    second.Stop();
+}
