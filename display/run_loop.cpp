@@ -69,6 +69,10 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     stop_flag = 0;
     graphrefresh = 0;
     do {
+        // An out-of-step read is no reply: its words would become the teach
+        // value and tolerance sent back to the sensor. The loop then ends in
+        // its time-out, as with no reply.
+        if (rx_flag == 1 && !ReplyInStep()) rx_flag = graphrefresh = 0;
         // Show the reply first: pp is overwritten by the next request below.
         if (graphrefresh == 1) {
             TakeMeasurementWords(13);

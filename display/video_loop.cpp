@@ -42,6 +42,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
         while (rx_flag != 1) {
             ProcessSystemEvents();
+            if (rx_flag == 1 && !ReplyInStep()) rx_flag = 0;   // out of step: no reply (see run mode)
             tdiff = Timer() - tstart;
             if (tdiff > TIMEOUT) {
                 SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
@@ -49,7 +50,9 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
                 break;
             }
         }
-        TakeVideoMeasurement();
+        // Without a reply pp holds whatever came before, after a Get the
+        // parameter set, whose words 3 and 4 would become tVal and tTol.
+        if (rx_flag == 1) TakeVideoMeasurement();
 
         // The video blocks are raw words without a frame: the receive
         // callback must not take them.

@@ -70,6 +70,11 @@ int WaitForFrame(double limit)
     return rx_flag == 1;
 }
 
+int ReplyInStep(void)
+{
+    return GetWord(szReadBuf) == static_cast<unsigned>(ECHO_SYNC);
+}
+
 int BeginExchange(void)
 {
     if (exchange_busy) return 0;

@@ -35,6 +35,10 @@ int SendFrame(void);
 // `limit` seconds have passed since tstart (0). A frame taken in the last
 // pass counts.
 int WaitForFrame(double limit);
+// 1 when the frame in szReadBuf opens with the reply sync word 0x00 0xAA.
+// Stray bytes before a reply shift it, and the 36 bytes read are then no
+// frame: such a read must never become parameters or measured values.
+int ReplyInStep(void);
 
 // ---- Port set-up (port.cpp) ------------------------------------------------------------------
 void InitRS232(int port);             // open, line check, identify, read RAM, firmware text

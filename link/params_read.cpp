@@ -24,6 +24,12 @@ void PushGET(int from)
         tstart = Timer();
         for (;;) {
             ProcessSystemEvents();
+            if (rx_flag == 1 && !ReplyInStep()) {
+                // Taking an out-of-step read would overwrite the operator's
+                // parameter set with shifted words; the set stays as it was.
+                CopyText(szStatus, STATUS_LEN, "read error - not sync byte 0xAA!");
+                break;
+            }
             if (rx_flag == 1) {
                 GetRxBuf(PNUM);
                 CopyPPtoVars();
