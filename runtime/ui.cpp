@@ -177,9 +177,21 @@ void WireControl(Panel& panel, Control& control)
         QObject::connect(s, &KSlide::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
         break;
     }
-    case CTRL_RING: case CTRL_DROPDOWN_RING:
-        QObject::connect(static_cast<QComboBox*>(w), &QComboBox::currentIndexChanged, changeThenCommit);
+    case CTRL_RING: case CTRL_DROPDOWN_RING: {
+        auto* cb = static_cast<QComboBox*>(w);
+        QObject::connect(cb, &QComboBox::currentIndexChanged, [cb, changeThenCommit] {
+            if (!Quiet()) cb->setProperty("kvormxChanged", true);
+            changeThenCommit();
+        });
+        // Choosing the item already shown is a choice too (the port in use,
+        // picked again to reconnect): it commits without a change. Qt emits
+        // activated right after currentIndexChanged, which has committed a change.
+        QObject::connect(cb, &QComboBox::activated, [ph, cn, cb] {
+            if (!cb->property("kvormxChanged").toBool()) Fire(ph, cn, EVENT_COMMIT);
+            cb->setProperty("kvormxChanged", false);
+        });
         break;
+    }
     default:
         break;
     }
