@@ -222,6 +222,22 @@ TEST_F(SetupTest, ChoosingAnotherPortRunsTheWholeSetUpOnceOnTheNewSensor)
     second.Stop();
 }
 
+TEST_F(SetupTest, ChoosingThePortInUseAgainReconnectsToWhatIsThereNow)
+{
+    StartSilentSensor();
+    StartUp();
+    ASSERT_EQ("Timeout-RS-232...", Status());
+    // The operator attaches a working sensor and picks the same port again.
+    sensor.Stop();
+    SensorOptions o = Fast();
+    o.identity.firmware = "Attached later";
+    StartSensor(o);
+    sensor.ClearFrames();
+    Choose(panelHandle, PANEL_COMPORT, 0);
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
+    EXPECT_EQ("Attached later", Status());
+}
+
 TEST_F(SetupTest, ChoosingAPortWithoutADeviceShowsItsErrorAndAnotherChoiceRecovers)
 {
     StartSensor();
