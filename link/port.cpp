@@ -59,7 +59,13 @@ void InitRS232(int port)
         ReplaceTextBoxLine(panelPopUp, POPUP_SENSOR_INFO, 0, "Error reading HARDWARE-info!");
     }
 
+    // The set-up leaves RAM as the transfer target, and the radio buttons
+    // must say so: a Send after a port change would otherwise write RAM only
+    // while EEPROM still looks chosen.
     target = RAM;
+    SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
+    SetCtrlVal(panelHandle, PANEL_RBT_EEPROM, 0);
+    SetCtrlVal(panelHandle, PANEL_RBT_FILE, 0);
     PushGET(RAM);
 
     ret = GetVERSIONInfo();

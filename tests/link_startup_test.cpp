@@ -238,6 +238,23 @@ TEST_F(SetupTest, ChoosingThePortInUseAgainReconnectsToWhatIsThereNow)
     EXPECT_EQ("Attached later", Status());
 }
 
+TEST_F(SetupTest, PortChangeLeavesRamAsTheTargetAndTheRadioButtonsSayIt)
+{
+    StartSensor();
+    StartUp();
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    ASSERT_EQ(EEPROM, target);
+    Choose(panelHandle, PANEL_COMPORT, 0);
+    EXPECT_EQ(RAM, target);
+    EXPECT_EQ(1, Value(panelHandle, PANEL_RBT_RAM));
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RBT_EEPROM));
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RBT_FILE));
+    sensor.ClearFrames();
+    Press(PANEL_SEND);
+    PumpFor(0.1);
+    EXPECT_EQ(CMD_WRITE_RAM, LastFrame().command);
+}
+
 TEST_F(SetupTest, ChoosingAPortWithoutADeviceShowsItsErrorAndAnotherChoiceRecovers)
 {
     StartSensor();
