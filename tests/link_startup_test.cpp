@@ -127,16 +127,6 @@ TEST_F(SetupTest, EchoWithTheSyncBytesSwappedFailsTheLineCheck)
     EXPECT_EQ(std::vector<int>{CMD_ECHO}, Commands());
 }
 
-TEST_F(SetupTest, GoodEchoLeavesItsSyncWordInThePacket)
-{
-    StartSensor();
-    EXPECT_EQ(0, OpenComConfig(com, "", 19200, 0, 8, 1, 4096, 4096));
-    InstallComCallback(com, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
-    EXPECT_EQ(1, CheckComLine(com));
-    EXPECT_EQ("Echo Check - Line Ok!", Status());
-    EXPECT_EQ(0x00AA, pp[0]);
-}
-
 TEST_F(SetupTest, MissingDeviceShowsThePortErrorAndOpensNothing)
 {
     SetComDevice(1, "/nonexistent");
