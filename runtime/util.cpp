@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -109,20 +111,8 @@ int GetProjectDir(char* dir) {
 
 // ---- Array files -------------------------------------------------------------------------
 
-int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
-                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
-                int fieldWidth, int fileType, int fileAction) {
-    (void)columnSeparation;  // one group means one column: there is nothing to separate
-    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
-        return AF_BAD_ARGUMENT;
-    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
-        return AF_BAD_ARGUMENT;
-    // A negative width would turn right alignment into left alignment.
-    if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
-    if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
-
-    FILE* f = fopen(file, fileAction == 1 ? "a" : "w");
-    if (!f) return AF_CANNOT_OPEN;
+// Writes the values as text to an open stream; false when any write fails.
+static bool WriteValues(FILE* f, const void* array, int dataType, int numElements, int fieldWidth) {
     bool ok = true;
     char line[kMaxFieldWidth + 64];
     for (int i = 0; i < numElements && ok; ++i) {
@@ -141,11 +131,94 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
         }
         ok = fputs(line, f) >= 0 && fputc('\n', f) != EOF;
     }
-    // A full disk often shows only when the buffer is flushed or the file closed.
+    // A full disk often shows only when the buffer is flushed.
     if (fflush(f) != 0) ok = false;
     if (ferror(f)) ok = false;
+    return ok;
+}
+
+// Appending, and targets that are not plain files (a device, a pipe), are
+// written where they are: there is nothing of the old content to lose.
+static int WriteInPlace(const char* path, bool append, const void* array, int dataType,
+                        int numElements, int fieldWidth) {
+    FILE* f = fopen(path, append ? "a" : "w");
+    if (!f) return AF_CANNOT_OPEN;
+    bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
     if (fclose(f) != 0) ok = false;
     return ok ? 0 : AF_WRITE_FAILED;
+}
+
+// Overwriting goes through a temporary file beside the target that replaces it
+// only once every byte is on disk, so a full disk or a vanished medium leaves
+// the old file whole instead of cut short. A symbolic link is followed: the
+// file it points to is replaced and the link stays; a link that points
+// nowhere is refused rather than used to create a file somewhere else.
+static int WriteReplacing(const char* file, const void* array, int dataType, int numElements,
+                          int fieldWidth) {
+    std::string target = file;
+    struct stat st;
+    bool exists = false;
+    if (lstat(file, &st) == 0) {
+        if (S_ISLNK(st.st_mode)) {
+            char* real = realpath(file, nullptr);
+            if (!real) return AF_CANNOT_OPEN;
+            target = real;
+            free(real);
+            if (stat(target.c_str(), &st) != 0) return AF_CANNOT_OPEN;
+        }
+        exists = true;
+        if (!S_ISREG(st.st_mode)) return WriteInPlace(target.c_str(), false, array, dataType, numElements, fieldWidth);
+        // The rename would get past a write-protected file; an in-place write would not.
+        if (access(target.c_str(), W_OK) != 0) return AF_CANNOT_OPEN;
+    }
+
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        char suffix[48];
+        snprintf(suffix, sizeof suffix, ".tmp-%ld-%d", static_cast<long>(getpid()), attempt);
+        temp = dir + "." + base + suffix;
+        // 0666 under the umask, as a plain fopen would have created it.
+        fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // A directory that takes no new files may still hold a writable file:
+        // overwrite it where it is rather than refuse what used to work.
+        if (fd < 0 && exists && (errno == EACCES || errno == EPERM))
+            return WriteInPlace(target.c_str(), false, array, dataType, numElements, fieldWidth);
+        if (fd < 0 && errno != EEXIST) return AF_CANNOT_OPEN;
+    }
+    if (fd < 0) return AF_CANNOT_OPEN;
+    if (exists) (void)fchmod(fd, st.st_mode & 07777);  // the operator's file keeps its mode
+
+    FILE* f = fdopen(fd, "w");
+    if (!f) {
+        close(fd);
+        unlink(temp.c_str());
+        return AF_CANNOT_OPEN;
+    }
+    bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
+    if (ok && fsync(fileno(f)) != 0) ok = false;
+    if (fclose(f) != 0) ok = false;
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) unlink(temp.c_str());
+    return ok ? 0 : AF_WRITE_FAILED;
+}
+
+int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
+                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
+                int fieldWidth, int fileType, int fileAction) {
+    (void)columnSeparation;  // one group means one column: there is nothing to separate
+    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
+        return AF_BAD_ARGUMENT;
+    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
+        return AF_BAD_ARGUMENT;
+    // A negative width would turn right alignment into left alignment.
+    if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
+    if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
+    if (fileAction == 1) return WriteInPlace(file, true, array, dataType, numElements, fieldWidth);
+    return WriteReplacing(file, array, dataType, numElements, fieldWidth);
 }
 
 int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,

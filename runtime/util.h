@@ -8,7 +8,8 @@ int GetProjectDir(char* dir);        // directory of the executable into dir (26
 // field width. dataType is a VAL_ code of graph.h (4 double, 6 unsigned 16-bit,
 // 7 unsigned 32-bit). Only one group, data order 0 and file layout 0 are
 // supported; fileType 1 (text) is the only file type.
-// ArrayToFile: 0, or a negative code when the file cannot be written in full.
+// ArrayToFile: 0, or a negative code when the file cannot be written in full;
+// an overwritten file is replaced whole or left as it was.
 int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
                 int numGroups, int dataOrder, int fileLayout, int columnSeparation,
                 int fieldWidth, int fileType, int fileAction);

@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +44,15 @@ protected:
     }
     int Save(const void* array, int type, int n, int width = 4) {
         return ArrayToFile(file_.c_str(), array, type, n, 1, 0, 0, 0, width, 1, 0);
+    }
+    int Entries() const {   // what the directory holds, temporaries included
+        int n = 0;
+        DIR* d = opendir(dir_.c_str());
+        if (!d) return -1;
+        while (dirent* e = readdir(d))
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) ++n;
+        closedir(d);
+        return n;
     }
     int Load(void* array, int type, int n) {
         return FileToArray(file_.c_str(), array, type, n, 1, 0, 0, 1);
@@ -125,6 +138,63 @@ TEST_F(ArrayFileTest, FailedWritesAreReported) {
         ASSERT_EQ(0, mkdir(ro.c_str(), 0555));
         std::string f = ro + "/KVORpara.dat";
         EXPECT_LT(ArrayToFile(f.c_str(), v, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, 1, 0), 0);
+    }
+}
+
+// A write that fails part-way (here: the file-size limit standing in for a
+// full disk) must leave the old file whole, and no temporary behind.
+TEST_F(ArrayFileTest, AFailedOverwriteLeavesTheOldFileWhole) {
+    WriteText("old content\n");
+    uint32_t v[16];
+    for (int i = 0; i < 16; ++i) v[i] = 60000 + i;
+    struct rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    struct rlimit tight = saved;
+    tight.rlim_cur = 20;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
+    int rc = Save(v, VAL_UNSIGNED_INTEGER, 16);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_LT(rc, 0);
+    EXPECT_EQ("old content\n", ReadText());
+    EXPECT_EQ(1, Entries());
+
+    ASSERT_EQ(0, Save(v, VAL_UNSIGNED_INTEGER, 16));   // and a good one replaces it
+    uint32_t back[16] = {};
+    ASSERT_EQ(0, Load(back, VAL_UNSIGNED_INTEGER, 16));
+    EXPECT_EQ(60015u, back[15]);
+    EXPECT_EQ(1, Entries());
+}
+
+TEST_F(ArrayFileTest, OverwritingKeepsTheModeAndFollowsALink) {
+    WriteText("1\n");
+    ASSERT_EQ(0, chmod(file_.c_str(), 0640));
+    std::string link = dir_ + "/link.dat";
+    ASSERT_EQ(0, symlink(file_.c_str(), link.c_str()));
+    const uint32_t v[2] = {7, 8};
+    ASSERT_EQ(0, ArrayToFile(link.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, 4, 1, 0));
+    struct stat st;
+    ASSERT_EQ(0, lstat(link.c_str(), &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));                  // still a link,
+    ASSERT_EQ(0, stat(file_.c_str(), &st));
+    EXPECT_EQ(0640u, st.st_mode & 07777);              // to the same file, new content
+    EXPECT_EQ("   7\n   8\n", ReadText());
+
+    // A link to nowhere is not used to create a file somewhere else.
+    std::string dangling = dir_ + "/dangling.dat";
+    ASSERT_EQ(0, symlink((dir_ + "/nowhere/x.dat").c_str(), dangling.c_str()));
+    EXPECT_LT(ArrayToFile(dangling.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, 4, 1, 0), 0);
+    EXPECT_EQ(3, Entries());
+
+    // Appending adds to what is there.
+    ASSERT_EQ(0, ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 1, 1, 0, 0, 0, 4, 1, 1));
+    EXPECT_EQ("   7\n   8\n   7\n", ReadText());
+
+    if (geteuid() != 0) {   // a write-protected file stays protected
+        ASSERT_EQ(0, chmod(file_.c_str(), 0444));
+        EXPECT_LT(Save(v, VAL_UNSIGNED_INTEGER, 1), 0);
+        EXPECT_EQ("   7\n   8\n   7\n", ReadText());
     }
 }
 
