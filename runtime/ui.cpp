@@ -521,6 +521,9 @@ int SetCtrlVal(int panel, int control, const char* text)
 
 // ---- [SECTION] Attributes ----------------------------------------------------------------------------------
 
+const char* const kTextSizeProperty = "kvormxTextSize";   // the size the program set, in pixels
+const char* const kPanelFontName = "NIApp";
+
 static QColor Rgb(int v) { return QColor(QRgb(0xFF000000u | (unsigned(v) & 0xFFFFFFu))); }
 static int FromColor(const QColor& c) { return int(c.rgb() & 0xFFFFFFu); }
 
@@ -568,9 +571,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
             SetPaletteColor(target, c->kind == CTRL_TEXT_BOX ? QPalette::Base : QPalette::Window, value, true);
         } else {
             if (value < 1 || value > 500) return Fail(UIE_BAD_VALUE, QString("point size %1").arg(value));
+            // Panels are laid out in pixels, so a text size counts as pixels:
+            // texts placed side by side then keep apart at any screen resolution.
             QFont f = w->font();
-            f.setPointSize(value);
+            f.setPixelSize(value);
             w->setFont(f);
+            w->setProperty(kTextSizeProperty, value);
         }
         if (c->autoSize) w->adjustSize();
         return 0;
@@ -614,6 +620,13 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text)
     if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
     if (!text) return Fail(UIE_BAD_VALUE, "no font name");
     QuietScope quiet;
+    // The panels' own font name stands for a compact sans face; the control
+    // still reports the name it was given.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(kPanelFontName, {"DejaVu Sans Condensed", "Nimbus Sans Narrow", "Sans Serif"});
+        return true;
+    }();
+    (void)substituted;
     QFont f = c->widget->font();
     f.setFamily(QString::fromLatin1(text));
     c->widget->setFont(f);
@@ -647,7 +660,8 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
         return 0;
     case ATTR_TEXT_POINT_SIZE:
         if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
-        *value = w->font().pointSize();
+        *value = w->property(kTextSizeProperty).isValid() ? w->property(kTextSizeProperty).toInt()
+                                                          : w->font().pointSize();
         return 0;
     case ATTR_MAX_VALUE: case ATTR_MIN_VALUE: {
         if (!HasRange(c->kind)) return NotApplicable(control, attribute);
