@@ -19,22 +19,27 @@ static void SendCommand(int code)
     nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
 }
 
+// Waits under TIMEOUT for the reply; a reply taken in the last pass counts.
+static int AwaitReply(void)
+{
+    tstart = Timer();
+    while (rx_flag != 1) {
+        ProcessSystemEvents();
+        tdiff = Timer() - tstart;
+        if (!(tdiff < TIMEOUT)) break;
+    }
+    return rx_flag == 1;
+}
+
 int CC_ButtonTeach(int, int, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
     if (!BeginExchange()) return 0;
     SendCommand(CMD_TEACH);
     SetCtrlVal(panelHandle, PANEL_STATUS, "New setpoint value teached!");
-    tstart = Timer();
-    for (;;) {
-        if (rx_flag == 1) {
-            PushGET(RAM);   // the panels show the teach value the sensor took
-            break;
-        }
-        ProcessSystemEvents();
-        tdiff = Timer() - tstart;
-        if (!(tdiff < TIMEOUT)) break;
-    }
+    // The sensor chose the teach value itself; reading RAM back shows it.
+    // Without a reply the optimistic text stays.
+    if (AwaitReply()) PushGET(RAM);
     EndExchange();
     return 0;
 }
@@ -45,16 +50,9 @@ int CC_ButtonReset(int, int, int event, void*, int, int)
     if (!BeginExchange()) return 0;
     SendCommand(CMD_RESET_MAXMIN);
     SetCtrlVal(panelHandle, PANEL_STATUS, "Reset Max/Min values...");
-    tstart = Timer();
-    for (;;) {
-        if (rx_flag == 1) break;
-        ProcessSystemEvents();
-        tdiff = Timer() - tstart;
-        if (!(tdiff < TIMEOUT)) break;
-    }
     // Decided by the reply itself, not by the clock: a reply taken in the
     // last pass is a success, and no reply is never one.
-    CopyText(szStatus, STATUS_LEN, rx_flag == 1 ? "Reset Max/Min OK!" : "Timeout-RS-232...");
+    CopyText(szStatus, STATUS_LEN, AwaitReply() ? "Reset Max/Min OK!" : "Timeout-RS-232...");
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
     EndExchange();
     return 0;

@@ -13,12 +13,8 @@
 
 const int FILE_FIELD_WIDTH = 4;
 
-static void FileError(const char* text)
-{
-    CopyText(szStatus, STATUS_LEN, text);
-    SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
-}
-
+// The error goes straight to the status line: szStatus keeps the outcome of
+// the last exchange, which a later Get from a file shows again.
 void SendParaToFile(void)
 {
     GetPanelValues();
@@ -26,21 +22,22 @@ void SendParaToFile(void)
     uint32_t words[PNUM];
     for (int i = 0; i < PNUM; i++) words[i] = pp[i];
     if (ArrayToFile(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 0, FILE_FIELD_WIDTH, 1, 0) < 0)
-        FileError(TXT_FILE_WRITE_ERROR);
+        SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_WRITE_ERROR);
 }
 
-void ReadParaFromFile(void)
+int ReadParaFromFile(void)
 {
     char chosen[PATH_LEN] = "";
     int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Parameter-File", 3, 0, 1, 1, 1,
                             chosen);
-    if (r <= 0) return;
+    if (r == 0) return 0;
+    if (r < 0) return -1;   // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);
     uint32_t words[PNUM];
-    if (FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 1) < 0) {
-        CopyText(szStatus, STATUS_LEN, TXT_FILE_READ_ERROR);
-        return;   // the caller shows szStatus; pp and the variables stay as they were
-    }
+    // FileToArray fills nothing unless all 16 values are there, so a short or
+    // foreign file cannot leave half a parameter set behind.
+    if (FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 1) < 0) return -1;
     for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(words[i] & 0xFFFF);
     CopyPPtoVars();
+    return 1;
 }

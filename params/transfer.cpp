@@ -68,10 +68,14 @@ int CC_BTNSend(int, int, int event, void*, int, int)
     SetCtrlVal(panelHandle, PANEL_STATUS, "Transmit...");
     if (target == DATFILE) {
         char chosen[PATH_LEN] = "";
-        if (FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1,
-                            1, 1, chosen) > 0) {
+        int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1,
+                                1, 1, chosen);
+        if (r > 0) {
             CopyText(file_name, PATH_LEN, chosen);
             SendParaToFile();
+        } else if (r < 0) {
+            // A path the program cannot hold: nothing was written.
+            SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_WRITE_ERROR);
         }
     } else {
         sync_word = 0x55;
@@ -92,11 +96,15 @@ int CC_BTNGet(int, int, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
     if (!BeginExchange()) return 0;
+    int fileRead = 1;
     if (target == DATFILE)
-        ReadParaFromFile();
+        fileRead = ReadParaFromFile();
     else
         order = target == RAM ? CMD_READ_RAM : CMD_READ_EEPROM;
+    // Also after a cancelled or failed file read: the panels show the
+    // variables again, as last read, sent or saved.
     PushGET(target);
+    if (fileRead < 0) SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_READ_ERROR);
     EndExchange();
     return 0;
 }

@@ -1,0 +1,172 @@
+// Transfer target and the Send and Get buttons against the virtual sensor.
+#include "support/program_fixture.h"
+
+#include "link/link.h"
+#include "params/params.h"
+#include "runtime/inspect.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace {
+
+class Transfer : public ProgramTest {
+ protected:
+    void Connect(const SensorOptions& options = Fast())
+    {
+        StartSensor(options);
+        StartUp();
+        ASSERT_EQ(CMD_VERSION, LastFrame().command);   // the start-up ran to its end
+        sensor.ClearFrames();
+    }
+    // Send does not wait for the sensor; the test does, bounded.
+    bool SensorHasTaken(size_t frames, double limit = 2.0)
+    {
+        double start = Timer();
+        while (Timer() - start < limit) {
+            if (sensor.Frames().size() >= frames) return true;
+            ProcessSystemEvents();
+        }
+        return false;
+    }
+    std::array<int, 3> Radios() const
+    {
+        return {Value(panelHandle, PANEL_RBT_RAM), Value(panelHandle, PANEL_RBT_EEPROM),
+                Value(panelHandle, PANEL_RBT_FILE)};
+    }
+};
+
+const std::array<int, 3> kRam = {1, 0, 0}, kEeprom = {0, 1, 0}, kFile = {0, 0, 1};
+
+}  // namespace
+
+TEST_F(Transfer, ExactlyOneTargetIsChosenAndSwitchingOffFallsBackToRam)
+{
+    EXPECT_EQ(kRam, Radios());
+    Click(panelHandle, PANEL_RBT_RAM);        // already on: stays on
+    EXPECT_EQ(kRam, Radios());
+    EXPECT_EQ(RAM, target);
+
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    EXPECT_EQ(kEeprom, Radios());
+    EXPECT_EQ(EEPROM, target);
+    Click(panelHandle, PANEL_RBT_FILE);
+    EXPECT_EQ(kFile, Radios());
+    EXPECT_EQ(DATFILE, target);
+
+    Click(panelHandle, PANEL_RBT_FILE);       // off: RAM, never nothing
+    EXPECT_EQ(kRam, Radios());
+    EXPECT_EQ(RAM, target);
+
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    EXPECT_EQ(kRam, Radios());
+    EXPECT_EQ(RAM, target);
+}
+
+TEST_F(Transfer, SendPutsThePanelValuesIntoRamOrEeprom)
+{
+    Connect();
+    Enter(panelHandle, PANEL_POWER, 2000);    // no range rule on the way out
+    Enter(panelHandle, PANEL_TEACH, 333);
+    Press(PANEL_SEND);
+    EXPECT_EQ("Line Ok!", Status());
+    ASSERT_TRUE(SensorHasTaken(1));
+    ReceivedFrame f = LastFrame();
+    EXPECT_EQ(CMD_WRITE_RAM, f.command);
+    EXPECT_EQ(Vars(), f.payload);             // the panels, collected into the variables
+    EXPECT_EQ(2000, f.payload[0]);
+    EXPECT_EQ(333, f.payload[8]);
+    EXPECT_EQ(f.payload, sensor.Ram());
+
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    Enter(panelPopUp, POPUP_BVAL, 77);        // the pop-up's values go too
+    Press(PANEL_SEND);
+    EXPECT_EQ("Line Ok!", Status());
+    ASSERT_TRUE(SensorHasTaken(2));
+    f = LastFrame();
+    EXPECT_EQ(CMD_WRITE_EEPROM, f.command);
+    EXPECT_EQ(77, f.payload[3]);
+    EXPECT_EQ(f.payload, sensor.Eeprom());
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(szWriteBuf);
+    EXPECT_EQ(0x55, (b[0] << 8) | b[1]);
+}
+
+TEST_F(Transfer, SendReportsTheLineEvenWithoutAnAnswer)
+{
+    Connect();
+    sensor.SetFaults([] { SensorFaults s; s.no_reply_every = 1; return s; }());
+    Press(PANEL_SEND);
+    EXPECT_EQ("Line Ok!", Status());
+}
+
+TEST_F(Transfer, GetReadsRamEepromOrFileOntoThePanels)
+{
+    char eeprom[] = "/tmp/kvormx-eeprom-XXXXXX";
+    int fd = mkstemp(eeprom);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    const std::array<uint16_t, 16> stored = {300, 0, 200, 60, 0, 3, 5, 700, 400, 50, 0, 0, 0, 1, 2, 9};
+    {
+        std::ofstream out(eeprom);
+        for (uint16_t w : stored) out << w << "\n";
+    }
+    SensorOptions o = Fast();
+    o.eeprom_file = eeprom;
+    Connect(o);
+
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    Press(PANEL_GET);
+    EXPECT_EQ(std::vector<int>{CMD_READ_EEPROM}, Commands());
+    EXPECT_EQ(stored, Vars());
+    EXPECT_EQ(400, Value(panelHandle, PANEL_TEACH));
+    EXPECT_EQ("Parameter-frame received! - Line Ok!", Status());
+
+    Click(panelHandle, PANEL_RBT_RAM);
+    sensor.ClearFrames();
+    Press(PANEL_GET);
+    EXPECT_EQ(std::vector<int>{CMD_READ_RAM}, Commands());
+    EXPECT_EQ(sensor.Ram()[8], tVal);
+
+    // The file target talks to nobody.
+    std::string file = std::string(eeprom) + ".dat";
+    {
+        std::ofstream out(file);
+        for (uint16_t w : stored) out << (w == 400 ? 123 : w) << "\n";
+    }
+    Click(panelHandle, PANEL_RBT_FILE);
+    sensor.ClearFrames();
+    QueueFileSelectAnswer(1, file.c_str());
+    Press(PANEL_GET);
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_EQ(123, Value(panelHandle, PANEL_TEACH));
+    EXPECT_EQ("Parameter-frame received! - Line Ok!", Status());   // szStatus, as it stands
+    unlink(file.c_str());
+    unlink(eeprom);
+}
+
+TEST_F(Transfer, NothingStartsWhileAnExchangeWaits)
+{
+    Connect();
+    sensor.SetFaults([] { SensorFaults s; s.no_reply_every = 1; return s; }());
+    AfterSeconds(0.2, [this] {
+        Press(PANEL_SEND);
+        Press(PANEL_GET);
+        Press(PANEL_BUTTON_TEACH);
+        Press(PANEL_BUTTON_RESET);
+        EXPECT_EQ("Waiting for parameter-frame ...", Status());
+    });
+    Press(PANEL_GET);                         // waits out the 1.5 s
+    EXPECT_EQ(std::vector<int>{CMD_READ_RAM}, Commands());
+    EXPECT_EQ("Timeout-RS-232...", Status());
+    EXPECT_EQ(0, exchange_busy);
+
+    sensor.SetFaults(SensorFaults{});
+    Press(PANEL_SEND);                        // free again afterwards
+    EXPECT_EQ("Line Ok!", Status());
+}
