@@ -63,7 +63,15 @@ void KPlotBase::Flush()
     if ((dirty_ & DIRTY_ALL) || !width() || !height()) {
         replot(QCustomPlot::rpRefreshHint);
     } else {
-        if (dirty_ & DIRTY_PLOTS) layer("main")->replot();
+        if (dirty_ & DIRTY_PLOTS) {
+            // Adding or removing a plot marks the plots' buffer invalid, and a
+            // layer replot then falls back to rendering every layer, axes and
+            // tick labels included. That buffer is redrawn whole right here, and
+            // everything else that invalidates a buffer (a range, a resize, the
+            // form) goes through DIRTY_ALL above.
+            for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : mPaintBuffers) buffer->setInvalidated(false);
+            layer("main")->replot();
+        }
         if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
     }
     dirty_ = 0;
@@ -188,7 +196,18 @@ int KGraph::AddXY(std::vector<double> x, std::vector<double> y, int color)
 
 int KGraph::AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor)
 {
-    auto* r = new QCPItemRect(this);
+    // Run mode replaces every rectangle of the bar graph 27 times a second;
+    // rectangles of deleted plots are kept hidden and taken again, moved to
+    // the end of the plots' layer so they still draw in plotting order.
+    QCPItemRect* r;
+    if (!spareRects_.empty()) {
+        r = spareRects_.back();
+        spareRects_.pop_back();
+        r->setLayer(cursorLayer_);
+        r->setVisible(true);
+    } else {
+        r = new QCPItemRect(this);
+    }
     r->setLayer("main");
     r->setPen(QPen(Rgb(color)));
     r->setBrush(QBrush(Rgb(fillColor)));
@@ -207,7 +226,10 @@ int KGraph::Delete(int handle)
         Plot& p = plots_[i];
         if (handle != VAL_ALL_PLOTS && p.handle != handle) continue;
         if (p.curve) removePlottable(p.curve);
-        if (p.rect) removeItem(p.rect);
+        if (p.rect) {
+            p.rect->setVisible(false);
+            spareRects_.push_back(p.rect);
+        }
         plots_.erase(plots_.begin() + long(i));
         found = true;
     }

@@ -102,6 +102,14 @@ class KSpinBox : public QSpinBox {
 public:
     explicit KSpinBox(QWidget* parent = nullptr);
     void ClearPending() { pending_ = false; last_ = value(); }
+    // An indicator is set on every measurement reply, mostly to the value it
+    // already shows; QSpinBox repaints even then. An edit keeps the plain
+    // behaviour, which also throws away a half-typed text.
+    void setValue(int v)
+    {
+        if (isReadOnly() && v == value()) return;
+        QSpinBox::setValue(v);
+    }
 signals:
     void changed();
     void committed();
@@ -196,6 +204,7 @@ public:
 private:
     int NextHandle();
     std::vector<Plot> plots_;
+    std::vector<QCPItemRect*> spareRects_;   // of deleted plots, hidden, owned by the plot
     Cursor cursors_[3];
     int nextHandle_ = 1;
 };
