@@ -1,0 +1,183 @@
+// Run mode and video mode against the virtual sensor pacing a 19200-baud
+// line: exchanges and pictures per second against what the line allows, the
+// CPU the program spends meanwhile, and how long a reply waits for the
+// request that answers it.
+//
+//   build/<release>/line_rate [seconds per mode, default 10] [run]   (offscreen unless DISPLAY is set)
+//
+// `run` measures run mode alone (for profiling).
+//
+// The operator's Run, Video and Stop are real clicks on the shown panel. The
+// program's CPU is that of the user-interface thread (the sensor runs in a
+// thread of its own). Prints its figures as its last lines.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "app/app.h"
+#include "app/panels.h"
+#include "app/state.h"
+#include "link/link.h"
+#include "runtime/inspect.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+#include "sim/sensor.h"
+
+namespace {
+
+const double kByteTime = 10.0 / 19200.0;   // seconds a byte takes on the line
+
+double ThreadCpuSeconds()
+{
+    rusage u;
+    getrusage(RUSAGE_THREAD, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double Seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+double Percentile(std::vector<double> v, double p)
+{
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[static_cast<size_t>(p * static_cast<double>(v.size() - 1) + 0.5)];
+}
+
+struct Figures {
+    double rate = 0;         // completed requests of the counted command per second
+    double cpu = 0;          // share of a core, user-interface thread
+    std::vector<double> turnaround;   // seconds from a reply's last byte to the next request
+    std::vector<double> afterPicture; // the same, where the reply ended a picture (video mode)
+    size_t frames = 0;
+};
+
+void PressStop(void*)
+{
+    OperatorClick(panelHandle, PANEL_STOP);
+}
+
+// Presses `button`, Stop after `seconds`, and reads the figures off the
+// sensor's record: the rate of `counted` requests and every turnaround.
+Figures Measure(VirtualSensor& sensor, int button, double seconds, int counted)
+{
+    // As an operator would, let the reply to the request that was out when
+    // Stop was pressed arrive before the next mode starts.
+    double settle = Timer();
+    while (Timer() - settle < 0.3) ProcessSystemEvents();
+    sensor.ClearFrames();
+    AfterDelay(seconds, PressStop, nullptr);
+    double c0 = ThreadCpuSeconds(), t0 = Timer();
+    OperatorClick(panelHandle, button);
+    Figures f;
+    f.cpu = (ThreadCpuSeconds() - c0) / (Timer() - t0);
+
+    std::vector<ReceivedFrame> frames = sensor.Frames();
+    f.frames = frames.size();
+    const ReceivedFrame* first = nullptr;
+    const ReceivedFrame* last = nullptr;
+    int n = 0;
+    for (size_t i = 0; i < frames.size(); i++) {
+        if (frames[i].command == counted) {
+            if (!first) first = &frames[i];
+            last = &frames[i];
+            n++;
+        }
+        if (i > 0 && frames[i - 1].replied.time_since_epoch().count() != 0) {
+            double t = Seconds(frames[i].received - frames[i - 1].replied);
+            f.turnaround.push_back(t);
+            // The loop draws the picture and processes events once before the
+            // next cycle's request: that turnaround holds the repaint.
+            if (button == PANEL_VIDEO && frames[i].command == counted) f.afterPicture.push_back(t);
+        }
+    }
+    // Requests from the first to the last counted one: n - 1 whole periods.
+    if (n > 1) f.rate = (n - 1) / Seconds(last->received - first->received);
+    return f;
+}
+
+bool Connect(VirtualSensor& sensor, int board)
+{
+    sensor.Stop();
+    CloseCom(com);
+    SensorOptions o;
+    o.pacing = true;
+    o.identity.board = static_cast<uint16_t>(board);
+    if (!sensor.Start(o)) return false;
+    SetComDevice(1, sensor.SlavePath());
+    com = 1;
+    InitRS232(com);
+    return pcbtype == board;
+}
+
+void Report(const char* what, const Figures& f, double limit, const char* unit)
+{
+    std::printf("%s: %.2f %s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround median "
+                "%.3f ms, 99th percentile %.3f ms (%zu frames)\n",
+                what, f.rate, unit, 100 * f.rate / limit, limit, 100 * f.cpu, 1e3 * Percentile(f.turnaround, 0.5),
+                1e3 * Percentile(f.turnaround, 0.99), f.frames);
+    if (!f.afterPicture.empty())
+        std::printf("  of which after a picture (drawn before the next cycle): median %.3f ms, 99th percentile %.3f ms\n",
+                    1e3 * Percentile(f.afterPicture, 0.5), 1e3 * Percentile(f.afterPicture, 0.99));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    double seconds = argc > 1 ? std::atof(argv[1]) : 10.0;
+    if (seconds <= 0) seconds = 10.0;
+    if (!getenv("DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!InitRuntime(&argc, argv) || LoadPanels() < 0) {
+        std::fprintf(stderr, "line_rate: %s\n", GetRuntimeError());
+        return 1;
+    }
+    GetProjectDir(proj_dir);
+    InitVars();
+    DisplayPanel(panelHandle);
+
+    VirtualSensor sensor;
+    if (!Connect(sensor, 0)) {
+        std::fprintf(stderr, "line_rate: the virtual sensor did not come up: %s\n", szStatus);
+        return 1;
+    }
+    // 36 bytes out and 36 back per exchange; a board-0 picture adds four
+    // 64-sample blocks, any other board one 256-sample block.
+    const double runLimit = 1.0 / (72 * kByteTime);
+    const double video0Limit = 1.0 / ((72 + 4 * (36 + 128)) * kByteTime);
+    const double videoLimit = 1.0 / ((72 + 36 + 512) * kByteTime);
+
+    const bool runOnly = argc > 2 && std::strcmp(argv[2], "run") == 0;
+    Figures run = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);
+    if (runOnly) {
+        Report("run mode exchanges", run, runLimit, "/s");
+        return 0;
+    }
+    Figures video0 = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
+    if (!Connect(sensor, 3)) {
+        std::fprintf(stderr, "line_rate: the virtual sensor (board 3) did not come up: %s\n", szStatus);
+        return 1;
+    }
+    Figures video3 = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
+
+    sensor.Stop();
+    CloseCom(com);
+    DiscardPanel(panelPopUp);
+    DiscardPanel(panelHandle);
+    CloseRuntime();
+
+    std::printf("targets: run >= 98 %%, video >= 97 %% of the line limit; CPU in run mode <= 5 %%; "
+                "turnaround median < 0.5 ms, 99th percentile < 3 ms\n");
+    Report("run mode exchanges", run, runLimit, "/s");
+    Report("video mode pictures, board 0", video0, video0Limit, "/s");
+    Report("video mode pictures, board 3", video3, videoLimit, "/s");
+    return 0;
+}
