@@ -57,13 +57,9 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     HidePopUp();
 
     CopyVarsToPP();
-    FlushInQ(com);
-    FlushOutQ(com);
-    rx_flag = 0;
     order = CMD_MEASURE;
     FillTxBuf(order, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
-    if (nBytesW == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
+    if (SendFrame() == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
 
     tstart = Timer();
     stop_flag = 0;

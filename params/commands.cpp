@@ -5,18 +5,14 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
-#include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
 static void SendCommand(int code)
 {
-    FlushInQ(com);
-    FlushOutQ(com);
-    rx_flag = 0;
     order = code;
     FillTxBuf(order, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+    SendFrame();
 }
 
 // Waits under TIMEOUT for the reply; a reply taken in the last pass counts.
