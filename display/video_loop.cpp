@@ -31,6 +31,10 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     }
     HidePopUp();
     stop_flag = 0;
+    // Each request carries the last reply back, but the first finds in pp
+    // whatever landed there last: a refused or cut frame would go to the
+    // sensor as its parameters. It carries the operator's set instead.
+    CopyVarsToPP();
 
     do {
         FlushInQ(com);

@@ -34,8 +34,14 @@ int CC_ButtonTeach(int, int, int event, void*, int, int)
     SendCommand(CMD_TEACH);
     SetCtrlVal(panelHandle, PANEL_STATUS, "New setpoint value teached!");
     // The sensor chose the teach value itself; reading RAM back shows it.
-    // Without a reply the optimistic text stays.
-    if (AwaitReply()) PushGET(RAM);
+    // Without a reply the optimistic text must not stay: nothing says the
+    // sensor took a new setpoint.
+    if (AwaitReply()) {
+        PushGET(RAM);
+    } else {
+        CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
+        SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+    }
     EndExchange();
     return 0;
 }

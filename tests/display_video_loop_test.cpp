@@ -94,17 +94,14 @@ TEST_F(VideoLoopTest, BoardZeroReadsTheLineInFourBlocksAfterEachMeasurement)
     SetCtrlVal(panelHandle, PANEL_RBT_RAM, 0);
     SetCtrlVal(panelHandle, PANEL_RBT_FILE, 1);
     target = DATFILE;
-    const std::array<uint16_t, 16> firstPayload = [] {
-        std::array<uint16_t, 16> w{};
-        for (int i = 0; i < 16; i++) w[i] = pp[i];
-        return w;
-    }();
+    for (int i = 0; i < 16; i++) pp[i] = 0xEEEE;   // whatever an earlier exchange left
+    const std::array<uint16_t, 16> firstPayload = Vars();
     RunVideoFor(0.3);
 
     std::vector<ReceivedFrame> frames = Frames();
     ASSERT_GE(frames.size(), 10u);
     ASSERT_EQ(0u, frames.size() % 5) << "a cycle was cut short";
-    EXPECT_EQ(firstPayload, frames[0].payload);   // pp as the loop found it
+    EXPECT_EQ(firstPayload, frames[0].payload);   // the parameter set, not a stale pp
     const uint16_t firsts[4] = {0, 64, 128, 192};
     for (size_t f = 0; f < frames.size(); f++) {
         const ReceivedFrame& r = frames[f];

@@ -60,7 +60,7 @@ TEST_F(SensorCommand, TeachShowsTheValueTheSensorTookOnBothTeachControls)
     EXPECT_EQ(taught, Value(panelHandle, PANEL_TEACH_SHOW));
 }
 
-TEST_F(SensorCommand, TeachWithoutAnswerKeepsItsTextAndReadsNothing)
+TEST_F(SensorCommand, TeachWithoutAnswerSaysSoAndReadsNothing)
 {
     Connect();
     Silence();
@@ -68,7 +68,7 @@ TEST_F(SensorCommand, TeachWithoutAnswerKeepsItsTextAndReadsNothing)
     double start = Timer();
     Press(PANEL_BUTTON_TEACH);
     EXPECT_GE(Timer() - start, 1.45);
-    EXPECT_EQ("New setpoint value teached!", Status());
+    EXPECT_EQ("Timeout-RS-232...", Status());
     EXPECT_EQ(std::vector<int>{CMD_TEACH}, Commands());
     EXPECT_EQ(before, Vars());
     EXPECT_EQ(0, exchange_busy);
