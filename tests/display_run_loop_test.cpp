@@ -57,10 +57,7 @@ class RunLoopPeerTest : public RunLoopTest {
     void SetUp() override
     {
         RunLoopTest::SetUp();
-        ASSERT_TRUE(peer.Ok());
-        SetComDevice(1, peer.Path().c_str());
-        ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
-        InstallComCallback(1, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+        OpenComOn(peer);
     }
     void TearDown() override
     {

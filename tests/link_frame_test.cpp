@@ -16,11 +16,7 @@ class FrameTest : public ProgramTest {
     void SetUp() override
     {
         ProgramTest::SetUp();
-        ASSERT_TRUE(peer.Ok());
-        SetComDevice(1, peer.Path().c_str());
-        ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
-        SetComTime(1, 2.0);
-        InstallComCallback(1, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+        OpenComOn(peer);
     }
     void SensorWrites(const std::vector<unsigned char>& bytes) { peer.Write(bytes); }
     std::vector<unsigned char> SensorReads(size_t n) { return peer.Read(n, 2.0); }

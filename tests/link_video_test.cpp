@@ -25,9 +25,7 @@ class VideoBlockTest : public ProgramTest {
     void SetUp() override
     {
         ProgramTest::SetUp();
-        ASSERT_TRUE(peer.Ok());
-        SetComDevice(1, peer.Path().c_str());
-        ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
+        OpenComOn(peer, false);
         for (auto& s : adcbuf) s = 0xEEEE;
     }
     void TearDown() override

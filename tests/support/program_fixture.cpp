@@ -58,6 +58,15 @@ void ProgramTest::StartUp()
     InitRS232(com);
 }
 
+void ProgramTest::OpenComOn(const PtyPeer& peer, bool receiveCallback)
+{
+    ASSERT_TRUE(peer.Ok());
+    SetComDevice(1, peer.Path().c_str());
+    ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
+    SetComTime(1, 2.0);
+    if (receiveCallback) InstallComCallback(1, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+}
+
 std::vector<int> ProgramTest::Commands() const
 {
     std::vector<int> out;

@@ -15,6 +15,7 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "sim/sensor.h"
+#include "support/pty_peer.h"
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -26,6 +27,9 @@ class ProgramTest : public ::testing::Test {
     void StartSensor(const SensorOptions& options = Fast());  // and map COM 1 to it
     void StartSilentSensor();                         // a line where nobody answers
     void StartUp();                                   // the port set-up as start-up runs it
+    // COM 1 opened on a pty the test plays the device on, with the receive
+    // callback installed or (as during block reads) not.
+    void OpenComOn(const PtyPeer& peer, bool receiveCallback = true);
     std::vector<ReceivedFrame> Frames() const { return sensor.Frames(); }
     std::vector<int> Commands() const;                // command words the sensor received, in order
     ReceivedFrame LastFrame() const;                  // the last one (fails the test when none)
