@@ -12,6 +12,7 @@ int Shift(const double* x, int n, int m, double* y);  // 0, -20003 (n < 1), -201
 void StripZoomRange(int* low, int* high);
 
 // Shared by the run and video loops (run_loop.cpp).
+void DimLoopLocked(int dimmed);       // the three loop-locked controls, dimmed (1) or operable (0)
 void EnterLoopMode(void);             // dims the loop-locked controls, forces the target to RAM
 void HidePopUp(void);                 // hides the pop-up panel and switches its toggle off
 void TakeVideoMeasurement(void);      // measurement words 0..11 of pp into their variables

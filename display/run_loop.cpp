@@ -11,7 +11,7 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-static void DimLoopLocked(int dimmed)
+void DimLoopLocked(int dimmed)
 {
     SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_C, ATTR_DIMMED, dimmed);
     SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_B, ATTR_DIMMED, dimmed);
@@ -107,8 +107,6 @@ int CC_BTNStop(int /*panel*/, int /*control*/, int event, void*, int, int)
 {
     if (event != EVENT_LEFT_CLICK) return 0;
     stop_flag = 1;
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_B, ATTR_DIMMED, 0);
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_C, ATTR_DIMMED, 0);
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_A, ATTR_DIMMED, 0);
+    DimLoopLocked(0);
     return 0;
 }

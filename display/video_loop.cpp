@@ -83,9 +83,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         ProcessSystemEvents();
     } while (stop_flag == 0);
 
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_C, ATTR_DIMMED, 0);
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_B, ATTR_DIMMED, 0);
-    SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_A, ATTR_DIMMED, 0);
+    DimLoopLocked(0);
     ReceiveCallbackOn();
     FlushOutQ(com);
     FlushInQ(com);

@@ -24,41 +24,32 @@ static int RadioOn(int control)
     return on;
 }
 
-int CC_RBTRam(int, int, int event, void*, int, int)
+// A radio button switched on chooses its target; switched off (a click on
+// the one already on) it falls back to RAM, so there is always a target.
+static int RadioChanged(int control, int chosen)
 {
-    if (event != EVENT_VAL_CHANGED) return 0;
-    // Clicking RAM when it is already on must not leave no target at all.
-    if (RadioOn(PANEL_RBT_RAM)) {
-        ChooseTarget(RAM);
+    if (RadioOn(control)) {
+        ChooseTarget(chosen);
     } else {
         target = RAM;
         SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
     }
     return 0;
+}
+
+int CC_RBTRam(int, int, int event, void*, int, int)
+{
+    return event == EVENT_VAL_CHANGED ? RadioChanged(PANEL_RBT_RAM, RAM) : 0;
 }
 
 int CC_RBTEeprom(int, int, int event, void*, int, int)
 {
-    if (event != EVENT_VAL_CHANGED) return 0;
-    if (RadioOn(PANEL_RBT_EEPROM)) {
-        ChooseTarget(EEPROM);
-    } else {
-        target = RAM;
-        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
-    }
-    return 0;
+    return event == EVENT_VAL_CHANGED ? RadioChanged(PANEL_RBT_EEPROM, EEPROM) : 0;
 }
 
 int CC_RBTFile(int, int, int event, void*, int, int)
 {
-    if (event != EVENT_VAL_CHANGED) return 0;
-    if (RadioOn(PANEL_RBT_FILE)) {
-        ChooseTarget(DATFILE);
-    } else {
-        target = RAM;
-        SetCtrlVal(panelHandle, PANEL_RBT_RAM, 1);
-    }
-    return 0;
+    return event == EVENT_VAL_CHANGED ? RadioChanged(PANEL_RBT_FILE, DATFILE) : 0;
 }
 
 int CC_BTNSend(int, int, int event, void*, int, int)
