@@ -1,4 +1,4 @@
-// Application shell: start-up, the logo strip.
+// Application shell: start-up, the port set-up, the logo strip.
 #pragma once
 
 void InitVars(void);                  // defaults, logo strip, panels into variables, bar graph
@@ -10,3 +10,8 @@ void ShowInfoText(int control, int bgColor, int textColor, const char* text, int
 int LoadPanels(void);
 // Installs the program's name table for the form's callback names.
 void InstallCallbackTable(void);
+
+// ---- Port set-up (setup.cpp) ----------------------------------------------------------
+void InitRS232(int port);             // open, line check, identify, read RAM, firmware text
+int GetHARDWAREInfo(void);            // 1 when a reply with command word 10 arrived; panels follow it
+int GetVERSIONInfo(void);             // bytes waiting when the firmware wait ended (72 = good)

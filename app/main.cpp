@@ -47,7 +47,7 @@ int main(int argc, char** argv)
             Usage(stdout);
             return 0;
         } else if (std::strcmp(a, "--version") == 0) {
-            std::printf("K-VOR-MX-Zidad Version 1.5\n");
+            std::printf(SOFT_NAME " " SOFT_VERSION "\n");
             return 0;
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;

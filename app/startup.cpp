@@ -4,6 +4,7 @@
 
 #include "app/panels.h"
 #include "app/state.h"
+#include "display/display.h"
 #include "params/params.h"
 #include "runtime/graph.h"
 #include "runtime/rs232.h"
@@ -32,39 +33,9 @@ int LoadPanels(void)
 
 void InitVars(void)
 {
-    power = 500;
-    rs232Mode = 0;
-    vThd = 512;
-    bVal = 64;
-    polarity = 1;
-    eMode = 1;
-    eBeg = 1;
-    eEnd = 1024;
-    pixB = 1;
-    pixE = 1024;
-    tVal = 512;
-    tTol = 100;
-    iGain = 1;
-    ePoti = 1;
-    ccdMode = 0;
-    pStart = 1;
-    anaMode = 0;
-    para15 = 1000;
-
-    com = 1;
-    sync_word = 0x55;
-    order = 1;
-    target = RAM;
-    rx_flag = 0;
-    stop_flag = 1;
-    ccdmaxpixel = 1024;
-    pcbtype = 0;
-
-    CopyText(szStatus, STATUS_LEN, "InitVars");
+    ResetProgramState();
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
     SetCtrlVal(panelPopUp, POPUP_ENABLE_TOL, 1);
-    CopyText(szSoftVersion, STATUS_LEN, "Version 1.5");
-    CopyText(szSoftName, STATUS_LEN, "K-VOR-MX-Zidad");
     ShowLogo(2);
     GetPanelValues();
 
@@ -72,10 +43,7 @@ void InitVars(void)
     SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 1, tVal, 1.0);
     SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 2, eBeg, 1.0);
     SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 3, eEnd, 1.0);
-    // Signed: the band may start left of pixel 0; nothing is clamped here.
-    int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
-    int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
-    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, 0.25, 0x00FF00, 0x00FF00);
+    PlotToleranceBand();
 
     for (int i = 0; i < 256; i++) {
         xArray[i] = static_cast<uint16_t>(4 * i);

@@ -1,37 +1,37 @@
-// Program-wide state with its start values. InitVars assigns the parameter
-// defaults again at start-up; the values here hold before it runs.
+// Program-wide state with its start values. ResetProgramState assigns them;
+// InitVars runs it at start-up.
 #include "app/state.h"
 
 #include <cstring>
 
-int sync_word = 0x55;
+int sync_word;
 
 uint16_t pp[PNUM];
-uint16_t power = 500, rs232Mode = 0, vThd = 512, bVal = 64, polarity = 1, eMode = 1;
-uint16_t eBeg = 1, eEnd = 1024, tVal = 512, tTol = 100, iGain = 1, ePoti = 1;
-uint16_t ccdMode = 0, pStart = 1, anaMode = 0, para15 = 1000;
+uint16_t power, rs232Mode, vThd, bVal, polarity, eMode;
+uint16_t eBeg, eEnd, tVal, tTol, iGain, ePoti;
+uint16_t ccdMode, pStart, anaMode, para15;
 
 uint16_t Ledge, Redge, Mvalue, pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0;
 
-uint16_t ccdtype, ccdmaxpixel = 1024, ccdresolution, pcbtype = 0;
-uint16_t pixB = 1, pixE = 1024;
+uint16_t ccdtype, ccdmaxpixel, ccdresolution, pcbtype;
+uint16_t pixB, pixE;
 char szVersion[STATUS_LEN];
 
-int com = 1, order = 1, target = RAM, rx_flag = 0, graphrefresh = 0, stop_flag = 1;
-int exchange_busy = 0, ref_flag = 0;
-double tstart = 0.0, tdiff = 0.0;
+int com, order, target, rx_flag, graphrefresh, stop_flag;
+int exchange_busy, ref_flag;
+double tstart, tdiff;
 int nBytesW, nBytesR, ret;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
-char szStatus[STATUS_LEN] = "InitVars";
+char szStatus[STATUS_LEN];
 
 int panelHandle, panelPopUp;
 char proj_dir[PATH_LEN], file_name[PATH_LEN];
 
 uint16_t adcbuf[256], xArray[256], thdArray[256];
-double arrayNORM[500];
+double arrayNORM[HISTORY_LEN];
 
-char szSoftName[STATUS_LEN] = "K-VOR-MX-Zidad";
-char szSoftVersion[STATUS_LEN] = "Version 1.5";
+char szSoftName[STATUS_LEN];
+char szSoftVersion[STATUS_LEN];
 
 // The variables in packet order; both copies walk this one table so they can
 // never disagree about a word's place.
@@ -39,6 +39,62 @@ static uint16_t* const kParamVars[PNUM] = {
     &power, &rs232Mode, &vThd, &bVal, &polarity, &eMode, &eBeg, &eEnd,
     &tVal, &tTol, &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15,
 };
+
+// The parameter defaults, in packet order.
+static const uint16_t kParamDefaults[PNUM] = {
+    500,   // power
+    0,     // rs232Mode
+    512,   // vThd
+    64,    // bVal
+    1,     // polarity
+    1,     // eMode
+    1,     // eBeg
+    1024,  // eEnd
+    512,   // tVal
+    100,   // tTol
+    1,     // iGain
+    1,     // ePoti
+    0,     // ccdMode
+    1,     // pStart
+    0,     // anaMode
+    1000,  // para15
+};
+
+void ResetProgramState(void)
+{
+    sync_word = 0x55;
+    for (int i = 0; i < PNUM; i++) *kParamVars[i] = kParamDefaults[i];
+    std::memset(pp, 0, sizeof pp);
+    Ledge = Redge = Mvalue = pix1 = edcnt = mvstart = mvend = pixdelta = anaMax = anaMin = in0 = 0;
+
+    ccdtype = ccdresolution = 0;
+    ccdmaxpixel = 1024;
+    pcbtype = 0;
+    pixB = 1;
+    pixE = 1024;
+    szVersion[0] = '\0';
+
+    com = 1;
+    order = 1;
+    target = RAM;
+    rx_flag = graphrefresh = 0;
+    stop_flag = 1;
+    exchange_busy = ref_flag = 0;
+    tstart = tdiff = 0.0;
+    nBytesW = nBytesR = ret = 0;
+    std::memset(szWriteBuf, 0, sizeof szWriteBuf);
+    std::memset(szReadBuf, 0, sizeof szReadBuf);
+    CopyText(szStatus, STATUS_LEN, "InitVars");
+    file_name[0] = '\0';
+
+    std::memset(adcbuf, 0, sizeof adcbuf);
+    std::memset(xArray, 0, sizeof xArray);
+    std::memset(thdArray, 0, sizeof thdArray);
+    std::memset(arrayNORM, 0, sizeof arrayNORM);
+
+    CopyText(szSoftName, STATUS_LEN, SOFT_NAME);
+    CopyText(szSoftVersion, STATUS_LEN, SOFT_VERSION);
+}
 
 void CopyVarsToPP(void)
 {

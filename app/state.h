@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "runtime/rs232.h"
+
 // ---- Constants ----------------------------------------------------------------------
 const int PNUM = 16;                  // payload words; a frame is PNUM*2 + 4 = 36 bytes
 const int FRAME_BYTES = PNUM * 2 + 4; // sync word, command word, payload
@@ -15,7 +17,8 @@ const int RAM = 1;                    // transfer target: the sensor's working m
 const int EEPROM = 2;                 // transfer target: the sensor's non-volatile memory
 const int DATFILE = 3;                // transfer target: a parameter file on the PC
 const double TIMEOUT = 1.5;           // seconds to wait for a reply frame
-const int eventMask = 0x8006;         // receive-callback events: 36 bytes waiting, event char, output empty
+// Receive-callback events: 36 bytes waiting, event character, output empty.
+const int eventMask = LWRS_RECEIVE | LWRS_RXFLAG | LWRS_TXEMPTY;
 const int STATUS_LEN = 72;            // status, version and name texts
 const int PATH_LEN = 260;             // paths
 const int SERIAL_BUF_LEN = 1024;      // transmit and receive buffers
@@ -89,11 +92,21 @@ extern char file_name[PATH_LEN];     // parameter file last chosen
 extern uint16_t adcbuf[256];          // video samples 0..1023
 extern uint16_t xArray[256];          // pixel number of each sample
 extern uint16_t thdArray[256];        // threshold line: every element vThd
-extern double arrayNORM[500];         // strip chart history: 100 samples of 5 traces, interleaved
+const int HISTORY_SAMPLES = 100;      // strip chart history: samples kept
+const int TRACES = 5;                 // traces of the strip chart
+const int HISTORY_LEN = HISTORY_SAMPLES * TRACES;
+extern double arrayNORM[HISTORY_LEN]; // strip chart history: the samples of the 5 traces, interleaved
 
 // ---- Program texts ---------------------------------------------------------------------------
-extern char szSoftName[STATUS_LEN];   // "K-VOR-MX-Zidad"
-extern char szSoftVersion[STATUS_LEN];  // "Version 1.5"
+#define SOFT_NAME "K-VOR-MX-Zidad"
+#define SOFT_VERSION "Version 1.5"
+extern char szSoftName[STATUS_LEN];   // SOFT_NAME, shown in the logo strip
+extern char szSoftVersion[STATUS_LEN];  // SOFT_VERSION, shown in the logo strip
+
+// Every variable above back to its value before start-up: the parameter
+// defaults, the identity of a 1024-pixel board-0 sensor, no exchange and no
+// loop running, empty measurement, display and text buffers.
+void ResetProgramState(void);
 
 // ---- Packet copies -----------------------------------------------------------------------------
 void CopyVarsToPP(void);              // the sixteen parameter variables into pp, word by word

@@ -9,9 +9,8 @@
 #include "runtime/ui.h"
 
 const int BAR_RED = 0xFF0000;
-const int BAND_GREEN = 0x00FF00;
 const double BAR_LOW = 0.25, BAR_HIGH = 1.0;     // red bars
-const double BAND_LOW = 0.0, BAND_HIGH = 0.35;   // green bands
+const double BAND_LOW = 0.0, BAND_HIGH = 0.35;   // green bands of a measurement
 const double CURSOR_Y = 0.75;
 
 static void Bar(int from, int to)
@@ -21,7 +20,16 @@ static void Bar(int from, int to)
 
 static void Band(int from, int to)
 {
-    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, from, BAND_LOW, to, BAND_HIGH, BAND_GREEN, BAND_GREEN);
+    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, from, BAND_LOW, to, BAND_HIGH, BAND_COLOR, BAND_COLOR);
+}
+
+void PlotToleranceBand(void)
+{
+    // Signed: a tolerance wider than the teach value starts left of pixel 0;
+    // nothing is clamped here.
+    int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
+    int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
+    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, TOL_BAND_HEIGHT, BAND_COLOR, BAND_COLOR);
 }
 
 void PlotVIDEOBarGraph(void)

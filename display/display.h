@@ -3,8 +3,14 @@
 
 #include <cstdint>
 
-void PlotVIDEOCurve(const uint16_t* samples);   // video curve and threshold line, from an empty graph
+void PlotVIDEOCurve(const uint16_t* samples);
+void SetVideoAxis(int windowed, int first);     // x axis of the video graph and xArray
+int ReadData64(int first, int last);            // 64 samples into adcbuf[first..]; status line; returns 1
+int ReadData256(void);                          // 256 samples into adcbuf; status line; returns 1   // video curve and threshold line, from an empty graph
 void PlotVIDEOBarGraph(void);                   // indicators and bar graph of one measurement reply
+void PlotToleranceBand(void);                   // tVal +- tTol on the bar graph, as a parameter set shows it
+const int BAND_COLOR = 0x00FF00;                // tolerance bands on the bar graph
+const double TOL_BAND_HEIGHT = 0.25;            // height of the band of a parameter set
 void PlotRAWGraph(void);                        // one sample onto the five-trace strip chart
 int Copy1D(const double* x, int n, double* y);  // 0, or -20003 when n < 1
 int Shift(const double* x, int n, int m, double* y);  // 0, -20003 (n < 1), -20102 (|m| >= n)

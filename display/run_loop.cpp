@@ -7,7 +7,6 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
-#include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -46,6 +45,11 @@ void TakeVideoMeasurement(void)
     TakeMeasurementWords(12);   // words 0..11; in0 is a run-mode word
 }
 
+static void ShowLineOk(int bytesWritten)
+{
+    if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
+}
+
 int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
@@ -56,48 +60,26 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     EnterLoopMode();
     HidePopUp();
 
-    CopyVarsToPP();
-    order = CMD_MEASURE;
-    FillTxBuf(order, pp);
-    if (SendFrame() == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
-
-    tstart = Timer();
     stop_flag = 0;
     graphrefresh = 0;
-    do {
-        // An out-of-step read is no reply: its words would become the teach
-        // value and tolerance sent back to the sensor. The loop then ends in
-        // its time-out, as with no reply.
-        if (rx_flag == 1 && !ReplyInStep()) rx_flag = graphrefresh = 0;
+    CopyVarsToPP();
+    int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE, ShowLineOk);
+    while (r == EX_REPLY) {
         // Show the reply first: pp is overwritten by the next request below.
-        if (graphrefresh == 1) {
-            TakeMeasurementWords(13);
-            PlotVIDEOBarGraph();
-            PlotRAWGraph();
-            graphrefresh = 0;
-        }
-        if (rx_flag == 1) {
-            FlushInQ(com);
-            FlushOutQ(com);
-            CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
-            FillTxBuf(CMD_MEASURE, pp);
-            rx_flag = 0;
-            tstart = Timer();
-            nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
-        }
-        tdiff = Timer() - tstart;
-        if (tdiff > TIMEOUT) {
-            SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
-            stop_flag = 1;
-            break;
-        }
-        ProcessSystemEvents();
-    } while (stop_flag == 0);
+        // The repaint happens in the next wait, after the request is out.
+        TakeMeasurementWords(13);
+        PlotVIDEOBarGraph();
+        PlotRAWGraph();
+        graphrefresh = 0;
+        CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
+        r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE);
+    }
+    if (r == EX_TIMEOUT) {
+        SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
+        stop_flag = 1;
+    }
 
-    rx_flag = 0;
-    FlushInQ(com);
-    FlushOutQ(com);
-    graphrefresh = 0;
+    EndOfLoop();
     DimLoopLocked(0);
     EndExchange();
     return 0;

@@ -7,9 +7,6 @@
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
-const int HISTORY_SAMPLES = 100;
-const int TRACES = 5;
-const int HISTORY_LEN = HISTORY_SAMPLES * TRACES;   // arrayNORM
 const int ARRAY_TOO_SHORT = -20003;
 const int SHIFT_TOO_FAR = -20102;
 

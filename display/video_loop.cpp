@@ -6,13 +6,41 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
-#include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-static void ReceiveCallbackOn(void)
+struct BlockTexts {
+    const char* waiting;
+    const char* timedOut;
+    const char* received;
+};
+
+static const BlockTexts kTexts64 = {"Waiting for Data[64] ...", "Timeout-RS-232 while reading 64 data-words!",
+                                    "Data[64] block received!"};
+static const BlockTexts kTexts256 = {"Waiting for Data[256] ...",
+                                     "Timeout-RS-232 while reading 256 data-words!",
+                                     "Data[256] block received!"};
+
+static void ShowWaiting64(int) { SetCtrlVal(panelHandle, PANEL_STATUS, kTexts64.waiting); }
+static void ShowWaiting256(int) { SetCtrlVal(panelHandle, PANEL_STATUS, kTexts256.waiting); }
+
+static void ShowBlockResult(const BlockTexts& t, int r)
 {
-    InstallComCallback(com, eventMask, FRAME_BYTES, sync_word, RX_Receive_Function, 0);
+    if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, t.timedOut);
+    if (r == EX_REPLY) CopyText(szStatus, STATUS_LEN, t.received);
+    SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+}
+
+int ReadData64(int first, int last)
+{
+    ShowBlockResult(kTexts64, ReadVideoBlock64(first, last, EX_EVENTS, ShowWaiting64));
+    return 1;
+}
+
+int ReadData256(void)
+{
+    ShowBlockResult(kTexts256, ReadVideoBlock256(EX_EVENTS, ShowWaiting256));
+    return 1;
 }
 
 int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
@@ -37,32 +65,16 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     CopyVarsToPP();
 
     do {
-        FlushInQ(com);
-        FlushOutQ(com);
-        rx_flag = 0;
-        order = CMD_MEASURE;
-        FillTxBuf(order, pp);   // the last reply goes back as the payload
-        tstart = Timer();
-        nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
-        while (rx_flag != 1) {
-            ProcessSystemEvents();
-            if (rx_flag == 1 && !ReplyInStep()) rx_flag = 0;   // out of step: no reply (see run mode)
-            tdiff = Timer() - tstart;
-            if (tdiff > TIMEOUT) {
-                SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
-                stop_flag = 1;
-                break;
-            }
+        // The last reply goes back as the payload.
+        int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS);
+        if (r == EX_TIMEOUT) {
+            SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
+            stop_flag = 1;
         }
         // Without a reply pp holds whatever came before, after a Get the
         // parameter set, whose words 3 and 4 would become tVal and tTol.
-        if (rx_flag == 1) TakeVideoMeasurement();
+        if (r == EX_REPLY) TakeVideoMeasurement();
 
-        // The video blocks are raw words without a frame: the receive
-        // callback must not take them.
-        InstallComCallback(com, 0, FRAME_BYTES, sync_word, nullptr, 0);
-        FlushInQ(com);
-        FlushOutQ(com);
         if (pcbtype == 0) {
             const int firsts[] = {0, 64, 128, 192};
             for (int first : firsts) {
@@ -72,7 +84,6 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         } else {
             ReadData256();
         }
-        ReceiveCallbackOn();
 
         if (ccdMode == 1)
             SetVideoAxis(1, pStart);
@@ -84,9 +95,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     } while (stop_flag == 0);
 
     DimLoopLocked(0);
-    ReceiveCallbackOn();
-    FlushOutQ(com);
-    FlushInQ(com);
+    EndOfLoop();
     EndExchange();
     return 0;
 }

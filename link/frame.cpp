@@ -7,19 +7,17 @@
 
 #include "app/state.h"
 #include "runtime/rs232.h"
-#include "runtime/ui.h"
-#include "runtime/util.h"
 
-static void PutWord(char* at, unsigned word)
+void PutWord(char* at, unsigned word)
 {
     at[0] = static_cast<char>((word >> 8) & 0xFF);
     at[1] = static_cast<char>(word & 0xFF);
 }
 
-static unsigned GetWord(const char* at)
+uint16_t GetWord(const char* at)
 {
-    return static_cast<unsigned>(static_cast<unsigned char>(at[0])) * 256u +
-           static_cast<unsigned char>(at[1]);
+    return static_cast<uint16_t>(static_cast<unsigned char>(at[0]) * 256u +
+                                 static_cast<unsigned char>(at[1]));
 }
 
 void FillTxBuf(int ord, const uint16_t* values)
@@ -32,12 +30,12 @@ void FillTxBuf(int ord, const uint16_t* values)
 void GetRxBuf(int count)
 {
     if (count > PNUM) count = PNUM;
-    for (int i = 0; i < count; i++) pp[i] = static_cast<uint16_t>(GetWord(szReadBuf + 4 + 2 * i));
+    for (int i = 0; i < count; i++) pp[i] = GetWord(szReadBuf + 4 + 2 * i);
 }
 
 void RX_Receive_Function(int /*port*/, int events, void* /*data*/)
 {
-    if (!(events & 0x8000)) return;
+    if (!(events & LWRS_RECEIVE)) return;
     // The runtime calls us with 36 bytes waiting, but the device may vanish
     // between the notification and the read: a short read is no frame, and
     // decoding it would hand stale bytes to whoever waits as a fresh reply.
@@ -48,41 +46,4 @@ void RX_Receive_Function(int /*port*/, int events, void* /*data*/)
         graphrefresh = 1;
     }
     FlushInQ(com);  // bytes beyond the frame are discarded so the next frame starts clean
-}
-
-int SendFrame(void)
-{
-    FlushOutQ(com);
-    FlushInQ(com);
-    rx_flag = 0;
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
-    return nBytesW;
-}
-
-int WaitForFrame(double limit)
-{
-    tstart = Timer();
-    for (;;) {
-        ProcessSystemEvents();
-        tdiff = Timer() - tstart;
-        if (tdiff > limit || rx_flag) break;
-    }
-    return rx_flag == 1;
-}
-
-int ReplyInStep(void)
-{
-    return GetWord(szReadBuf) == static_cast<unsigned>(ECHO_SYNC);
-}
-
-int BeginExchange(void)
-{
-    if (exchange_busy) return 0;
-    exchange_busy = 1;
-    return 1;
-}
-
-void EndExchange(void)
-{
-    exchange_busy = 0;
 }

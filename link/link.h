@@ -1,5 +1,8 @@
-// The sensor link: frames, the port set-up, identification and every read
-// from the sensor. Other folders call only what is declared here.
+// The sensor link: the frame codec, the one exchange on the line, the port
+// set-up and the reads that decode what the sensor sends. It talks to the
+// serial library and to nothing above it: status lines, dimming and axes are
+// the callers' (params/, display/, app/, the command-line tool). Other folders
+// call only what is declared here.
 #pragma once
 
 #include <cstdint>
@@ -24,41 +27,84 @@ const int ECHO_SYNC = 0x00AA;             // sync word of a good echo reply
 const int FIRMWARE_BYTES = 72;            // raw firmware text
 const double FIRMWARE_TIMEOUT = 2.0;      // seconds; the firmware wait processes no events
 
+// ---- Word codec (frame.cpp): every word on the line is big-endian --------------------------
+void PutWord(char* at, unsigned word);     // two bytes, most significant first
+uint16_t GetWord(const char* at);          // the word whose bytes start at `at`
+
 // ---- Frames (frame.cpp) -------------------------------------------------------------------
 void FillTxBuf(int order, const uint16_t* values);  // a complete transmit frame into szWriteBuf
 void GetRxBuf(int count);                           // payload words 0..count-1 of szReadBuf into pp
 void RX_Receive_Function(int port, int events, void* data);  // receive callback: a 36-byte reply into pp
-// Flushes both queues, clears rx_flag and writes the frame in szWriteBuf;
-// returns the bytes written (nBytesW). The common start of every exchange.
-int SendFrame(void);
-// Waits for rx_flag with event processing until it is set (1) or more than
-// `limit` seconds have passed since tstart (0). A frame taken in the last
-// pass counts.
-int WaitForFrame(double limit);
-// 1 when the frame in szReadBuf opens with the reply sync word 0x00 0xAA.
-// Stray bytes before a reply shift it, and the 36 bytes read are then no
-// frame: such a read must never become parameters or measured values.
-int ReplyInStep(void);
+
+// ---- The exchange (exchange.cpp) -----------------------------------------------------------
+// What an exchange waits for after its request: nothing, one reply frame
+// (taken by the receive callback into pp), or a raw block of N > 0 bytes
+// (read into szReadBuf with the receive callback off).
+enum { REPLY_NONE = 0, REPLY_FRAME = -1 };
+
+enum {
+    EX_EVENTS = 1,            // process events while waiting (all waits but the firmware text's)
+    EX_STOPPABLE = 2,         // the wait ends as soon as stop_flag is set (the loops)
+};
+
+enum {
+    EX_REPLY = 1,             // the reply frame, or exactly the block size, arrived
+    EX_TIMEOUT = 0,           // nothing, or fewer bytes than the block, within the limit
+    EX_LONG = 2,              // a raw block with more bytes than asked (all read, first ones decoded)
+    EX_WRITTEN = 3,           // REPLY_NONE: the request went out whole
+    EX_BUSY = -1,             // another exchange is waiting on the line: nothing was sent
+    EX_STOPPED = -2,          // stop_flag ended the wait (EX_STOPPABLE)
+    EX_WRITE_FAILED = -3,     // REPLY_NONE: fewer than 36 bytes went out
+};
+
+// Called once the request is written, before the wait: where a caller puts
+// its waiting text. Gets the bytes written (nBytesW).
+typedef void (*ExchangeWritten)(int bytesWritten);
+
+// One request on the line and its reply, on the port `com`: flushes both
+// queues, clears rx_flag, writes the 36-byte frame of `command` with the 16
+// words of `payload` (nullptr: all zero), then waits until the reply is there
+// or more than `limit` seconds have passed since tstart. A reply taken in the
+// pass that also ran past the limit counts. Keeps order, nBytesW, nBytesR,
+// tstart and tdiff as their last values. Never nests: called while another
+// exchange waits (from a callback run inside its event processing), it sends
+// nothing and returns EX_BUSY.
+int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
+             ExchangeWritten written = nullptr);
+int RawBytesWaiting(void);   // bytes that were waiting when the last raw wait ended (may be < 0)
+void EndOfLoop(void);        // both queues flushed, rx_flag and graphrefresh cleared, callback on
+
+// Exchanges never nest across a whole operation either: a callback that
+// would start one while a loop or another operation holds the line does
+// nothing. Returns 1 and sets exchange_busy when free.
+int BeginExchange(void);
+void EndExchange(void);
 
 // ---- Port set-up (port.cpp) ------------------------------------------------------------------
-void InitRS232(int port);             // open, line check, identify, read RAM, firmware text
-int CheckComLine(int port);           // 1 when the echo reply carries 0x00AA
+// Opens `port` with the line's fixed settings and installs the receive
+// callback: 0, or the negative error code of the serial library.
+int OpenSensorPort(int port);
+int CheckComLine(int port);           // 1 when the echo reply carries 0x00AA; its text in szStatus
 const char* PortErrorText(int code);  // status text for an OpenComConfig error code
 
 // ---- Identification (identify.cpp) -----------------------------------------------------------
-int GetHARDWAREInfo(void);            // 1 when a reply with command word 10 arrived
-int GetVERSIONInfo(void);             // bytes waiting when the firmware wait ended (72 = good)
-void SetVideoAxis(int windowed, int first);  // x axis of the video graph and xArray
+// Hardware words of the sensor: 1 when a reply with command word 10 arrived
+// and ccdtype, ccdmaxpixel, ccdresolution, pcbtype, pixB, pixE and eEnd took
+// it over; 0 otherwise ("Timeout-RS-232..." in szStatus after a time-out).
+int ReadHardwareInfo(void);
+// Firmware text into szVersion and szStatus when exactly 72 bytes came.
+// Returns the bytes waiting when the wait ended (72 = good).
+int ReadFirmwareText(ExchangeWritten written = nullptr);
 
 // ---- Parameter read (params_read.cpp) --------------------------------------------------------
-void PushGET(int target);             // RAM or EEPROM from the sensor, DATFILE only refreshes panels
+// The set in RAM or EEPROM: EX_REPLY with the set in pp, or the exchange's
+// failure (pp then holds the staged variables).
+int ReadParameterSet(int from, ExchangeWritten written = nullptr);
 
 // ---- Video blocks (video_blocks.cpp) ----------------------------------------------------------
-int ReadData64(int first, int last);  // 64 samples into adcbuf[first..first+63]; returns 1
-int ReadData256(void);                // 256 samples into adcbuf; returns 1
-
-// ---- Exchange guard ----------------------------------------------------------------------------
-// Exchanges never nest: a callback that would start one while another waits
-// on the line does nothing. Returns 1 and sets exchange_busy when free.
-int BeginExchange(void);
-void EndExchange(void);
+// One raw block of 64 samples (command 9, `first` 0/64/128/192, `last` mark)
+// into adcbuf[first..first+63], or of 256 (command 11) into adcbuf. Decoded
+// whatever happened; the result says what did (EX_REPLY, EX_TIMEOUT, EX_LONG,
+// EX_BUSY, EX_STOPPED).
+int ReadVideoBlock64(int first, int last, int flags, ExchangeWritten written = nullptr);
+int ReadVideoBlock256(int flags, ExchangeWritten written = nullptr);

@@ -9,7 +9,6 @@
 #include "runtime/ui.h"
 
 const int GREY = 0xA0A0A0;            // evaluation window on the bar graph
-const int GREEN = 0x00FF00;           // tolerance band
 
 void GetPanelValues(void)
 {
@@ -91,10 +90,7 @@ void SetPanelValues(void)
         SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 2, eBeg, 0.75);
         SetGraphCursor(panelHandle, PANEL_GRAPH_BAR, 3, eEnd, 0.75);
         PlotRectangle(panelHandle, PANEL_GRAPH_BAR, 0.0, 0.0, ccdmaxpixel, 1.0, GREY, GREY);
-        // Signed: a tolerance wider than the teach value starts left of pixel 0.
-        int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
-        int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
-        PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, 0.25, GREEN, GREEN);
+        PlotToleranceBand();
     }
 
     if (ePoti == 1) SetCtrlAttribute(panelPopUp, POPUP_POTI_ITEM, ATTR_DIMMED, 1);

@@ -7,6 +7,8 @@ void SendParaToFile(void);            // the panels' parameter set into file_nam
 // Load pop-up, then the file into pp and the variables: 1 loaded, 0 cancelled,
 // -1 not a readable parameter file (pp and the variables unchanged).
 int ReadParaFromFile(void);
+void PushGET(int target);             // RAM or EEPROM from the sensor, DATFILE only refreshes panels
+void ChooseTarget(int chosen);        // transfer target and its three radio buttons
 
 // Status texts of the parameter file.
 #define TXT_FILE_WRITE_ERROR "Error writing parameter file!"

@@ -6,10 +6,10 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
-#include "runtime/rs232.h"
 #include "runtime/ui.h"
+#include "runtime/util.h"
 
-static void ChooseTarget(int chosen)
+void ChooseTarget(int chosen)
 {
     target = chosen;
     SetCtrlVal(panelHandle, PANEL_RBT_RAM, chosen == RAM);
@@ -70,14 +70,12 @@ int CC_BTNSend(int, int, int event, void*, int, int)
         }
     } else {
         sync_word = 0x55;
-        order = target == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM;
         GetPanelValues();
         CopyVarsToPP();
-        FillTxBuf(order, pp);
         // The sensor's acknowledgement is not awaited; a frame it sends
         // lands in pp like any other and is flushed by the next exchange.
-        nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
-        if (nBytesW == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
+        if (Exchange(target == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM, pp, REPLY_NONE, 0.0, 0) == EX_WRITTEN)
+            SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
     }
     EndExchange();
     return 0;
@@ -98,4 +96,24 @@ int CC_BTNGet(int, int, int event, void*, int, int)
     if (fileRead < 0) SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_READ_ERROR);
     EndExchange();
     return 0;
+}
+
+static void ShowParamsWaiting(int bytesWritten)
+{
+    if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for parameter-frame ...");
+}
+
+void PushGET(int from)
+{
+    if (from != DATFILE) {
+        int r = ReadParameterSet(from, ShowParamsWaiting);
+        if (r == EX_REPLY) {
+            CopyPPtoVars();
+            CopyText(szStatus, STATUS_LEN, "Parameter-frame received! - Line Ok!");
+        } else if (r == EX_TIMEOUT) {
+            CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
+        }
+    }
+    SetPanelValues();
+    SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
 }

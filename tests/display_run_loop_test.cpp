@@ -16,8 +16,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 const std::array<uint16_t, 16> kVars = {600, 0, 300, 100, 0, 0, 50, 1000,
                                         500, 20, 0, 0, 0, 1, 0, 1};
 
@@ -64,25 +62,7 @@ class RunLoopPeerTest : public RunLoopTest {
         if (device.joinable()) device.join();
         RunLoopTest::TearDown();
     }
-    static std::array<uint16_t, 16> Words(const Bytes& frame)
-    {
-        std::array<uint16_t, 16> w{};
-        for (int i = 0; i < 16 && frame.size() >= static_cast<size_t>(FRAME_BYTES); i++)
-            w[i] = static_cast<uint16_t>(frame[4 + 2 * i] * 256 + frame[5 + 2 * i]);
-        return w;
-    }
-    static Bytes Reply(const std::array<uint16_t, 16>& words)
-    {
-        Bytes f(FRAME_BYTES, 0);
-        f[1] = 0xAA;
-        f[3] = CMD_MEASURE;
-        for (int i = 0; i < 16; i++) {
-            f[4 + 2 * i] = static_cast<unsigned char>(words[i] >> 8);
-            f[5 + 2 * i] = static_cast<unsigned char>(words[i] & 0xFF);
-        }
-        return f;
-    }
-    PtyPeer peer;
+    static Words Payload(const Bytes& frame) { return Decode(frame).payload; }
     std::thread device;
 };
 
@@ -97,7 +77,7 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     device = std::thread([&] {
         for (const auto& reply : {a, b}) {
             requests.push_back(peer.Read(FRAME_BYTES, 3.0));
-            peer.Write(Reply(reply));
+            SensorSays(reply, CMD_MEASURE);
         }
         requests.push_back(peer.Read(FRAME_BYTES, 3.0));   // left unanswered: Stop comes first
     });
@@ -108,17 +88,17 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
 
     ASSERT_EQ(3u, requests.size());
     for (const Bytes& r : requests) {
-        ASSERT_EQ(static_cast<size_t>(FRAME_BYTES), r.size());
-        EXPECT_EQ(0x55, r[1]);
-        EXPECT_EQ(CMD_MEASURE, r[3]);
+        ASSERT_TRUE(Decode(r).whole);
+        EXPECT_EQ(0x55, Decode(r).sync);
+        EXPECT_EQ(CMD_MEASURE, Decode(r).command);
     }
-    EXPECT_EQ(kVars, Words(requests[0]));
+    EXPECT_EQ(kVars, Payload(requests[0]));
     std::array<uint16_t, 16> second = kVars;
     second[8] = 777;   // teach value and tolerance as the sensor reported them
     second[9] = 33;
-    EXPECT_EQ(second, Words(requests[1]));
-    EXPECT_EQ(778, Words(requests[2])[8]);
-    EXPECT_EQ(34, Words(requests[2])[9]);
+    EXPECT_EQ(second, Payload(requests[1]));
+    EXPECT_EQ(778, Payload(requests[2])[8]);
+    EXPECT_EQ(34, Payload(requests[2])[9]);
     EXPECT_TRUE(after.empty()) << "a request went out after Stop";
 
     // The last reply is on display.

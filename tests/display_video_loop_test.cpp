@@ -80,9 +80,7 @@ class VideoLoopTest : public ProgramTest {
     void ExpectFramesReceivedAgain()
     {
         for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(i);
-        FillTxBuf(CMD_ECHO, pp);
-        SendFrame();
-        EXPECT_EQ(1, WaitForFrame(TIMEOUT));
+        EXPECT_EQ(EX_REPLY, Exchange(CMD_ECHO, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS));
     }
 };
 

@@ -20,21 +20,18 @@ class FrameTest : public ProgramTest {
     }
     void SensorWrites(const std::vector<unsigned char>& bytes) { peer.Write(bytes); }
     std::vector<unsigned char> SensorReads(size_t n) { return peer.Read(n, 2.0); }
-    static std::vector<unsigned char> Reply(uint16_t first)
+    static Bytes Reply(uint16_t first)
     {
-        std::vector<unsigned char> f(FRAME_BYTES, 0);
-        f[1] = 0xAA;
-        f[4] = first >> 8;
-        f[5] = first & 0xFF;
-        for (int i = 1; i < PNUM; i++) f[5 + 2 * i] = static_cast<unsigned char>(i);
-        return f;
+        Words w{};
+        w[0] = first;
+        for (int i = 1; i < PNUM; i++) w[i] = static_cast<uint16_t>(i);
+        return FrameBytes(w);
     }
     void PumpUntilFlag(double limit = 1.0)
     {
         double start = Timer();
         while (!rx_flag && Timer() - start < limit) ProcessSystemEvents();
     }
-    PtyPeer peer;
 };
 
 }  // namespace
@@ -55,7 +52,7 @@ TEST_F(FrameTest, EchoFrameIsSyncCommandAndBigEndianPayload)
         EXPECT_EQ(i, b[4 + 2 * i]);
         EXPECT_EQ(i, b[5 + 2 * i]);
     }
-    ASSERT_EQ(FRAME_BYTES, SendFrame());
+    ASSERT_EQ(EX_WRITTEN, Exchange(CMD_ECHO, pp, REPLY_NONE, 0.0, 0));
     auto sent = SensorReads(FRAME_BYTES);
     EXPECT_EQ(std::vector<unsigned char>(b, b + FRAME_BYTES), sent);
 }
@@ -110,9 +107,7 @@ TEST_F(FrameTest, ShortReplyNeverRaisesTheFlag)
 TEST_F(FrameTest, LateReplyStillLandsInPpAtTheNextEventProcessing)
 {
     for (int i = 0; i < PNUM; i++) pp[i] = 0;
-    FillTxBuf(CMD_READ_RAM, pp);
-    SendFrame();
-    EXPECT_EQ(0, WaitForFrame(0.05));   // nobody answered in time
+    EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.05, EX_EVENTS));   // nobody answered in time
     SensorWrites(Reply(0x0042));
     PumpUntilFlag();
     EXPECT_EQ(1, rx_flag);

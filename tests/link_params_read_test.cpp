@@ -23,9 +23,7 @@ class ReadTest : public ProgramTest {
     void SensorRamHolds(const Words& words)
     {
         for (int i = 0; i < PNUM; i++) pp[i] = words[i];
-        FillTxBuf(CMD_WRITE_RAM, pp);
-        SendFrame();
-        ASSERT_TRUE(WaitForFrame(1.0));
+        ASSERT_EQ(EX_REPLY, Exchange(CMD_WRITE_RAM, pp, REPLY_FRAME, 1.0, EX_EVENTS));
         ASSERT_EQ(words, sensor.Ram());
         sensor.ClearFrames();
     }

@@ -16,7 +16,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
 
 // COM 1 on a pty; the receive callback is off, as the video loop has it
 // while blocks are read.
@@ -45,28 +44,14 @@ class VideoBlockTest : public ProgramTest {
     {
         if (device.joinable()) device.join();
     }
-    // A block of `words` samples, sample k = base + k.
-    static Bytes Block(int words, int base)
-    {
-        Bytes b;
-        for (int k = 0; k < words; k++) {
-            b.push_back(static_cast<unsigned char>((base + k) >> 8));
-            b.push_back(static_cast<unsigned char>((base + k) & 0xFF));
-        }
-        return b;
-    }
+    static Bytes Block(int words, int base) { return BlockBytes(words, base); }
     static Bytes Request(int command, int word0, int word1)
     {
-        Bytes r(FRAME_BYTES, 0);
-        r[1] = 0x55;
-        r[3] = static_cast<unsigned char>(command);
-        r[4] = static_cast<unsigned char>(word0 >> 8);
-        r[5] = static_cast<unsigned char>(word0 & 0xFF);
-        r[6] = static_cast<unsigned char>(word1 >> 8);
-        r[7] = static_cast<unsigned char>(word1 & 0xFF);
-        return r;
+        Words w{};
+        w[0] = static_cast<uint16_t>(word0);
+        w[1] = static_cast<uint16_t>(word1);
+        return FrameBytes(w, static_cast<uint16_t>(command), 0x0055);
     }
-    PtyPeer peer;
     std::thread device;
     Bytes request;
 };

@@ -173,3 +173,31 @@ void ProgramTest::SetVars(const std::array<uint16_t, 16>& words)
     for (int i = 0; i < 16; i++) pp[i] = words[i];
     CopyPPtoVars();
 }
+
+Bytes ProgramTest::FrameBytes(const Words& payload, uint16_t command, uint16_t sync)
+{
+    char raw[FRAME_BYTES];
+    PutWord(raw, sync);
+    PutWord(raw + 2, command);
+    for (int i = 0; i < PNUM; i++) PutWord(raw + 4 + 2 * i, payload[i]);
+    return Bytes(raw, raw + FRAME_BYTES);
+}
+
+Frame ProgramTest::Decode(const Bytes& bytes)
+{
+    Frame f;
+    f.whole = bytes.size() == static_cast<size_t>(FRAME_BYTES);
+    if (!f.whole) return f;
+    const char* raw = reinterpret_cast<const char*>(bytes.data());
+    f.sync = GetWord(raw);
+    f.command = GetWord(raw + 2);
+    for (int i = 0; i < PNUM; i++) f.payload[i] = GetWord(raw + 4 + 2 * i);
+    return f;
+}
+
+Bytes ProgramTest::BlockBytes(int samples, int first)
+{
+    Bytes b(2 * samples);
+    for (int k = 0; k < samples; k++) PutWord(reinterpret_cast<char*>(&b[2 * k]), first + k);
+    return b;
+}

@@ -14,8 +14,22 @@
 #include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
+#include "display/display.h"
+#include "link/link.h"
+#include "params/params.h"
 #include "sim/sensor.h"
 #include "support/pty_peer.h"
+
+using Bytes = std::vector<unsigned char>;
+using Words = std::array<uint16_t, 16>;
+
+// A frame as it is on the line, decoded.
+struct Frame {
+    uint16_t sync = 0;
+    uint16_t command = 0;
+    Words payload{};
+    bool whole = false;        // all 36 bytes were there
+};
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -31,6 +45,18 @@ class ProgramTest : public ::testing::Test {
     // callback installed or (as during block reads) not.
     void OpenComOn(const PtyPeer& peer, bool receiveCallback = true);
     std::vector<ReceivedFrame> Frames() const { return sensor.Frames(); }
+
+    // ---- Frames on the line, for tests that play the sensor on `peer` ---------------
+    static Bytes FrameBytes(const Words& payload, uint16_t command = 0, uint16_t sync = 0x00AA);
+    static Frame Decode(const Bytes& bytes);
+    static Bytes BlockBytes(int samples, int first);  // a raw video block, sample k = first + k
+    void PlaySensor() { OpenComOn(peer); }            // COM 1 on `peer`
+    void SensorSays(const Words& payload, uint16_t command = 0, uint16_t sync = 0x00AA)
+    {
+        peer.Write(FrameBytes(payload, command, sync));
+    }
+    Frame NextFrameSent(double timeout = 3.0) { return Decode(peer.Read(FRAME_BYTES, timeout)); }
+    PtyPeer peer;
     std::vector<int> Commands() const;                // command words the sensor received, in order
     ReceivedFrame LastFrame() const;                  // the last one (fails the test when none)
 

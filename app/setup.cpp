@@ -1,0 +1,156 @@
+// Port set-up: open the chosen COM port, prove the line, identify the
+// sensor, read its parameter set and firmware text, and show each step on
+// the panels. Runs at start-up and on every port choice.
+#include "app/app.h"
+
+#include "app/panels.h"
+#include "app/state.h"
+#include "display/display.h"
+#include "link/link.h"
+#include "params/params.h"
+#include "runtime/graph.h"
+#include "runtime/rs232.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+static void ShowStatus(void)
+{
+    SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+}
+
+static void Describe(const char* line)
+{
+    ReplaceTextBoxLine(panelPopUp, POPUP_SENSOR_INFO, 0, line);
+}
+
+static void DimGain(int dimmed)
+{
+    SetCtrlAttribute(panelPopUp, POPUP_GAIN, ATTR_DIMMED, dimmed);
+}
+
+// Sensor descriptions, Latin-1: \xB5 is the micro sign.
+static void ShowSensorIdentity(void)
+{
+    SetCtrlAttribute(panelPopUp, POPUP_PIXELSTART, ATTR_MAX_VALUE, ccdmaxpixel);
+    if (ccdMode == 0)
+        SetVideoAxis(0, 0);
+    else
+        SetVideoAxis(1, pix1);
+
+    switch (ccdtype) {
+    case 1:
+        Describe(ccdresolution == 30
+                     ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
+                     : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range");
+        DimGain(0);
+        break;
+    case 2:
+        if (ccdresolution == 750)
+            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range");
+        else if (ccdresolution == 350)
+            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range");
+        else if (ccdresolution == 250)
+            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range");
+        else
+            break;  // unknown resolution: description and gain stay as they are
+        DimGain(0);
+        break;
+    case 3:
+        Describe("  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range");
+        SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
+        DimGain(0);
+        break;
+    case 101:
+        Describe("  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range");
+        DimGain(1);
+        break;
+    default:
+        Describe("  CCD-SENSOR: no information avialable!");
+        DimGain(0);
+        break;
+    }
+
+    if (pcbtype == 400) {
+        // This board has neither gain, window mode, potentiometer, analog
+        // output nor the serial output mode.
+        const int popupCtrls[] = {POPUP_GAIN, POPUP_CCDMODE, POPUP_POTI_ITEM, POPUP_ANAMODE};
+        for (int c : popupCtrls) SetCtrlAttribute(panelPopUp, c, ATTR_DIMMED, 1);
+        const int mainCtrls[] = {PANEL_RS232MODE, PANEL_ANAMAX, PANEL_ANAMIN};
+        for (int c : mainCtrls) SetCtrlAttribute(panelHandle, c, ATTR_DIMMED, 1);
+    }
+}
+
+int GetHARDWAREInfo(void)
+{
+    if (!ReadHardwareInfo()) return 0;
+    ShowSensorIdentity();
+    return 1;
+}
+
+static void ShowFirmwareWaiting(int)
+{
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for firmware info ...");
+}
+
+int GetVERSIONInfo(void)
+{
+    int count = ReadFirmwareText(ShowFirmwareWaiting);
+    ShowStatus();
+    return count;
+}
+
+void InitRS232(int port)
+{
+    ret = OpenSensorPort(port);
+    if (ret < 0) {
+        CopyText(szStatus, STATUS_LEN, PortErrorText(ret));
+        ShowStatus();
+        return;
+    }
+
+    ret = CheckComLine(port);
+    ShowStatus();
+    if (ret != 1) return;
+
+    ret = GetHARDWAREInfo();
+    if (ret == 0) {
+        // The parameter read overwrites the status line at once, so the
+        // failure stays visible in the sensor description instead.
+        CopyText(szStatus, STATUS_LEN, "Error reading HARDWARE-info!");
+        ReplaceTextBoxLine(panelPopUp, POPUP_SENSOR_INFO, 0, "Error reading HARDWARE-info!");
+    }
+
+    // The set-up leaves RAM as the transfer target, and the radio buttons
+    // must say so: a Send after a port change would otherwise write RAM only
+    // while EEPROM still looks chosen.
+    ChooseTarget(RAM);
+    PushGET(RAM);
+
+    ret = GetVERSIONInfo();
+    if (ret < FIRMWARE_BYTES) CopyText(szStatus, STATUS_LEN, "Error reading firmware-info!");
+    ShowStatus();
+}
+
+int CC_DropDCom(int /*panel*/, int /*control*/, int event, void*, int, int)
+{
+    // One choice in the ring arrives as a change (2) followed by a commit (1);
+    // the set-up runs once for it, on whichever comes first.
+    static int commitPending = 0;
+    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
+    if (event == EVENT_COMMIT && commitPending) {
+        commitPending = 0;
+        return 0;
+    }
+    commitPending = (event == EVENT_VAL_CHANGED);
+    if (!BeginExchange()) {
+        // A reply wait or a loop is running on the port in use: keep it.
+        SetCtrlVal(panelHandle, PANEL_COMPORT, com);
+        return 0;
+    }
+    CloseCom(com);
+    GetCtrlVal(panelHandle, PANEL_COMPORT, &com);
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Init COM-Port ...");
+    InitRS232(com);
+    EndExchange();
+    return 0;
+}
