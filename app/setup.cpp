@@ -13,6 +13,8 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
+#include <cstdio>
+
 static void ShowStatus(void)
 {
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
@@ -101,6 +103,10 @@ int GetVERSIONInfo(void)
 
 void InitRS232(int port)
 {
+    // Until this port's sensor has said what it is, nothing of the last
+    // one's identity may steer a request (board type 400 turns the video
+    // read into command 11, which a board-0 sensor takes as a reset).
+    ResetSensorIdentity();
     ret = OpenSensorPort(port);
     if (ret < 0) {
         CopyText(szStatus, STATUS_LEN, PortErrorText(ret));
@@ -124,10 +130,18 @@ void InitRS232(int port)
     // must say so: a Send after a port change would otherwise write RAM only
     // while EEPROM still looks chosen.
     ChooseTarget(RAM);
-    PushGET(RAM);
+    char readFailure[STATUS_LEN] = "";
+    if (!PushGET(RAM)) CopyText(readFailure, STATUS_LEN, szStatus);
 
     ret = GetVERSIONInfo();
     if (ret < FIRMWARE_BYTES) CopyText(szStatus, STATUS_LEN, "Error reading firmware-info!");
+    // The firmware text must not paint over a failed parameter read: the
+    // panels then still show the old set, not the sensor's.
+    if (readFailure[0]) {
+        char text[2 * STATUS_LEN];
+        std::snprintf(text, sizeof text, "Parameters not read: %s", readFailure);
+        CopyText(szStatus, STATUS_LEN, text);
+    }
     ShowStatus();
 }
 

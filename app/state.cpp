@@ -40,6 +40,11 @@ static uint16_t* const kParamVars[PNUM] = {
     &tVal, &tTol, &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15,
 };
 
+const char* const kParamNames[PNUM] = {
+    "power", "rs232Mode", "vThd", "bVal", "polarity", "eMode", "eBeg", "eEnd",
+    "tVal", "tTol", "iGain", "ePoti", "ccdMode", "pStart", "anaMode", "para15",
+};
+
 // The parameter defaults, in packet order.
 static const uint16_t kParamDefaults[PNUM] = {
     500,   // power
@@ -67,12 +72,7 @@ void ResetProgramState(void)
     std::memset(pp, 0, sizeof pp);
     Ledge = Redge = Mvalue = pix1 = edcnt = mvstart = mvend = pixdelta = anaMax = anaMin = in0 = 0;
 
-    ccdtype = ccdresolution = 0;
-    ccdmaxpixel = 1024;
-    pcbtype = 0;
-    pixB = 1;
-    pixE = 1024;
-    szVersion[0] = '\0';
+    ResetSensorIdentity();
 
     com = 1;
     order = 1;
@@ -94,6 +94,16 @@ void ResetProgramState(void)
 
     CopyText(szSoftName, STATUS_LEN, SOFT_NAME);
     CopyText(szSoftVersion, STATUS_LEN, SOFT_VERSION);
+}
+
+void ResetSensorIdentity(void)
+{
+    ccdtype = ccdresolution = 0;
+    ccdmaxpixel = 1024;
+    pcbtype = 0;
+    pixB = 1;
+    pixE = 1024;
+    szVersion[0] = '\0';
 }
 
 void CopyVarsToPP(void)

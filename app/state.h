@@ -45,6 +45,7 @@ extern uint16_t ccdMode;              // word 12: 0 whole line, 1 a 256-pixel wi
 extern uint16_t pStart;               // word 13: first pixel of the 256-pixel video window
 extern uint16_t anaMode;              // word 14: analog output mode 0..4 (strip chart trace 5)
 extern uint16_t para15;               // word 15: reserved, kept within 1..1023, no control
+extern const char* const kParamNames[PNUM];  // the variables' names, in packet order
 
 // ---- Measurement variables (words 0..12 of a measurement reply) -----------------------
 extern uint16_t Ledge;                // left edge, pixels; 0 = missing
@@ -107,6 +108,9 @@ extern char szSoftVersion[STATUS_LEN];  // SOFT_VERSION, shown in the logo strip
 // defaults, the identity of a 1024-pixel board-0 sensor, no exchange and no
 // loop running, empty measurement, display and text buffers.
 void ResetProgramState(void);
+// The identity of the sensor back to what start-up assumes: a 1024-pixel
+// line on board type 0, nothing known of its CCD.
+void ResetSensorIdentity(void);
 
 // ---- Packet copies -----------------------------------------------------------------------------
 void CopyVarsToPP(void);              // the sixteen parameter variables into pp, word by word

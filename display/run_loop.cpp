@@ -15,6 +15,11 @@ void DimLoopLocked(int dimmed)
     SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_C, ATTR_DIMMED, dimmed);
     SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_B, ATTR_DIMMED, dimmed);
     SetCtrlAttribute(panelHandle, PANEL_LOOPLOCK_A, ATTR_DIMMED, dimmed);
+    // Send, Teach and Reset cannot reach the sensor while a loop holds the
+    // line either; dimmed, they do not look as if they had done something.
+    SetCtrlAttribute(panelHandle, PANEL_SEND, ATTR_DIMMED, dimmed);
+    SetCtrlAttribute(panelHandle, PANEL_BUTTON_TEACH, ATTR_DIMMED, dimmed);
+    SetCtrlAttribute(panelHandle, PANEL_BUTTON_RESET, ATTR_DIMMED, dimmed);
 }
 
 // Both loops talk to the sensor's RAM and hide the pop-up while they run.

@@ -53,6 +53,12 @@ void StripZoomRange(int* low, int* high)
     }
     if (hi > 1023) hi = 1023;
     if (lo < 1) lo = 1;
+    // A teach value past the end of the scale clamps to an empty or inverted
+    // range, which no axis can show: the whole line then.
+    if (lo >= hi) {
+        lo = 0;
+        hi = ccdmaxpixel;
+    }
     *low = lo;
     *high = hi;
 }

@@ -31,15 +31,19 @@ static void ShowBlockResult(const BlockTexts& t, int r)
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
 }
 
+static int g_blockResult = EX_REPLY;   // what the last block read came to
+
 int ReadData64(int first, int last)
 {
-    ShowBlockResult(kTexts64, ReadVideoBlock64(first, last, EX_EVENTS, ShowWaiting64));
+    g_blockResult = ReadVideoBlock64(first, last, EX_EVENTS, ShowWaiting64);
+    ShowBlockResult(kTexts64, g_blockResult);
     return 1;
 }
 
 int ReadData256(void)
 {
-    ShowBlockResult(kTexts256, ReadVideoBlock256(EX_EVENTS, ShowWaiting256));
+    g_blockResult = ReadVideoBlock256(EX_EVENTS, ShowWaiting256);
+    ShowBlockResult(kTexts256, g_blockResult);
     return 1;
 }
 
@@ -75,14 +79,23 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         // parameter set, whose words 3 and 4 would become tVal and tTol.
         if (r == EX_REPLY) TakeVideoMeasurement();
 
+        int blocksAnswered = 0;
         if (pcbtype == 0) {
             const int firsts[] = {0, 64, 128, 192};
             for (int first : firsts) {
                 ref_flag = first == 192 ? 1 : 0;
                 ReadData64(first, ref_flag);
+                blocksAnswered += g_blockResult != EX_TIMEOUT;
             }
         } else {
             ReadData256();
+            blocksAnswered += g_blockResult != EX_TIMEOUT;
+        }
+        // A sensor that answers none of its blocks is gone as surely as one
+        // that leaves the measurement unanswered.
+        if (blocksAnswered == 0) {
+            SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
+            stop_flag = 1;
         }
 
         if (ccdMode == 1)

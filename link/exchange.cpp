@@ -1,7 +1,16 @@
 // The exchange: one request on the line and the wait for its reply. Every
 // conversation with the sensor goes through Exchange, so flushing, the busy
-// guard, the wait with event processing and the difference between a reply
-// frame and a raw block are written once.
+// guard, the wait with event processing, the difference between a reply
+// frame and a raw block, and the receive callback that takes reply frames
+// are written once.
+//
+// What the line may hold besides the reply, and what becomes of it:
+//   * bytes before the request: flushed;
+//   * stray bytes followed by a pause: dropped by the runtime's gap framing;
+//   * a frame that comes while no exchange waits (an answer to a write, a
+//     reply after its time-out): read and thrown away, never into pp;
+//   * a reply still in flight after a time-out or a Stop: the next request
+//     first waits for the line to settle.
 #include "link/link.h"
 
 #include "app/state.h"
@@ -9,8 +18,14 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-static int g_waiting = 0;     // 1 while an exchange waits on the line
-static int g_rawWaiting = 0;  // bytes waiting when the last raw wait ended
+// A reply later than its time-out arrives within this long after it, or is
+// taken as lost; the next request waits for a quiet line until then.
+const double LATE_REPLY_SETTLE = 0.5;
+
+static int g_waiting = 0;         // 1 while an exchange waits for its reply frame or block
+static int g_rawWaiting = 0;      // bytes waiting when the last raw wait ended
+static int g_burstExtra = 0;      // bytes beyond the frame in the last reply's burst so far
+static double g_unsettledAt = -1; // when an exchange was left with its reply maybe in flight
 
 static void CallbackOn(void)
 {
@@ -20,6 +35,40 @@ static void CallbackOn(void)
 static void CallbackOff(void)
 {
     InstallComCallback(com, 0, FRAME_BYTES, sync_word, nullptr, 0);
+}
+
+void RX_Receive_Function(int port, int events, void* /*data*/)
+{
+    if (!(events & LWRS_RECEIVE)) return;
+    int waiting = GetInQLen(port);
+    // The runtime calls us with 36 bytes waiting, but the device may vanish
+    // between the notification and the read: a short read is no frame, and
+    // decoding it would hand stale bytes to whoever waits as a fresh reply.
+    int n = ComRd(port, szReadBuf, FRAME_BYTES);
+    // A frame nobody waits for belongs to no request: it must not become
+    // the payload of the next one.
+    if (n == FRAME_BYTES && g_waiting) {
+        GetRxBuf(PNUM);
+        rx_flag = 1;
+        graphrefresh = 1;
+        g_burstExtra = waiting > FRAME_BYTES ? waiting - FRAME_BYTES : 0;
+    }
+    FlushInQ(port);  // bytes beyond the frame are discarded so the next frame starts clean
+}
+
+// Waits for the line to be quiet until the settle time after an exchange
+// that was left waiting has passed; whatever still arrives is flushed.
+static void SettleLine(void)
+{
+    const double started = Timer();
+    for (;;) {
+        double left = g_unsettledAt + LATE_REPLY_SETTLE - Timer();
+        if (left <= 0.0 || Timer() - started > 2 * LATE_REPLY_SETTLE) break;
+        if (WaitInQLen(com, 1, left) <= 0) break;   // quiet to the end, or the port is gone
+        FlushInQ(com);
+        g_unsettledAt = Timer();                     // quiet only from here on
+    }
+    g_unsettledAt = -1;
 }
 
 // Waits for the frame the receive callback takes into pp.
@@ -37,21 +86,49 @@ static int WaitFrame(double limit, int flags)
 }
 
 // Waits until `size` bytes are waiting, then reads everything that is (never
-// more than szReadBuf holds).
+// more than szReadBuf holds). Without EX_EVENTS the wait blocks on the port
+// and ends at once when the device is gone.
 static int WaitBlock(int size, double limit, int flags)
 {
     int count = 0;
     int result = EX_TIMEOUT;
+    int lastCount = 0;
+    double lastChange = tstart;
+    int fragment = 0;   // bytes that came before a quiet gap
     for (;;) {
-        if (flags & EX_EVENTS) ProcessSystemEvents();
-        count = GetInQLen(com);
+        if (flags & EX_EVENTS) {
+            ProcessSystemEvents();
+            count = GetInQLen(com);
+        } else {
+            // Blocks on the port until a byte more is there, at most a gap.
+            double left = limit - (Timer() - tstart);
+            double step = left < COM_FRAME_GAP ? (left > 0.0 ? left : 0.0) : COM_FRAME_GAP;
+            count = WaitInQLen(com, lastCount + 1, step + 0.001);
+        }
+        // Gap framing, as the runtime does it for frames: fewer bytes than a
+        // block, a quiet gap, then more bytes: the first ones were stray, not
+        // the start of the block. Bytes that stay alone are kept for the
+        // time-out's short read.
+        double now = Timer();
+        if (count > lastCount && fragment > 0) {
+            char stray[SERIAL_BUF_LEN];
+            ComRd(com, stray, fragment < SERIAL_BUF_LEN ? fragment : SERIAL_BUF_LEN);
+            count = GetInQLen(com);
+            fragment = 0;
+        }
+        if (count != lastCount) {
+            lastCount = count;
+            lastChange = now;
+        } else if (count > 0 && count < size && now - lastChange >= COM_FRAME_GAP) {
+            fragment = count;
+        }
         tdiff = Timer() - tstart;
         if (tdiff > limit) break;
         if ((flags & EX_STOPPABLE) && stop_flag) {
             result = EX_STOPPED;
             break;
         }
-        if (count >= size) break;
+        if (count >= size || (count < 0 && !(flags & EX_EVENTS))) break;
     }
     g_rawWaiting = count;
     int want = count < 0 ? 0 : (count > SERIAL_BUF_LEN ? SERIAL_BUF_LEN : count);
@@ -68,6 +145,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     static const uint16_t kZero[PNUM] = {};
     const bool raw = reply > 0;
 
+    if (g_unsettledAt >= 0) SettleLine();
     // A raw block has no frame: the receive callback would take its first
     // 36 bytes for one.
     if (raw) CallbackOff();
@@ -76,6 +154,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     FlushOutQ(com);
     FlushInQ(com);
     rx_flag = 0;
+    g_burstExtra = 0;
     tstart = Timer();
     nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
     if (written) written(nBytesW);
@@ -84,6 +163,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     g_waiting = 1;
     int result = raw ? WaitBlock(reply, limit, flags) : WaitFrame(limit, flags);
     g_waiting = 0;
+    if (result == EX_TIMEOUT || result == EX_STOPPED) g_unsettledAt = Timer();
     if (raw) {
         // Whatever came after the block is no frame either.
         CallbackOn();
@@ -92,6 +172,13 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
         rx_flag = 0;
     }
     return result;
+}
+
+int ReplyBurstLonger(void)
+{
+    if (g_burstExtra > 0) return 1;
+    // The rest of the burst may still be on its way: it ends with the gap.
+    return WaitInQLen(com, 1, COM_FRAME_GAP) > 0;
 }
 
 int RawBytesWaiting(void)

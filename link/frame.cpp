@@ -1,12 +1,10 @@
-// Frame codec and receive callback.
+// Frame codec.
 //
 // Every frame on the line is 36 bytes: sync_word word, command word and 16 payload
-// words, all big-endian. Replies land in pp through the receive callback,
-// which the runtime runs inside event processing once 36 bytes are waiting.
+// words, all big-endian.
 #include "link/link.h"
 
 #include "app/state.h"
-#include "runtime/rs232.h"
 
 void PutWord(char* at, unsigned word)
 {
@@ -31,19 +29,4 @@ void GetRxBuf(int count)
 {
     if (count > PNUM) count = PNUM;
     for (int i = 0; i < count; i++) pp[i] = GetWord(szReadBuf + 4 + 2 * i);
-}
-
-void RX_Receive_Function(int /*port*/, int events, void* /*data*/)
-{
-    if (!(events & LWRS_RECEIVE)) return;
-    // The runtime calls us with 36 bytes waiting, but the device may vanish
-    // between the notification and the read: a short read is no frame, and
-    // decoding it would hand stale bytes to whoever waits as a fresh reply.
-    int n = ComRd(com, szReadBuf, FRAME_BYTES);
-    if (n == FRAME_BYTES) {
-        GetRxBuf(PNUM);
-        rx_flag = 1;
-        graphrefresh = 1;
-    }
-    FlushInQ(com);  // bytes beyond the frame are discarded so the next frame starts clean
 }

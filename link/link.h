@@ -34,7 +34,6 @@ uint16_t GetWord(const char* at);          // the word whose bytes start at `at`
 // ---- Frames (frame.cpp) -------------------------------------------------------------------
 void FillTxBuf(int order, const uint16_t* values);  // a complete transmit frame into szWriteBuf
 void GetRxBuf(int count);                           // payload words 0..count-1 of szReadBuf into pp
-void RX_Receive_Function(int port, int events, void* data);  // receive callback: a 36-byte reply into pp
 
 // ---- The exchange (exchange.cpp) -----------------------------------------------------------
 // What an exchange waits for after its request: nothing, one reply frame
@@ -72,6 +71,12 @@ typedef void (*ExchangeWritten)(int bytesWritten);
 int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
              ExchangeWritten written = nullptr);
 int RawBytesWaiting(void);   // bytes that were waiting when the last raw wait ended (may be < 0)
+// 1 when the last reply frame's burst held more than 36 bytes (waits out the
+// gap that ends a burst).
+int ReplyBurstLonger(void);
+// Receive callback: while an exchange waits, a 36-byte reply into pp and
+// rx_flag; a frame that comes while none waits is read and dropped.
+void RX_Receive_Function(int port, int events, void* data);
 void EndOfLoop(void);        // both queues flushed, rx_flag and graphrefresh cleared, callback on
 
 // Exchanges never nest across a whole operation either: a callback that
@@ -97,9 +102,18 @@ int ReadHardwareInfo(void);
 int ReadFirmwareText(ExchangeWritten written = nullptr);
 
 // ---- Parameter read (params_read.cpp) --------------------------------------------------------
-// The set in RAM or EEPROM: EX_REPLY with the set in pp, or the exchange's
-// failure (pp then holds the staged variables).
+// The set in RAM or EEPROM: EX_REPLY with the set in pp; EX_LONG when the
+// reply's burst was longer than a frame twice; or the exchange's failure.
+// After any failure pp holds the staged variables.
 int ReadParameterSet(int from, ExchangeWritten written = nullptr);
+
+// The parameter variables into RAM or EEPROM (`to`), then read back from
+// the same place and compared: VERIFY_OK, VERIFY_DIFFERS (*word is the first
+// word that differs, *readValue what the sensor holds there), or the failure
+// of the write (EX_WRITE_FAILED, nBytesW says why) or of the read-back
+// (EX_TIMEOUT, EX_LONG, EX_BUSY). Only reads are added to the line.
+enum { VERIFY_OK = 10, VERIFY_DIFFERS = 11 };
+int SendParameterSet(int to, int* word, uint16_t* readValue);
 
 // ---- Video blocks (video_blocks.cpp) ----------------------------------------------------------
 // One raw block of 64 samples (command 9, `first` 0/64/128/192, `last` mark)

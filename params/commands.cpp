@@ -1,5 +1,5 @@
-// Teach and max/min reset: one command frame each, with the packet as it
-// stands, and a wait for the sensor's answer.
+// Teach and max/min reset: one command frame each, carrying the parameter
+// set, and a wait for the sensor's answer.
 #include "params/params.h"
 
 #include "app/panels.h"
@@ -24,13 +24,14 @@ int CC_ButtonTeach(int, int, int event, void*, int, int)
     if (!BeginExchange()) return 0;
     // The sensor chose the teach value itself; reading RAM back shows it.
     // Without a reply the optimistic text must not stay: nothing says the
-    // sensor took a new setpoint.
-    if (Exchange(CMD_TEACH, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowTeachSent) == EX_REPLY) {
+    // sensor took a new setpoint. The time-out goes to the status line only:
+    // szStatus keeps the last exchange's outcome, which a Get from a file
+    // shows again.
+    CopyVarsToPP();
+    if (Exchange(CMD_TEACH, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowTeachSent) == EX_REPLY)
         PushGET(RAM);
-    } else {
-        CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
-        SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
-    }
+    else
+        SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout-RS-232...");
     EndExchange();
     return 0;
 }
@@ -41,6 +42,7 @@ int CC_ButtonReset(int, int, int event, void*, int, int)
     if (!BeginExchange()) return 0;
     // Decided by the reply itself, not by the clock: a reply taken in the
     // last pass is a success, and no reply is never one.
+    CopyVarsToPP();
     int r = Exchange(CMD_RESET_MAXMIN, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowResetSent);
     CopyText(szStatus, STATUS_LEN, r == EX_REPLY ? "Reset Max/Min OK!" : "Timeout-RS-232...");
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);

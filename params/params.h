@@ -7,9 +7,13 @@ void SendParaToFile(void);            // the panels' parameter set into file_nam
 // Load pop-up, then the file into pp and the variables: 1 loaded, 0 cancelled,
 // -1 not a readable parameter file (pp and the variables unchanged).
 int ReadParaFromFile(void);
-void PushGET(int target);             // RAM or EEPROM from the sensor, DATFILE only refreshes panels
+// RAM or EEPROM from the sensor, DATFILE only refreshes the panels: 1 when
+// the variables hold what was asked for, 0 when they were kept.
+int PushGET(int target);
 void ChooseTarget(int chosen);        // transfer target and its three radio buttons
 
 // Status texts of the parameter file.
 #define TXT_FILE_WRITE_ERROR "Error writing parameter file!"
 #define TXT_FILE_READ_ERROR "Error reading parameter file!"
+// A parameter set whose reply burst was longer than a frame, twice.
+#define TXT_REPLY_TOO_LONG "read error - reply longer than a frame!"

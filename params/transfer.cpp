@@ -9,6 +9,8 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
+#include <cstdio>
+
 void ChooseTarget(int chosen)
 {
     target = chosen;
@@ -52,6 +54,26 @@ int CC_RBTFile(int, int, int event, void*, int, int)
     return event == EVENT_VAL_CHANGED ? RadioChanged(PANEL_RBT_FILE, DATFILE) : 0;
 }
 
+// "Line Ok!" only when the set read back from the target is the set sent.
+static void ShowSendResult(int r, int differs, uint16_t held)
+{
+    char text[STATUS_LEN];
+    if (r == VERIFY_OK) {
+        CopyText(text, STATUS_LEN, "Line Ok!");
+    } else if (r == VERIFY_DIFFERS) {
+        std::snprintf(text, sizeof text, "Verify error: %s is %u in the sensor, %u sent!", kParamNames[differs],
+                      static_cast<unsigned>(held), static_cast<unsigned>(pp[differs]));
+    } else if (r == EX_WRITE_FAILED) {
+        std::snprintf(text, sizeof text, "Transmit error: %s",
+                      nBytesW < 0 ? PortErrorText(nBytesW) : "the frame did not go out whole");
+    } else if (r == EX_LONG) {
+        CopyText(text, STATUS_LEN, TXT_REPLY_TOO_LONG);
+    } else {
+        CopyText(text, STATUS_LEN, "Timeout-RS-232... - the sent set was not confirmed");
+    }
+    SetCtrlVal(panelHandle, PANEL_STATUS, text);
+}
+
 int CC_BTNSend(int, int, int event, void*, int, int)
 {
     if (event != EVENT_LEFT_CLICK) return 0;
@@ -71,11 +93,10 @@ int CC_BTNSend(int, int, int event, void*, int, int)
     } else {
         sync_word = 0x55;
         GetPanelValues();
-        CopyVarsToPP();
-        // The sensor's acknowledgement is not awaited; a frame it sends
-        // lands in pp like any other and is flushed by the next exchange.
-        if (Exchange(target == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM, pp, REPLY_NONE, 0.0, 0) == EX_WRITTEN)
-            SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
+        int differs = 0;
+        uint16_t held = 0;
+        int r = SendParameterSet(target, &differs, &held);
+        ShowSendResult(r, differs, held);
     }
     EndExchange();
     return 0;
@@ -103,17 +124,22 @@ static void ShowParamsWaiting(int bytesWritten)
     if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for parameter-frame ...");
 }
 
-void PushGET(int from)
+int PushGET(int from)
 {
+    int taken = from == DATFILE;
     if (from != DATFILE) {
         int r = ReadParameterSet(from, ShowParamsWaiting);
         if (r == EX_REPLY) {
             CopyPPtoVars();
             CopyText(szStatus, STATUS_LEN, "Parameter-frame received! - Line Ok!");
-        } else if (r == EX_TIMEOUT) {
+            taken = 1;
+        } else if (r == EX_LONG) {
+            CopyText(szStatus, STATUS_LEN, TXT_REPLY_TOO_LONG);
+        } else {
             CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
         }
     }
     SetPanelValues();
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+    return taken;
 }

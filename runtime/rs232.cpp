@@ -94,6 +94,8 @@ struct Port {
     ComCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
     bool inCallback = false;              // guards against a nested call for this port
+    double lastArrival = 0.0;             // when bytes last came in (Now)
+    int fragments = 0;                    // fragments dropped by the gap framing since the open
     unsigned generation = 0;              // changes on every open and close
 };
 
@@ -151,6 +153,22 @@ void UpdateNotifier(Port& p) {
     if (p.notifier) p.notifier->setEnabled(!p.dead && p.queue.space() > 0);
 }
 
+// Gap framing: while a frame callback is installed, bytes that came in
+// before a quiet gap and are fewer than a frame can never become one. They
+// are stray bytes (noise, the tail of a reply nobody waits for any more) and
+// are dropped, so that a reply is always taken from the first byte of its
+// own burst.
+void DropFragmentBeforeGap(Port& p) {
+    double now = Now();
+    bool frameMode = p.callback && (p.eventMask & LWRS_RECEIVE);
+    if (frameMode && p.queue.size() > 0 && p.queue.size() < p.notifyCount &&
+        now - p.lastArrival >= COM_FRAME_GAP) {
+        p.queue.clear();
+        ++p.fragments;
+    }
+    p.lastArrival = now;
+}
+
 // Moves whatever the descriptor holds right now into the queue, as far as the
 // queue has room. Returns false when the device is gone.
 bool Drain(Port& p) {
@@ -161,6 +179,7 @@ bool Drain(Port& p) {
                                                                      : static_cast<int>(sizeof chunk);
         ssize_t n = read(p.fd, chunk, static_cast<size_t>(want));
         if (n > 0) {
+            DropFragmentBeforeGap(p);
             p.queue.push(chunk, static_cast<int>(n));
             continue;
         }
@@ -208,6 +227,8 @@ void ReleasePort(Port& p) {
     p.callback = nullptr;
     p.callbackData = nullptr;
     p.inCallback = false;
+    p.lastArrival = 0.0;
+    p.fragments = 0;
     ++p.generation;
 }
 
@@ -475,6 +496,35 @@ int GetInQLen(int port) {
         if (ioctl(p.fd, FIONREAD, &more) == 0 && more > 0) len += more;
     }
     return len;
+}
+
+int WaitInQLen(int port, int count, double seconds) {
+    int rc = CheckOpen(port);
+    if (rc < 0) return rc;
+    if (!(seconds >= 0.0)) return RS_INVALID_PARAMETER;
+    Port& p = g_ports[port];
+    const double deadline = Now() + seconds;
+    for (;;) {
+        Drain(p);
+        if (p.dead) return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
+        if (p.queue.size() >= count || p.queue.space() == 0) return p.queue.size();
+        short ev = WaitFor(p, POLLIN, deadline);
+        if (ev == 0) {
+            Drain(p);
+            return p.dead && p.queue.size() == 0 ? RS_IO_ERROR : p.queue.size();
+        }
+        // A hang-up without data: the next Drain reads 0 and marks the port dead.
+        if ((ev & (POLLERR | POLLNVAL)) && !(ev & POLLIN)) {
+            MarkDead(p);
+            return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
+        }
+    }
+}
+
+int ComFragmentsDropped(int port) {
+    int rc = CheckOpen(port);
+    if (rc < 0) return rc;
+    return g_ports[port].fragments;
 }
 
 // ============================================================================

@@ -29,6 +29,14 @@ enum {
 
 const int COM_MAX_PORTS = 32;
 
+// Gap framing of ports with a receive callback for whole frames: bytes that
+// came in before a quiet gap this long and are fewer than the callback's
+// notification count are dropped as a fragment when the next bytes arrive.
+// USB serial adapters hand received bytes over in bursts (an FTDI chip holds
+// them up to its 16 ms latency timer), so a gap inside one reply can reach
+// 16 ms; 24 ms (46 character times at 19200 baud) never splits a reply.
+const double COM_FRAME_GAP = 0.024;
+
 typedef void (*ComCallbackPtr)(int port, int eventMask, void* callbackData);
 
 // ---- Device map ------------------------------------------------------------------------
@@ -51,6 +59,10 @@ int ComWrt(int port, const char* buffer, int count);  // bytes written, or an er
 // bytes read (maybe fewer than asked), or an error code.
 int ComRd(int port, char* buffer, int count);
 int GetInQLen(int port);                            // bytes waiting in the input queue, or an error code
+// Blocks without processing events until `count` bytes wait or `seconds`
+// pass: the bytes waiting then, or an error code (a vanished device at once).
+int WaitInQLen(int port, int count, double seconds);
+int ComFragmentsDropped(int port);                  // fragments the gap framing dropped since the open
 // Callback for the event bits in `eventMask`; mask 0 or a null function removes it.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                        ComCallbackPtr callback, void* callbackData);

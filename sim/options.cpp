@@ -14,7 +14,9 @@ bool ToLong(const std::string& text, long lo, long hi, long* out) {
     if (text.empty()) return false;
     errno = 0;
     char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 10);
+    // Decimal, or hexadecimal with 0x (sync words read better that way).
+    bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    long v = std::strtol(text.c_str(), &end, hex ? 16 : 10);
     if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
     *out = v;
     return true;
@@ -44,6 +46,7 @@ const char* ToolUsage() {
            "  --resolution N      resolution code (default 250)\n"
            "  --board N           board type (default 0: word-coded firmware text, 64-sample blocks)\n"
            "  --firmware TEXT     firmware text\n"
+           "  --reply-sync N      sync word of every reply frame but the echo's (default 0x00AA)\n"
            "line:\n"
            "  --no-pacing         reply at once instead of at 19200 baud\n"
            "  --eeprom FILE       keep the EEPROM in FILE\n"
@@ -59,6 +62,8 @@ const char* ToolUsage() {
            "  --bad-sync          reply frames open with 0xAA 0x00\n"
            "  --bad-hwcmd         hardware reply with a wrong command word\n"
            "  --delay MS          no reply earlier than MS milliseconds after the request\n"
+           "  --stray-pause MS    5 stray bytes, a pause of MS milliseconds, then the reply\n"
+           "  --eeprom-keeps-old  EEPROM writes are answered but change nothing\n"
            "  --help              this text\n";
 }
 
@@ -119,6 +124,8 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
             ok = word(&id.resolution, 0, 65535);
         } else if (arg == "--board") {
             ok = word(&id.board, 0, 65535);
+        } else if (arg == "--reply-sync") {
+            ok = word(&id.reply_sync, 0, 65535);
         } else if (arg == "--firmware") {
             ok = take(&id.firmware);
             if (!ok) *error = "--firmware needs a text";
@@ -159,6 +166,11 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
             ok = flag(&f.bad_sync);
         } else if (arg == "--bad-hwcmd") {
             ok = flag(&f.bad_hwcmd);
+        } else if (arg == "--stray-pause") {
+            ok = word(&n16, 1, 60000);
+            f.stray_pause_ms = n16;
+        } else if (arg == "--eeprom-keeps-old") {
+            ok = flag(&f.eeprom_keeps_old);
         } else if (arg == "--delay") {
             ok = word(&n16, 0, 60000);
             f.delay_ms = n16;

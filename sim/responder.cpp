@@ -70,7 +70,7 @@ void Responder::SaveEeprom() const {
 }
 
 std::vector<uint8_t> Responder::Frame(uint16_t command, const Words& payload, bool* is_frame) {
-    auto f = EncodeFrame(kReplySync, command, payload);
+    auto f = EncodeFrame(command == CMD_ECHO ? kReplySync : id_.reply_sync, command, payload);
     *is_frame = true;
     return std::vector<uint8_t>(f.begin(), f.end());
 }
@@ -121,15 +121,19 @@ Words Responder::Measure(const Words& payload, double t) {
     return m;
 }
 
-std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, double t, bool* is_frame) {
+std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, double t, bool* is_frame,
+                                       bool eeprom_stuck) {
     *is_frame = false;
     switch (command) {
         case CMD_WRITE_RAM:
             ram_ = payload;
             return Frame(command, ram_, is_frame);
         case CMD_WRITE_EEPROM:
-            ram_ = eeprom_ = payload;
-            SaveEeprom();
+            ram_ = payload;
+            if (!eeprom_stuck) {
+                eeprom_ = payload;
+                SaveEeprom();
+            }
             return Frame(command, ram_, is_frame);
         case CMD_READ_RAM:
             return Frame(command, ram_, is_frame);

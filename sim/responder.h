@@ -24,7 +24,9 @@ class Responder {
     // The reply to one request at scene time t; empty when the sensor has no
     // answer (an unknown command). *is_frame tells a 36-byte reply frame from
     // a raw block.
-    std::vector<uint8_t> Answer(uint16_t command, const Words& payload, double t, bool* is_frame);
+    // `eeprom_stuck`: an EEPROM write changes RAM only (a worn-out EEPROM).
+    std::vector<uint8_t> Answer(uint16_t command, const Words& payload, double t, bool* is_frame,
+                                bool eeprom_stuck = false);
 
     Words Ram() const { return ram_; }
     Words Eeprom() const { return eeprom_; }

@@ -299,7 +299,7 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
         uint64_t n = ++requests_since_faults;
         drop = f.no_reply_every == 1 || (f.no_reply_every > 1 && n % static_cast<uint64_t>(f.no_reply_every) == 0);
         double t = frozen ? frozen_t : (complete - epoch_ns) / 1e9;
-        reply = responder->Answer(command, payload, t, &is_frame);
+        reply = responder->Answer(command, payload, t, &is_frame, f.eeprom_keeps_old);
         seq = next_seq++;
         ReceivedFrame rec;
         rec.command = command;
@@ -330,6 +330,13 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
 
     int64_t start = pace ? std::max(rx_end, *tx_free) : complete;
     if (f.delay_ms > 0) start = std::max<int64_t>(start, complete + f.delay_ms * int64_t{1000000});
+    if (f.stray_pause_ms > 0) {
+        // Noise on the line: a few bytes, then silence, then the real reply.
+        std::vector<uint8_t> stray(std::begin(kGarbage), std::end(kGarbage));
+        int64_t stray_done = Send(master, stray, 0, start, pace);
+        if (stray_done == 0) return;
+        start = std::max(start, stray_done) + f.stray_pause_ms * int64_t{1000000};
+    }
     int64_t done = Send(master, reply, tail, start, pace);
     if (pace) *tx_free = start + ByteTimesNs(static_cast<int64_t>(reply.size()));
     if (done == 0) return;

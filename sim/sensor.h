@@ -33,6 +33,8 @@ struct SensorIdentity {
                                       // and the video in 64-sample blocks
     std::string firmware = "K-VOR-MX virtual sensor FW 1.0";  // at most 36 characters reach a
                                                               // board-0 PC, 72 any other
+    uint16_t reply_sync = 0x00AA;     // sync word of every reply frame but the echo's (always
+                                      // 0x00AA): the protocol leaves it to the sensor
 };
 
 // Misbehaviour on demand; the default is a well-behaved sensor.
@@ -43,6 +45,8 @@ struct SensorFaults {
     bool garbage = false;             // 5 stray bytes before every reply
     bool bad_sync = false;            // reply frames open with 0xAA 0x00 instead of 0x00 0xAA
     bool bad_hwcmd = false;           // the hardware reply carries command word 0x0A00 instead of 10
+    int stray_pause_ms = 0;           // 5 stray bytes, then a pause this long, then the reply
+    bool eeprom_keeps_old = false;    // an EEPROM write is answered as usual but changes nothing
     int delay_ms = 0;                 // a reply starts no earlier than this long after its request
 };
 

@@ -8,6 +8,9 @@
 #include "runtime/util.h"
 #include "support/pty_peer.h"
 
+#include <chrono>
+#include <thread>
+
 namespace {
 
 // COM 1 on a pty whose master side the test holds.
@@ -26,6 +29,12 @@ class FrameTest : public ProgramTest {
         w[0] = first;
         for (int i = 1; i < PNUM; i++) w[i] = static_cast<uint16_t>(i);
         return FrameBytes(w);
+    }
+    // A read whose reply the test sends while the program waits for it.
+    int ReadAnsweredWith(const Bytes& reply)
+    {
+        AfterSeconds(0.01, [this, reply] { peer.Write(reply); });
+        return Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 2.0, EX_EVENTS);
     }
     void PumpUntilFlag(double limit = 1.0)
     {
@@ -62,8 +71,7 @@ TEST_F(FrameTest, ReplyWordsAreDecodedUnsigned)
     std::vector<unsigned char> f = Reply(0x03FF);
     f[6] = 0xFF;
     f[7] = 0xFE;
-    SensorWrites(f);
-    PumpUntilFlag();
+    ASSERT_EQ(EX_REPLY, ReadAnsweredWith(f));
     ASSERT_EQ(1, rx_flag);
     EXPECT_EQ(1, graphrefresh);
     EXPECT_EQ(1023, pp[0]);
@@ -87,10 +95,9 @@ TEST_F(FrameTest, FortyBytesAtOnceGiveOneFrameAndTheRestIsDropped)
 {
     std::vector<unsigned char> f = Reply(0x0101);
     f.insert(f.end(), {0xEE, 0xEE, 0xEE, 0xEE});
-    SensorWrites(f);
-    PumpUntilFlag();
-    ASSERT_EQ(1, rx_flag);
+    ASSERT_EQ(EX_REPLY, ReadAnsweredWith(f));
     EXPECT_EQ(0x0101, pp[0]);
+    EXPECT_EQ(1, ReplyBurstLonger());
     PumpFor(0.05);
     EXPECT_EQ(0, GetInQLen(1));
 }
@@ -104,14 +111,26 @@ TEST_F(FrameTest, ShortReplyNeverRaisesTheFlag)
     EXPECT_EQ(0, rx_flag);
 }
 
-TEST_F(FrameTest, LateReplyStillLandsInPpAtTheNextEventProcessing)
+// A reply after its time-out, or a frame nobody asked for, answers no
+// request: it never reaches pp, and the next request does not take it.
+TEST_F(FrameTest, FramesWhileNobodyWaitsNeverReachPp)
 {
     for (int i = 0; i < PNUM; i++) pp[i] = 0;
     EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.05, EX_EVENTS));   // nobody answered in time
     SensorWrites(Reply(0x0042));
-    PumpUntilFlag();
-    EXPECT_EQ(1, rx_flag);
-    EXPECT_EQ(0x0042, pp[0]);
+    PumpFor(0.2);
+    EXPECT_EQ(0, rx_flag);
+    EXPECT_EQ(0, pp[0]);
+
+    // Late by less than the settle time: the next request waits it out.
+    EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.05, EX_EVENTS));
+    std::thread late([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        SensorWrites(Reply(0x0043));
+    });
+    EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.5, EX_EVENTS));
+    late.join();
+    EXPECT_EQ(0, pp[0]);
 }
 
 TEST_F(FrameTest, DeviceVanishingBeforeTheFrameIsReadRaisesNoFlag)

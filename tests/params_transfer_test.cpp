@@ -69,40 +69,51 @@ TEST_F(Transfer, ExactlyOneTargetIsChosenAndSwitchingOffFallsBackToRam)
     EXPECT_EQ(RAM, target);
 }
 
-TEST_F(Transfer, SendPutsThePanelValuesIntoRamOrEeprom)
+TEST_F(Transfer, SendWritesThePanelValuesAndConfirmsThemByReadingBack)
 {
     Connect();
     Enter(panelHandle, PANEL_POWER, 2000);    // no range rule on the way out
     Enter(panelHandle, PANEL_TEACH, 333);
     Press(PANEL_SEND);
     EXPECT_EQ("Line Ok!", Status());
-    ASSERT_TRUE(SensorHasTaken(1));
-    ReceivedFrame f = LastFrame();
-    EXPECT_EQ(CMD_WRITE_RAM, f.command);
+    ASSERT_EQ((std::vector<int>{CMD_WRITE_RAM, CMD_READ_RAM}), Commands());
+    ReceivedFrame f = Frames()[0];
     EXPECT_EQ(Vars(), f.payload);             // the panels, collected into the variables
     EXPECT_EQ(2000, f.payload[0]);
     EXPECT_EQ(333, f.payload[8]);
     EXPECT_EQ(f.payload, sensor.Ram());
+    EXPECT_EQ(Vars(), LastFrame().payload);   // the read-back carries the set too
 
+    sensor.ClearFrames();
     Click(panelHandle, PANEL_RBT_EEPROM);
     Enter(panelPopUp, POPUP_BVAL, 77);        // the pop-up's values go too
     Press(PANEL_SEND);
     EXPECT_EQ("Line Ok!", Status());
-    ASSERT_TRUE(SensorHasTaken(2));
-    f = LastFrame();
-    EXPECT_EQ(CMD_WRITE_EEPROM, f.command);
-    EXPECT_EQ(77, f.payload[3]);
-    EXPECT_EQ(f.payload, sensor.Eeprom());
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(szWriteBuf);
-    EXPECT_EQ(0x55, (b[0] << 8) | b[1]);
+    ASSERT_EQ((std::vector<int>{CMD_WRITE_EEPROM, CMD_READ_EEPROM}), Commands());
+    EXPECT_EQ(77, Frames()[0].payload[3]);
+    EXPECT_EQ(Frames()[0].payload, sensor.Eeprom());
+    EXPECT_EQ(0x0055, GetWord(szWriteBuf));
 }
 
-TEST_F(Transfer, SendReportsTheLineEvenWithoutAnAnswer)
+// A Send says "Line Ok!" only when the sensor holds what was sent.
+TEST_F(Transfer, SendSaysWhyTheSetWasNotConfirmed)
 {
     Connect();
     sensor.SetFaults([] { SensorFaults s; s.no_reply_every = 1; return s; }());
     Press(PANEL_SEND);
-    EXPECT_EQ("Line Ok!", Status());
+    EXPECT_EQ("Timeout-RS-232... - the sent set was not confirmed", Status());
+
+    // An EEPROM that answers and keeps its old set.
+    sensor.SetFaults([] { SensorFaults s; s.eeprom_keeps_old = true; return s; }());
+    Click(panelHandle, PANEL_RBT_EEPROM);
+    Enter(panelHandle, PANEL_TEACH, 444);
+    Press(PANEL_SEND);
+    EXPECT_EQ("Verify error: tVal is 512 in the sensor, 444 sent!", Status());
+    EXPECT_EQ(444, tVal);                     // the operator's set stays on the panels
+
+    CloseCom(com);
+    Press(PANEL_SEND);
+    EXPECT_EQ("Transmit error: Port is not open", Status());
 }
 
 TEST_F(Transfer, GetReadsRamEepromOrFileOntoThePanels)

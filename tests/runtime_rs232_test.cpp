@@ -274,15 +274,19 @@ TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents) {
     log.dispatchInside = true;
     ASSERT_EQ(0, InstallComCallback(1, 0x8006, 36, 0x55, ReadFrame, &log));
 
-    DeviceSays(std::string(35, 'm'));
-    for (double end = Timer() + 0.2; Timer() < end;) ProcessSystemEvents();
+    // Stray bytes, then a quiet gap: a fragment that never becomes a frame.
+    DeviceSays(std::string(20, 'x'));
+    for (double end = Timer() + 4 * COM_FRAME_GAP; Timer() < end;) ProcessSystemEvents();
     EXPECT_EQ(0, log.calls);
 
+    // The frame itself, in two pieces well within one burst.
+    DeviceSays(std::string(35, 'm'));
     DeviceSays("n");
     for (double end = Timer() + 2.0; log.calls == 0 && Timer() < end;) ProcessSystemEvents();
     EXPECT_EQ(1, log.calls);
     EXPECT_EQ(0, log.nestedDispatches);
     EXPECT_EQ(std::string(35, 'm') + "n", log.frame);
+    EXPECT_EQ(1, ComFragmentsDropped(1));
     CloseRuntime();
     EXPECT_EQ(RS_PORT_NOT_OPEN, GetInQLen(1));  // the runtime's end closes its ports
 }
