@@ -23,6 +23,9 @@ static void Usage(FILE* out)
                  "                  may be given for several ports\n"
                  "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
                  "                  (an explicit --com 1=DEVICE wins)\n"
+                 "  --exit-when-ready\n"
+                 "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
+                 "                  the sensor set-up is done (start-up timing, smoke tests)\n"
                  "  --help          show this text\n"
                  "  --version       show the program version\n");
 }
@@ -40,7 +43,7 @@ static bool MapPort(const char* arg)
 
 int main(int argc, char** argv)
 {
-    bool simulate = false, com1Given = false;
+    bool simulate = false, com1Given = false, exitWhenReady = false;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
@@ -51,6 +54,8 @@ int main(int argc, char** argv)
             return 0;
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;
+        } else if (std::strcmp(a, "--exit-when-ready") == 0) {
+            exitWhenReady = true;
         } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
             const char* mapping = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
             if (!mapping || !MapPort(mapping)) {
@@ -90,11 +95,11 @@ int main(int argc, char** argv)
     InitRS232(com);
     exchange_busy = 0;
     DisplayPanel(panelHandle);
-    // bench/startup times the start-up up to here: it asks for one line once
-    // the panel is painted, and for no event loop after it.
-    if (std::getenv("KVORMX_STARTUP_PROBE")) {
+    if (exitWhenReady) {
+        // Everything an operator would wait for has happened: the set-up's
+        // exchanges are over and one pass of event processing paints the panel.
         ProcessSystemEvents();
-        std::printf("kvormx: panel shown\n");
+        std::printf("kvormx: ready\n");
         std::fflush(stdout);
     } else {
         RunUserInterface();

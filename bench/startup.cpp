@@ -4,8 +4,8 @@
 //
 //   build/<release>/startup [runs, default 7]
 //
-// The program sits beside this benchmark; KVORMX_STARTUP_PROBE makes it
-// print one line once the panel is painted and end there. Offscreen unless
+// The program sits beside this benchmark; its option --exit-when-ready makes
+// it print one line once the panel is painted and end there. Offscreen unless
 // DISPLAY is set. Prints its figures as its last lines.
 #include <signal.h>
 #include <sys/wait.h>
@@ -54,8 +54,8 @@ Run StartOnce(const std::string& program, int* failures)
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        setenv("KVORMX_STARTUP_PROBE", "1", 1);
-        execl(program.c_str(), program.c_str(), "--com", mapping.c_str(), static_cast<char*>(nullptr));
+        execl(program.c_str(), program.c_str(), "--exit-when-ready", "--com", mapping.c_str(),
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);
@@ -64,7 +64,7 @@ Run StartOnce(const std::string& program, int* failures)
     ssize_t n;
     while ((n = read(out[0], buf, sizeof buf)) > 0) {
         text.append(buf, static_cast<size_t>(n));
-        if (text.find("panel shown") != std::string::npos) {
+        if (text.find("kvormx: ready") != std::string::npos) {
             r.shown = Seconds(Clock::now() - start);
             break;
         }

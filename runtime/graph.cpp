@@ -16,7 +16,6 @@
 #include <climits>
 #include <cmath>
 
-#include "runtime/inspect.h"
 #include "runtime/widgets.h"
 
 namespace kvr {
@@ -25,6 +24,10 @@ static QColor Rgb(int v) { return QColor(QRgb(0xFF000000u | (unsigned(v) & 0xFFF
 
 static const int CURSOR_ACTIVE_COLOR = 0x0000FF;   // cursor 1: the evaluated edge
 static const int CURSOR_WINDOW_COLOR = 0x000000;   // cursors 2 and 3: the evaluation window
+
+static RenderObserver g_renderObserver = nullptr;
+
+void SetRenderObserver(RenderObserver fn) { g_renderObserver = fn; }
 
 // ---- [SECTION] Queued repaint (KPlotBase) ---------------------------------------------------------
 
@@ -75,7 +78,7 @@ void KPlotBase::Flush()
         if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
     }
     dirty_ = 0;
-    repaints++;
+    if (g_renderObserver) g_renderObserver(this);
 }
 
 void KPlotBase::showEvent(QShowEvent* e)
@@ -188,7 +191,7 @@ int KGraph::AddXY(std::vector<double> x, std::vector<double> y, int color)
     curve->setLayer("main");
     curve->setPen(QPen(Rgb(color)));
     curve->setData(QVector<double>(x.begin(), x.end()), QVector<double>(y.begin(), y.end()));
-    Plot p{NextHandle(), PLOT_XY, std::move(x), std::move(y), color, 0, curve, nullptr};
+    Plot p{NextHandle(), XY, std::move(x), std::move(y), color, 0, curve, nullptr};
     plots_.push_back(std::move(p));
     MarkDirty(DIRTY_PLOTS);
     return plots_.back().handle;
@@ -213,7 +216,7 @@ int KGraph::AddRectangle(double x1, double y1, double x2, double y2, int color, 
     r->setBrush(QBrush(Rgb(fillColor)));
     r->topLeft->setCoords(std::min(x1, x2), std::max(y1, y2));
     r->bottomRight->setCoords(std::max(x1, x2), std::min(y1, y2));
-    Plot p{NextHandle(), PLOT_RECTANGLE, {x1, x2}, {y1, y2}, color, fillColor, nullptr, r};
+    Plot p{NextHandle(), RECTANGLE, {x1, x2}, {y1, y2}, color, fillColor, nullptr, r};
     plots_.push_back(std::move(p));
     MarkDirty(DIRTY_PLOTS);
     return plots_.back().handle;

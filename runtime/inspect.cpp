@@ -1,8 +1,12 @@
-// Read-only views for tests and the operator verbs of inspect.h.
+// Read-only views for tests, the operator verbs and the file-dialog answers of
+// inspect.h: the test-support library (kvormx_inspect), linked by tests,
+// benchmarks and fuzz targets and never by the program.
 //
 // The verbs deliver real QMouseEvent/QKeyEvent input through QApplication, so a
 // callback sees exactly what a person's action would give it; events then get
-// processed so the callbacks have run when a verb returns.
+// processed so the callbacks have run when a verb returns. The render count and
+// the file answers go through the runtime's two hooks (widgets.h), which this
+// library sets as the process starts.
 
 #include "runtime/inspect.h"
 
@@ -20,9 +24,58 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <deque>
+#include <map>
+
 #include "runtime/widgets.h"
 
 using namespace kvr;
+
+// ---- Hooks --------------------------------------------------------------------------------------
+
+namespace {
+
+std::map<const QObject*, int> g_renders;        // per chart widget, while it lives
+
+void CountRender(QWidget* chart)
+{
+    auto it = g_renders.find(chart);
+    if (it == g_renders.end()) {
+        it = g_renders.emplace(chart, 0).first;
+        QObject::connect(chart, &QObject::destroyed, [](QObject* gone) { g_renders.erase(gone); });
+    }
+    it->second++;
+}
+
+struct FileAnswer { int result; std::string path; };
+std::deque<FileAnswer> g_fileAnswers;
+std::vector<FileSelectCall> g_fileCalls;
+
+int AnswerFileDialog(const FileRequest& r, std::string* path)
+{
+    auto str = [](const char* s) { return std::string(s ? s : ""); };
+    g_fileCalls.push_back({str(r.defaultDir), str(r.defaultName), str(r.typeList), str(r.title), r.buttonLabel});
+    if (g_fileAnswers.empty()) return -1;       // no answer queued: the real dialog
+    FileAnswer a = g_fileAnswers.front();
+    g_fileAnswers.pop_front();
+    *path = a.path;
+    return a.result;
+}
+
+// Set before main, so every render and every file pop-up of a test process is seen.
+[[maybe_unused]] const bool g_hooked = [] {
+    SetRenderObserver(CountRender);
+    SetFileDialogStandIn(AnswerFileDialog);
+    return true;
+}();
+
+}  // namespace
+
+void QueueFileSelectAnswer(int result, const char* path) { g_fileAnswers.push_back({result, path ? path : ""}); }
+void ClearFileSelectAnswers(void) { g_fileAnswers.clear(); g_fileCalls.clear(); }
+const std::vector<FileSelectCall>& FileSelectCalls(void) { return g_fileCalls; }
+
+// ---- Views ----------------------------------------------------------------------------------------
 
 static QWidget* Widget(int panel, int control)
 {
@@ -36,7 +89,8 @@ std::vector<PlotInfo> GraphPlots(int panel, int control)
     std::vector<PlotInfo> out;
     auto* g = qobject_cast<KGraph*>(Widget(panel, control));
     if (!g) return out;
-    for (const KGraph::Plot& p : g->Plots()) out.push_back({p.handle, p.kind, p.x, p.y, p.color, p.fillColor});
+    for (const KGraph::Plot& p : g->Plots())
+        out.push_back({p.handle, p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE : PLOT_XY, p.x, p.y, p.color, p.fillColor});
     return out;
 }
 
@@ -67,7 +121,9 @@ bool PanelIsToolWindow(int panel)
 int GraphRepaintCount(int panel, int control)
 {
     auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
-    return g ? g->repaints : UIE_NO_SUCH_CONTROL;
+    if (!g) return UIE_NO_SUCH_CONTROL;
+    auto it = g_renders.find(g);
+    return it == g_renders.end() ? 0 : it->second;
 }
 
 int ShownValue(int panel, int control)

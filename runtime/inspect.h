@@ -1,4 +1,6 @@
-// Read-only views of panels, graphs and strip charts, and operator actions, for tests.
+// Read-only views of panels, graphs and strip charts, operator actions and
+// answers for the file pop-up, for tests, benchmarks and fuzz targets: the
+// test-support library kvormx_inspect. The program never links it.
 //
 // The operator verbs post real input events to the control's widget and
 // process them, so callbacks arrive exactly as they would for a person.
@@ -44,8 +46,8 @@ void OperatorClosePanel(int panel);                          // window close box
 
 // ---- File pop-up answers ---------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next
-// answer (result 0 cancel, 1 existing, 2 new, and the path) and records its
-// arguments.
+// answer (result 0 cancel, 1 existing, 2 new, and the path). Every call's
+// arguments are recorded. Both lists last until ClearFileSelectAnswers.
 void QueueFileSelectAnswer(int result, const char* path);
 void ClearFileSelectAnswers(void);
 struct FileSelectCall {

@@ -35,10 +35,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 #include <string>
 
-#include "runtime/inspect.h"
 #include "runtime/port_events.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
@@ -223,11 +221,11 @@ void WirePanel(Panel& panel)
     panel.window->installEventFilter(new PanelFilter(panel.window, panel.handle));
 }
 
-// ---- [SECTION] File pop-up answers (state shared with inspect.h) --------------------------------
+// ---- [SECTION] File dialog stand-in ---------------------------------------------------------------
 
-struct FileAnswer { int result; std::string path; };
-static std::deque<FileAnswer> g_fileAnswers;
-static std::vector<FileSelectCall> g_fileCalls;
+static FileDialogStandIn g_fileStandIn = nullptr;
+
+void SetFileDialogStandIn(FileDialogStandIn fn) { g_fileStandIn = fn; }
 
 // ---- [SECTION] Event loop state -----------------------------------------------------------------
 
@@ -251,11 +249,6 @@ int DispatchPorts()
 }  // namespace kvr
 
 using namespace kvr;
-
-// Sanitizer builds: fontconfig keeps a cache block until the process ends (the
-// runtime never tears Qt down), which LeakSanitizer would otherwise report on
-// every run of every test that opens a window.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 // ---- [SECTION] Runtime life ---------------------------------------------------------------------
 
@@ -328,8 +321,6 @@ void CloseRuntime(void)
     g_panels.clear();
     for (QWidget* w : windows) delete w;
     ComCloseAll();
-    g_fileAnswers.clear();
-    g_fileCalls.clear();
     g_quitPending = false;
     g_quitCode = 0;
 }
@@ -837,17 +828,15 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
     (void)restrictDir;              // a Qt file dialog cannot be held to one directory
     if (!g_app) return Fail(UIE_NOT_INITIALISED, "InitRuntime has not been called");
     if (!path) return Fail(UIE_BAD_VALUE, "no path buffer");
-    auto str = [](const char* s) { return std::string(s ? s : ""); };
-    g_fileCalls.push_back({str(defaultDir), str(defaultName), str(typeList), str(title), buttonLabel});
 
-    int result;
+    int result = -1;
     QByteArray chosen;
-    if (!g_fileAnswers.empty()) {
-        FileAnswer a = g_fileAnswers.front();
-        g_fileAnswers.pop_front();
-        result = a.result;
-        chosen = QByteArray::fromStdString(a.path);
-    } else {
+    if (g_fileStandIn) {
+        std::string answer;
+        result = g_fileStandIn({defaultDir, defaultName, typeList, title, buttonLabel}, &answer);
+        chosen = QByteArray::fromStdString(answer);
+    }
+    if (result < 0) {
         QFileDialog dlg(nullptr, QString::fromLatin1(title ? title : ""), QFile::decodeName(defaultDir ? defaultDir : ""));
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         dlg.setOption(QFileDialog::ReadOnly, !allowMakeDir);
@@ -883,10 +872,6 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
     path[chosen.size()] = '\0';
     return result;
 }
-
-void QueueFileSelectAnswer(int result, const char* path) { g_fileAnswers.push_back({result, path ? path : ""}); }
-void ClearFileSelectAnswers(void) { g_fileAnswers.clear(); g_fileCalls.clear(); }
-const std::vector<FileSelectCall>& FileSelectCalls(void) { return g_fileCalls; }
 
 // ---- [SECTION] Event loop ---------------------------------------------------------------------------------------
 

@@ -1,8 +1,10 @@
 // Private to the runtime: the widget classes the loader creates for the form,
-// and the panel registry that ui.cpp, loader.cpp, graph.cpp and inspect.cpp share.
-// Never included by the program (it pulls in Qt).
+// and the panel registry that ui.cpp, loader.cpp and graph.cpp share, with the
+// two hooks through which the test-support library (inspect.cpp, never linked
+// into the program) looks on. Never included by the program (it pulls in Qt).
 //
 // [SECTION] Registry       panels, controls, errors, event dispatch
+// [SECTION] Hooks          a stand-in for the file dialog, an observer of chart renders
 // [SECTION] Form widgets   KPushButton, KSpinBox, KSlide
 // [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
 #pragma once
@@ -81,6 +83,27 @@ bool Quiet();
 
 // Runs a due receive callback check; guarded against re-entry. Returns how many ran.
 int DispatchPorts();
+
+// ---- [SECTION] Hooks ------------------------------------------------------------------
+// Both are unset in the program: nothing but a library that sets them can make
+// them do anything.
+
+// What FileSelectPopup was asked to show.
+struct FileRequest {
+    const char* defaultDir;
+    const char* defaultName;
+    const char* typeList;
+    const char* title;
+    int buttonLabel;
+};
+// Answers in place of the dialog: 0 cancel, 1 existing file, 2 new file (and
+// *path), as the dialog would; a negative result lets the dialog open.
+using FileDialogStandIn = int (*)(const FileRequest& request, std::string* path);
+void SetFileDialogStandIn(FileDialogStandIn fn);
+
+// Called after every render of a graph or strip chart.
+using RenderObserver = void (*)(QWidget* chart);
+void SetRenderObserver(RenderObserver fn);
 
 // ---- [SECTION] Form widgets ---------------------------------------------------------------
 
@@ -161,7 +184,6 @@ public:
     explicit KPlotBase(QWidget* parent);
     enum { DIRTY_PLOTS = 1, DIRTY_CURSORS = 2, DIRTY_ALL = 4 };
     void MarkDirty(int what);
-    int repaints = 0;               // renders done (GraphRepaintCount)
     // Form properties (dynamic properties of the widget): yMin, yMax, yLabel, ...
     virtual void ApplyFormProperties();
 protected:
@@ -178,9 +200,10 @@ class KGraph : public KPlotBase {
     Q_OBJECT
 public:
     explicit KGraph(QWidget* parent = nullptr);
+    enum { XY = 1, RECTANGLE = 2 };
     struct Plot {
         int handle;
-        int kind;                   // PLOT_XY / PLOT_RECTANGLE of inspect.h
+        int kind;                   // XY, RECTANGLE
         std::vector<double> x, y;
         int color, fillColor;
         QCPAbstractPlottable* curve = nullptr;

@@ -5,13 +5,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <thread>
-
 #include <cstring>
-#include <ctime>
+#include <thread>
 
 #include "runtime/rs232.h"
 #include "runtime/util.h"
@@ -447,25 +443,17 @@ TEST_F(EventLoop, TheCloseCallbackEndsRunUserInterface)
     EXPECT_EQ((std::vector<int>{EVENT_CLOSE}), Events(0));
 }
 
-TEST_F(EventLoop, AnIdlePollingLoopSleepsInsteadOfSpinning)
+TEST_F(EventLoop, ProcessSystemEventsReturnsWhenNothingIsPending)
 {
-    Pump(10);
-    std::clock_t cpu0 = std::clock();
-    double t0 = Timer();
-    int passes = 0;
-    while (Timer() - t0 < 0.3) {
-        ProcessSystemEvents();
-        passes++;
-    }
-    double wall = Timer() - t0;
-    double cpu = double(std::clock() - cpu0) / CLOCKS_PER_SEC;
-    // About a millisecond a pass when nothing happens; generous bounds for sanitizer builds.
-    EXPECT_LT(passes, 600);
-    EXPECT_GT(passes, 50);
-    EXPECT_LT(cpu / wall, 0.5) << "cpu " << cpu << " s in " << wall << " s";
+    // A pass that waited for the next event would end only when this fires.
+    static bool watchdog;
+    watchdog = false;
+    AfterDelay(5.0, [](void*) { watchdog = true; }, nullptr);
+    for (int i = 0; i < 30 && !watchdog; i++) ProcessSystemEvents();
+    EXPECT_FALSE(watchdog);
 }
 
-TEST_F(EventLoop, AnArrivingByteWakesTheWaitAtOnce)
+TEST_F(EventLoop, AByteArrivingDuringTheWaitReachesItsCallback)
 {
     int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
@@ -473,33 +461,25 @@ TEST_F(EventLoop, AnArrivingByteWakesTheWaitAtOnce)
     ASSERT_EQ(0, unlockpt(master));
     ASSERT_EQ(0, SetComDevice(1, ptsname(master)));
     ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
-    static double arrived;
+    static int arrived;
     auto cb = [](int port, int, void*) {
-        arrived = Timer();
         char b[8];
-        ComRd(port, b, GetInQLen(port));
+        arrived += ComRd(port, b, GetInQLen(port));
     };
     ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 1, 0, cb, nullptr));
-    // The device speaks from another thread while this one polls, mostly asleep in the wait.
-    static std::atomic<double> sent{0};
-    std::vector<double> latency;
-    for (int i = 0; i < 40; i++) {
+    // The device speaks from another thread while this one polls, mostly asleep
+    // in the wait. How fast the byte gets there is a figure of bench/event_wait.
+    for (int i = 0; i < 5; i++) {
         arrived = 0;
-        sent = 0;
         std::thread device([master, i] {
-            std::this_thread::sleep_for(std::chrono::microseconds(3000 + 137 * i));
-            sent = Timer();
+            std::this_thread::sleep_for(std::chrono::microseconds(3000 + 500 * i));
             (void)!write(master, "x", 1);
         });
         double start = Timer();
-        while (arrived == 0 && Timer() - start < 1.0) ProcessSystemEvents();
+        while (arrived == 0 && Timer() - start < 5.0) ProcessSystemEvents();
         device.join();
-        ASSERT_NE(0, arrived);
-        latency.push_back(arrived - sent);
+        ASSERT_EQ(1, arrived) << "byte " << i;
     }
-    std::sort(latency.begin(), latency.end());
-    // A sleep that ran its full millisecond would put the median near 1 ms.
-    EXPECT_LT(latency[latency.size() / 2], 0.0005) << "median " << latency[latency.size() / 2];
     CloseCom(1);
     close(master);
     SetComDevice(1, nullptr);
