@@ -8,6 +8,8 @@
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
+#include <cstdio>
+
 const int GREY = 0xA0A0A0;            // evaluation window on the bar graph
 
 void GetPanelValues(void)
@@ -51,6 +53,37 @@ static void ApplyRangeRules(void)
     if (para15 < 1) para15 = 1;
 }
 
+// Shows a parameter on its control. A ring lists only the values the form
+// knows and a slide has its range, but the sensor or a file may hold any
+// value the range rules let through (CCD mode 2, analog mode 5, pixel start
+// 0): that value gets a ring item or a slide range of its own, so that the
+// next Send or save returns it unchanged instead of the control's old value.
+static void ShowParam(int panel, int control, int value)
+{
+    int kind = 0;
+    GetCtrlAttribute(panel, control, ATTR_CTRL_STYLE, &kind);
+    if (kind == CTRL_SLIDE || kind == CTRL_NUMERIC) {
+        int lo = 0, hi = 0;
+        GetCtrlAttribute(panel, control, ATTR_MIN_VALUE, &lo);
+        GetCtrlAttribute(panel, control, ATTR_MAX_VALUE, &hi);
+        if (value < lo) SetCtrlAttribute(panel, control, ATTR_MIN_VALUE, value);
+        if (value > hi) SetCtrlAttribute(panel, control, ATTR_MAX_VALUE, value);
+    }
+    if (SetCtrlVal(panel, control, value) == 0) return;
+    if (kind == CTRL_RING || kind == CTRL_DROPDOWN_RING) {
+        char label[32];
+        std::snprintf(label, sizeof label, "%d (sensor value)", value);
+        int count = 0;
+        GetNumListItems(panel, control, &count);
+        ReplaceListItem(panel, control, count, label, value);
+        if (SetCtrlVal(panel, control, value) == 0) return;
+    }
+    // Nothing may show a value other than the one the variable holds.
+    char text[STATUS_LEN * 2];
+    std::snprintf(text, sizeof text, "Panel cannot show the value %d!", value);
+    SetCtrlVal(panelHandle, PANEL_STATUS, text);
+}
+
 void SetPanelValues(void)
 {
     ApplyRangeRules();
@@ -59,7 +92,7 @@ void SetPanelValues(void)
     SetCtrlVal(panelHandle, PANEL_RS232MODE, rs232Mode);
     SetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, vThd);
     SetCtrlVal(panelHandle, PANEL_POLARITY, polarity);
-    SetCtrlVal(panelHandle, PANEL_EDGEMODE, eMode);
+    ShowParam(panelHandle, PANEL_EDGEMODE, eMode);
     SetCtrlVal(panelHandle, PANEL_EDGE_LEFT, eBeg);
     SetCtrlVal(panelHandle, PANEL_EDGE_RIGHT, eEnd);
     SetCtrlVal(panelHandle, PANEL_TOLERANCE_SHOW, tTol);
@@ -69,10 +102,10 @@ void SetPanelValues(void)
     SetCtrlVal(panelPopUp, POPUP_BVAL, bVal);
     SetCtrlVal(panelPopUp, POPUP_GAIN, iGain);
     SetCtrlVal(panelPopUp, POPUP_ENABLE_TOL, ePoti);
-    SetCtrlVal(panelPopUp, POPUP_PIXELSTART, pStart);
+    ShowParam(panelPopUp, POPUP_PIXELSTART, pStart);
     SetCtrlVal(panelPopUp, POPUP_PIXELEND, pStart + 255);
-    SetCtrlVal(panelPopUp, POPUP_CCDMODE, ccdMode);
-    SetCtrlVal(panelPopUp, POPUP_ANAMODE, anaMode);
+    ShowParam(panelPopUp, POPUP_CCDMODE, ccdMode);
+    ShowParam(panelPopUp, POPUP_ANAMODE, anaMode);
 
     for (int i = 0; i < 256; i++) thdArray[i] = vThd;
     PlotVIDEOCurve(adcbuf);

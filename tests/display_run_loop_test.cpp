@@ -135,6 +135,11 @@ TEST_F(RunLoopTest, ExchangeButtonsDoNothingWhileRunModeRuns)
     StartUp();
     const std::array<uint16_t, 16> before = Vars();
     sensor.ClearFrames();
+    AfterSeconds(0.1, [&] {
+        // What cannot reach the sensor now does not look as if it could.
+        for (int c : {PANEL_RUN, PANEL_VIDEO, PANEL_GET, PANEL_SEND, PANEL_BUTTON_TEACH, PANEL_BUTTON_RESET})
+            EXPECT_TRUE(Dimmed(panelHandle, c)) << "control " << c;
+    });
     AfterSeconds(0.2, [&] {
         // Get and Send are dimmed while the loop runs; Stop undims them before
         // the loop has ended, which is when an operator can reach them.

@@ -163,6 +163,10 @@ TEST_F(StripChartTest, ZoomFollowsTheTeachValueAndAMeasurementOutsideIt)
     EXPECT_EQ(std::make_pair(50, 1023), Zoom());
     tVal = 20, tTol = 100, Mvalue = 20;
     EXPECT_EQ(std::make_pair(1, 420), Zoom());
+
+    // A teach value past the scale would clamp to an inverted range.
+    tVal = 1100, tTol = 5, Mvalue = 1100;
+    EXPECT_EQ(std::make_pair(0, 1024), Zoom());
 }
 
 TEST_F(StripChartTest, ZoomSwitchChoosesBetweenTheWholeLineAndTheTeachValue)

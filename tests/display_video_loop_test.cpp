@@ -201,3 +201,16 @@ TEST_F(VideoLoopTest, SilentSensorEndsWithTheBlockTimeOutInTheStatusLine)
     EXPECT_EQ(2u, GraphPlots(panelHandle, PANEL_GRAPH_VIDEO).size());   // drawn once more
     ExpectIdleAfterTheLoop();
 }
+
+// A failed set-up on another port leaves nothing of the last sensor's
+// identity behind: board type 400 would turn the next video read into
+// command 11, which a board-0 sensor executes as a max/min reset.
+TEST_F(VideoLoopTest, AFailedSetUpForgetsTheLastSensorsIdentity)
+{
+    StartBoard(400, 512);
+    SetComDevice(2, "/nonexistent/kvormx-port");
+    Choose(panelHandle, PANEL_COMPORT, 1);
+    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(0, pcbtype);
+    EXPECT_EQ(1024, ccdmaxpixel);
+}

@@ -22,29 +22,7 @@ const Words kFormDefaults = {500, 0, 512, 64, 1, 1, 1, 1024, 512, 100, 1, 1, 0, 
 // A parameter set unlike the defaults in every word, for the sensor to hold.
 const Words kSensorSet = {400, 1, 600, 70, 0, 2, 10, 1000, 300, 50, 0, 0, 0, 5, 2, 900};
 
-// A sensor whose memories start with `words` (it loads them from its EEPROM file).
-class SetupTest : public ProgramTest {
- protected:
-    void TearDown() override
-    {
-        ProgramTest::TearDown();
-        if (!eeprom_.empty()) unlink(eeprom_.c_str());
-    }
-    SensorOptions Holding(const Words& words, SensorOptions o = Fast())
-    {
-        char path[] = "/tmp/kvormx-eeprom-XXXXXX";
-        int fd = mkstemp(path);
-        EXPECT_GE(fd, 0);
-        std::string text;
-        for (uint16_t w : words) text += std::to_string(w) + "\n";
-        EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
-        close(fd);
-        eeprom_ = path;
-        o.eeprom_file = eeprom_;
-        return o;
-    }
-    std::string eeprom_;
-};
+using SetupTest = ProgramTest;
 
 }  // namespace
 

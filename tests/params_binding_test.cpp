@@ -177,3 +177,30 @@ TEST_F(BindingTest, PotentiometerItemIsDimmedByTheSwitchAndNeverUndimmedHere)
     EXPECT_TRUE(Dimmed(panelPopUp, POPUP_POTI_ITEM));
     EXPECT_EQ(0, Value(panelPopUp, POPUP_ENABLE_TOL));
 }
+
+// Values the rings list no item for, and a pixel start below the slide's
+// range, pass the range rules: they must come back unchanged from the panels,
+// to the sensor, not as the controls' old items.
+TEST_F(BindingTest, UnlistedValuesSurviveTheRoundTripToTheSensor)
+{
+    Words held = {500, 0, 512, 64, 1, 1, 1, 1024, 512, 100, 1, 1, 2, 0, 5, 1000};
+    StartSensor(Holding(held));
+    StartUp();
+    ASSERT_EQ(held, Vars());
+    EXPECT_EQ(2, Value(panelPopUp, POPUP_CCDMODE));
+    EXPECT_EQ(5, Value(panelPopUp, POPUP_ANAMODE));
+    EXPECT_EQ(0, Value(panelPopUp, POPUP_PIXELSTART));
+
+    sensor.ClearFrames();
+    Press(PANEL_SEND);
+    EXPECT_EQ("Line Ok!", Status());
+    EXPECT_EQ(held, Frames().at(0).payload);
+
+    // Shown again after another set: the extra item is not added twice.
+    SetPanelValues();
+    int items = 0;
+    GetNumListItems(panelPopUp, POPUP_CCDMODE, &items);
+    EXPECT_EQ(3, items);
+    GetPanelValues();
+    EXPECT_EQ(held, Vars());
+}

@@ -72,6 +72,23 @@ TEST_F(SensorCommand, TeachWithoutAnswerSaysSoAndReadsNothing)
     EXPECT_EQ(std::vector<int>{CMD_TEACH}, Commands());
     EXPECT_EQ(before, Vars());
     EXPECT_EQ(0, exchange_busy);
+    // The time-out belongs to this moment: a Get from a file shows the
+    // outcome of the last exchange, not this text again.
+    EXPECT_STRNE("Timeout-RS-232...", szStatus);
+}
+
+// Teach and reset carry the staged variables, whatever landed in pp.
+TEST_F(SensorCommand, TeachAndResetCarryTheParameterSetNotStrayBytes)
+{
+    Connect();
+    const Words staged = Vars();
+    for (int i = 0; i < PNUM; i++) pp[i] = 0xBEEF;
+    Press(PANEL_BUTTON_RESET);
+    for (int i = 0; i < PNUM; i++) pp[i] = 0xBEEF;
+    Press(PANEL_BUTTON_TEACH);
+    ASSERT_EQ((std::vector<int>{CMD_RESET_MAXMIN, CMD_TEACH, CMD_READ_RAM}), Commands());
+    EXPECT_EQ(staged, Frames()[0].payload);
+    EXPECT_EQ(staged, Frames()[1].payload);
 }
 
 TEST_F(SensorCommand, ResetReportsTheAnswer)

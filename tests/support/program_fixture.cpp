@@ -2,6 +2,10 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "link/link.h"
 #include "runtime/inspect.h"
@@ -31,6 +35,22 @@ void ProgramTest::TearDown()
     ClearFileSelectAnswers();
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
+    if (!eepromFile.empty()) unlink(eepromFile.c_str());
+}
+
+SensorOptions ProgramTest::Holding(const Words& words, SensorOptions o)
+{
+    char path[] = "/tmp/kvormx-eeprom-XXXXXX";
+    int fd = mkstemp(path);
+    EXPECT_GE(fd, 0);
+    std::string text;
+    for (uint16_t w : words) text += std::to_string(w) + "\n";
+    EXPECT_EQ(static_cast<ssize_t>(text.size()), write(fd, text.data(), text.size()));
+    close(fd);
+    if (!eepromFile.empty()) unlink(eepromFile.c_str());
+    eepromFile = path;
+    o.eeprom_file = eepromFile;
+    return o;
 }
 
 SensorOptions ProgramTest::Fast()

@@ -38,6 +38,9 @@ class ProgramTest : public ::testing::Test {
 
     // ---- The sensor ------------------------------------------------------------------
     static SensorOptions Fast();                      // default sensor, no pacing
+    // A sensor whose memories start with `words` (loaded from an EEPROM file
+    // the fixture makes and removes).
+    SensorOptions Holding(const Words& words, SensorOptions o = Fast());
     void StartSensor(const SensorOptions& options = Fast());  // and map COM 1 to it
     void StartSilentSensor();                         // a line where nobody answers
     void StartUp();                                   // the port set-up as start-up runs it
@@ -79,4 +82,5 @@ class ProgramTest : public ::testing::Test {
     void SetVars(const std::array<uint16_t, 16>& words);
 
     VirtualSensor sensor;
+    std::string eepromFile;
 };
