@@ -20,6 +20,18 @@ static void ShowStatus(void)
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
 }
 
+// The status line may say more than szStatus holds: a device path and the
+// system's reason after the program's own text.
+static void ShowStatusWithCause(const char* cause)
+{
+    char text[STATUS_LEN + PATH_LEN + 64];
+    if (cause && cause[0])
+        std::snprintf(text, sizeof text, "%s - %s", szStatus, cause);
+    else
+        std::snprintf(text, sizeof text, "%s", szStatus);
+    SetCtrlVal(panelHandle, PANEL_STATUS, text);
+}
+
 static void Describe(const char* line)
 {
     ReplaceTextBoxLine(panelPopUp, POPUP_SENSOR_INFO, 0, line);
@@ -109,8 +121,9 @@ void InitRS232(int port)
     ResetSensorIdentity();
     ret = OpenSensorPort(port);
     if (ret < 0) {
+        // The program's text, then the cause: which device, and why.
         CopyText(szStatus, STATUS_LEN, PortErrorText(ret));
-        ShowStatus();
+        ShowStatusWithCause(ComOpenCause());
         return;
     }
 

@@ -14,6 +14,7 @@ static const struct {
     {RS_PORT_NOT_OPEN, "Port is not open"},         {RS_IO_ERROR, "Unknown I/0 error"},
     {RS_NO_PORT_FOUND, "No serial port found"},     {RS_CANNOT_OPEN_PORT, "Cannot open port"},
     {RS_INVALID_PARAMETER, "Invalid parameter"},    {RS_TIMEOUT, "Timeout"},
+    {RS_PORT_IN_USE, "Port in use"},
 };
 
 const char* PortErrorText(int code)

@@ -37,7 +37,11 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -294,6 +298,40 @@ const char* GetComDevice(int port) {
 // [SECTION] Open and close
 // ============================================================================
 
+static std::string g_openCause;
+
+const char* ComOpenCause(void) { return g_openCause.c_str(); }
+
+static int OpenFailed(int code, const std::string& device, const std::string& reason) {
+    g_openCause = device + ": " + reason;
+    return code;
+}
+
+// The program holding an advisory lock on the device, from /proc/locks:
+// "name (pid N)", or "" when it cannot be known.
+static std::string LockHolder(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return "";
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        // 1: FLOCK  ADVISORY  WRITE 4711 00:1a:12345 0 EOF
+        char kind[16], mode[16], access[16];
+        unsigned major_ = 0, minor_ = 0;
+        unsigned long inode = 0;
+        int pid = 0;
+        if (std::sscanf(line.c_str(), "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major_,
+                        &minor_, &inode) != 7)
+            continue;
+        if (inode != st.st_ino || makedev(major_, minor_) != st.st_dev) continue;
+        std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+        std::string name;
+        std::getline(comm, name);
+        return (name.empty() ? std::string("a program") : name) + " (pid " + std::to_string(pid) + ")";
+    }
+    return "";
+}
+
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize) {
     if (!ValidPort(port)) return RS_INVALID_PORT;
@@ -311,26 +349,49 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     Port& p = g_ports[port];
     if (p.fd >= 0) ReleasePort(p);
 
+    g_openCause.clear();
     std::string device = (deviceName && deviceName[0]) ? deviceName : GetComDevice(port);
-    if (device.empty()) return RS_NO_PORT_FOUND;
+    if (device.empty()) return OpenFailed(RS_NO_PORT_FOUND, "(none)", "no device for this port");
 
     int fd;
     do {
         fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);  // an interrupted open is simply tried again
     if (fd < 0) {
+        int err = errno;
         // A serial device node without a UART behind it (/dev/ttyS3 on most
         // PCs) fails with EIO: as good as no port at all.
-        if (errno == ENOENT || errno == ENODEV || errno == ENXIO || errno == EIO)
-            return RS_NO_PORT_FOUND;
-        return RS_CANNOT_OPEN_PORT;
+        if (err == ENOENT || err == ENODEV || err == ENXIO || err == EIO)
+            return OpenFailed(RS_NO_PORT_FOUND, device, std::strerror(err));
+        if (err == EACCES || err == EPERM)
+            return OpenFailed(RS_CANNOT_OPEN_PORT, device,
+                              std::string(std::strerror(err)) + " (the user needs to be in the dialout group)");
+        if (err == EBUSY)
+            return OpenFailed(RS_PORT_IN_USE, device, "in use by another program");
+        return OpenFailed(RS_CANNOT_OPEN_PORT, device, std::strerror(err));
     }
 
     termios tio;
     if (!isatty(fd) || tcgetattr(fd, &tio) != 0) {
+        struct stat st;
+        std::string what = "not a serial device";
+        if (fstat(fd, &st) == 0) {
+            if (S_ISREG(st.st_mode)) what = "a regular file, not a serial device";
+            if (S_ISFIFO(st.st_mode)) what = "a FIFO, not a serial device";
+            if (S_ISCHR(st.st_mode)) what = "a character device that is no terminal";
+        }
         close(fd);
-        return RS_CANNOT_OPEN_PORT;
+        return OpenFailed(RS_CANNOT_OPEN_PORT, device, what);
     }
+    // One program per port, as serial tools on Linux agree: an advisory
+    // lock that every well-behaved program asks for, and exclusive mode,
+    // which keeps out other opens (except root's) at the driver.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        std::string holder = errno == EWOULDBLOCK ? LockHolder(fd) : "";
+        close(fd);
+        return OpenFailed(RS_PORT_IN_USE, device, holder.empty() ? "in use by another program" : "in use by " + holder);
+    }
+    ioctl(fd, TIOCEXCL);
     cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);

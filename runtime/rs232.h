@@ -16,6 +16,7 @@ enum {
     RS_NO_PORT_FOUND = -6,          // no device for that port number
     RS_CANNOT_OPEN_PORT = -7,
     RS_INVALID_PARAMETER = -13,
+    RS_PORT_IN_USE = -14,           // another program holds the port (ComOpenCause names it)
     RS_TIMEOUT = -99,
 };
 
@@ -49,6 +50,9 @@ const char* GetComDevice(int port);                 // the mapped device path, "
 // Returns 0 or an error code above.
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize);
+// Why the last OpenComConfig failed, in words: the device path and the
+// system's reason (with a hint where one helps); "" after a good open.
+const char* ComOpenCause(void);
 int CloseCom(int port);                             // 0, or RS_PORT_NOT_OPEN / RS_INVALID_PORT
 int SetComTime(int port, double seconds);           // read/write time-out of ComRd and ComWrt
 int SetCTSMode(int port, int mode);                 // 0: no hardware handshake (the only mode)

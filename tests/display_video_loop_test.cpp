@@ -210,7 +210,7 @@ TEST_F(VideoLoopTest, AFailedSetUpForgetsTheLastSensorsIdentity)
     StartBoard(400, 512);
     SetComDevice(2, "/nonexistent/kvormx-port");
     Choose(panelHandle, PANEL_COMPORT, 1);
-    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(0u, Status().rfind("No serial port found - /nonexistent", 0)) << Status();
     EXPECT_EQ(0, pcbtype);
     EXPECT_EQ(1024, ccdmaxpixel);
 }

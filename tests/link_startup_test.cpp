@@ -109,7 +109,7 @@ TEST_F(SetupTest, MissingDeviceShowsThePortErrorAndOpensNothing)
 {
     SetComDevice(1, "/nonexistent");
     StartUp();
-    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(0u, Status().rfind("No serial port found - /nonexistent", 0)) << Status();
     EXPECT_EQ(-3, GetInQLen(1));   // not open
 }
 
@@ -236,7 +236,7 @@ TEST_F(SetupTest, ChoosingAPortWithoutADeviceShowsItsErrorAndAnotherChoiceRecove
     SetComDevice(3, "/nonexistent");
     Choose(panelHandle, PANEL_COMPORT, 2);
     EXPECT_EQ(3, com);
-    EXPECT_EQ("No serial port found", Status());
+    EXPECT_EQ(0u, Status().rfind("No serial port found - /nonexistent", 0)) << Status();
     EXPECT_EQ(-3, GetInQLen(1));
 
     sensor.ClearFrames();
