@@ -84,7 +84,7 @@ int main(int argc, char** argv)
         CloseRuntime();
         return 1;
     }
-    GetProjectDir(proj_dir);
+    GetDefaultFileDir(proj_dir);
     InitVars();
     exchange_busy = 1;   // nothing may start another exchange while the set-up runs
     InitRS232(com);
