@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
+#include "app/version.h"
 #include "link/link.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
             Usage(stdout);
             return 0;
         } else if (std::strcmp(a, "--version") == 0) {
-            std::printf("K-VOR-MX-Zidad Version 1.5\n");
+            std::printf("K-VOR-MX-Zidad Version %s\n", KVORMX_VERSION);
             return 0;
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;
