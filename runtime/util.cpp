@@ -1,4 +1,4 @@
-// Timer, program and data directories, array files and the one text conversion of the runtime.
+// Timer, program directory, array files and the one text conversion of the runtime.
 //
 // Array files are plain text, one decimal value per line, right-aligned in the
 // field width, so an operator can read and edit them. Reading is strict: a
@@ -21,17 +21,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-
-// Where the data folder lies from the bin folder; the build sets it from the
-// install layout.
-#ifndef KVORMX_DATA_FROM_BIN
-#define KVORMX_DATA_FROM_BIN "../share/kvormx"
-#endif
 
 namespace {
 
@@ -118,38 +107,6 @@ int GetProjectDir(char* dir) {
     if (strlen(path) + 1 > static_cast<size_t>(kPathSize)) return -1;
     strcpy(dir, path);
     return 0;
-}
-
-// Copies a folder name into a path buffer of the program; false when it does not fit.
-static bool PutDir(char* dir, const QString& path) {
-    QByteArray bytes = QFile::encodeName(QDir::cleanPath(path));
-    if (bytes.isEmpty() || bytes.size() + 1 > kPathSize) return false;
-    memcpy(dir, bytes.constData(), static_cast<size_t>(bytes.size()) + 1);
-    return true;
-}
-
-int GetDataDir(char* dir) {
-    if (!dir) return -1;
-    char bin[kPathSize];
-    if (GetProjectDir(bin) != 0) return -1;
-    QFileInfo data(QDir(QFile::decodeName(bin)).filePath(QStringLiteral(KVORMX_DATA_FROM_BIN)));
-    if (!data.isDir()) return -1;
-    return PutDir(dir, data.canonicalFilePath()) ? 0 : -1;
-}
-
-int GetDefaultFileDir(char* dir) {
-    if (!dir) return -1;
-    char bin[kPathSize], data[kPathSize];
-    if (GetProjectDir(bin) != 0) return -1;
-    // A build folder is the operator's own; an installed copy is not, and
-    // its folder is usually not writable either.
-    if (GetDataDir(data) != 0 && access(bin, W_OK) == 0) {
-        strcpy(dir, bin);
-        return 0;
-    }
-    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (!docs.isEmpty() && QFileInfo(docs).isDir() && PutDir(dir, docs)) return 0;
-    return PutDir(dir, QDir::homePath()) ? 0 : -1;
 }
 
 // ---- Array files -------------------------------------------------------------------------
