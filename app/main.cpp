@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
+#include "app/version.h"
 #include "link/link.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
             Usage(stdout);
             return 0;
         } else if (std::strcmp(a, "--version") == 0) {
-            std::printf(SOFT_NAME " " SOFT_VERSION "\n");
+            std::printf(SOFT_NAME " Version %s\n", KVORMX_VERSION);
             return 0;
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;
@@ -89,7 +90,7 @@ int main(int argc, char** argv)
         CloseRuntime();
         return 1;
     }
-    GetProjectDir(proj_dir);
+    GetDefaultFileDir(proj_dir);
     InitVars();
     exchange_busy = 1;   // nothing may start another exchange while the set-up runs
     InitRS232(com);

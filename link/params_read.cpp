@@ -29,8 +29,8 @@ int ReadParameterSet(int from, ExchangeWritten written)
 
 // The sensor may answer the write with a frame of its own, and an EEPROM
 // needs time to store a set; the read-back waits for a quiet line first.
-const double WRITE_SETTLE_RAM = 0.1;
-const double WRITE_SETTLE_EEPROM = 0.3;
+const double WRITE_SETTLE_RAM = 0.25;
+const double WRITE_SETTLE_EEPROM = 0.5;
 
 static void WaitQuiet(double quiet)
 {

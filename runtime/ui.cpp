@@ -111,6 +111,12 @@ QString ResolveFile(const char* file)
         QString inProject = QDir(QFile::decodeName(dir)).filePath(name);
         if (QFileInfo::exists(inProject)) return inProject;
     }
+    // An installed copy keeps its data in share/kvormx; that wins over
+    // whatever the working directory holds.
+    if (GetDataDir(dir) == 0) {
+        QString inData = QDir(QFile::decodeName(dir)).filePath(name);
+        if (QFileInfo::exists(inData)) return inData;
+    }
     return QFileInfo::exists(name) ? QDir::current().filePath(name) : QString();
 }
 

@@ -107,8 +107,8 @@ void CloseRuntime(void);                    // discards every panel; harmless wh
 const char* GetRuntimeError(void);          // message of the last failed call ("" if none)
 
 // ---- Panels ------------------------------------------------------------------------------------
-// `file` is a bare name (resolved against GetProjectDir, then the working
-// directory) or a path. `parent` 0 loads a top-level panel; otherwise the panel
+// `file` is a bare name (resolved against GetProjectDir, then GetDataDir, then
+// the working directory) or a path. `parent` 0 loads a top-level panel; otherwise the panel
 // becomes a tool window owned by that panel. Returns the new handle (the lowest
 // free positive number) or a negative error code; the message names the cause.
 int LoadPanel(int parent, const char* file, int resource);

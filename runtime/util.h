@@ -3,6 +3,14 @@
 
 double Timer(void);                  // monotonic seconds, microsecond resolution
 int GetProjectDir(char* dir);        // directory of the executable into dir (260 bytes); 0 or -1
+// paths.cpp: the installed data folder (share/kvormx beside the bin folder of
+// the executable) into dir (260 bytes); 0, or -1 when the executable has none.
+int GetDataDir(char* dir);
+// paths.cpp: the folder the file dialogs start in: the program's directory
+// when it runs from a writable build folder, else (an installed or read-only
+// copy) the user's documents folder, or the home folder when there is none.
+// 0 or -1.
+int GetDefaultFileDir(char* dir);
 
 // Array files: plain text, one decimal value per line, right-aligned in the
 // field width. dataType is a VAL_ code of graph.h (4 double, 6 unsigned 16-bit,

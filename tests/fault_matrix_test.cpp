@@ -235,7 +235,7 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
         case F::Vanish: s.delay_ms = 400; break;   // the line goes while the reply is awaited
         case F::Reappear: break;
         case F::OtherSync: break;                  // an identity: set when the sensor starts
-        case F::StrayPause: s.stray_pause_ms = 300; break;   // far above the gap, also on a loaded machine
+        case F::StrayPause: s.stray_pause_ms = 150; break;   // far above the gap, also on a loaded machine
         }
         return s;
     }
