@@ -51,11 +51,14 @@ void InitVars(void)
     }
 }
 
-// Closing the main panel is the only way the program ends. A loop running
-// at that moment finds the port closed and ends by its time-out.
+// Closing the main panel is the only way the program ends. A loop or wait
+// running at that moment ends at once: the operator is not kept waiting
+// for time-outs of a line nobody watches any more.
 int CC_PANEL(int /*panel*/, int event, void*, int, int)
 {
     if (event == EVENT_CLOSE) {
+        quit_flag = 1;
+        stop_flag = 1;
         CloseCom(com);
         QuitUserInterface(0);
     }

@@ -18,7 +18,7 @@ uint16_t pixB, pixE;
 char szVersion[STATUS_LEN];
 
 int com, order, target, rx_flag, graphrefresh, stop_flag;
-int exchange_busy, ref_flag;
+int exchange_busy, ref_flag, quit_flag;
 double tstart, tdiff;
 int nBytesW, nBytesR, ret;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
@@ -79,7 +79,7 @@ void ResetProgramState(void)
     target = RAM;
     rx_flag = graphrefresh = 0;
     stop_flag = 1;
-    exchange_busy = ref_flag = 0;
+    exchange_busy = ref_flag = quit_flag = 0;
     tstart = tdiff = 0.0;
     nBytesW = nBytesR = ret = 0;
     std::memset(szWriteBuf, 0, sizeof szWriteBuf);

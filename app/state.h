@@ -74,6 +74,7 @@ extern int target;                    // transfer target of Send/Get: RAM, EEPRO
 extern int rx_flag;                   // 1 once the receive callback has decoded a frame into pp
 extern int graphrefresh;              // raised with rx_flag; the run loop redraws and clears it
 extern int stop_flag;                 // 0 while a run or video loop is active
+extern int quit_flag;                 // 1 once the main panel was closed: every wait ends at once
 extern int exchange_busy;             // 1 while an exchange or loop is in progress: no other may start
 extern int ref_flag;                  // 1 on the last 64-sample block of a video line
 extern double tstart, tdiff;          // start of the current wait, and seconds since (Timer)

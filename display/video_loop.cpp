@@ -1,6 +1,8 @@
 // Video mode: in every cycle a measurement request, then the 256-sample video
 // line, then the bar graph and the curve, until Stop or a missing reply.
-// A cycle always completes; Stop is looked at only at its end.
+// Stop is looked at only at the end of a cycle; a missing reply ends the
+// cycle where it is (a silent sensor is given up within one time-out, not
+// one per block), and closing the panel ends it at once.
 #include "display/display.h"
 
 #include "app/panels.h"
@@ -79,24 +81,23 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         // parameter set, whose words 3 and 4 would become tVal and tTol.
         if (r == EX_REPLY) TakeVideoMeasurement();
 
-        int blocksAnswered = 0;
+        if (r == EX_TIMEOUT || r == EX_STOPPED) break;
+
+        // A block that does not come ends the loop like a missing reply (its
+        // own time-out text stays): waiting out the rest would only keep the
+        // operator waiting on a silent sensor.
         if (pcbtype == 0) {
             const int firsts[] = {0, 64, 128, 192};
             for (int first : firsts) {
                 ref_flag = first == 192 ? 1 : 0;
                 ReadData64(first, ref_flag);
-                blocksAnswered += g_blockResult != EX_TIMEOUT;
+                if (g_blockResult == EX_TIMEOUT || g_blockResult == EX_STOPPED) break;
             }
         } else {
             ReadData256();
-            blocksAnswered += g_blockResult != EX_TIMEOUT;
         }
-        // A sensor that answers none of its blocks is gone as surely as one
-        // that leaves the measurement unanswered.
-        if (blocksAnswered == 0) {
-            SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
-            stop_flag = 1;
-        }
+        if (quit_flag) break;
+        if (g_blockResult == EX_TIMEOUT) stop_flag = 1;
 
         if (ccdMode == 1)
             SetVideoAxis(1, pStart);

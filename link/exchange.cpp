@@ -79,7 +79,7 @@ static int WaitFrame(double limit, int flags)
         tdiff = Timer() - tstart;
         // Stop wins over a reply taken in the same pass: the loop ends
         // without another request.
-        if ((flags & EX_STOPPABLE) && stop_flag) return EX_STOPPED;
+        if (((flags & EX_STOPPABLE) && stop_flag) || quit_flag) return EX_STOPPED;
         if (rx_flag == 1) return EX_REPLY;   // also when this pass ran past the limit
         if (tdiff > limit) return EX_TIMEOUT;
     }
@@ -124,7 +124,7 @@ static int WaitBlock(int size, double limit, int flags)
         }
         tdiff = Timer() - tstart;
         if (tdiff > limit) break;
-        if ((flags & EX_STOPPABLE) && stop_flag) {
+        if (((flags & EX_STOPPABLE) && stop_flag) || quit_flag) {
             result = EX_STOPPED;
             break;
         }
@@ -142,6 +142,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
              ExchangeWritten written)
 {
     if (g_waiting) return EX_BUSY;
+    if (quit_flag) return EX_STOPPED;   // the program is ending: nothing more goes out
     static const uint16_t kZero[PNUM] = {};
     const bool raw = reply > 0;
 

@@ -177,7 +177,7 @@ TEST_F(RunLoopTest, ClosingThePanelDuringRunModeEndsTheProgram)
     double start = Timer();
     EXPECT_EQ(0, RunUserInterface());
     EXPECT_TRUE(ran);
-    EXPECT_LT(Timer() - start, 5.0);
-    EXPECT_EQ("Timeout RS232-Line!", Status());
+    EXPECT_LT(Timer() - start, 0.3 + 1.0);   // generous: the loop ends at once, no time-out
+    EXPECT_EQ("Line Ok!", Status());
     EXPECT_EQ(-3, GetInQLen(com));   // the port was closed at once
 }

@@ -141,19 +141,17 @@ const Case kCases[] = {
     {E::Run, F::OtherSync, kLineOk, P::Kept, 0},
     {E::Run, F::StrayPause, kLineOk, P::Kept, 0},
 
-    // Reply, then four blocks, each waiting out its own 1.5 s; a cycle whose
-    // blocks all go unanswered ends the loop with the line's time-out.
-    {E::Video0, F::NoReply, kLoopTimeout, P::Kept, 7.5},
-    {E::Video0, F::Vanish, kLoopTimeout, P::Kept, 7.5},
+    // A missing reply or block ends video mode within its one time-out.
+    {E::Video0, F::NoReply, kLoopTimeout, P::Kept, 1.5},
+    {E::Video0, F::Vanish, kLoopTimeout, P::Kept, 1.5},
     {E::Video0, F::StrayPause, "Data[64] block received!", P::Kept, 0},
 
-    {E::Video400, F::NoReply, kLoopTimeout, P::Kept, 3.0},
-    {E::Video400, F::Short, kLoopTimeout, P::Kept, 3.0},
+    {E::Video400, F::NoReply, kLoopTimeout, P::Kept, 1.5},
+    {E::Video400, F::Short, kLoopTimeout, P::Kept, 1.5},
     {E::Video400, F::Long, nullptr, P::Kept, 0},
     {E::Video400, F::BadSync, kBlock256, P::Kept, 0},
-    // The late measurement reply is waited out before the block request.
-    {E::Video400, F::Late, kLoopTimeout, P::Kept, 3.7},
-    {E::Video400, F::Vanish, kLoopTimeout, P::Kept, 3.0},
+    {E::Video400, F::Late, kLoopTimeout, P::Kept, 1.5},
+    {E::Video400, F::Vanish, kLoopTimeout, P::Kept, 1.5},
     {E::Video400, F::OtherSync, kBlock256, P::Kept, 0},
     {E::Video400, F::StrayPause, kBlock256, P::Kept, 0},
 };
