@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "runtime/rs232.h"
+#include "runtime/util.h"
 
 // ---- Constants ----------------------------------------------------------------------
 const int PNUM = 16;                  // payload words; a frame is PNUM*2 + 4 = 36 bytes
@@ -20,7 +21,7 @@ const double TIMEOUT = 1.5;           // seconds to wait for a reply frame
 // Receive-callback events: 36 bytes waiting, event character, output empty.
 const int eventMask = LWRS_RECEIVE | LWRS_RXFLAG | LWRS_TXEMPTY;
 const int STATUS_LEN = 72;            // status, version and name texts
-const int PATH_LEN = 260;             // paths
+const int PATH_LEN = RT_PATH_LEN;     // paths
 const int SERIAL_BUF_LEN = 1024;      // transmit and receive buffers
 
 // The sync value of every transmitted frame, 0x55 (0x00 0x55 on the line).

@@ -10,6 +10,7 @@
 #include "runtime/util.h"
 
 #include <cstdint>
+#include <cstdio>
 
 const int FILE_FIELD_WIDTH = 4;
 
@@ -22,7 +23,16 @@ void SendParaToFile(void)
     uint32_t words[PNUM];
     for (int i = 0; i < PNUM; i++) words[i] = pp[i];
     if (ArrayToFile(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 0, FILE_FIELD_WIDTH, 1, 0) < 0)
-        SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_WRITE_ERROR);
+        ShowFileError(TXT_FILE_WRITE_ERROR);
+}
+
+void ShowFileError(const char* text)
+{
+    // The program's text, then which file and why.
+    char line[STATUS_LEN + PATH_LEN + 64];
+    const char* cause = ArrayFileError();
+    std::snprintf(line, sizeof line, cause[0] ? "%s - %s" : "%s", text, cause);
+    SetCtrlVal(panelHandle, PANEL_STATUS, line);
 }
 
 int ReadParaFromFile(void)

@@ -4,6 +4,7 @@
 void GetPanelValues(void);            // the 15 bound controls into their variables
 void SetPanelValues(void);            // range rules, show on both panels, redraw curve and bar graph
 void SendParaToFile(void);            // the panels' parameter set into file_name
+void ShowFileError(const char* text); // a file error text with the file and its cause
 // Load pop-up, then the file into pp and the variables: 1 loaded, 0 cancelled,
 // -1 not a readable parameter file (pp and the variables unchanged).
 int ReadParaFromFile(void);

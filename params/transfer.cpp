@@ -114,7 +114,7 @@ int CC_BTNGet(int, int, int event, void*, int, int)
     // Also after a cancelled or failed file read: the panels show the
     // variables again, as last read, sent or saved.
     PushGET(target);
-    if (fileRead < 0) SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_READ_ERROR);
+    if (fileRead < 0) ShowFileError(TXT_FILE_READ_ERROR);
     EndExchange();
     return 0;
 }

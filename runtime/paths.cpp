@@ -21,7 +21,7 @@
 
 namespace {
 
-const int kPathSize = 260;   // the program's path buffers
+const int kPathSize = RT_PATH_LEN;   // the program's path buffers
 
 // Copies a folder name into a path buffer of the program; false when it does not fit.
 bool PutDir(char* dir, const QString& path) {

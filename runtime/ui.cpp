@@ -106,7 +106,7 @@ QString ResolveFile(const char* file)
     QString name = QFile::decodeName(file);
     if (name.isEmpty()) return QString();
     if (name.contains('/')) return QFileInfo::exists(name) ? name : QString();
-    char dir[260] = "";
+    char dir[RT_PATH_LEN] = "";
     if (GetProjectDir(dir) == 0) {
         QString inProject = QDir(QFile::decodeName(dir)).filePath(name);
         if (QFileInfo::exists(inProject)) return inProject;
@@ -825,7 +825,7 @@ int GetNumListItems(int panel, int control, int* count)
 
 // ---- [SECTION] File pop-up ------------------------------------------------------------------------------------
 
-static const int PATH_MAX_BYTES = 260;   // the program's path buffers
+static const int PATH_MAX_BYTES = RT_PATH_LEN;   // the program's path buffers
 
 int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList,
                     const char* title, int buttonLabel, int restrictDir, int restrictExt,
@@ -873,7 +873,7 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
     path[0] = '\0';
     if (result <= 0) return 0;
     if (chosen.size() >= PATH_MAX_BYTES)
-        return Fail(UIE_BAD_VALUE, QString("path of %1 bytes does not fit the 260-byte buffer").arg(chosen.size()));
+        return Fail(UIE_BAD_VALUE, QString("path of %1 bytes does not fit the %2-byte buffer").arg(chosen.size()).arg(PATH_MAX_BYTES));
     std::memcpy(path, chosen.constData(), size_t(chosen.size()));
     path[chosen.size()] = '\0';
     return result;

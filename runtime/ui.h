@@ -147,7 +147,7 @@ int GetNumListItems(int panel, int control, int* count);
 
 // ---- Pop-ups ------------------------------------------------------------------------------------
 // File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file
-// chosen, negative on error. `path` receives the chosen path (260 bytes).
+// chosen, negative on error. `path` receives the chosen path (RT_PATH_LEN bytes).
 int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList,
                     const char* title, int buttonLabel, int restrictDir, int restrictExt,
                     int allowCancel, int allowMakeDir, char* path);

@@ -24,7 +24,44 @@
 
 namespace {
 
-const int kPathSize = 260;                 // the program's path buffers
+const int kPathSize = RT_PATH_LEN;         // the program's path buffers
+std::string g_fileError;                   // cause of the last failed array file call
+
+int FileFailed(int code, const std::string& path, const std::string& reason) {
+    g_fileError = path + ": " + reason;
+    return code;
+}
+
+int FileFailedErrno(int code, const std::string& path) { return FileFailed(code, path, strerror(errno)); }
+
+// Opens without ever blocking (a FIFO with no writer or reader would block
+// for good), then makes sure it is a regular file. -1 with the cause noted.
+int OpenRegular(const std::string& path, int flags, mode_t mode) {
+    int fd;
+    do {
+        fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        FileFailedErrno(-1, path);
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        FileFailed(-1, path, "not a regular file");
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// A renamed file survives a power cut only once its folder is on disk too.
+void SyncFolder(const std::string& dir) {
+    int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)fsync(fd);
+    close(fd);
+}
 const long kMaxArrayFileSize = 1L << 20;   // no array file of ours comes near this
 const int kMaxFieldWidth = 255;
 
@@ -141,10 +178,19 @@ static bool WriteValues(FILE* f, const void* array, int dataType, int numElement
 // written where they are: there is nothing of the old content to lose.
 static int WriteInPlace(const char* path, bool append, const void* array, int dataType,
                         int numElements, int fieldWidth) {
-    FILE* f = fopen(path, append ? "a" : "w");
-    if (!f) return AF_CANNOT_OPEN;
+    int fd = OpenRegular(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666);
+    if (fd < 0) return AF_CANNOT_OPEN;
+    FILE* f = fdopen(fd, append ? "a" : "w");
+    if (!f) {
+        close(fd);
+        return FileFailedErrno(AF_CANNOT_OPEN, path);
+    }
     bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
-    if (fclose(f) != 0) ok = false;
+    if (!ok) FileFailedErrno(0, path);
+    if (fclose(f) != 0 && ok) {
+        ok = false;
+        FileFailedErrno(0, path);
+    }
     return ok ? 0 : AF_WRITE_FAILED;
 }
 
@@ -161,15 +207,15 @@ static int WriteReplacing(const char* file, const void* array, int dataType, int
     if (lstat(file, &st) == 0) {
         if (S_ISLNK(st.st_mode)) {
             char* real = realpath(file, nullptr);
-            if (!real) return AF_CANNOT_OPEN;
+            if (!real) return FileFailed(AF_CANNOT_OPEN, file, "a link that points nowhere");
             target = real;
             free(real);
-            if (stat(target.c_str(), &st) != 0) return AF_CANNOT_OPEN;
+            if (stat(target.c_str(), &st) != 0) return FileFailedErrno(AF_CANNOT_OPEN, target);
         }
         exists = true;
-        if (!S_ISREG(st.st_mode)) return WriteInPlace(target.c_str(), false, array, dataType, numElements, fieldWidth);
+        if (!S_ISREG(st.st_mode)) return FileFailed(AF_CANNOT_OPEN, target, "not a regular file");
         // The rename would get past a write-protected file; an in-place write would not.
-        if (access(target.c_str(), W_OK) != 0) return AF_CANNOT_OPEN;
+        if (access(target.c_str(), W_OK) != 0) return FileFailedErrno(AF_CANNOT_OPEN, target);
     }
 
     size_t slash = target.rfind('/');
@@ -187,22 +233,30 @@ static int WriteReplacing(const char* file, const void* array, int dataType, int
         // overwrite it where it is rather than refuse what used to work.
         if (fd < 0 && exists && (errno == EACCES || errno == EPERM))
             return WriteInPlace(target.c_str(), false, array, dataType, numElements, fieldWidth);
-        if (fd < 0 && errno != EEXIST) return AF_CANNOT_OPEN;
+        if (fd < 0 && errno != EEXIST) return FileFailedErrno(AF_CANNOT_OPEN, target);
     }
-    if (fd < 0) return AF_CANNOT_OPEN;
+    if (fd < 0) return FileFailed(AF_CANNOT_OPEN, target, "no temporary file could be made beside it");
     if (exists) (void)fchmod(fd, st.st_mode & 07777);  // the operator's file keeps its mode
 
     FILE* f = fdopen(fd, "w");
     if (!f) {
         close(fd);
         unlink(temp.c_str());
-        return AF_CANNOT_OPEN;
+        return FileFailedErrno(AF_CANNOT_OPEN, target);
     }
     bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
     if (ok && fsync(fileno(f)) != 0) ok = false;
-    if (fclose(f) != 0) ok = false;
-    if (ok && rename(temp.c_str(), target.c_str()) != 0) ok = false;
+    if (!ok) FileFailedErrno(0, target);
+    if (fclose(f) != 0 && ok) {
+        ok = false;
+        FileFailedErrno(0, target);
+    }
+    if (ok && rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        FileFailedErrno(0, target);
+    }
     if (!ok) unlink(temp.c_str());
+    if (ok) SyncFolder(dir);
     return ok ? 0 : AF_WRITE_FAILED;
 }
 
@@ -217,6 +271,7 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
     // A negative width would turn right alignment into left alignment.
     if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
     if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
+    g_fileError.clear();
     if (fileAction == 1) return WriteInPlace(file, true, array, dataType, numElements, fieldWidth);
     return WriteReplacing(file, array, dataType, numElements, fieldWidth);
 }
@@ -228,8 +283,14 @@ int FileToArray(const char* file, void* array, int dataType, int numElements, in
     if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
         return AF_BAD_ARGUMENT;
 
-    FILE* f = fopen(file, "rb");
-    if (!f) return AF_CANNOT_OPEN;
+    g_fileError.clear();
+    int fd = OpenRegular(file, O_RDONLY, 0);
+    if (fd < 0) return AF_CANNOT_OPEN;
+    FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        close(fd);
+        return FileFailedErrno(AF_CANNOT_OPEN, file);
+    }
     // Read one byte past the limit to tell "exactly at the limit" from "larger";
     // this also bounds devices and pipes that never end.
     std::string text;
@@ -241,8 +302,8 @@ int FileToArray(const char* file, void* array, int dataType, int numElements, in
     }
     bool readError = ferror(f) != 0;
     fclose(f);
-    if (readError) return AF_READ_FAILED;
-    if (static_cast<long>(text.size()) > kMaxArrayFileSize) return AF_TOO_LARGE;
+    if (readError) return FileFailed(AF_READ_FAILED, file, "read error");
+    if (static_cast<long>(text.size()) > kMaxArrayFileSize) return FileFailed(AF_TOO_LARGE, file, "too large");
 
     // Parse into a scratch array: the caller's array changes only on full success.
     std::vector<unsigned char> scratch(ElementSize(dataType) * static_cast<size_t>(numElements));
@@ -256,17 +317,17 @@ int FileToArray(const char* file, void* array, int dataType, int numElements, in
         double d = 0.0;
         switch (dataType) {
         case VAL_DOUBLE:
-            if (!ParseDouble(token, &d)) return AF_TOO_FEW_VALUES;
+            if (!ParseDouble(token, &d)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
             memcpy(&scratch[i * sizeof(double)], &d, sizeof d);
             break;
         case VAL_UNSIGNED_SHORT_INTEGER: {
-            if (!ParseUnsigned(token, UINT16_MAX, &u)) return AF_TOO_FEW_VALUES;
+            if (!ParseUnsigned(token, UINT16_MAX, &u)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
             uint16_t v = static_cast<uint16_t>(u);
             memcpy(&scratch[i * sizeof v], &v, sizeof v);
             break;
         }
         default: {
-            if (!ParseUnsigned(token, UINT32_MAX, &u)) return AF_TOO_FEW_VALUES;
+            if (!ParseUnsigned(token, UINT32_MAX, &u)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
             uint32_t v = static_cast<uint32_t>(u);
             memcpy(&scratch[i * sizeof v], &v, sizeof v);
             break;
@@ -310,3 +371,5 @@ int Fmt(char* target, const char* format, const int* source) {
     target[written] = '\0';
     return static_cast<int>(written);
 }
+
+const char* ArrayFileError(void) { return g_fileError.c_str(); }

@@ -1,10 +1,14 @@
 // Timer, program directory, array files and the one text conversion the program needs.
 #pragma once
 
+// Bytes of a path buffer of the program, the terminator included: any path
+// the system takes fits.
+const int RT_PATH_LEN = 4096;
+
 double Timer(void);                  // monotonic seconds, microsecond resolution
-int GetProjectDir(char* dir);        // directory of the executable into dir (260 bytes); 0 or -1
+int GetProjectDir(char* dir);        // directory of the executable into dir (RT_PATH_LEN bytes); 0 or -1
 // paths.cpp: the installed data folder (share/kvormx beside the bin folder of
-// the executable) into dir (260 bytes); 0, or -1 when the executable has none.
+// the executable) into dir (RT_PATH_LEN bytes); 0, or -1 when the executable has none.
 int GetDataDir(char* dir);
 // paths.cpp: the folder the file dialogs start in: the program's directory
 // when it runs from a writable build folder, else (an installed or read-only
@@ -23,8 +27,12 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
                 int fieldWidth, int fileType, int fileAction);
 // FileToArray: 0, or a negative code when fewer than numElements values can be
 // read (the array is then left unchanged).
+// Only regular files (or links to one) are read or written: a FIFO, a device
+// or a directory is refused at once, never waited on.
 int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,
                 int dataOrder, int fileLayout, int fileType);
+// Why the last ArrayToFile or FileToArray failed: the path and the reason.
+const char* ArrayFileError(void);
 
 // Formats `source` into `target`. Only the form "%<n>c<%<m>i" is supported: m
 // integers, each taken as the character in its low byte, n at most; the text
