@@ -36,8 +36,7 @@ int main(int argc, char** argv) {
 
     VirtualSensor sensor;
     if (!sensor.Start(opt.sensor)) {
-        std::fprintf(stderr, "kvormx-sim: cannot start the virtual sensor (pseudo-terminal%s)\n",
-                     opt.sensor.link.empty() ? "" : " or link");
+        std::fprintf(stderr, "kvormx-sim: cannot start the virtual sensor: %s\n", sensor.Error());
         return 1;
     }
     if (opt.frozen) sensor.FreezeScene(opt.freeze_at);

@@ -20,11 +20,23 @@
 #include <cstdio>
 #include <fstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace sim {
 
 // ---- EEPROM file ------------------------------------------------------------------------
 
 bool ReadParamFile(const std::string& path, Words* words) {
+    // Never blocks: a FIFO without a writer would hold the sensor (and the
+    // tool, whose signals are masked by then) for good.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    if (!regular) return false;
     std::ifstream in(path);
     if (!in) return false;
     Words w{};
@@ -37,21 +49,30 @@ bool ReadParamFile(const std::string& path, Words* words) {
     return true;
 }
 
+// Replaces the file whole: a temporary file made exclusively beside it (a
+// link placed under its name is never followed), with the old file's mode,
+// on disk before the rename, and the folder on disk after it.
 bool WriteParamFile(const std::string& path, const Words& words) {
-    std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        if (!out) return false;
-        for (uint16_t w : words) out << w << '\n';
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::string tmp = path + ".tmp-XXXXXX";
+    int fd = mkstemp(&tmp[0]);
+    if (fd < 0) return false;
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)fchmod(fd, st.st_mode & 07777);
+    else (void)fchmod(fd, 0644);
+    std::string text;
+    for (uint16_t w : words) text += std::to_string(w) + "\n";
+    bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok || std::rename(tmp.c_str(), path.c_str()) != 0) {
         std::remove(tmp.c_str());
         return false;
+    }
+    size_t slash = path.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        (void)fsync(dfd);
+        close(dfd);
     }
     return true;
 }

@@ -20,6 +20,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -103,6 +105,7 @@ void ClosePty(Pty* p) {
 }  // namespace
 
 struct VirtualSensor::Impl {
+    std::string error;                            // why the last Start failed
     // Guarded by mu: everything the line thread and the setters share.
     mutable std::mutex mu;
     std::unique_ptr<sim::Responder> responder;
@@ -355,10 +358,30 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
 // ---- [SECTION] Life cycle -------------------------------------------------------------
 
 bool VirtualSensor::Impl::Launch() {
-    if (!OpenPty(&pty)) return false;
+    if (!OpenPty(&pty)) {
+        error = "no pseudo-terminal";
+        return false;
+    }
     if (!link.empty()) {
-        unlink(link.c_str());
+        // Only a link of ours, or one that points nowhere, is replaced:
+        // whatever else stands at the path belongs to somebody.
+        struct stat st;
+        if (lstat(link.c_str(), &st) == 0) {
+            char target[256];
+            ssize_t n = S_ISLNK(st.st_mode) ? readlink(link.c_str(), target, sizeof target - 1) : -1;
+            if (n >= 0) target[n] = '\0';
+            struct stat to;
+            bool ours = n >= 0 && !link_target.empty() && link_target == target;
+            bool dangling = n >= 0 && stat(link.c_str(), &to) != 0;
+            if (!ours && !dangling) {
+                error = link + " exists and is not a link of this sensor; not replaced";
+                ClosePty(&pty);
+                return false;
+            }
+            unlink(link.c_str());
+        }
         if (symlink(pty.path, link.c_str()) != 0) {
+            error = link + ": " + strerror(errno);
             ClosePty(&pty);
             return false;
         }
@@ -399,7 +422,18 @@ bool VirtualSensor::Start(const SensorOptions& options) {
     std::lock_guard<std::mutex> life(impl_->life_mu);
     if (impl_->started) return false;
     int px = options.identity.pixels;
-    if (px != 256 && px != 512 && px != 1024) return false;
+    impl_->error.clear();
+    if (px != 256 && px != 512 && px != 1024) {
+        impl_->error = "a line of 256, 512 or 1024 pixels";
+        return false;
+    }
+    if (!options.eeprom_file.empty()) {
+        struct stat st;
+        if (stat(options.eeprom_file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            impl_->error = options.eeprom_file + " is not a regular file";
+            return false;
+        }
+    }
     {
         std::lock_guard<std::mutex> lock(impl_->mu);
         impl_->responder.reset(new sim::Responder(options.identity, options.seed, options.eeprom_file));
@@ -414,6 +448,8 @@ bool VirtualSensor::Start(const SensorOptions& options) {
     impl_->started = true;
     return true;
 }
+
+const char* VirtualSensor::Error() const { return impl_->error.c_str(); }
 
 void VirtualSensor::Stop() {
     std::lock_guard<std::mutex> life(impl_->life_mu);

@@ -81,6 +81,7 @@ class VirtualSensor {
     bool Start(const SensorOptions& options);        // false: already running, bad pixel count, or no pty
     void Stop();                                     // joins the thread (within a few ms) and closes the pty
     bool Running() const;
+    const char* Error() const;                       // why the last Start failed, "" after a good one
     const char* SlavePath() const;                   // device to open; "" when not running. Valid until the
                                                      // next Start, Reappear or Stop
 

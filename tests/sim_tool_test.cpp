@@ -1,8 +1,11 @@
 // The command line of kvormx-sim.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
 
 #include "sim/options.h"
 
@@ -52,6 +55,101 @@ TEST(SimTool, BadArgumentsAreUsageErrors) {
     EXPECT_EQ(2, Parse({"--ccd-type", "70000"}, &o));
     EXPECT_EQ(2, Parse({"--no-reply-every", "0"}, &o));
     EXPECT_EQ(2, Parse({"--short=1"}, &o));
+}
+
+}  // namespace
+
+// ---- The virtual sensor and the files around it ----------------------------------------
+
+#include "sim/sensor.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+struct TempDir {
+    TempDir()
+    {
+        char t[] = "/tmp/kvormx-sim-XXXXXX";
+        path = mkdtemp(t) ? t : "";
+    }
+    ~TempDir() { (void)std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string path;
+};
+
+// --link replaces only a link it made or one that points nowhere.
+TEST(SimFiles, TheLinkNeverReplacesSomebodysFile)
+{
+    TempDir dir;
+    const std::string file = dir.path + "/precious", link = dir.path + "/s";
+    std::ofstream(file) << "keep me\n";
+    SensorOptions o;
+    o.link = file;
+    VirtualSensor sensor;
+    EXPECT_FALSE(sensor.Start(o));
+    EXPECT_NE(std::string::npos, std::string(sensor.Error()).find("not a link of this sensor"));
+    std::string kept;
+    std::getline(std::ifstream(file), kept);
+    EXPECT_EQ("keep me", kept);
+
+    ASSERT_EQ(0, symlink((dir.path + "/gone").c_str(), link.c_str()));   // dangling: taken
+    o.link = link;
+    ASSERT_TRUE(sensor.Start(o)) << sensor.Error();
+    sensor.Vanish();
+    ASSERT_TRUE(sensor.Reappear());                                      // its own: re-pointed
+    char target[256] = "";
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(sensor.SlavePath(), target);
+    sensor.Stop();
+}
+
+// The EEPROM file keeps its mode, is written without following a link
+// placed beside it, and a FIFO is refused instead of blocking.
+TEST(SimFiles, TheEepromFileIsReplacedSafely)
+{
+    TempDir dir;
+    const std::string eeprom = dir.path + "/eeprom.txt", victim = dir.path + "/victim";
+    std::ofstream(eeprom) << "500\n0\n512\n64\n1\n1\n1\n1024\n512\n100\n1\n1\n0\n1\n0\n1000\n";
+    ASSERT_EQ(0, chmod(eeprom.c_str(), 0600));
+    std::ofstream(victim) << "untouched\n";
+    ASSERT_EQ(0, symlink(victim.c_str(), (eeprom + ".tmp").c_str()));   // the old fixed temporary name
+
+    SensorOptions o;
+    o.pacing = false;
+    o.eeprom_file = eeprom;
+    VirtualSensor sensor;
+    ASSERT_TRUE(sensor.Start(o)) << sensor.Error();
+    std::array<uint16_t, 16> set = sensor.Eeprom();
+    set[8] = 777;
+    // Write the EEPROM the way the PC does: a command-3 frame on the line.
+    int fd = open(sensor.SlavePath(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    unsigned char frame[36] = {0x00, 0x55, 0x00, 0x03};
+    for (int i = 0; i < 16; i++) {
+        frame[4 + 2 * i] = static_cast<unsigned char>(set[i] >> 8);
+        frame[5 + 2 * i] = static_cast<unsigned char>(set[i] & 0xFF);
+    }
+    ASSERT_EQ(36, write(fd, frame, sizeof frame));
+    for (int i = 0; i < 200 && sensor.Eeprom()[8] != 777; i++) usleep(10000);
+    close(fd);
+    sensor.Stop();
+
+    EXPECT_EQ(777, sensor.Eeprom()[8]);
+    struct stat st;
+    ASSERT_EQ(0, stat(eeprom.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    std::string line;
+    std::getline(std::ifstream(victim), line);
+    EXPECT_EQ("untouched", line);
+
+    const std::string fifo = dir.path + "/fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    o.eeprom_file = fifo;
+    EXPECT_FALSE(sensor.Start(o));
+    EXPECT_NE(std::string::npos, std::string(sensor.Error()).find("not a regular file"));
 }
 
 }  // namespace
