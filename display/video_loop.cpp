@@ -6,6 +6,7 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -97,6 +98,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
             SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
             stop_flag = 1;
         }
+        RecordPicture(r == EX_REPLY && blocksAnswered == (pcbtype == 0 ? 4 : 1));
 
         if (ccdMode == 1)
             SetVideoAxis(1, pStart);
@@ -109,6 +111,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
 
     DimLoopLocked(0);
     EndOfLoop();
+    RecordFlush();
     EndExchange();
     return 0;
 }
