@@ -13,6 +13,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QXmlStreamReader>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -131,6 +135,33 @@ int ShownValue(int panel, int control)
     int err, v = 0;
     Control* c = FindControl(panel, control, &err);
     return c && ReadInt(*c, &v) ? v : 0;
+}
+
+std::string GraphAxisLabel(int panel, int control, int axis)
+{
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return "";
+    return (axis == 0 ? g->xAxis : g->yAxis)->label().toStdString();
+}
+
+void ClipboardImageSize(int* width, int* height)
+{
+    QImage image = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->image() : QImage();
+    *width = image.width();
+    *height = image.height();
+}
+
+bool XmlFileHasRoot(const char* path, const char* root)
+{
+    QFile f(QString::fromLocal8Bit(path));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    QXmlStreamReader r(&f);
+    QString first;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement() && first.isEmpty()) first = r.name().toString();
+    }
+    return !r.hasError() && first == QLatin1String(root);
 }
 
 void AfterDelay(double seconds, void (*fn)(void*), void* data)
@@ -267,4 +298,18 @@ void OperatorClosePanel(int panel)
     if (QWindow* handle = p->window->windowHandle()) handle->close();
     else p->window->close();
     Settle();
+}
+
+bool OperatorChooseExport(int panel, int control, const char* item)
+{
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return false;
+    // The menu a right click opens, with the item chosen as the mouse would.
+    QMenu menu(g);
+    g->FillExportMenu(&menu);
+    QAction* a = menu.findChild<QAction*>(QString::fromLatin1(item));
+    if (!a) return false;
+    a->trigger();
+    Settle();
+    return true;
 }
