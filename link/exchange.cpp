@@ -15,10 +15,11 @@
 #include "link/trace.h"
 
 #include "app/state.h"
-#include <cstdio>
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+
+#include <cstdio>
 
 // A reply later than its time-out arrives within this long after it, or is
 // taken as lost; the next request waits for a quiet line until then.
