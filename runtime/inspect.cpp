@@ -19,6 +19,7 @@
 #include <QXmlStreamReader>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -51,7 +52,7 @@ void CountRender(QWidget* chart)
     it->second++;
 }
 
-struct FileAnswer { int result; std::string path; };
+struct FileAnswer { int result; std::string path; double after = 0; };
 std::deque<FileAnswer> g_fileAnswers;
 std::vector<FileSelectCall> g_fileCalls;
 
@@ -62,6 +63,12 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
     if (g_fileAnswers.empty()) return -1;       // no answer queued: the real dialog
     FileAnswer a = g_fileAnswers.front();
     g_fileAnswers.pop_front();
+    if (a.after > 0) {
+        // A person taking their time in the modal dialog: events go on meanwhile.
+        QEventLoop wait;
+        QTimer::singleShot(int(a.after * 1000), &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     *path = a.path;
     return a.result;
 }
@@ -76,6 +83,10 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
 }  // namespace
 
 void QueueFileSelectAnswer(int result, const char* path) { g_fileAnswers.push_back({result, path ? path : ""}); }
+void QueueFileSelectAnswerAfter(double seconds, int result, const char* path)
+{
+    g_fileAnswers.push_back({result, path ? path : "", seconds});
+}
 void ClearFileSelectAnswers(void) { g_fileAnswers.clear(); g_fileCalls.clear(); }
 const std::vector<FileSelectCall>& FileSelectCalls(void) { return g_fileCalls; }
 

@@ -59,6 +59,9 @@ bool OperatorChooseExport(int panel, int control, const char* item);
 // answer (result 0 cancel, 1 existing, 2 new, and the path). Every call's
 // arguments are recorded. Both lists last until ClearFileSelectAnswers.
 void QueueFileSelectAnswer(int result, const char* path);
+// The same answer, given only after `seconds` in which events go on, as
+// they do while a person looks through the modal dialog.
+void QueueFileSelectAnswerAfter(double seconds, int result, const char* path);
 void ClearFileSelectAnswers(void);
 struct FileSelectCall {
     std::string defaultDir, defaultName, typeList, title;

@@ -179,6 +179,23 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
     for (int k = 0; k < 256; k++) ASSERT_EQ(std::to_string(adcbuf[k]), lastPicture[11 + k]) << k;
 }
 
+// The operator takes longer over the file than a reply may take: the line
+// waits for the dialog, and run mode goes on with the recording after it.
+TEST_F(RecordingTest, ChoosingTheFileDuringRunModeHoldsTheLineButDoesNotEndIt)
+{
+    StartSensor();
+    StartUp();
+    AfterSeconds(0.3, [this] {
+        QueueFileSelectAnswerAfter(2 * TIMEOUT, 2, file.c_str());
+        Press(PANEL_RECORD);
+    });
+    AfterSeconds(0.3 + 2 * TIMEOUT + 0.5, [this] { Press(PANEL_STOP); });
+    Press(PANEL_RUN);
+    EXPECT_EQ("Recording to " + file, Status());
+    EXPECT_EQ(1, RecordActive());
+    EXPECT_GT(Lines().size(), 5u);
+}
+
 // A per-process file-size limit fails the writes as a full disk would.
 TEST_F(RecordingTest, AFullDiskStopsTheRecordingButNotRunMode)
 {
