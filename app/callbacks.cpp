@@ -29,6 +29,8 @@ static const CallbackEntry kCallbacks[] = {
     CTRL_CB(CC_BIN_Sw_EnableTol),
     CTRL_CB(CC_BIN_Switch_VGain),
     CTRL_CB(CC_RING_CCDMode),
+    CTRL_CB(CC_TOGGBTN_Record),
+    CTRL_CB(CC_TOGGBTN_Trace),
 };
 
 void InstallCallbackTable(void)

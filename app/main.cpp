@@ -6,6 +6,7 @@
 #include "app/state.h"
 #include "app/version.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
@@ -18,12 +19,14 @@
 static void Usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: kvormx [--com N=DEVICE]... [--simulate]\n"
+                 "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE]\n"
                  "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
                  "  --com N=DEVICE  use DEVICE for COM port N (default: COM n is /dev/ttyS<n-1>);\n"
                  "                  may be given for several ports\n"
                  "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
                  "                  (an explicit --com 1=DEVICE wins)\n"
+                 "  --trace FILE    write every frame on the line to FILE, from the start-up on\n"
+                 "                  (also switched on and off on the further-parameters panel)\n"
                  "  --exit-when-ready\n"
                  "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                  "                  the sensor set-up is done (start-up timing, smoke tests)\n"
@@ -45,6 +48,7 @@ static bool MapPort(const char* arg)
 int main(int argc, char** argv)
 {
     bool simulate = false, com1Given = false, exitWhenReady = false;
+    const char* tracePath = nullptr;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
@@ -55,6 +59,12 @@ int main(int argc, char** argv)
             return 0;
         } else if (std::strcmp(a, "--simulate") == 0) {
             simulate = true;
+        } else if (std::strcmp(a, "--trace") == 0 || std::strncmp(a, "--trace=", 8) == 0) {
+            tracePath = a[7] == '=' ? a + 8 : (i + 1 < argc ? argv[++i] : nullptr);
+            if (!tracePath || !*tracePath) {
+                std::fprintf(stderr, "kvormx: --trace wants a file name\n");
+                return 2;
+            }
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
             exitWhenReady = true;
         } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
@@ -92,6 +102,14 @@ int main(int argc, char** argv)
     }
     GetDefaultFileDir(proj_dir);
     InitVars();
+    // The trace starts before the set-up, so its first lines are the line check.
+    if (tracePath && StartTrace(tracePath) < 0) {
+        std::fprintf(stderr, "kvormx: cannot write the trace: %s\n", TraceError());
+        DiscardPanel(panelPopUp);
+        DiscardPanel(panelHandle);
+        CloseRuntime();
+        return 1;
+    }
     exchange_busy = 1;   // nothing may start another exchange while the set-up runs
     InitRS232(com);
     exchange_busy = 0;
@@ -106,6 +124,8 @@ int main(int argc, char** argv)
         RunUserInterface();
     }
 
+    RecordStop();        // the rows and trace lines still buffered go to their files
+    TraceClose();
     CloseCom(com);       // normally closed by the panel already; harmless
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);

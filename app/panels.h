@@ -49,6 +49,7 @@
 #define PANEL_SEND             51
 #define PANEL_BUTTON_TEACH     52
 #define PANEL_BUTTON_RESET     53
+#define PANEL_RECORD           54    // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
 
 // ---- Pop-up panel -------------------------------------------------------------------
 #define POPUP_SENSOR_INFO      2     // text box: line 0 describes the CCD sensor
@@ -60,6 +61,7 @@
 #define POPUP_ANAMODE          10    // ring, u16: anaMode
 #define POPUP_CCDMODE          11    // ring, u16: ccdMode
 #define POPUP_POTI_ITEM        12    // dimmed together with the tolerance switch
+#define POPUP_TRACE            13    // toggle, int: the frame trace is written
 
 // ---- Callbacks (bound by name in callbacks.cpp) --------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
@@ -86,4 +88,6 @@ CC_DECLARE(CC_NSLIDE_PixelStart);
 CC_DECLARE(CC_BIN_Sw_EnableTol);
 CC_DECLARE(CC_BIN_Switch_VGain);
 CC_DECLARE(CC_RING_CCDMode);
+CC_DECLARE(CC_TOGGBTN_Record);
+CC_DECLARE(CC_TOGGBTN_Trace);
 #undef CC_DECLARE

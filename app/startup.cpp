@@ -49,6 +49,7 @@ void InitVars(void)
         xArray[i] = static_cast<uint16_t>(4 * i);
         thdArray[i] = vThd;
     }
+    InitOutputs();
 }
 
 // Closing the main panel is the only way the program ends. A loop or wait

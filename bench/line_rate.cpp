@@ -3,9 +3,14 @@
 // CPU the program spends meanwhile, and how long a reply waits for the
 // request that answers it.
 //
-//   build/<release>/line_rate [seconds per mode, default 10] [run]   (offscreen unless DISPLAY is set)
+//   build/<release>/line_rate [seconds per mode, default 10] [run | outputs [rounds]]
+//                                                          (offscreen unless DISPLAY is set)
 //
-// `run` measures run mode alone (for profiling).
+// `run` measures run mode alone (for profiling). `outputs` measures run mode
+// plain, with a CSV recording, with the frame trace and with both, in
+// `rounds` interleaved rounds (default 3), and prints the extra CPU of each:
+// of the user-interface thread and of the whole process (which holds the
+// file writer's thread; the virtual sensor's thread costs the same in each).
 //
 // The operator's Run, Video and Stop are real clicks on the shown panel. The
 // program's CPU is that of the user-interface thread (the sensor runs in a
@@ -29,6 +34,8 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
+#include "link/trace.h"
+#include "outputs/outputs.h"
 #include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -49,6 +56,13 @@ double ThreadCpuSeconds()
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+double ProcessCpuSeconds()
+{
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 double Seconds(std::chrono::steady_clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
@@ -64,6 +78,7 @@ double Percentile(std::vector<double> v, double p)
 struct Figures {
     double rate = 0;         // completed requests of the counted command per second
     double cpu = 0;          // share of a core, user-interface thread
+    double processCpu = 0;   // share of a core, the whole process (the virtual sensor included)
     std::vector<double> turnaround;   // seconds from a reply's last byte to the next request
     std::vector<double> afterPicture; // the same, where the reply ended a picture (video mode)
     size_t frames = 0;
@@ -84,10 +99,11 @@ Figures Measure(VirtualSensor& sensor, int button, double seconds, int counted)
     while (Timer() - settle < 0.3) ProcessSystemEvents();
     sensor.ClearFrames();
     AfterDelay(seconds, PressStop, nullptr);
-    double c0 = ThreadCpuSeconds(), t0 = Timer();
+    double c0 = ThreadCpuSeconds(), p0 = ProcessCpuSeconds(), t0 = Timer();
     OperatorClick(panelHandle, button);
     Figures f;
     f.cpu = (ThreadCpuSeconds() - c0) / (Timer() - t0);
+    f.processCpu = (ProcessCpuSeconds() - p0) / (Timer() - t0);
 
     std::vector<ReceivedFrame> frames = sensor.Frames();
     f.frames = frames.size();
@@ -190,6 +206,72 @@ Pacing MeasurePacing()
     return m;
 }
 
+// Run mode plain, recording, tracing, both; `rounds` times in turn.
+void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double limit)
+{
+    const char* names[] = {"plain", "recording", "trace", "recording and trace"};
+    char record[64], trace[64];
+    std::snprintf(record, sizeof record, "/tmp/kvormx-line-rate-%d.csv", int(getpid()));
+    std::snprintf(trace, sizeof trace, "/tmp/kvormx-line-rate-%d.txt", int(getpid()));
+    std::vector<double> rate[4], cpu[4], process[4];
+    for (int round = 0; round < rounds; round++) {
+        for (int v = 0; v < 4; v++) {
+            if (v & 1) RecordStart(record);
+            if (v & 2) TraceOpen(trace);
+            Figures f = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);
+            long rows = RecordRows();
+            RecordStop();
+            TraceClose();
+            if ((v & 1) && rows + 2 < long(f.frames))
+                std::printf("  recording: %ld rows for %zu requests: %s\n", rows, f.frames, RecordError());
+            std::printf("  round %d, %s: %.2f /s, CPU %.2f %% (thread), %.2f %% (process)\n", round + 1, names[v],
+                        f.rate, 100 * f.cpu, 100 * f.processCpu);
+            std::fflush(stdout);
+            rate[v].push_back(f.rate);
+            cpu[v].push_back(f.cpu);
+            process[v].push_back(f.processCpu);
+        }
+    }
+    // The cost on the user-interface thread alone, without the line's noise:
+    // a row, and a run exchange's two trace lines, many times over.
+    const int n = 20000;
+    RecordStart(record);
+    double c0 = ThreadCpuSeconds();
+    for (int i = 0; i < n; i++) RecordMeasurement();
+    double perRow = (ThreadCpuSeconds() - c0) / n;
+    RecordStop();
+    for (int i = 0; i < 256; i++) adcbuf[i] = static_cast<uint16_t>(4 * i);
+    RecordStart(record);
+    c0 = ThreadCpuSeconds();
+    for (int i = 0; i < n / 10; i++) RecordPicture(1);
+    double perPicture = (ThreadCpuSeconds() - c0) / (n / 10);
+    RecordStop();
+    TraceOpen(trace);
+    c0 = ThreadCpuSeconds();
+    for (int i = 0; i < n; i++) {
+        TraceSent(CMD_MEASURE, REPLY_FRAME, szWriteBuf, FRAME_BYTES);
+        TraceFrameIn(szReadBuf, FRAME_BYTES, 1);
+    }
+    double perExchange = (ThreadCpuSeconds() - c0) / n;
+    TraceClose();
+    unlink(record);
+    unlink(trace);
+    std::printf("user-interface thread: %.1f us a run-mode row, %.1f us a video row, %.1f us a run exchange's trace lines;"
+                " at the line limit %.3f %%, %.3f %% and %.3f %% of a core\n",
+                1e6 * perRow, 1e6 * perPicture, 1e6 * perExchange, 100 * perRow * limit,
+                100 * perPicture * 3.10, 100 * perExchange * limit);
+    std::printf("targets: with recording or trace >= 98 %% of the line limit, at most 1 %% of a core more\n");
+    for (int v = 0; v < 4; v++) {
+        double r = Percentile(rate[v], 0.5), c = Percentile(cpu[v], 0.5), p = Percentile(process[v], 0.5);
+        std::printf("run mode, %s: %.2f /s (%.1f %% of the line limit), CPU median %.2f %% thread, %.2f %% process",
+                    names[v], r, 100 * r / limit, 100 * c, 100 * p);
+        if (v > 0)
+            std::printf("; more than plain: %+.2f %% thread, %+.2f %% process", 100 * (c - Percentile(cpu[0], 0.5)),
+                        100 * (p - Percentile(process[0], 0.5)));
+        std::printf("\n");
+    }
+}
+
 void Report(const char* what, const Figures& f, double limit, const char* unit)
 {
     std::printf("%s: %.2f %s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround median "
@@ -228,6 +310,11 @@ int main(int argc, char** argv)
     const double videoLimit = 1.0 / ((72 + 36 + 512) * kByteTime);
 
     const bool runOnly = argc > 2 && std::strcmp(argv[2], "run") == 0;
+    if (argc > 2 && std::strcmp(argv[2], "outputs") == 0) {
+        int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+        MeasureOutputs(sensor, seconds, rounds > 0 ? rounds : 3, runLimit);
+        return 0;
+    }
     Pacing pacing;
     if (!runOnly) pacing = MeasurePacing();
     Figures run = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);

@@ -5,6 +5,7 @@
 
 #include "app/panels.h"
 #include "app/state.h"
+#include "outputs/outputs.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
@@ -32,6 +33,18 @@ void PlotToleranceBand(void)
     PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, TOL_BAND_HEIGHT, BAND_COLOR, BAND_COLOR);
 }
 
+// A measured value outside its tolerance band shows white on red, so it
+// stands out from across the room.
+static void MarkValueOutsideBand(void)
+{
+    const int outside = !MvalueInBand();
+    const int controls[] = {PANEL_MVALUE, PANEL_MVALUE_2};
+    for (int c : controls) {
+        SetCtrlAttribute(panelHandle, c, ATTR_TEXT_BGCOLOR, outside ? OUT_OF_BAND_COLOR : -1);
+        SetCtrlAttribute(panelHandle, c, ATTR_TEXT_COLOR, outside ? 0xFFFFFF : -1);
+    }
+}
+
 void PlotVIDEOBarGraph(void)
 {
     int edgePos;
@@ -46,6 +59,7 @@ void PlotVIDEOBarGraph(void)
     SetCtrlVal(panelHandle, PANEL_REDGE, Redge);
     SetCtrlVal(panelHandle, PANEL_MVALUE, Mvalue);
     SetCtrlVal(panelHandle, PANEL_MVALUE_2, Mvalue);
+    MarkValueOutsideBand();
     SetCtrlVal(panelHandle, PANEL_TEACH_SHOW, tVal);
     SetCtrlVal(panelHandle, PANEL_TOLERANCE_SHOW, tTol);
     SetCtrlVal(panelHandle, PANEL_ANAMAX, anaMax);

@@ -10,6 +10,7 @@ int ReadData256(void);                          // 256 samples into adcbuf; stat
 void PlotVIDEOBarGraph(void);                   // indicators and bar graph of one measurement reply
 void PlotToleranceBand(void);                   // tVal +- tTol on the bar graph, as a parameter set shows it
 const int BAND_COLOR = 0x00FF00;                // tolerance bands on the bar graph
+const int OUT_OF_BAND_COLOR = 0xE00000;         // value displays while Mvalue is outside its band
 const double TOL_BAND_HEIGHT = 0.25;            // height of the band of a parameter set
 void PlotRAWGraph(void);                        // one sample onto the five-trace strip chart
 int Copy1D(const double* x, int n, double* y);  // 0, or -20003 when n < 1

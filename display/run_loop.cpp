@@ -7,6 +7,7 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -73,6 +74,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
         // Show the reply first: pp is overwritten by the next request below.
         // The repaint happens in the next wait, after the request is out.
         TakeMeasurementWords(13);
+        RecordMeasurement();
         PlotVIDEOBarGraph();
         PlotRAWGraph();
         graphrefresh = 0;
@@ -85,6 +87,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     }
 
     EndOfLoop();
+    RecordFlush();
     DimLoopLocked(0);
     EndExchange();
     return 0;

@@ -8,6 +8,7 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -98,6 +99,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         }
         if (quit_flag) break;
         if (g_blockResult == EX_TIMEOUT) stop_flag = 1;
+        RecordPicture(r == EX_REPLY && g_blockResult != EX_TIMEOUT && g_blockResult != EX_STOPPED);
 
         if (ccdMode == 1)
             SetVideoAxis(1, pStart);
@@ -110,6 +112,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
 
     DimLoopLocked(0);
     EndOfLoop();
+    RecordFlush();
     EndExchange();
     return 0;
 }

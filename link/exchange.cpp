@@ -12,11 +12,14 @@
 //   * a reply still in flight after a time-out or a Stop: the next request
 //     first waits for the line to settle.
 #include "link/link.h"
+#include "link/trace.h"
 
 #include "app/state.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+
+#include <cstdio>
 
 // A reply later than its time-out arrives within this long after it, or is
 // taken as lost; the next request waits for a quiet line until then.
@@ -37,6 +40,17 @@ static void CallbackOff(void)
     InstallComCallback(com, 0, FRAME_BYTES, sync_word, nullptr, 0);
 }
 
+// For the trace: the bytes waiting now, read so they can be shown; the
+// caller flushes them as it would anyway.
+static void TraceBytesFlushed(int port, const char* what)
+{
+    int waiting = GetInQLen(port);
+    if (waiting <= 0) return;
+    char bytes[SERIAL_BUF_LEN];
+    int n = ComRd(port, bytes, waiting < SERIAL_BUF_LEN ? waiting : SERIAL_BUF_LEN);
+    TraceDropped(what, bytes, n);
+}
+
 void RX_Receive_Function(int port, int events, void* /*data*/)
 {
     if (!(events & LWRS_RECEIVE)) return;
@@ -45,6 +59,10 @@ void RX_Receive_Function(int port, int events, void* /*data*/)
     // between the notification and the read: a short read is no frame, and
     // decoding it would hand stale bytes to whoever waits as a fresh reply.
     int n = ComRd(port, szReadBuf, FRAME_BYTES);
+    if (TraceActive()) {
+        TraceFrameIn(szReadBuf, n, n == FRAME_BYTES && g_waiting);
+        if (waiting > FRAME_BYTES) TraceBytesFlushed(port, "after the frame, flushed");
+    }
     // A frame nobody waits for belongs to no request: it must not become
     // the payload of the next one.
     if (n == FRAME_BYTES && g_waiting) {
@@ -65,6 +83,7 @@ static void SettleLine(void)
         double left = g_unsettledAt + LATE_REPLY_SETTLE - Timer();
         if (left <= 0.0 || Timer() - started > 2 * LATE_REPLY_SETTLE) break;
         if (WaitInQLen(com, 1, left) <= 0) break;   // quiet to the end, or the port is gone
+        if (TraceActive()) TraceBytesFlushed(com, "late, after a time-out or stop: flushed");
         FlushInQ(com);
         g_unsettledAt = Timer();                     // quiet only from here on
     }
@@ -112,7 +131,8 @@ static int WaitBlock(int size, double limit, int flags)
         double now = Timer();
         if (count > lastCount && fragment > 0) {
             char stray[SERIAL_BUF_LEN];
-            ComRd(com, stray, fragment < SERIAL_BUF_LEN ? fragment : SERIAL_BUF_LEN);
+            int n = ComRd(com, stray, fragment < SERIAL_BUF_LEN ? fragment : SERIAL_BUF_LEN);
+            if (TraceActive()) TraceDropped("before a quiet gap: stray, dropped", stray, n);
             count = GetInQLen(com);
             fragment = 0;
         }
@@ -133,9 +153,30 @@ static int WaitBlock(int size, double limit, int flags)
     g_rawWaiting = count;
     int want = count < 0 ? 0 : (count > SERIAL_BUF_LEN ? SERIAL_BUF_LEN : count);
     nBytesR = want > 0 ? ComRd(com, szReadBuf, want) : 0;
+    if (TraceActive() && (nBytesR > 0 || result != EX_STOPPED)) TraceBlockIn(szReadBuf, nBytesR, size);
     if (result == EX_STOPPED) return result;
     if (nBytesR == size) return EX_REPLY;
     return nBytesR > size ? EX_LONG : EX_TIMEOUT;
+}
+
+// Fragments the runtime's gap framing dropped during the wait, and a wait
+// that ended without its reply.
+static void TraceOutcome(int result, double limit, int fragmentsBefore)
+{
+    char text[96];
+    int dropped = ComFragmentsDropped(com) - fragmentsBefore;
+    if (dropped > 0) {
+        std::snprintf(text, sizeof text, "FRAGMENT: %d burst%s shorter than a frame dropped before a gap", dropped,
+                      dropped == 1 ? "" : "s");
+        TraceNote("RX", text);
+    }
+    if (result == EX_TIMEOUT) {
+        long ms = static_cast<long>(limit * 1000.0 + 0.5);
+        std::snprintf(text, sizeof text, "TIMEOUT: no reply within %ld.%03ld s", ms / 1000, ms % 1000);
+        TraceNote("--", text);
+    } else if (result == EX_STOPPED) {
+        TraceNote("--", "STOPPED: the wait ended with the loop");
+    }
 }
 
 int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
@@ -153,11 +194,15 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     order = command;
     FillTxBuf(order, payload ? payload : kZero);
     FlushOutQ(com);
+    const int tracing = TraceActive();
+    if (tracing) TraceBytesFlushed(com, "before the request, flushed");
+    const int fragments = tracing ? ComFragmentsDropped(com) : 0;
     FlushInQ(com);
     rx_flag = 0;
     g_burstExtra = 0;
     tstart = Timer();
     nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+    if (tracing) TraceSent(command, reply, szWriteBuf, nBytesW);
     if (written) written(nBytesW);
     if (reply == REPLY_NONE) return nBytesW == FRAME_BYTES ? EX_WRITTEN : EX_WRITE_FAILED;
 
@@ -165,6 +210,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     int result = raw ? WaitBlock(reply, limit, flags) : WaitFrame(limit, flags);
     g_waiting = 0;
     if (result == EX_TIMEOUT || result == EX_STOPPED) g_unsettledAt = Timer();
+    if (tracing && TraceActive()) TraceOutcome(result, limit, fragments);
     if (raw) {
         // Whatever came after the block is no frame either.
         CallbackOn();

@@ -122,3 +122,17 @@ int SendParameterSet(int to, int* word, uint16_t* readValue);
 // EX_BUSY, EX_STOPPED).
 int ReadVideoBlock64(int first, int last, int flags, ExchangeWritten written = nullptr);
 int ReadVideoBlock256(int flags, ExchangeWritten written = nullptr);
+
+// ---- Frame trace (trace.cpp) -------------------------------------------------------------------
+// Every frame and raw block sent and received on the line, the bytes flushed
+// or dropped as stray, and the time-outs, one line each: wall-clock time with
+// microseconds, seconds since the trace began, direction, the command's name,
+// the words decoded, the raw bytes in hex. Written by the runtime's file
+// writer: the line never waits for the disk.
+int TraceOpen(const char* path);      // 0, or a negative error with the cause in TraceError()
+void TraceClose(void);                // the rest written, the file closed
+int TraceActive(void);                // 1 while a trace is written
+const char* TraceError(void);         // "<file>: <reason>" of the last failure, "" if none
+// Called (once) when a write fails and the trace stops by itself.
+typedef void (*TraceStoppedHandler)(const char* why);
+void SetTraceStoppedHandler(TraceStoppedHandler handler);

@@ -9,13 +9,23 @@
 // [SECTION] Queued repaint (KPlotBase)
 // [SECTION] Graph (KGraph)
 // [SECTION] Strip chart (KStripChart)
+// [SECTION] Export (right-click menu)
 // [SECTION] graph.h API
 
 #include "runtime/graph.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSvgGenerator>
+
 #include <climits>
 #include <cmath>
 
+#include "runtime/filewriter.h"
+#include "runtime/util.h"
 #include "runtime/widgets.h"
 
 namespace kvr {
@@ -242,6 +252,17 @@ int KGraph::Delete(int handle)
 
 // ---- [SECTION] Strip chart (KStripChart) -------------------------------------------------------------------
 
+// Tick labels that count points back from the newest (0 at the right edge).
+class AgeTicker : public QCPAxisTicker {
+public:
+    double newest = 0;
+protected:
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override
+    {
+        return QString::number(qRound(tick - newest));
+    }
+};
+
 static const int TRACE_DEFAULT_COLORS[] = {0xFF0000, 0x00A000, 0x0000FF, 0x000000, 0xFF00FF, 0x00A0A0, 0xA0A000, 0x808080};
 
 KStripChart::KStripChart(QWidget* parent) : KPlotBase(parent)
@@ -257,6 +278,13 @@ void KStripChart::ApplyFormProperties()
     double v;
     if (Prop(this, "pointsPerScreen", &v)) SetPointsPerScreen(int(v));
     if (Prop(this, "traces", &v)) SetTraces(int(v));
+    // A labelled x axis gets its scale: points before the newest.
+    if (property("xLabel").isValid()) {
+        auto ticker = QSharedPointer<AgeTicker>::create();
+        ticker->newest = pps_ - 1;
+        xAxis->setTicker(ticker);
+        xAxis->setTickLabels(true);
+    }
     KPlotBase::ApplyFormProperties();
 }
 
@@ -297,6 +325,7 @@ int KStripChart::SetPointsPerScreen(int n)
     }
     pps_ = n;
     xAxis->setRange(0, pps_ - 1);
+    if (auto ticker = xAxis->ticker().dynamicCast<AgeTicker>()) ticker->newest = pps_ - 1;
     for (Trace& t : traces_) SyncGraph(t);
     MarkDirty(DIRTY_ALL);
     return 0;
@@ -390,6 +419,193 @@ std::vector<double> KStripChart::TracePoints(int trace) const
     if (trace < 1 || trace > Traces()) return out;
     const Trace& t = traces_[size_t(trace - 1)];
     for (int i = 0; i < t.count; i++) out.push_back(t.ring[size_t((t.head + i) % pps_)]);
+    return out;
+}
+
+// ---- [SECTION] Export (right-click menu) ----------------------------------------------------------------
+
+static QString g_exportFolder;            // empty: the program's directory
+static ExportObserver g_exportObserver = nullptr;
+
+static void Tell(const QString& target, const QString& error)
+{
+    if (g_exportObserver) g_exportObserver(QFile::encodeName(target).constData(), error.toLatin1().constData());
+}
+
+QStringList KPlotBase::FormList(const char* name) const
+{
+    QString text = property(name).toString();
+    return text.isEmpty() ? QStringList() : text.split(text.contains(';') ? ';' : ',');
+}
+
+void KPlotBase::FillExportMenu(QMenu* menu)
+{
+    struct Item { const char* name; const char* text; const char* format; };
+    static const Item items[] = {
+        {"exportPng", "Save as PNG...", "png"},
+        {"exportSvg", "Save as SVG...", "svg"},
+        {"exportPdf", "Save as PDF...", "pdf"},
+        {"copyPicture", "Copy picture", "clipboard"},
+        {"exportCsv", "Save data as CSV...", "csv"},
+    };
+    for (const Item& item : items) {
+        if (QString(item.format) == "csv") menu->addSeparator();
+        QAction* a = menu->addAction(item.text);
+        a->setObjectName(item.name);
+        QString format = item.format;
+        connect(a, &QAction::triggered, this, [this, format] { Export(format); });
+    }
+}
+
+void KPlotBase::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu menu(this);
+    FillExportMenu(&menu);
+    menu.exec(e->globalPos());
+}
+
+void KPlotBase::Export(const QString& format)
+{
+    if (format == "clipboard") {
+        CopyPicture();
+        Tell("clipboard", "");
+        return;
+    }
+    QString folder = g_exportFolder;
+    if (folder.isEmpty()) {
+        char dir[260] = "";
+        GetProjectDir(dir);
+        folder = QFile::decodeName(dir);
+    }
+    char stamp[32] = "";
+    WallClockStamp(stamp, sizeof stamp);
+    QString name = property("exportName").toString();
+    if (name.isEmpty()) name = objectName().toLower();
+    QString file = QString("kvormx-%1-%2.%3").arg(name, QString::fromLatin1(stamp), format);
+    QString pattern = "*." + format;
+    QString title = format == "csv" ? "Save the plotted data as CSV" : "Save the picture as " + format.toUpper();
+    char chosen[260] = "";
+    int r = FileSelectPopup(QFile::encodeName(folder).constData(), QFile::encodeName(file).constData(),
+                            pattern.toLatin1().constData(), title.toLatin1().constData(), 0, 0, 0, 1, 1, chosen);
+    if (r <= 0) return;
+    QString path = QFile::decodeName(chosen);
+    g_exportFolder = QFileInfo(path).absolutePath();
+    QString why;
+    bool ok = format == "csv" ? SaveCsv(path, &why) : SavePicture(path, format, &why);
+    Tell(path, ok ? QString() : why);
+}
+
+bool KPlotBase::SavePicture(const QString& path, const QString& format, QString* why)
+{
+    const int w = width() > 0 ? width() : 640, h = height() > 0 ? height() : 320;
+    bool ok = false;
+    if (format == "png") {
+        ok = savePng(path, w, h);
+    } else if (format == "pdf") {
+        ok = savePdf(path, w, h);
+    } else if (format == "svg") {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(QSize(w, h));
+        svg.setViewBox(QRect(0, 0, w, h));
+        svg.setTitle(accessibleName());
+        QCPPainter painter;
+        if (painter.begin(&svg)) {
+            toPainter(&painter, w, h);
+            ok = painter.end();
+        }
+        // The generator reports no write error: the file tells.
+        ok = ok && QFileInfo(path).size() > 0;
+    }
+    if (!ok && why) *why = QString("cannot write %1").arg(path);
+    return ok;
+}
+
+bool KPlotBase::SaveCsv(const QString& path, QString* why)
+{
+    QFile f(path);
+    QByteArray text = CsvText().toUtf8();
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size() || !f.flush()) {
+        if (why) *why = f.errorString();
+        return false;
+    }
+    f.close();
+    if (f.error() != QFileDevice::NoError) {
+        if (why) *why = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+void KPlotBase::CopyPicture()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard) clipboard->setImage(toPixmap(width(), height()).toImage());
+}
+
+// Numbers as the C locale writes them: a dot, no grouping.
+static QString Num(double v)
+{
+    return std::isfinite(v) ? QString::number(v, 'g', 12) : QString();
+}
+
+// XY plots: one row per point, x of the first plot then each plot's y.
+// Without XY plots: one row per cursor and rectangle (item, from, to).
+QString KGraph::CsvText() const
+{
+    QStringList columns = FormList("csvColumns");
+    QString out;
+    std::vector<const Plot*> xy;
+    for (const Plot& p : plots_)
+        if (p.kind == XY) xy.push_back(&p);
+    if (!xy.empty()) {
+        out += columns.value(0, "x");
+        size_t rows = 0;
+        for (size_t k = 0; k < xy.size(); k++) {
+            out += "," + columns.value(int(k) + 1, QString("y%1").arg(k + 1));
+            rows = std::max(rows, xy[k]->x.size());
+        }
+        out += "\n";
+        for (size_t i = 0; i < rows; i++) {
+            out += i < xy[0]->x.size() ? Num(xy[0]->x[i]) : QString();
+            for (const Plot* p : xy) out += "," + (i < p->y.size() ? Num(p->y[i]) : QString());
+            out += "\n";
+        }
+        return out;
+    }
+    QStringList cursorNames = FormList("cursorNames");
+    QStringList colorNames = FormList("colorNames");   // "RRGGBB=name"
+    out += "item,from,to\n";
+    for (int i = 0; i < 3; i++) {
+        if (!cursors_[i].shown) continue;
+        out += QString("%1,%2,%2\n").arg(cursorNames.value(i, QString("cursor_%1").arg(i + 1)), Num(cursors_[i].x));
+    }
+    for (const Plot& p : plots_) {
+        if (p.kind != RECTANGLE) continue;
+        QString name = "rectangle";
+        QString colour = QString("%1").arg(p.fillColor, 6, 16, QChar('0')).toUpper();
+        for (const QString& entry : colorNames)
+            if (entry.section('=', 0, 0).trimmed().toUpper() == colour) name = entry.section('=', 1);
+        out += QString("%1,%2,%3\n").arg(name, Num(std::min(p.x[0], p.x[1])), Num(std::max(p.x[0], p.x[1])));
+    }
+    return out;
+}
+
+// One row per point, oldest first: the x scale (0 = newest), then each trace.
+QString KStripChart::CsvText() const
+{
+    QStringList columns = FormList("csvColumns");
+    QString out = columns.value(0, "point");
+    for (int t = 0; t < Traces(); t++) out += "," + columns.value(t + 1, QString("trace_%1").arg(t + 1));
+    out += "\n";
+    int count = traces_.empty() ? 0 : traces_[0].count;
+    std::vector<std::vector<double>> points;
+    for (int t = 1; t <= Traces(); t++) points.push_back(TracePoints(t));
+    for (int i = 0; i < count; i++) {
+        out += QString::number(i - count + 1);
+        for (const auto& trace : points) out += "," + (size_t(i) < trace.size() ? Num(trace[size_t(i)]) : QString());
+        out += "\n";
+    }
     return out;
 }
 
@@ -540,4 +756,14 @@ int SetTraceAttribute(int panel, int control, int trace, int attribute, int valu
     if (attribute != ATTR_TRACE_COLOR) return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 not supported").arg(attribute));
     if (s->SetTraceColor(trace, value) < 0) return Fail(UIE_BAD_VALUE, QString("strip chart %1 has no trace %2").arg(control).arg(trace));
     return 0;
+}
+
+void SetExportFolder(const char* dir)
+{
+    g_exportFolder = QFile::decodeName(dir ? dir : "");
+}
+
+void SetExportObserver(ExportObserver fn)
+{
+    g_exportObserver = fn;
 }

@@ -47,3 +47,14 @@ int PlotStripChart(int panel, int control, const void* data, int n, int start, i
                    int dataType);
 int ClearStripChart(int panel, int control);
 int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);  // trace 1..N
+
+// ---- Export ----------------------------------------------------------------------
+// A right click on a graph or strip chart offers: save as PNG, SVG or PDF, copy
+// as a picture to the clipboard, save the plotted data as CSV. The file dialog
+// proposes "kvormx-<name>-<date>-<time>.<ext>" (the form's exportName) in the
+// export folder, which then follows the folder last chosen.
+void SetExportFolder(const char* dir);              // default: the program's directory
+// Called after each export the operator chose: the file written (or
+// "clipboard"), and "" or the reason it failed.
+typedef void (*ExportObserver)(const char* target, const char* error);
+void SetExportObserver(ExportObserver fn);

@@ -13,8 +13,13 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QXmlStreamReader>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -47,7 +52,7 @@ void CountRender(QWidget* chart)
     it->second++;
 }
 
-struct FileAnswer { int result; std::string path; };
+struct FileAnswer { int result; std::string path; double after = 0; };
 std::deque<FileAnswer> g_fileAnswers;
 std::vector<FileSelectCall> g_fileCalls;
 
@@ -58,6 +63,12 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
     if (g_fileAnswers.empty()) return -1;       // no answer queued: the real dialog
     FileAnswer a = g_fileAnswers.front();
     g_fileAnswers.pop_front();
+    if (a.after > 0) {
+        // A person taking their time in the modal dialog: events go on meanwhile.
+        QEventLoop wait;
+        QTimer::singleShot(int(a.after * 1000), &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     *path = a.path;
     return a.result;
 }
@@ -72,6 +83,10 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
 }  // namespace
 
 void QueueFileSelectAnswer(int result, const char* path) { g_fileAnswers.push_back({result, path ? path : ""}); }
+void QueueFileSelectAnswerAfter(double seconds, int result, const char* path)
+{
+    g_fileAnswers.push_back({result, path ? path : "", seconds});
+}
 void ClearFileSelectAnswers(void) { g_fileAnswers.clear(); g_fileCalls.clear(); }
 const std::vector<FileSelectCall>& FileSelectCalls(void) { return g_fileCalls; }
 
@@ -131,6 +146,33 @@ int ShownValue(int panel, int control)
     int err, v = 0;
     Control* c = FindControl(panel, control, &err);
     return c && ReadInt(*c, &v) ? v : 0;
+}
+
+std::string GraphAxisLabel(int panel, int control, int axis)
+{
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return "";
+    return (axis == 0 ? g->xAxis : g->yAxis)->label().toStdString();
+}
+
+void ClipboardImageSize(int* width, int* height)
+{
+    QImage image = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->image() : QImage();
+    *width = image.width();
+    *height = image.height();
+}
+
+bool XmlFileHasRoot(const char* path, const char* root)
+{
+    QFile f(QString::fromLocal8Bit(path));
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    QXmlStreamReader r(&f);
+    QString first;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement() && first.isEmpty()) first = r.name().toString();
+    }
+    return !r.hasError() && first == QLatin1String(root);
 }
 
 void AfterDelay(double seconds, void (*fn)(void*), void* data)
@@ -267,4 +309,18 @@ void OperatorClosePanel(int panel)
     if (QWindow* handle = p->window->windowHandle()) handle->close();
     else p->window->close();
     Settle();
+}
+
+bool OperatorChooseExport(int panel, int control, const char* item)
+{
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return false;
+    // The menu a right click opens, with the item chosen as the mouse would.
+    QMenu menu(g);
+    g->FillExportMenu(&menu);
+    QAction* a = menu.findChild<QAction*>(QString::fromLatin1(item));
+    if (!a) return false;
+    a->trigger();
+    Settle();
+    return true;
 }

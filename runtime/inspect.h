@@ -32,6 +32,13 @@ int GraphRepaintCount(int panel, int control);
 // none to the program); 0 for other kinds.
 int ShownValue(int panel, int control);
 
+// The label of a graph's or strip chart's axis (AXIS_X 0, AXIS_Y 1).
+std::string GraphAxisLabel(int panel, int control, int axis);
+// Size of the picture on the clipboard; 0 x 0 when it holds none.
+void ClipboardImageSize(int* width, int* height);
+// True when the file is well-formed XML whose root element is named `root`.
+bool XmlFileHasRoot(const char* path, const char* root);
+
 // Runs fn(data) once, inside event processing, after `seconds` (a test's operator
 // acting while a program loop runs).
 void AfterDelay(double seconds, void (*fn)(void*), void* data);
@@ -43,12 +50,18 @@ void OperatorEnter(int panel, int control);                   // Enter key in th
 void OperatorSelectRing(int panel, int control, int index);   // choose a ring item as the mouse would
 void OperatorDragSlide(int panel, int control, int value);   // drag the slide to value, then release
 void OperatorClosePanel(int panel);                          // window close box
+// Chooses an item of a graph's or strip chart's right-click menu: exportPng,
+// exportSvg, exportPdf, copyPicture or exportCsv. False when it has none such.
+bool OperatorChooseExport(int panel, int control, const char* item);
 
 // ---- File pop-up answers ---------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next
 // answer (result 0 cancel, 1 existing, 2 new, and the path). Every call's
 // arguments are recorded. Both lists last until ClearFileSelectAnswers.
 void QueueFileSelectAnswer(int result, const char* path);
+// The same answer, given only after `seconds` in which events go on, as
+// they do while a person looks through the modal dialog.
+void QueueFileSelectAnswerAfter(double seconds, int result, const char* path);
 void ClearFileSelectAnswers(void);
 struct FileSelectCall {
     std::string defaultDir, defaultName, typeList, title;

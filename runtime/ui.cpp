@@ -547,6 +547,37 @@ static void SetPaletteColor(QWidget* w, QPalette::ColorRole role, int color, boo
     if (fill) w->setAutoFillBackground(true);
 }
 
+// Buttons and numeric displays take a text and a background colour too (a
+// toggle's on state, a value outside its band); -1 gives back the style's own.
+// Setting the colour a control already has does not repaint it: displays are
+// set on every measurement reply.
+static bool ColorsOfButtonOrNumber(Control* c, int attribute, int value)
+{
+    QWidget* w = c->widget;
+    const bool button = c->kind == CTRL_COMMAND_BUTTON || c->kind == CTRL_TOGGLE_BUTTON;
+    const bool number = c->kind == CTRL_NUMERIC || c->kind == CTRL_NUMERIC_INDICATOR;
+    if (!button && !number) return false;
+    QPalette::ColorRole role = attribute == ATTR_TEXT_COLOR ? (button ? QPalette::ButtonText : QPalette::Text)
+                                                            : (button ? QPalette::Button : QPalette::Base);
+    QColor color = value < 0 ? QApplication::palette(w).color(role) : Rgb(value);
+    if (w->palette().color(role) == color) return true;
+    QPalette pal = w->palette();
+    pal.setColor(role, color);
+    w->setPalette(pal);
+    return true;
+}
+
+static bool ColorOfButtonOrNumber(const Control* c, int attribute, int* value)
+{
+    const bool button = c->kind == CTRL_COMMAND_BUTTON || c->kind == CTRL_TOGGLE_BUTTON;
+    const bool number = c->kind == CTRL_NUMERIC || c->kind == CTRL_NUMERIC_INDICATOR;
+    if (!button && !number) return false;
+    QPalette::ColorRole role = attribute == ATTR_TEXT_COLOR ? (button ? QPalette::ButtonText : QPalette::Text)
+                                                            : (button ? QPalette::Button : QPalette::Base);
+    *value = FromColor(c->widget->palette().color(role));
+    return true;
+}
+
 int SetCtrlAttribute(int panel, int control, int attribute, int value)
 {
     int err;
@@ -564,6 +595,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         SetPaletteColor(w, QPalette::Window, value, true);
         return 0;
     case ATTR_TEXT_COLOR: case ATTR_TEXT_BGCOLOR: case ATTR_TEXT_POINT_SIZE: {
+        if (attribute != ATTR_TEXT_POINT_SIZE && ColorsOfButtonOrNumber(c, attribute, value)) return 0;
         if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
         QWidget* target = c->kind == CTRL_TEXT_BOX ? static_cast<QPlainTextEdit*>(w)->viewport() : w;
         if (attribute == ATTR_TEXT_COLOR) {
@@ -651,10 +683,12 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
         *value = FromColor(w->palette().color(QPalette::Window));
         return 0;
     case ATTR_TEXT_COLOR:
+        if (ColorOfButtonOrNumber(c, attribute, value)) return 0;
         if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
         *value = FromColor(w->palette().color(c->kind == CTRL_TEXT_BOX ? QPalette::Text : QPalette::WindowText));
         return 0;
     case ATTR_TEXT_BGCOLOR:
+        if (ColorOfButtonOrNumber(c, attribute, value)) return 0;
         if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
         if (c->kind == CTRL_TEXT_BOX) *value = FromColor(static_cast<QPlainTextEdit*>(w)->viewport()->palette().color(QPalette::Base));
         else *value = FromColor(w->palette().color(QPalette::Window));

@@ -40,10 +40,10 @@ enum {
     ATTR_LEFT = 531,                // int: left position in pixels on the panel
     ATTR_TOP = 532,                 // int: top position in pixels on the panel
     ATTR_FRAME_COLOR = 550,         // int 0xRRGGBB: fill of a decoration
-    ATTR_TEXT_COLOR = 680,          // int 0xRRGGBB
+    ATTR_TEXT_COLOR = 680,          // int 0xRRGGBB (text kinds, buttons, numerics; -1 the style's own)
     ATTR_TEXT_FONT = 682,           // text: font family name
     ATTR_TEXT_POINT_SIZE = 686,     // int
-    ATTR_TEXT_BGCOLOR = 690,        // int 0xRRGGBB
+    ATTR_TEXT_BGCOLOR = 690,        // int 0xRRGGBB (text kinds, buttons, numerics; -1 the style's own)
     ATTR_MAX_VALUE = 730,           // int: upper limit of a numeric control or slide
     ATTR_MIN_VALUE = 731,           // int: lower limit of a numeric control or slide
     ATTR_NUM_TRACES = 1170,         // int: traces of a strip chart (1..16)

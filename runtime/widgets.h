@@ -17,6 +17,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <QMenu>
+
 #include <qcustomplot.h>
 
 #include <map>
@@ -186,8 +188,19 @@ public:
     void MarkDirty(int what);
     // Form properties (dynamic properties of the widget): yMin, yMax, yLabel, ...
     virtual void ApplyFormProperties();
+    // The export menu of a right click: pictures, the clipboard, the data.
+    // Its actions are named exportPng, exportSvg, exportPdf, copyPicture, exportCsv.
+    void FillExportMenu(QMenu* menu);
+    bool SavePicture(const QString& path, const QString& format, QString* why);   // "png", "svg", "pdf"
+    bool SaveCsv(const QString& path, QString* why);
+    void CopyPicture();
+    // The plotted data as CSV text, columns named by the form's csvColumns.
+    virtual QString CsvText() const = 0;
 protected:
     void showEvent(QShowEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void Export(const QString& format);
+    QStringList FormList(const char* property) const;   // a form property "a;b;c" or "a,b,c"
     QCPLayer* cursorLayer_;
 private slots:
     void Flush();
@@ -224,6 +237,7 @@ public:
     int Delete(int handle);
     const std::vector<Plot>& Plots() const { return plots_; }
     void ApplyFormProperties() override;
+    QString CsvText() const override;
 private:
     int NextHandle();
     std::vector<Plot> plots_;
@@ -249,6 +263,7 @@ public:
     void Clear();
     std::vector<double> TracePoints(int trace) const;
     void ApplyFormProperties() override;
+    QString CsvText() const override;
 private:
     struct Trace {
         std::vector<double> ring;   // capacity pps_

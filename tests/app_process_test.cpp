@@ -105,3 +105,22 @@ TEST(ProgramProcess, NoWindowSystemEndsWithOneLine)
     EXPECT_NE(124, o.status);
     EXPECT_EQ(1, Lines(o.err)) << o.err;
 }
+
+TEST(ProgramProcess, TraceFromTheCommandLineHoldsTheStartUpOrTheProgramSaysWhyNot)
+{
+    fs::path trace = fs::temp_directory_path() / ("kvormx-trace-" + std::to_string(getpid()) + ".txt");
+    Outcome o = RunProgram(ProgramPath(), "--simulate --exit-when-ready --trace '" + trace.string() + "'",
+                           "QT_QPA_PLATFORM=offscreen");
+    std::string text = Slurp(trace);
+    fs::remove(trace);
+    EXPECT_EQ(0, o.status) << o.err;
+    for (const char* line : {"\tTX\tECHO\t", "\tRX\tECHO\t", "\tRX\tHARDWARE_INFO\t", "\tRX\tREAD_RAM\t", "\tRX\tVERSION\t"})
+        EXPECT_NE(std::string::npos, text.find(line)) << line;
+
+    Outcome bad = RunProgram(ProgramPath(), "--simulate --exit-when-ready --trace /nonexistent-folder/trace.txt",
+                             "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(1, bad.status);
+    EXPECT_EQ(1, Lines(bad.err)) << bad.err;
+    EXPECT_NE(std::string::npos, bad.err.find("/nonexistent-folder/trace.txt: No such file or directory")) << bad.err;
+    EXPECT_EQ(2, RunProgram(ProgramPath(), "--trace").status);
+}

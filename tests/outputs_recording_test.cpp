@@ -1,0 +1,249 @@
+// The CSV recording through the Record toggle: the rows are the replies the
+// sensor sent, in order and with their values; it carries on across Run, Stop,
+// Video and a time-out; a full disk stops it and nothing else.
+#include "support/program_fixture.h"
+
+#include "outputs/outputs.h"
+#include "runtime/inspect.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+class RecordingTest : public ProgramTest {
+ protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        char tmpl[] = "/tmp/kvormx-record-XXXXXX";
+        ASSERT_NE(nullptr, mkdtemp(tmpl));
+        dir = tmpl;
+        file = dir + "/shift.csv";
+    }
+    void TearDown() override
+    {
+        if (device.joinable()) device.join();
+        RecordStop();
+        ProgramTest::TearDown();
+        (void)system(("rm -rf '" + dir + "'").c_str());
+    }
+    void RecordOn()
+    {
+        QueueFileSelectAnswer(2, file.c_str());
+        Press(PANEL_RECORD);
+        ASSERT_EQ(1, Value(panelHandle, PANEL_RECORD)) << Status();
+    }
+    void StopAfter(double seconds) { AfterSeconds(seconds, [this] { Press(PANEL_STOP); }); }
+    std::vector<std::string> Lines() const
+    {
+        std::ifstream in(file);
+        std::vector<std::string> out;
+        for (std::string line; std::getline(in, line);) out.push_back(line);
+        return out;
+    }
+    static Row Split(const std::string& line)
+    {
+        Row out;
+        std::stringstream s(line);
+        for (std::string field; std::getline(s, field, ',');) out.push_back(field);
+        return out;
+    }
+    int CountSent(int command) const
+    {
+        int n = 0;
+        for (int c : Commands()) n += c == command;
+        return n;
+    }
+    std::string dir, file;
+    std::thread device;
+};
+
+// Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
+Words Reply(int i)
+{
+    return {uint16_t(100 + i), uint16_t(600 + i), uint16_t(380 + 10 * i), 512, 100, 1, 2, 10, 20, 0,
+            uint16_t(700 + i), uint16_t(i == 0 ? 1023 : 200 + i), 0, 0, 0, 0};
+}
+
+const char* const kColumns[] = {"time", "seconds", "value", "left_edge", "right_edge", "teach",
+                                "tolerance", "maximum", "minimum", "in_band", "port"};
+
+}  // namespace
+
+TEST_F(RecordingTest, RowsAreTheSensorsRepliesInOrderAndOutliveATimeOut)
+{
+    PlaySensor();
+    RecordOn();
+    const int replies = 30;
+    device = std::thread([&] {
+        for (int i = 0; i < replies; i++) {
+            if (!NextFrameSent().whole) return;
+            SensorSays(Reply(i), CMD_MEASURE);
+        }
+    });
+    Press(PANEL_RUN);   // ends when the replies stop: a time-out
+    device.join();
+    EXPECT_EQ("Timeout RS232-Line!", Status());
+    EXPECT_EQ(1, RecordActive());
+    EXPECT_EQ(1, Value(panelHandle, PANEL_RECORD));
+
+    // Read while the recording still runs: the loop's end put every row on disk.
+    std::vector<std::string> lines = Lines();
+    ASSERT_EQ(1u + replies, lines.size());
+    Row header = Split(lines[0]);
+    ASSERT_EQ(11u + 256u, header.size());
+    for (int c = 0; c < 11; c++) EXPECT_EQ(kColumns[c], header[c]);
+    EXPECT_EQ("sample_0", header[11]);
+    EXPECT_EQ("sample_255", header.back());
+
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d)");
+    const std::regex seconds(R"(\d+\.\d{3})");
+    double last = -1;
+    for (int i = 0; i < replies; i++) {
+        SCOPED_TRACE(i);
+        Row row = Split(lines[1 + i]);
+        ASSERT_EQ(11u, row.size());
+        Words w = Reply(i);
+        EXPECT_TRUE(std::regex_match(row[0], iso)) << row[0];
+        EXPECT_TRUE(std::regex_match(row[1], seconds)) << row[1];
+        EXPECT_GE(std::stod(row[1]), last);
+        last = std::stod(row[1]);
+        EXPECT_EQ(std::to_string(w[2]), row[2]);    // value
+        EXPECT_EQ(std::to_string(w[0]), row[3]);    // left edge
+        EXPECT_EQ(std::to_string(w[1]), row[4]);    // right edge
+        EXPECT_EQ("512", row[5]);
+        EXPECT_EQ("100", row[6]);
+        EXPECT_EQ(std::to_string(w[10]), row[7]);   // maximum
+        EXPECT_EQ(std::to_string(w[11]), row[8]);   // minimum as the sensor sent it (1023: none yet)
+        EXPECT_EQ(w[2] >= 412 && w[2] <= 612 ? "1" : "0", row[9]);
+        EXPECT_EQ("COM1", row[10]);
+    }
+    // The last value lies outside its band: the value displays show it.
+    int bg = 0;
+    GetCtrlAttribute(panelHandle, PANEL_MVALUE, ATTR_TEXT_BGCOLOR, &bg);
+    EXPECT_EQ(OUT_OF_BAND_COLOR, bg);
+    GetCtrlAttribute(panelHandle, PANEL_MVALUE_2, ATTR_TEXT_BGCOLOR, &bg);
+    EXPECT_EQ(OUT_OF_BAND_COLOR, bg);
+    Mvalue = tVal;
+    PlotVIDEOBarGraph();
+    GetCtrlAttribute(panelHandle, PANEL_MVALUE, ATTR_TEXT_BGCOLOR, &bg);
+    EXPECT_NE(OUT_OF_BAND_COLOR, bg);
+
+    Press(PANEL_RECORD);
+    EXPECT_EQ(0, RecordActive());
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
+    EXPECT_EQ("Recording ended: " + file + ", 30 rows", Status());
+}
+
+TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
+{
+    StartSensor();
+    StartUp();
+    RecordOn();
+    StopAfter(0.4);
+    Press(PANEL_RUN);
+    const int runRequests = CountSent(CMD_MEASURE);
+    sensor.ClearFrames();
+    StopAfter(0.6);
+    Press(PANEL_VIDEO);
+    const int pictures = CountSent(CMD_MEASURE);
+    Press(PANEL_RECORD);
+    ASSERT_EQ(0, RecordActive());
+
+    std::vector<std::string> lines = Lines();
+    ASSERT_GT(runRequests, 2);
+    ASSERT_GT(pictures, 1);
+    // The reply to the request that was out when Stop came is never shown,
+    // nor recorded; a video cycle always completes.
+    ASSERT_EQ(size_t(1 + runRequests - 1 + pictures), lines.size());
+    for (int i = 1; i < runRequests; i++) ASSERT_EQ(11u, Split(lines[i]).size()) << i;
+    for (size_t i = runRequests; i < lines.size(); i++) ASSERT_EQ(11u + 256u, Split(lines[i]).size()) << i;
+
+    Row lastPicture = Split(lines.back());
+    EXPECT_EQ(std::to_string(Mvalue), lastPicture[2]);
+    EXPECT_EQ(std::to_string(Ledge), lastPicture[3]);
+    EXPECT_EQ(std::to_string(Redge), lastPicture[4]);
+    for (int k = 0; k < 256; k++) ASSERT_EQ(std::to_string(adcbuf[k]), lastPicture[11 + k]) << k;
+}
+
+// The operator takes longer over the file than a reply may take: the line
+// waits for the dialog, and run mode goes on with the recording after it.
+TEST_F(RecordingTest, ChoosingTheFileDuringRunModeHoldsTheLineButDoesNotEndIt)
+{
+    StartSensor();
+    StartUp();
+    AfterSeconds(0.3, [this] {
+        QueueFileSelectAnswerAfter(2 * TIMEOUT, 2, file.c_str());
+        Press(PANEL_RECORD);
+    });
+    AfterSeconds(0.3 + 2 * TIMEOUT + 0.5, [this] { Press(PANEL_STOP); });
+    Press(PANEL_RUN);
+    EXPECT_EQ("Recording to " + file, Status());
+    EXPECT_EQ(1, RecordActive());
+    EXPECT_GT(Lines().size(), 5u);
+}
+
+// A per-process file-size limit fails the writes as a full disk would.
+TEST_F(RecordingTest, AFullDiskStopsTheRecordingButNotRunMode)
+{
+    StartSensor();
+    StartUp();
+    RecordOn();
+    ASSERT_EQ(1, RecordActive());
+    struct rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    struct rlimit tight = saved;
+    tight.rlim_cur = 6000;   // the header and a few dozen rows
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
+    StopAfter(1.5);
+    Press(PANEL_RUN);
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_EQ("Recording stopped: " + file + ": File too large", Status());
+    EXPECT_EQ(0, RecordActive());
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
+    std::vector<std::string> lines = Lines();
+    ASSERT_GT(lines.size(), 10u);
+    for (size_t i = 1; i < lines.size(); i++) ASSERT_EQ(11u, Split(lines[i]).size()) << i;
+    // Run mode went on to the operator's Stop, long after the disk was full.
+    EXPECT_GT(CountSent(CMD_MEASURE), int(lines.size()) + 20);
+    EXPECT_EQ(1, stop_flag);
+}
+
+TEST_F(RecordingTest, TheFileIsChosenOnceWithADatedDefaultAndAFailedOpenSaysWhy)
+{
+    QueueFileSelectAnswer(0, "");
+    Press(PANEL_RECORD);
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
+    EXPECT_EQ(0, RecordActive());
+    ASSERT_EQ(1u, FileSelectCalls().size());
+    EXPECT_EQ(proj_dir, FileSelectCalls()[0].defaultDir);
+    EXPECT_TRUE(std::regex_match(FileSelectCalls()[0].defaultName, std::regex(R"(kvormx-record-\d{8}-\d{6}\.csv)")))
+        << FileSelectCalls()[0].defaultName;
+
+    std::string missing = dir + "/gone/shift.csv";
+    QueueFileSelectAnswer(2, missing.c_str());
+    Press(PANEL_RECORD);
+    EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
+    EXPECT_EQ("Cannot record: " + missing + ": No such file or directory", Status());
+
+    // The folder of the last file chosen is the next default.
+    RecordOn();
+    Press(PANEL_RECORD);
+    QueueFileSelectAnswer(0, "");
+    Press(PANEL_RECORD);
+    EXPECT_EQ(dir, FileSelectCalls().back().defaultDir);
+}
