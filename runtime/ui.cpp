@@ -817,6 +817,41 @@ int GetNumListItems(int panel, int control, int* count)
     return 0;
 }
 
+int DeleteListItem(int panel, int control, int index, int count)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index > ring->count() || count < -1)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    int last = count < 0 ? ring->count() : std::min(ring->count(), index + count);
+    QuietScope quiet;
+    for (int i = last - 1; i >= index; i--) ring->removeItem(i);
+    return 0;
+}
+
+int GetLabelFromIndex(int panel, int control, int index, char* label, int size)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index >= ring->count() || !label || size < 1)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    CopyOut(ring->itemText(index), label, size);
+    return 0;
+}
+
+int GetValueFromIndex(int panel, int control, int index, int* value)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index >= ring->count() || !value)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    *value = ring->itemData(index).toInt();
+    return 0;
+}
+
 // ---- [SECTION] File pop-up ------------------------------------------------------------------------------------
 
 static const int PATH_MAX_BYTES = 260;   // the program's path buffers
