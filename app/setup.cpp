@@ -108,6 +108,7 @@ void InitRS232(int port)
     // read into command 11, which a board-0 sensor takes as a reset).
     ResetSensorIdentity();
     ret = OpenSensorPort(port);
+    NotePortOpened(port, ret);
     if (ret < 0) {
         CopyText(szStatus, STATUS_LEN, PortErrorText(ret));
         ShowStatus();
@@ -117,6 +118,7 @@ void InitRS232(int port)
     ret = CheckComLine(port);
     ShowStatus();
     if (ret != 1) return;
+    RememberPort(port);
 
     ret = GetHARDWAREInfo();
     if (ret == 0) {

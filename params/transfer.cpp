@@ -85,6 +85,7 @@ int CC_BTNSend(int, int, int event, void*, int, int)
                                 1, 1, chosen);
         if (r > 0) {
             CopyText(file_name, PATH_LEN, chosen);
+            RememberParamFolder(chosen);
             SendParaToFile();
         } else if (r < 0) {
             // A path the program cannot hold: nothing was written.
