@@ -113,8 +113,9 @@ int ReadParameterSet(int from, ExchangeWritten written = nullptr);
 // The parameter variables into RAM or EEPROM (`to`), then read back from
 // the same place and compared: VERIFY_OK, VERIFY_DIFFERS (*word is the first
 // word that differs, *readValue what the sensor holds there), or the failure
-// of the write (EX_WRITE_FAILED, nBytesW says why) or of the read-back
-// (EX_TIMEOUT, EX_LONG, EX_BUSY). Only reads are added to the line.
+// of the write (EX_WRITE_FAILED, nBytesW says why; EX_LOST) or of the
+// read-back (EX_TIMEOUT, EX_LONG, EX_BUSY, EX_LOST). Only reads are added to
+// the line.
 enum { VERIFY_OK = 10, VERIFY_DIFFERS = 11 };
 int SendParameterSet(int to, int* word, uint16_t* readValue);
 

@@ -68,6 +68,8 @@ static void ShowSendResult(int r, int differs, uint16_t held)
                       nBytesW < 0 ? PortErrorText(nBytesW) : "the frame did not go out whole");
     } else if (r == EX_LONG) {
         CopyText(text, STATUS_LEN, TXT_REPLY_TOO_LONG);
+    } else if (r == EX_LOST) {
+        CopyText(text, STATUS_LEN, PortLostText(com));
     } else {
         CopyText(text, STATUS_LEN, "Timeout-RS-232... - the sent set was not confirmed");
     }
@@ -136,6 +138,8 @@ int PushGET(int from)
             taken = 1;
         } else if (r == EX_LONG) {
             CopyText(szStatus, STATUS_LEN, TXT_REPLY_TOO_LONG);
+        } else if (r == EX_LOST) {
+            CopyText(szStatus, STATUS_LEN, PortLostText(com));
         } else {
             CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
         }
