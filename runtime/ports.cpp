@@ -167,12 +167,14 @@ bool HasDevice(const std::string& kernel) {
     return lstat((g_sysDir + "/" + kernel + "/device").c_str(), &st) == 0;
 }
 
-// An on-board UART node exists for every possible port; only a known port
-// type says there is a chip behind it. sysfs gives the type to anyone; the
-// ioctl is the fallback for kernels without the attribute.
+// The serial core makes a node for every port it might drive, and most PCs
+// have chips for one or two of the 4 to 32 ttyS nodes: only a known port
+// type says a UART is behind it. sysfs gives the type to anyone; the ioctl
+// is the fallback for a kernel without the attribute.
 bool UartHasHardware(const std::string& kernel) {
     std::string type = ReadLine(g_sysDir + "/" + kernel + "/type");
     if (!type.empty()) return std::atoi(type.c_str()) != PORT_UNKNOWN;
+    if (kernel.compare(0, 4, "ttyS") != 0) return true;      // no serial-core port: USB and the like
     int fd = open((g_devDir + "/" + kernel).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno == EACCES || errno == EBUSY;   // someone's port: it exists
     serial_struct info;
@@ -180,6 +182,14 @@ bool UartHasHardware(const std::string& kernel) {
     bool known = ioctl(fd, TIOCGSERIAL, &info) != 0 || info.type != PORT_UNKNOWN;
     close(fd);
     return known;
+}
+
+// k of an on-board port's kernel name ttyS<k>, or -1.
+int OnboardIndex(const std::string& kernel) {
+    if (kernel.compare(0, 4, "ttyS") != 0 || kernel.size() == 4) return -1;
+    for (size_t i = 4; i < kernel.size(); i++)
+        if (!std::isdigit(static_cast<unsigned char>(kernel[i]))) return -1;
+    return std::atoi(kernel.c_str() + 4);
 }
 
 // Maker, product and serial number of the USB device above the tty: the
@@ -204,8 +214,7 @@ std::string Describe(const std::string& kernel, dev_t rdev) {
         if (IsPtySlave(rdev)) return "pseudo-terminal (pts/" + std::to_string(minor(rdev)) + ")";
         return "";
     }
-    if (kernel.compare(0, 4, "ttyS") == 0 && kernel.size() > 4 && std::isdigit(static_cast<unsigned char>(kernel[4])))
-        return "on-board serial port (" + kernel + ")";
+    if (OnboardIndex(kernel) >= 0) return "on-board serial port (" + kernel + ")";
     std::string usb = UsbDescription(kernel);
     if (!usb.empty()) return usb + " (" + kernel + ")";
     return "serial port (" + kernel + ")";
@@ -255,16 +264,9 @@ std::vector<Found> FindPorts() {
     for (const auto& [rdev, kernel] : ttys) {
         (void)rdev;
         if (!HasDevice(kernel)) continue;     // virtual consoles, ptmx, the console
-        int onboard = -1;
-        if (kernel.compare(0, 4, "ttyS") == 0) {
-            char* end = nullptr;
-            long k = std::strtol(kernel.c_str() + 4, &end, 10);
-            if (end == kernel.c_str() + 4 || *end != '\0') continue;
-            if (!UartHasHardware(kernel)) continue;
-            onboard = static_cast<int>(k);
-        }
+        if (!UartHasHardware(kernel)) continue;
         Identity id;
-        if (DeviceAt(g_devDir + "/" + kernel, &id)) add(g_devDir + "/" + kernel, 2, id, onboard);
+        if (DeviceAt(g_devDir + "/" + kernel, &id)) add(g_devDir + "/" + kernel, 2, id, OnboardIndex(kernel));
     }
     return found;
 }

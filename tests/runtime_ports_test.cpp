@@ -153,6 +153,8 @@ TEST_F(PortsTest, HardwarePortsNumberedNamedAndDescribed)
     Tty("ttyS1", Pty(), true, "0");            // a node without a UART behind it
     Tty("ttyS3", Pty(), true, "4");
     Tty("tty5", Pty(), false);                 // a virtual console: no device
+    Tty("ttyAMA0", Pty(), true, "0");
+    Tty("ttyAMA1", Pty(), true, "3");          // another kind of on-board UART
     std::string adapter = Pty();
     UsbTty("ttyUSB0", adapter, "FTDI", "FT232R USB UART", "A1B2");
     fs::path byId = Link("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0", root / "dev" / "ttyUSB0");
@@ -163,8 +165,8 @@ TEST_F(PortsTest, HardwarePortsNumberedNamedAndDescribed)
     EXPECT_EQ(PORTS_NUMBER_TAKEN, AddComPort(9, "/dev/null"));
     ASSERT_EQ(0, AddComPort(12, "/nonexistent/ttyX"));
 
-    EXPECT_EQ(6, ScanPorts());
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 9, 12}), Listed());
+    EXPECT_EQ(7, ScanPorts());
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 9, 12}), Listed());
     EXPECT_STREQ((root / "dev" / "ttyS0").c_str(), GetComDevice(1));
     EXPECT_STREQ("on-board serial port (ttyS0)", PortDescription(1));
     EXPECT_STREQ((root / "dev" / "ttyS3").c_str(), GetComDevice(4));
@@ -173,6 +175,7 @@ TEST_F(PortsTest, HardwarePortsNumberedNamedAndDescribed)
     EXPECT_STREQ("FTDI FT232R USB UART, serial A1B2 (ttyUSB0)", PortDescription(2));
     EXPECT_STREQ((root / "dev" / "ttyACM0").c_str(), GetComDevice(3));
     EXPECT_STREQ("Acme Line Probe (ttyACM0)", PortDescription(3));
+    EXPECT_STREQ("serial port (ttyAMA1)", PortDescription(5));
     EXPECT_STREQ(named.c_str(), GetComDevice(9));
     EXPECT_EQ(1, PortPresent(9));
     EXPECT_EQ(0, PortPresent(12));
