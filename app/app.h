@@ -21,3 +21,14 @@ int StartTrace(const char* path);
 void InitRS232(int port);             // open, line check, identify, read RAM, firmware text
 int GetHARDWAREInfo(void);            // 1 when a reply with command word 10 arrived; panels follow it
 int GetVERSIONInfo(void);             // bytes waiting when the firmware wait ended (72 = good)
+
+// ---- Ports as they come and go (port_watch.cpp) ------------------------------------------
+void FillPortRing(void);              // the listed ports into the ring, the port in use among them
+// The port to start on: `named` when the command line chose one (non-zero),
+// else the remembered port when it is there, else COM 1.
+int StartPort(int named);
+void NotePortOpened(int port, int openResult);   // InitRS232's open: a missing device is awaited
+void RememberPort(int port);          // the port passed the line check: the next start opens it
+// Follows the ports from now on: the ring, "Port lost: DEVICE" and the
+// set-up again when the port in use comes back. 0, or -1 without a watch.
+int StartPortWatch(void);

@@ -7,7 +7,10 @@
 #include "app/version.h"
 #include "link/link.h"
 #include "outputs/outputs.h"
+#include "params/params.h"
+#include "runtime/ports.h"
 #include "runtime/rs232.h"
+#include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/sensor.h"
@@ -19,38 +22,64 @@
 static void Usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE]\n"
+                 "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
+                 "              [--by-id-dir DIR] [--settings FILE] [--exit-when-ready]\n"
                  "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
-                 "  --com N=DEVICE  use DEVICE for COM port N (default: COM n is /dev/ttyS<n-1>);\n"
-                 "                  may be given for several ports\n"
+                 "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
+                 "                  for several ports, each number once (the program starts on COM 1\n"
+                 "                  if it is named, else on the first one named)\n"
                  "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
                  "                  (an explicit --com 1=DEVICE wins)\n"
                  "  --trace FILE    write every frame on the line to FILE, from the start-up on\n"
                  "                  (also switched on and off on the further-parameters panel)\n"
+                 "  --list-ports    print the ports the program finds, one a line (number, device,\n"
+                 "                  description), and end\n"
+                 "  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of\n"
+                 "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
+                 "  --settings FILE keep the remembered port and folder in FILE instead of the\n"
+                 "                  per-user settings (tests)\n"
                  "  --exit-when-ready\n"
                  "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                  "                  the sensor set-up is done (start-up timing, smoke tests)\n"
                  "  --help          show this text\n"
-                 "  --version       show the program version\n");
+                 "  --version       show the program version\n",
+                 COM_MAX_PORTS);
 }
 
-// Parses "N=DEVICE"; false for anything else.
-static bool MapPort(const char* arg)
+// Parses "N=DEVICE" into the port list: 0, 2 for a malformed mapping, 3 for
+// a number named before.
+static int MapPort(const char* arg, int* number)
 {
     const char* eq = std::strchr(arg, '=');
-    if (!eq || eq == arg || eq[1] == '\0') return false;
+    if (!eq || eq == arg || eq[1] == '\0') return 2;
     char* end = nullptr;
     long n = std::strtol(arg, &end, 10);
-    if (end != eq) return false;
-    return SetComDevice(static_cast<int>(n), eq + 1) == 0;
+    if (end != eq || n < 1 || n > COM_MAX_PORTS) return 2;
+    *number = static_cast<int>(n);
+    int rc = AddComPort(*number, eq + 1);
+    return rc == PORTS_NUMBER_TAKEN ? 3 : rc == 0 ? 0 : 2;
+}
+
+// The value of an option given as "--name VALUE" or "--name=VALUE"; null
+// when `a` is another option or the value is missing.
+static const char* OptionValue(const char* name, int argc, char** argv, int* i)
+{
+    const char* a = argv[*i];
+    size_t len = std::strlen(name);
+    if (std::strncmp(a, name, len) != 0) return nullptr;
+    if (a[len] == '=') return a + len + 1;
+    if (a[len] != '\0') return nullptr;
+    return *i + 1 < argc ? argv[++*i] : "";
 }
 
 int main(int argc, char** argv)
 {
-    bool simulate = false, com1Given = false, exitWhenReady = false;
+    bool simulate = false, exitWhenReady = false, listPorts = false;
+    int namedPort = 0;   // the port the command line starts on (COM 1 when named, else the first)
     const char* tracePath = nullptr;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
+        const char* value = nullptr;
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
             Usage(stdout);
             return 0;
@@ -67,14 +96,33 @@ int main(int argc, char** argv)
             }
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
             exitWhenReady = true;
-        } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
-            const char* mapping = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
-            if (!mapping || !MapPort(mapping)) {
-                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n",
-                             COM_MAX_PORTS, mapping ? mapping : "");
+        } else if (std::strcmp(a, "--list-ports") == 0) {
+            listPorts = true;
+        } else if ((value = OptionValue("--by-id-dir", argc, argv, &i))) {
+            if (!*value) {
+                std::fprintf(stderr, "kvormx: --by-id-dir wants a folder\n");
                 return 2;
             }
-            if (std::strtol(mapping, nullptr, 10) == 1) com1Given = true;
+            SetPortsByIdDir(value);
+        } else if ((value = OptionValue("--settings", argc, argv, &i))) {
+            if (!*value) {
+                std::fprintf(stderr, "kvormx: --settings wants a file\n");
+                return 2;
+            }
+            SetSettingsFile(value);
+        } else if ((value = OptionValue("--com", argc, argv, &i))) {
+            int number = 0;
+            int rc = MapPort(value, &number);
+            if (rc == 3) {
+                std::fprintf(stderr, "kvormx: --com names COM %d twice\n", number);
+                return 2;
+            }
+            if (rc != 0) {
+                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n",
+                             COM_MAX_PORTS, value);
+                return 2;
+            }
+            if (number == 1 || !namedPort) namedPort = number;
         } else {
             std::fprintf(stderr, "kvormx: unknown option '%s'\n", a);
             Usage(stderr);
@@ -83,12 +131,22 @@ int main(int argc, char** argv)
     }
 
     VirtualSensor sensor;
-    if (simulate && !com1Given) {
+    if (simulate && namedPort != 1) {
         if (!sensor.Start(SensorOptions{})) {
             std::fprintf(stderr, "kvormx: the virtual sensor could not be started (no pseudo-terminal)\n");
             return 1;
         }
-        SetComDevice(1, sensor.SlavePath());
+        AddComPort(1, sensor.SlavePath());
+        namedPort = 1;
+    }
+
+    ScanPorts();
+    if (listPorts) {
+        int numbers[COM_MAX_PORTS];
+        int count = ListedPorts(numbers, COM_MAX_PORTS);
+        for (int i = 0; i < count; i++)
+            std::printf("COM%d  %s  %s\n", numbers[i], GetComDevice(numbers[i]), PortDescription(numbers[i]));
+        return 0;
     }
 
     if (!InitRuntime(&argc, argv)) {
@@ -101,10 +159,15 @@ int main(int argc, char** argv)
         return 1;
     }
     GetDefaultFileDir(proj_dir);
+    RestoreParamFolder();
     InitVars();
+    com = StartPort(namedPort);
+    FillPortRing();
+    StartPortWatch();
     // The trace starts before the set-up, so its first lines are the line check.
     if (tracePath && StartTrace(tracePath) < 0) {
         std::fprintf(stderr, "kvormx: cannot write the trace: %s\n", TraceError());
+        StopWatchingPorts();
         DiscardPanel(panelPopUp);
         DiscardPanel(panelHandle);
         CloseRuntime();
@@ -126,6 +189,7 @@ int main(int argc, char** argv)
 
     RecordStop();        // the rows and trace lines still buffered go to their files
     TraceClose();
+    StopWatchingPorts();
     CloseCom(com);       // normally closed by the panel already; harmless
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);

@@ -120,6 +120,7 @@ void InitRS232(int port)
     // read into command 11, which a board-0 sensor takes as a reset).
     ResetSensorIdentity();
     ret = OpenSensorPort(port);
+    NotePortOpened(port, ret);
     if (ret < 0) {
         // The program's text, then the cause: which device, and why.
         CopyText(szStatus, STATUS_LEN, PortErrorText(ret));
@@ -130,6 +131,7 @@ void InitRS232(int port)
     ret = CheckComLine(port);
     ShowStatus();
     if (ret != 1) return;
+    RememberPort(port);
 
     ret = GetHARDWAREInfo();
     if (ret == 0) {

@@ -10,10 +10,7 @@
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 
-#include <cstdio>
-
 const char* const FORM_FILE = "K-VOR-MXZidad15.uir";
-const int PORT_RING_ITEMS = 8;          // COM1 .. COM8
 
 int LoadPanels(void)
 {
@@ -23,11 +20,7 @@ int LoadPanels(void)
     panelPopUp = LoadPanel(panelHandle, FORM_FILE, POPUP);
     if (panelPopUp < 0) return panelPopUp;
     // The port ring shows which device each COM number stands for.
-    for (int i = 0; i < PORT_RING_ITEMS; i++) {
-        char label[PATH_LEN + 16];
-        std::snprintf(label, sizeof label, "COM%d  %s", i + 1, GetComDevice(i + 1));
-        ReplaceListItem(panelHandle, PANEL_COMPORT, i, label, i + 1);
-    }
+    FillPortRing();
     return 0;
 }
 

@@ -1,4 +1,5 @@
-// What waiting costs: CPU of the program idling with its panel shown, CPU and
+// What waiting costs: CPU of the program idling with its panel shown and the
+// port watcher running (the machine's /dev and /dev/serial/by-id), CPU and
 // passes of a loop that does nothing but process events, how fast a byte
 // arriving on a port reaches its receive callback meanwhile, and the CPU of
 // drawing the strip chart and the bar graph as often as run mode does.
@@ -23,6 +24,7 @@
 #include "app/state.h"
 #include "runtime/graph.h"
 #include "runtime/inspect.h"
+#include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
@@ -65,14 +67,18 @@ int main(int argc, char** argv)
         return 1;
     }
     InitVars();
+    ScanPorts();
+    int listed = ListedPorts(nullptr, 0);
+    bool watching = StartPortWatch() == 0;
     DisplayPanel(panelHandle);
 
-    // 1. The panel shown, the event loop idle.
+    // 1. The panel shown, the port watcher running, the event loop idle.
     const double idleSeconds = 5.0;
     double c0 = CpuSeconds(), t0 = Timer();
     AfterDelay(idleSeconds, Quit, nullptr);
     RunUserInterface();
     double idleCpu = (CpuSeconds() - c0) / (Timer() - t0);
+    StopWatchingPorts();
 
     // 2. A loop with nothing to do but ProcessSystemEvents and nothing arriving:
     //    each pass should sleep about a millisecond, not spin.
@@ -148,7 +154,8 @@ int main(int argc, char** argv)
     double drawCpu = (CpuSeconds() - c0) / (Timer() - t0);
     int renders = GraphRepaintCount(panelHandle, PANEL_GRAPH_RAW) - renders0;
 
-    std::printf("idle with panel shown: CPU %.2f %% of a core (%.0f s)\n", 100 * idleCpu, idleSeconds);
+    std::printf("idle with panel shown, port watcher %s (%d ports listed): CPU %.2f %% of a core (%.0f s)\n",
+                watching ? "running" : "NOT running", listed, 100 * idleCpu, idleSeconds);
     std::printf("idle ProcessSystemEvents loop: CPU %.2f %% of a core, %.2f ms a pass (%.0f s, nothing arriving)\n",
                 100 * idleLoopCpu, 1e3 * idleLoopWall / std::max(1L, idlePasses), idleLoopSeconds);
     std::printf("ProcessSystemEvents loop: CPU %.2f %% of a core (%.0f s, a byte every 10 ms)\n",

@@ -23,3 +23,6 @@ void DimLoopLocked(int dimmed);       // the three loop-locked controls, dimmed 
 void EnterLoopMode(void);             // dims the loop-locked controls, forces the target to RAM
 void HidePopUp(void);                 // hides the pop-up panel and switches its toggle off
 void TakeVideoMeasurement(void);      // measurement words 0..11 of pp into their variables
+// For an exchange result of EX_LOST: "Port lost: DEVICE" on the status line,
+// stop_flag set, 1. Otherwise 0 and nothing done.
+int EndIfPortLost(int exchangeResult);

@@ -51,6 +51,16 @@ void TakeVideoMeasurement(void)
     TakeMeasurementWords(12);   // words 0..11; in0 is a run-mode word
 }
 
+int EndIfPortLost(int exchangeResult)
+{
+    if (exchangeResult != EX_LOST) return 0;
+    // Not a time-out: the adapter was pulled, and waiting longer brings nothing.
+    CopyText(szStatus, STATUS_LEN, PortLostText(com));
+    SetCtrlVal(panelHandle, PANEL_STATUS, PortLostText(com));
+    stop_flag = 1;
+    return 1;
+}
+
 static void ShowLineOk(int bytesWritten)
 {
     if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
@@ -81,6 +91,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
         CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
         r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE);
     }
+    EndIfPortLost(r);
     if (r == EX_TIMEOUT) {
         SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
         stop_flag = 1;

@@ -29,6 +29,7 @@ static void ShowWaiting256(int) { SetCtrlVal(panelHandle, PANEL_STATUS, kTexts25
 
 static void ShowBlockResult(const BlockTexts& t, int r)
 {
+    if (EndIfPortLost(r)) return;
     if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, t.timedOut);
     if (r == EX_REPLY) CopyText(szStatus, STATUS_LEN, t.received);
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
@@ -74,6 +75,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     do {
         // The last reply goes back as the payload.
         int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS);
+        EndIfPortLost(r);
         if (r == EX_TIMEOUT) {
             SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
             stop_flag = 1;

@@ -100,6 +100,7 @@ static int WaitFrame(double limit, int flags)
         // without another request.
         if (((flags & EX_STOPPABLE) && stop_flag) || quit_flag) return EX_STOPPED;
         if (rx_flag == 1) return EX_REPLY;   // also when this pass ran past the limit
+        if (ComPortGone(com) == 1) return EX_LOST;
         if (tdiff > limit) return EX_TIMEOUT;
     }
 }
@@ -143,6 +144,11 @@ static int WaitBlock(int size, double limit, int flags)
             fragment = count;
         }
         tdiff = Timer() - tstart;
+        // Bytes that came before the device went are all there will be.
+        if (count < size && ComPortGone(com) == 1) {
+            result = EX_LOST;
+            break;
+        }
         if (tdiff > limit) break;
         if (((flags & EX_STOPPABLE) && stop_flag) || quit_flag) {
             result = EX_STOPPED;
@@ -154,7 +160,7 @@ static int WaitBlock(int size, double limit, int flags)
     int want = count < 0 ? 0 : (count > SERIAL_BUF_LEN ? SERIAL_BUF_LEN : count);
     nBytesR = want > 0 ? ComRd(com, szReadBuf, want) : 0;
     if (TraceActive() && (nBytesR > 0 || result != EX_STOPPED)) TraceBlockIn(szReadBuf, nBytesR, size);
-    if (result == EX_STOPPED) return result;
+    if (result == EX_STOPPED || result == EX_LOST) return result;
     if (nBytesR == size) return EX_REPLY;
     return nBytesR > size ? EX_LONG : EX_TIMEOUT;
 }
@@ -184,6 +190,10 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
 {
     if (g_waiting) return EX_BUSY;
     if (quit_flag) return EX_STOPPED;   // the program is ending: nothing more goes out
+    if (ComPortGone(com) == 1) {
+        g_rawWaiting = 0;
+        return EX_LOST;
+    }
     static const uint16_t kZero[PNUM] = {};
     const bool raw = reply > 0;
 
@@ -202,6 +212,11 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     g_burstExtra = 0;
     tstart = Timer();
     nBytesW = ComWrt(com, szWriteBuf, FRAME_BYTES);
+    if (nBytesW < 0 && ComPortGone(com) == 1) {
+        if (raw) CallbackOn();
+        g_rawWaiting = 0;
+        return EX_LOST;
+    }
     if (tracing) TraceSent(command, reply, szWriteBuf, nBytesW);
     if (written) written(nBytesW);
     if (reply == REPLY_NONE) return nBytesW == FRAME_BYTES ? EX_WRITTEN : EX_WRITE_FAILED;

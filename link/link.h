@@ -54,6 +54,7 @@ enum {
     EX_BUSY = -1,             // another exchange is waiting on the line: nothing was sent
     EX_STOPPED = -2,          // stop_flag ended the wait (EX_STOPPABLE)
     EX_WRITE_FAILED = -3,     // REPLY_NONE: fewer than 36 bytes went out
+    EX_LOST = -4,             // the port's device is gone (unplugged): nothing more can come
 };
 
 // Called once the request is written, before the wait: where a caller puts
@@ -67,7 +68,8 @@ typedef void (*ExchangeWritten)(int bytesWritten);
 // pass that also ran past the limit counts. Keeps order, nBytesW, nBytesR,
 // tstart and tdiff as their last values. Never nests: called while another
 // exchange waits (from a callback run inside its event processing), it sends
-// nothing and returns EX_BUSY.
+// nothing and returns EX_BUSY. On a port whose device is gone it sends
+// nothing, or stops waiting, and returns EX_LOST.
 int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
              ExchangeWritten written = nullptr);
 int RawBytesWaiting(void);   // bytes that were waiting when the last raw wait ended (may be < 0)
@@ -91,6 +93,7 @@ void EndExchange(void);
 int OpenSensorPort(int port);
 int CheckComLine(int port);           // 1 when the echo reply carries 0x00AA; its text in szStatus
 const char* PortErrorText(int code);  // status text for an OpenComConfig error code
+const char* PortLostText(int port);   // "Port lost: DEVICE", the port's device path
 
 // ---- Identification (identify.cpp) -----------------------------------------------------------
 // Hardware words of the sensor: 1 when a reply with command word 10 arrived
@@ -110,8 +113,9 @@ int ReadParameterSet(int from, ExchangeWritten written = nullptr);
 // The parameter variables into RAM or EEPROM (`to`), then read back from
 // the same place and compared: VERIFY_OK, VERIFY_DIFFERS (*word is the first
 // word that differs, *readValue what the sensor holds there), or the failure
-// of the write (EX_WRITE_FAILED, nBytesW says why) or of the read-back
-// (EX_TIMEOUT, EX_LONG, EX_BUSY). Only reads are added to the line.
+// of the write (EX_WRITE_FAILED, nBytesW says why; EX_LOST) or of the
+// read-back (EX_TIMEOUT, EX_LONG, EX_BUSY, EX_LOST). Only reads are added to
+// the line.
 enum { VERIFY_OK = 10, VERIFY_DIFFERS = 11 };
 int SendParameterSet(int to, int* word, uint16_t* readValue);
 

@@ -47,7 +47,7 @@ int SendParameterSet(int to, int* word, uint16_t* readValue)
     CopyVarsToPP();
     for (int i = 0; i < PNUM; i++) sent[i] = pp[i];
     int r = Exchange(to == EEPROM ? CMD_WRITE_EEPROM : CMD_WRITE_RAM, pp, REPLY_NONE, 0.0, 0);
-    if (r != EX_WRITTEN) return r == EX_BUSY ? r : EX_WRITE_FAILED;
+    if (r != EX_WRITTEN) return r == EX_BUSY || r == EX_LOST ? r : EX_WRITE_FAILED;
     WaitQuiet(to == EEPROM ? WRITE_SETTLE_EEPROM : WRITE_SETTLE_RAM);
 
     r = ReadParameterSet(to);

@@ -6,6 +6,8 @@
 #include "app/state.h"
 #include "runtime/rs232.h"
 
+#include <cstdio>
+
 static const struct {
     int code;
     const char* text;
@@ -22,6 +24,13 @@ const char* PortErrorText(int code)
     for (const auto& e : kPortErrors)
         if (e.code == code) return e.text;
     return "RS-232 error!";
+}
+
+const char* PortLostText(int port)
+{
+    static char text[PATH_LEN + 16];
+    std::snprintf(text, sizeof text, "Port lost: %s", GetComDevice(port));
+    return text;
 }
 
 int OpenSensorPort(int port)
@@ -46,6 +55,7 @@ int CheckComLine(int port)
     int r = Exchange(CMD_ECHO, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS);
     com = inUse;
     if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
+    if (r == EX_LOST) CopyText(szStatus, STATUS_LEN, PortLostText(port));
     if (r == EX_REPLY) {
         uint16_t echo = GetWord(szReadBuf);
         pp[0] = echo;

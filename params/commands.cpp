@@ -28,10 +28,11 @@ int CC_ButtonTeach(int, int, int event, void*, int, int)
     // szStatus keeps the last exchange's outcome, which a Get from a file
     // shows again.
     CopyVarsToPP();
-    if (Exchange(CMD_TEACH, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowTeachSent) == EX_REPLY)
+    int r = Exchange(CMD_TEACH, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowTeachSent);
+    if (r == EX_REPLY)
         PushGET(RAM);
     else
-        SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout-RS-232...");
+        SetCtrlVal(panelHandle, PANEL_STATUS, r == EX_LOST ? PortLostText(com) : "Timeout-RS-232...");
     EndExchange();
     return 0;
 }
@@ -44,7 +45,8 @@ int CC_ButtonReset(int, int, int event, void*, int, int)
     // last pass is a success, and no reply is never one.
     CopyVarsToPP();
     int r = Exchange(CMD_RESET_MAXMIN, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowResetSent);
-    CopyText(szStatus, STATUS_LEN, r == EX_REPLY ? "Reset Max/Min OK!" : "Timeout-RS-232...");
+    CopyText(szStatus, STATUS_LEN,
+             r == EX_REPLY ? "Reset Max/Min OK!" : r == EX_LOST ? PortLostText(com) : "Timeout-RS-232...");
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
     EndExchange();
     return 0;

@@ -6,11 +6,13 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "runtime/graph.h"
+#include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 const int FILE_FIELD_WIDTH = 4;
 
@@ -43,6 +45,7 @@ int ReadParaFromFile(void)
     if (r == 0) return 0;
     if (r < 0) return -1;   // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);
+    RememberParamFolder(chosen);
     uint32_t words[PNUM];
     // FileToArray fills nothing unless all 16 values are there, so a short or
     // foreign file cannot leave half a parameter set behind.
@@ -50,4 +53,25 @@ int ReadParaFromFile(void)
     for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(words[i] & 0xFFFF);
     CopyPPtoVars();
     return 1;
+}
+
+const char* const SETTING_PARAM_FOLDER = "files/folder";
+
+void RememberParamFolder(const char* chosenFile)
+{
+    const char* slash = std::strrchr(chosenFile, '/');
+    if (!slash) return;
+    char folder[PATH_LEN];
+    int len = slash == chosenFile ? 1 : static_cast<int>(slash - chosenFile);
+    if (len >= PATH_LEN) return;
+    std::memcpy(folder, chosenFile, static_cast<size_t>(len));
+    folder[len] = '\0';
+    CopyText(proj_dir, PATH_LEN, folder);
+    PutSetting(SETTING_PARAM_FOLDER, folder);
+}
+
+void RestoreParamFolder(void)
+{
+    char folder[PATH_LEN];
+    if (GetSetting(SETTING_PARAM_FOLDER, folder, sizeof folder)) CopyText(proj_dir, PATH_LEN, folder);
 }

@@ -8,6 +8,10 @@ void ShowFileError(const char* text); // a file error text with the file and its
 // Load pop-up, then the file into pp and the variables: 1 loaded, 0 cancelled,
 // -1 not a readable parameter file (pp and the variables unchanged).
 int ReadParaFromFile(void);
+// The folder of a chosen parameter file becomes where the file dialogs
+// start (proj_dir), now and at the next start.
+void RememberParamFolder(const char* chosenFile);
+void RestoreParamFolder(void);        // proj_dir from the last run's choice, if there was one
 // RAM or EEPROM from the sensor, DATFILE only refreshes the panels: 1 when
 // the variables hold what was asked for, 0 when they were kept.
 int PushGET(int target);

@@ -68,6 +68,8 @@ static void ShowSendResult(int r, int differs, uint16_t held)
                       nBytesW < 0 ? PortErrorText(nBytesW) : "the frame did not go out whole");
     } else if (r == EX_LONG) {
         CopyText(text, STATUS_LEN, TXT_REPLY_TOO_LONG);
+    } else if (r == EX_LOST) {
+        CopyText(text, STATUS_LEN, PortLostText(com));
     } else {
         CopyText(text, STATUS_LEN, "Timeout-RS-232... - the sent set was not confirmed");
     }
@@ -85,6 +87,7 @@ int CC_BTNSend(int, int, int event, void*, int, int)
                                 1, 1, chosen);
         if (r > 0) {
             CopyText(file_name, PATH_LEN, chosen);
+            RememberParamFolder(chosen);
             SendParaToFile();
         } else if (r < 0) {
             // A path the program cannot hold: nothing was written.
@@ -135,6 +138,8 @@ int PushGET(int from)
             taken = 1;
         } else if (r == EX_LONG) {
             CopyText(szStatus, STATUS_LEN, TXT_REPLY_TOO_LONG);
+        } else if (r == EX_LOST) {
+            CopyText(szStatus, STATUS_LEN, PortLostText(com));
         } else {
             CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
         }

@@ -9,3 +9,15 @@ int ComDispatchPending(void);
 
 // Closes every open port (end of the runtime, tests tearing down).
 void ComCloseAll(void);
+
+// The descriptor of an open port, -1 when it is not open (the port list
+// compares it with the device its stable name leads to).
+int ComOpenFd(int port);
+
+// The open port's device is gone: every transfer reports RS_IO_ERROR from
+// now on, as when the device itself hung up.
+void ComMarkGone(int port);
+
+// Called by the RS-232 library when an open port's device hangs up, so the
+// port list looks again (ports.cpp).
+void PortsNoteDeadPort(int port);

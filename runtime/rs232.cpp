@@ -145,10 +145,12 @@ short WaitFor(const Port& p, short events, double deadline) {
 }
 
 void MarkDead(Port& p) {
+    if (p.dead) return;
     p.dead = true;
     // A hung-up descriptor stays readable for ever; a notifier left enabled
     // would wake the event loop on every pass.
     if (p.notifier) p.notifier->setEnabled(false);
+    PortsNoteDeadPort(static_cast<int>(&p - g_ports));
 }
 
 // The notifier reads only while the queue has room; it sleeps while the queue
@@ -580,6 +582,20 @@ int WaitInQLen(int port, int count, double seconds) {
             return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
         }
     }
+}
+
+int ComPortGone(int port) {
+    int rc = CheckOpen(port);
+    if (rc < 0) return rc;
+    return g_ports[port].dead ? 1 : 0;
+}
+
+int ComOpenFd(int port) {
+    return CheckOpen(port) == 0 ? g_ports[port].fd : -1;
+}
+
+void ComMarkGone(int port) {
+    if (CheckOpen(port) == 0) MarkDead(g_ports[port]);
 }
 
 int ComFragmentsDropped(int port) {

@@ -67,6 +67,11 @@ int GetInQLen(int port);                            // bytes waiting in the inpu
 // pass: the bytes waiting then, or an error code (a vanished device at once).
 int WaitInQLen(int port, int count, double seconds);
 int ComFragmentsDropped(int port);                  // fragments the gap framing dropped since the open
+// 1 when the device behind the open port has vanished (unplugged, its name
+// now leads elsewhere): nothing will come from it again, and it is best
+// closed so the system can give its name to the device when it returns.
+// 0 while it is there; RS_PORT_NOT_OPEN or RS_INVALID_PORT.
+int ComPortGone(int port);
 // Callback for the event bits in `eventMask`; mask 0 or a null function removes it.
 int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                        ComCallbackPtr callback, void* callbackData);

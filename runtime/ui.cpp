@@ -14,6 +14,7 @@
 #include "runtime/ui.h"
 
 #include <QAbstractEventDispatcher>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -29,6 +30,7 @@
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -831,6 +833,25 @@ static QComboBox* Ring(int panel, int control, int* err)
     return static_cast<QComboBox*>(c->widget.data());
 }
 
+// The open list of a ring is as wide as its longest item (a port's stable
+// name is long), however narrow the ring itself is on the panel; the closed
+// ring shows the whole of its item as a tooltip.
+static void FitRingList(QComboBox* ring)
+{
+    QAbstractItemView* view = ring->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) + 2 * view->frameWidth() +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // A tooltip of the form's own stays.
+    if (!ring->property("kvrTipFollows").isValid()) {
+        bool follow = ring->toolTip().isEmpty();
+        ring->setProperty("kvrTipFollows", follow);
+        if (follow)
+            QObject::connect(ring, &QComboBox::currentTextChanged, ring,
+                             [ring](const QString& t) { ring->setToolTip(t); });
+    }
+    if (ring->property("kvrTipFollows").toBool()) ring->setToolTip(ring->currentText());
+}
+
 int ReplaceListItem(int panel, int control, int index, const char* label, int value)
 {
     int err;
@@ -845,6 +866,7 @@ int ReplaceListItem(int panel, int control, int index, const char* label, int va
         ring->setItemText(index, QString::fromLatin1(label));
         ring->setItemData(index, value);
     }
+    FitRingList(ring);
     return 0;
 }
 
@@ -854,6 +876,42 @@ int GetNumListItems(int panel, int control, int* count)
     QComboBox* ring = Ring(panel, control, &err);
     if (!ring) return err;
     *count = ring->count();
+    return 0;
+}
+
+int DeleteListItem(int panel, int control, int index, int count)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index > ring->count() || count < -1)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    int last = count < 0 ? ring->count() : std::min(ring->count(), index + count);
+    QuietScope quiet;
+    for (int i = last - 1; i >= index; i--) ring->removeItem(i);
+    FitRingList(ring);
+    return 0;
+}
+
+int GetLabelFromIndex(int panel, int control, int index, char* label, int size)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index >= ring->count() || !label || size < 1)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    CopyOut(ring->itemText(index), label, size);
+    return 0;
+}
+
+int GetValueFromIndex(int panel, int control, int index, int* value)
+{
+    int err;
+    QComboBox* ring = Ring(panel, control, &err);
+    if (!ring) return err;
+    if (index < 0 || index >= ring->count() || !value)
+        return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
+    *value = ring->itemData(index).toInt();
     return 0;
 }
 

@@ -144,6 +144,10 @@ int GetTextBoxLine(int panel, int control, int line, char* text, int size);
 // Ring items: label and value of item `index` (appended when index == count).
 int ReplaceListItem(int panel, int control, int index, const char* label, int value);
 int GetNumListItems(int panel, int control, int* count);
+// Removes `count` ring items from `index` on (-1: to the end).
+int DeleteListItem(int panel, int control, int index, int count);
+int GetLabelFromIndex(int panel, int control, int index, char* label, int size);  // item's label
+int GetValueFromIndex(int panel, int control, int index, int* value);             // item's value
 
 // ---- Pop-ups ------------------------------------------------------------------------------------
 // File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file

@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "runtime/inspect.h"
 #include "runtime/rs232.h"
+#include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -23,6 +24,9 @@ void ProgramTest::SetUp()
         ASSERT_EQ(1, InitRuntime(&argc, argv)) << GetRuntimeError();
         runtimeUp = true;
     }
+    // Whatever the program remembers stays in a file of this test's own.
+    settingsFile = "/tmp/kvormx-settings-" + std::to_string(getpid()) + ".conf";
+    SetSettingsFile(settingsFile.c_str());
     ASSERT_EQ(0, LoadPanels()) << GetRuntimeError();
     GetProjectDir(proj_dir);
     InitVars();
@@ -36,6 +40,7 @@ void ProgramTest::TearDown()
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
     if (!eepromFile.empty()) unlink(eepromFile.c_str());
+    unlink(settingsFile.c_str());
 }
 
 SensorOptions ProgramTest::Holding(const Words& words, SensorOptions o)

@@ -83,4 +83,5 @@ class ProgramTest : public ::testing::Test {
 
     VirtualSensor sensor;
     std::string eepromFile;
+    std::string settingsFile;                         // the program's settings, removed after the test
 };
