@@ -255,7 +255,9 @@ TEST_F(PortsTest, OpenPortReadsGoneWhenItsDeviceLeavesOrItsNameMoves)
     EXPECT_EQ(RS_IO_ERROR, ComWrt(1, "x", 1));
     EXPECT_EQ(RS_PORT_NOT_OPEN, ComPortGone(3));
 
-    // Opened again on what the name leads to now, it is there.
+    // Opened again on what the name leads to now, it is there (once the
+    // lost port no longer holds that device, as the program closes it).
+    CloseCom(1);
     ASSERT_EQ(0, OpenComConfig(2, "", 19200, 0, 8, 1, 4096, 4096));
     ScanPorts();
     EXPECT_EQ(0, ComPortGone(2));

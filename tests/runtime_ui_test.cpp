@@ -494,13 +494,13 @@ TEST_F(FilePopup, QueuedAnswersStandInForTheDialogAndArgumentsAreRecorded)
     ClearFileSelectAnswers();
     QueueFileSelectAnswer(2, "/tmp/KVORpara.dat");
     QueueFileSelectAnswer(0, "");
-    QueueFileSelectAnswer(1, std::string(300, 'x').c_str());
-    char path[260] = "junk";
+    QueueFileSelectAnswer(1, std::string(RT_PATH_LEN + 10, 'x').c_str());
+    char path[RT_PATH_LEN] = "junk";
     EXPECT_EQ(2, FileSelectPopup("/opt/kvormx", "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1, 1, 1, path));
     EXPECT_STREQ("/tmp/KVORpara.dat", path);
     EXPECT_EQ(0, FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path));
     EXPECT_STREQ("", path);
-    EXPECT_LT(FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path), 0);   // would not fit 260 bytes
+    EXPECT_LT(FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path), 0);   // would not fit the buffer
     ASSERT_EQ(3u, FileSelectCalls().size());
     const FileSelectCall& c = FileSelectCalls()[0];
     EXPECT_EQ("/opt/kvormx", c.defaultDir);
