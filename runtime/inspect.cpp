@@ -11,6 +11,7 @@
 #include "runtime/inspect.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -131,6 +132,50 @@ int ShownValue(int panel, int control)
     int err, v = 0;
     Control* c = FindControl(panel, control, &err);
     return c && ReadInt(*c, &v) ? v : 0;
+}
+
+static std::string RoleWords(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::RadioButton: return "radio button";
+    case QAccessible::CheckBox: return "check box";
+    case QAccessible::StaticText: return "label";
+    case QAccessible::Slider: return "slider";
+    case QAccessible::Button: return "button";
+    case QAccessible::SpinBox: return "spin box";
+    case QAccessible::ComboBox: return "combo box";
+    case QAccessible::Graphic: return "graphic";
+    default: return "role " + std::to_string(int(role));
+    }
+}
+
+AccessibleView Accessible(int panel, int control)
+{
+    AccessibleView v;
+    QWidget* w = Widget(panel, control);
+    if (!w) return v;
+    if (w->focusProxy()) w = w->focusProxy();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (!a) return v;
+    auto str = [](const QString& s) { return s.toStdString(); };
+    v.role = RoleWords(a->role());
+    v.name = str(a->text(QAccessible::Name));
+    v.description = str(a->text(QAccessible::Description));
+    v.value = str(a->text(QAccessible::Value));
+    if (QAccessibleTextInterface* t = a->textInterface()) v.text = str(t->text(0, t->characterCount()));
+    v.checkable = a->state().checkable;
+    v.checked = a->state().checked;
+    return v;
+}
+
+void ScreenReaderPress(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    QAccessibleInterface* a = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    QAccessibleActionInterface* act = a ? a->actionInterface() : nullptr;
+    if (act && act->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        act->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void AfterDelay(double seconds, void (*fn)(void*), void* data)

@@ -32,6 +32,16 @@ int GraphRepaintCount(int panel, int control);
 // none to the program); 0 for other kinds.
 int ShownValue(int panel, int control);
 
+// What a screen reader is told about a control (the part of it that takes the
+// focus: a slide's slider). role is Qt's role in plain words ("radio button",
+// "check box", "label", "slider", "button", ...), the texts as Qt gives them.
+struct AccessibleView {
+    std::string role, name, description, value, text;   // text: its text interface, if it has one
+    bool checkable = false, checked = false;
+};
+AccessibleView Accessible(int panel, int control);
+void ScreenReaderPress(int panel, int control);              // the control's press action, as a screen reader does it
+
 // Runs fn(data) once, inside event processing, after `seconds` (a test's operator
 // acting while a program loop runs).
 void AfterDelay(double seconds, void (*fn)(void*), void* data);

@@ -257,6 +257,7 @@ static void Prepare(Control& c)
     case CTRL_GRAPH: case CTRL_STRIP_CHART: static_cast<KPlotBase*>(w)->ApplyFormProperties(); break;
     default: break;
     }
+    DescribeForScreenReaders(c);
 }
 
 }  // namespace kvr

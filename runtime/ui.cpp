@@ -298,6 +298,7 @@ int InitRuntime(int* argc, char** argv)
         }
         // Panels end the program through their callbacks, never by the last window closing.
         g_app->setQuitOnLastWindowClosed(false);
+        InstallAccessibility();
         g_waitTimer = new QTimer(g_app);
         g_waitTimer->setSingleShot(true);
         g_waitTimer->setTimerType(Qt::PreciseTimer);
@@ -505,8 +506,10 @@ int SetCtrlVal(int panel, int control, const char* text)
     QString s = QString::fromLatin1(text);
     if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
+        QString before = l->text();
         l->setText(s);
         if (c->autoSize) l->adjustSize();
+        AnnounceText(l, before);
     } else {
         // A text box appends, as the operator's log of lines; ReplaceTextBoxLine edits in place.
         static_cast<QPlainTextEdit*>(c->widget.data())->appendPlainText(s);
@@ -721,6 +724,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left)
     c.valType = VALTYPE_TEXT;
     c.widget = l;
     c.autoSize = true;
+    DescribeForScreenReaders(c);
     p->controls[number] = c;
     return number;
 }

@@ -4,6 +4,7 @@
 // into the program) looks on. Never included by the program (it pulls in Qt).
 //
 // [SECTION] Registry       panels, controls, errors, event dispatch
+// [SECTION] Accessibility  what screen readers are told (accessible.cpp)
 // [SECTION] Hooks          a stand-in for the file dialog, an observer of chart renders
 // [SECTION] Form widgets   KPushButton, KSpinBox, KSlide
 // [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
@@ -83,6 +84,15 @@ bool Quiet();
 
 // Runs a due receive callback check; guarded against re-entry. Returns how many ran.
 int DispatchPorts();
+
+// ---- [SECTION] Accessibility ----------------------------------------------------------
+
+// Installs the descriptions of accessible.cpp; InitRuntime calls it once.
+void InstallAccessibility();
+// Marks a control for those descriptions; the loader calls it for every control.
+void DescribeForScreenReaders(const Control& control);
+// Tells screen readers that a text message now shows another text.
+void AnnounceText(QLabel* label, const QString& before);
 
 // ---- [SECTION] Hooks ------------------------------------------------------------------
 // Both are unset in the program: nothing but a library that sets them can make

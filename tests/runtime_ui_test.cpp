@@ -393,6 +393,55 @@ TEST_F(OperatorEvents, TheCloseBoxGivesElevenAndTheWindowStays)
     EXPECT_EQ(1u, seen.size());
 }
 
+// ---- Screen readers ---------------------------------------------------------------------------------
+
+using ScreenReaders = UiTest;
+
+TEST_F(ScreenReaders, ATextMessageKeepsItsNameAndTellsTheTextItShows)
+{
+    SetCtrlVal(panel, STATUS, "No serial port found");
+    AccessibleView v = Accessible(panel, STATUS);
+    EXPECT_EQ("label", v.role);
+    EXPECT_EQ("Status", v.name);
+    EXPECT_EQ("No serial port found", v.description);
+    EXPECT_EQ("No serial port found", v.value);
+    EXPECT_EQ("No serial port found", v.text);
+    SetCtrlVal(panel, STATUS, "Line Ok!");
+    EXPECT_EQ("Line Ok!", Accessible(panel, STATUS).description);
+    // A made text message has no name of its own: its text is its name.
+    int made = NewCtrl(panel, CTRL_TEXT_MSG, "Version 1.5", 0, 0);
+    EXPECT_EQ("Version 1.5", Accessible(panel, made).name);
+}
+
+TEST_F(ScreenReaders, RadioButtonsAreRadioButtonsAndPressLikeAClick)
+{
+    AccessibleView v = Accessible(panel, RADIO);
+    EXPECT_EQ("radio button", v.role);
+    EXPECT_EQ("RAM", v.name);
+    EXPECT_TRUE(v.checkable);
+    EXPECT_FALSE(v.checked);
+    SetCtrlVal(panel, RADIO, 1);
+    EXPECT_TRUE(Accessible(panel, RADIO).checked);
+    EXPECT_EQ("check box", Accessible(panel, SWITCH).role);
+
+    SetCtrlVal(panel, RADIO, 0);
+    ScreenReaderPress(panel, RADIO);
+    EXPECT_EQ((std::vector<int>{EVENT_VAL_CHANGED, EVENT_COMMIT}), Events(RADIO));
+    EXPECT_EQ(1, Int(RADIO));
+    seen.clear();
+    SetCtrlAttribute(panel, RADIO, ATTR_DIMMED, 1);
+    ScreenReaderPress(panel, RADIO);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ScreenReaders, ASlidesNameReachesTheSliderThatTakesTheFocus)
+{
+    AccessibleView v = Accessible(panel, SLIDE);
+    EXPECT_EQ("slider", v.role);
+    EXPECT_EQ("Threshold", v.name);
+    EXPECT_EQ("100", v.value);
+}
+
 // ---- Nested event processing and the event loop ----------------------------------------------------------
 
 using EventLoop = UiTest;
