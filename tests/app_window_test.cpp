@@ -30,3 +30,18 @@ TEST_F(ScreenReader, HearsTheStatusLineTheThresholdAndTheTransferTargets)
         EXPECT_EQ(target == PANEL_RBT_EEPROM, v.checked) << target;
     }
 }
+
+using SecondPanel = ProgramTest;
+
+TEST_F(SecondPanel, ItsCloseBoxRaisesTheToggleSoTheNextPressShowsItAgain)
+{
+    DisplayPanel(panelHandle);
+    Click(panelHandle, PANEL_PARAII);
+    ASSERT_TRUE(PanelVisible(panelPopUp));
+    OperatorClosePanel(panelPopUp);
+    EXPECT_FALSE(PanelVisible(panelPopUp));
+    EXPECT_EQ(0, Value(panelHandle, PANEL_PARAII));
+    Click(panelHandle, PANEL_PARAII);
+    EXPECT_TRUE(PanelVisible(panelPopUp));
+    EXPECT_EQ(1, Value(panelHandle, PANEL_PARAII));
+}
