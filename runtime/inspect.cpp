@@ -22,6 +22,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -301,6 +302,34 @@ void OperatorDragSlide(int panel, int control, int value)
     }
     Mouse(s, QEvent::MouseButtonRelease, s->rect().center(), Qt::NoButton);
     Settle();
+}
+
+void OperatorKeys(int panel, const char* keys)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !keys) return;
+    p->window->activateWindow();
+    Settle();
+    if (!p->window->isActiveWindow()) QApplication::setActiveWindow(p->window);
+    QWidget* to = p->window->focusWidget() ? p->window->focusWidget() : p->window;
+    QTest::keySequence(to, QKeySequence(QString::fromLatin1(keys)));
+    Settle();
+}
+
+int FocusedControl(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return 0;
+    QWidget* f = p->window->focusWidget();
+    for (auto& [number, c] : p->controls)
+        if (c.widget && f && (c.widget == f || c.widget->isAncestorOf(f))) return number;
+    return 0;
+}
+
+std::string ToolTip(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    return w ? w->toolTip().toStdString() : std::string();
 }
 
 void OperatorClosePanel(int panel)

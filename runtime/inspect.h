@@ -53,6 +53,13 @@ void OperatorEnter(int panel, int control);                   // Enter key in th
 void OperatorSelectRing(int panel, int control, int index);   // choose a ring item as the mouse would
 void OperatorDragSlide(int panel, int control, int value);   // drag the slide to value, then release
 void OperatorClosePanel(int panel);                          // window close box
+// Keys pressed and released in the panel's window, which becomes the active one:
+// "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
+void OperatorKeys(int panel, const char* keys);
+// Where the keyboard focus is in the panel: the control's number, 0 elsewhere.
+int FocusedControl(int panel);
+// A control's tooltip.
+std::string ToolTip(int panel, int control);
 
 // ---- File pop-up answers ---------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next

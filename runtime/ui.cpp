@@ -27,6 +27,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
@@ -147,6 +148,28 @@ static void FirePanel(int panel, int event)
     g_callbackDepth--;
 }
 
+// A button's key (its `shortcut` in the form) presses it as a click does: the
+// focus moves to it, so an entry being typed in commits first, then the
+// button's own events follow. Nothing happens while the button is dimmed or
+// hidden, and a held key presses once. The key is named in the tooltip.
+static void WireShortcut(QAbstractButton* b)
+{
+    QKeySequence keys = b->shortcut();
+    if (keys.isEmpty()) return;
+    b->setShortcut(QKeySequence());     // Qt's own would press now and release 100 ms later, repeating
+    auto* shortcut = new QShortcut(keys, b);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated, b, [b] {
+        if (!b->isEnabled() || !b->isVisible()) return;
+        if (b->focusPolicy() & Qt::ClickFocus) b->setFocus(Qt::ShortcutFocusReason);
+        b->click();
+    });
+    QString key = keys.toString(QKeySequence::NativeText);
+    QString tip = b->toolTip().isEmpty() ? QString(b->text()).remove('&') : b->toolTip();
+    b->setToolTip(QString("%1 (%2)").arg(tip, key));
+}
+
 void WireControl(Panel& panel, Control& control)
 {
     const int ph = panel.handle, cn = control.number;
@@ -193,6 +216,7 @@ void WireControl(Panel& panel, Control& control)
     default:
         break;
     }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) WireShortcut(b);
 }
 
 // Close box: the panel callback gets EVENT_CLOSE and the window stays until the

@@ -393,6 +393,47 @@ TEST_F(OperatorEvents, TheCloseBoxGivesElevenAndTheWindowStays)
     EXPECT_EQ(1u, seen.size());
 }
 
+// ---- Shortcuts ---------------------------------------------------------------------------------------
+
+using Shortcuts = UiTest;
+
+TEST_F(Shortcuts, AKeyPressesItsButtonAsAClickDoesAndIsNamedInTheTooltip)
+{
+    EXPECT_EQ("Go (F5)", ToolTip(panel, BUTTON));
+    EXPECT_EQ("Stop (Esc)", ToolTip(panel, STOP));
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}), Events(BUTTON));
+    EXPECT_EQ(BUTTON, FocusedControl(panel));
+    seen.clear();
+    OperatorKeys(panel, "Esc");
+    EXPECT_EQ((std::vector<Event>{{panel, STOP, EVENT_LEFT_CLICK}, {panel, STOP, EVENT_COMMIT}}), seen);
+}
+
+TEST_F(Shortcuts, AnEntryBeingTypedInCommitsBeforeTheButtonActs)
+{
+    OperatorKeys(panel, "Tab");     // from the button past the toggle
+    OperatorKeys(panel, "Tab");
+    ASSERT_EQ(NUMERIC, FocusedControl(panel));
+    OperatorType(panel, NUMERIC, "300");
+    seen.clear();
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<Event>{{panel, NUMERIC, EVENT_COMMIT}, {panel, BUTTON, EVENT_LEFT_CLICK},
+                                  {panel, BUTTON, EVENT_COMMIT}}), seen);
+    EXPECT_EQ(300, U16(NUMERIC));
+}
+
+TEST_F(Shortcuts, DimmedOrHiddenButtonsIgnoreTheirKeys)
+{
+    SetCtrlAttribute(panel, BUTTON, ATTR_DIMMED, 1);
+    SetCtrlAttribute(panel, STOP, ATTR_VISIBLE, 0);
+    OperatorKeys(panel, "F5");
+    OperatorKeys(panel, "Esc");
+    EXPECT_TRUE(seen.empty());
+    SetCtrlAttribute(panel, BUTTON, ATTR_DIMMED, 0);
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}), Events(BUTTON));
+}
+
 // ---- Screen readers ---------------------------------------------------------------------------------
 
 using ScreenReaders = UiTest;
