@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
@@ -133,6 +134,54 @@ int ShownValue(int panel, int control)
     int err, v = 0;
     Control* c = FindControl(panel, control, &err);
     return c && ReadInt(*c, &v) ? v : 0;
+}
+
+static Box ToBox(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+Box PanelFrame(int panel)
+{
+    Panel* p = FindPanel(panel);
+    return p ? ToBox(p->window->frameGeometry()) : Box();
+}
+
+Box PanelMinimum(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return Box();
+    QSize frame = p->window->frameGeometry().size() - p->window->size();
+    return {0, 0, p->window->minimumWidth() + frame.width(), p->window->minimumHeight() + frame.height()};
+}
+
+Box ControlBox(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    if (!p || !w) return Box();
+    return ToBox(QRect(w->mapTo(p->canvas, QPoint(0, 0)), w->size()));
+}
+
+Box ControlOnScreen(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr;
+    if (!area || !w) return Box();
+    QWidget* view = area->viewport();
+    QRect inView = QRect(w->mapTo(view, QPoint(0, 0)), w->size()).intersected(view->rect());
+    if (inView.isEmpty()) return Box();
+    return ToBox(inView.translated(view->mapToGlobal(QPoint(0, 0))));
+}
+
+Box PlaceBeside(const Box& owner, int w, int h, const Box& area)
+{
+    QPoint at = kvr::PlaceBeside(QRect(owner.x, owner.y, owner.w, owner.h), QSize(w, h),
+                                 QRect(area.x, area.y, area.w, area.h));
+    return {at.x(), at.y(), w, h};
+}
+
+void AssumeScreenArea(int x, int y, int width, int height)
+{
+    SetScreenAreaStandIn(width > 0 ? QRect(x, y, width, height) : QRect());
 }
 
 static std::string RoleWords(QAccessible::Role role)
@@ -330,6 +379,22 @@ std::string ToolTip(int panel, int control)
 {
     QWidget* w = Widget(panel, control);
     return w ? w->toolTip().toStdString() : std::string();
+}
+
+void OperatorResizePanel(int panel, int width, int height)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return;
+    p->window->resize(width, height);   // the window keeps to its minimum and maximum, as with a frame
+    Settle();
+}
+
+void OperatorScrollTo(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    if (auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr; area && w) area->ensureWidgetVisible(w, 0, 0);
+    Settle();
 }
 
 void OperatorClosePanel(int panel)

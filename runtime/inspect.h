@@ -42,6 +42,23 @@ struct AccessibleView {
 AccessibleView Accessible(int panel, int control);
 void ScreenReaderPress(int panel, int control);              // the control's press action, as a screen reader does it
 
+// Geometry in pixels.
+struct Box {
+    int x = 0, y = 0, w = 0, h = 0;
+    int right() const { return x + w; }     // one past the last column
+    int bottom() const { return y + h; }
+};
+Box PanelFrame(int panel);                  // the window with its frame, on the screen
+Box PanelMinimum(int panel);                // w, h: the least the window can be resized to, with its frame
+Box ControlBox(int panel, int control);     // where the control is on its panel
+// The part of the control its window shows, on the screen (empty: scrolled out of view).
+Box ControlOnScreen(int panel, int control);
+// Where a child panel's window of w x h opens beside its owner's window, within the area.
+Box PlaceBeside(const Box& owner, int w, int h, const Box& area);
+// The screen's free area the runtime fits panels into, in place of the real
+// screen's (width 0: the real one again).
+void AssumeScreenArea(int x, int y, int width, int height);
+
 // Runs fn(data) once, inside event processing, after `seconds` (a test's operator
 // acting while a program loop runs).
 void AfterDelay(double seconds, void (*fn)(void*), void* data);
@@ -53,6 +70,8 @@ void OperatorEnter(int panel, int control);                   // Enter key in th
 void OperatorSelectRing(int panel, int control, int index);   // choose a ring item as the mouse would
 void OperatorDragSlide(int panel, int control, int value);   // drag the slide to value, then release
 void OperatorClosePanel(int panel);                          // window close box
+void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
+void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
 // Keys pressed and released in the panel's window, which becomes the active one:
 // "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
 void OperatorKeys(int panel, const char* keys);

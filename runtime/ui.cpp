@@ -358,7 +358,10 @@ int DisplayPanel(int panel)
 {
     Panel* p = FindPanel(panel);
     if (!p) return Fail(UIE_BAD_HANDLE, QString("no panel with handle %1").arg(panel));
+    bool appears = p->window->isHidden();
+    if (appears) FitOnScreen(*p, false);
     p->window->show();
+    if (appears) FitOnScreen(*p, true);
     // The offscreen and minimal platforms (tests) have no stacking to change and say so on stderr.
     if (QGuiApplication::platformName() != "offscreen" && QGuiApplication::platformName() != "minimal")
         p->window->raise();
@@ -578,8 +581,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     switch (attribute) {
     case ATTR_DIMMED: w->setEnabled(value == 0); return 0;
     case ATTR_VISIBLE: w->setVisible(value != 0); return 0;
-    case ATTR_LEFT: w->move(value, w->y()); return 0;
-    case ATTR_TOP: w->move(w->x(), value); return 0;
+    case ATTR_LEFT: w->move(value, w->y()); AnchorMoved(w); return 0;
+    case ATTR_TOP: w->move(w->x(), value); AnchorMoved(w); return 0;
     case ATTR_FRAME_COLOR:
         if (c->kind != CTRL_DECORATION) return NotApplicable(control, attribute);
         SetPaletteColor(w, QPalette::Window, value, true);
@@ -735,7 +738,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left)
     if (style != CTRL_TEXT_MSG) return Fail(UIE_BAD_VALUE, QString("NewCtrl makes text messages only, not style %1").arg(style));
     int number = 1;
     if (!p->controls.empty()) number = std::max(1, p->controls.rbegin()->first + 1);
-    auto* l = new QLabel(p->window);
+    auto* l = new QLabel(p->canvas);
     l->setTextFormat(Qt::PlainText);
     l->setText(QString::fromLatin1(label ? label : ""));
     l->move(left, top);
