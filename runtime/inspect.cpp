@@ -24,6 +24,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QWindow>
 
@@ -394,6 +395,20 @@ void OperatorScrollTo(int panel, int control)
     Panel* p = FindPanel(panel);
     QWidget* w = Widget(panel, control);
     if (auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr; area && w) area->ensureWidgetVisible(w, 0, 0);
+    Settle();
+}
+
+void OperatorWheel(int panel, int control, int notches)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w) return;
+    QPointF at = QPointF(w->rect().center());
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    // As from the window system: Qt passes only such wheel events on to the
+    // parents when a widget leaves them (sendEvent would make it a program's event).
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    qApp->notify(w, &e);
     Settle();
 }
 

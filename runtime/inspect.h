@@ -72,6 +72,7 @@ void OperatorDragSlide(int panel, int control, int value);   // drag the slide t
 void OperatorClosePanel(int panel);                          // window close box
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
 void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
+void OperatorWheel(int panel, int control, int notches);    // the mouse wheel over the control; > 0 turns it down
 // Keys pressed and released in the panel's window, which becomes the active one:
 // "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
 void OperatorKeys(int panel, const char* keys);

@@ -229,6 +229,7 @@ public:
     virtual void ApplyFormProperties();
 protected:
     void showEvent(QShowEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     QCPLayer* cursorLayer_;
 private slots:
     void Flush();

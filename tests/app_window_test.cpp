@@ -200,6 +200,10 @@ TEST_F(MainPanelSize, AtScaleTwoOnA1280By1024ScreenItFitsAndScrollsToEveryButton
     EXPECT_TRUE(Inside(PanelFrame(panelHandle), area));
     EXPECT_LE(PanelMinimum(panelHandle).w, 640);
     EXPECT_LE(PanelMinimum(panelHandle).h, 512);
+    // The wheel scrolls the window, over the graphs too.
+    int before = ControlOnScreen(panelHandle, PANEL_GRAPH_BAR).y;
+    OperatorWheel(panelHandle, PANEL_GRAPH_VIDEO, 3);
+    EXPECT_LT(ControlOnScreen(panelHandle, PANEL_GRAPH_BAR).y, before);
     for (int c : {PANEL_RUN, PANEL_VIDEO, PANEL_STOP, PANEL_SEND, PANEL_GET, PANEL_PARAII}) {
         OperatorScrollTo(panelHandle, c);
         Box shown = ControlOnScreen(panelHandle, c);
