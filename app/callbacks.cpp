@@ -8,6 +8,7 @@
 
 static const CallbackEntry kCallbacks[] = {
     {"CC_PANEL", nullptr, CC_PANEL},
+    {"CC_POPUP", nullptr, CC_POPUP},
     CTRL_CB(CC_DropDCom),
     CTRL_CB(CC_RBTFile),
     CTRL_CB(CC_RBTEeprom),

@@ -4,7 +4,7 @@
 
 // ---- Resources ------------------------------------------------------------------
 #define PANEL 1                      // main panel, top-level; panel callback CC_PANEL
-#define POPUP 2                      // further parameters, a tool window of the main panel
+#define POPUP 2                      // further parameters, a tool window of the main panel; panel callback CC_POPUP
 
 // ---- Main panel -------------------------------------------------------------------
 #define PANEL_COMPORT          2     // drop-down ring, int: COM port number
@@ -65,6 +65,7 @@
 
 // ---- Callbacks (bound by name in callbacks.cpp) --------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
+int CC_POPUP(int panel, int event, void* callbackData, int eventData1, int eventData2);
 #define CC_DECLARE(name) \
     int name(int panel, int control, int event, void* callbackData, int eventData1, int eventData2)
 CC_DECLARE(CC_DropDCom);

@@ -67,6 +67,16 @@ int CC_TOGGBTN_ParaII(int, int, int event, void*, int, int)
     return 0;
 }
 
+// The pop-up's close box hides it and raises the toggle, so that the next
+// press of "More parameters" shows it again.
+int CC_POPUP(int, int event, void*, int, int)
+{
+    if (event != EVENT_CLOSE) return 0;
+    HidePanel(panelPopUp);
+    SetCtrlVal(panelHandle, PANEL_PARAII, 0);
+    return 0;
+}
+
 // While the tolerance comes from the sensor's potentiometer, the entry is dimmed.
 int CC_BIN_Sw_EnableTol(int, int, int event, void*, int, int)
 {

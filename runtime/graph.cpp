@@ -57,6 +57,9 @@ KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
     setCurrentLayer("main");
     xAxis->setRange(0, 100);
     yAxis->setRange(0, 100);
+    // QCustomPlot keeps every mouse event to itself; the wheel, which the plots
+    // leave alone, must reach the panel's window so that it scrolls.
+    setAttribute(Qt::WA_NoMousePropagation, false);
     MarkDirty(DIRTY_ALL);
 }
 
@@ -103,6 +106,13 @@ static bool Prop(QWidget* w, const char* name, double* v)
     bool ok = false;
     if (p.isValid()) *v = p.toDouble(&ok);
     return ok;
+}
+
+// The plots do not zoom: the wheel scrolls the panel's window, which a small
+// screen needs.
+void KPlotBase::wheelEvent(QWheelEvent* e)
+{
+    e->ignore();
 }
 
 void KPlotBase::ApplyFormProperties()

@@ -11,6 +11,7 @@
 #include "runtime/inspect.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -23,9 +24,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
+#include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QWindow>
 
@@ -173,6 +177,96 @@ bool XmlFileHasRoot(const char* path, const char* root)
         if (r.isStartElement() && first.isEmpty()) first = r.name().toString();
     }
     return !r.hasError() && first == QLatin1String(root);
+static Box ToBox(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+Box PanelFrame(int panel)
+{
+    Panel* p = FindPanel(panel);
+    return p ? ToBox(p->window->frameGeometry()) : Box();
+}
+
+Box PanelMinimum(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return Box();
+    QSize frame = p->window->frameGeometry().size() - p->window->size();
+    return {0, 0, p->window->minimumWidth() + frame.width(), p->window->minimumHeight() + frame.height()};
+}
+
+Box ControlBox(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    if (!p || !w) return Box();
+    return ToBox(QRect(w->mapTo(p->canvas, QPoint(0, 0)), w->size()));
+}
+
+Box ControlOnScreen(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr;
+    if (!area || !w) return Box();
+    QWidget* view = area->viewport();
+    QRect inView = QRect(w->mapTo(view, QPoint(0, 0)), w->size()).intersected(view->rect());
+    if (inView.isEmpty()) return Box();
+    return ToBox(inView.translated(view->mapToGlobal(QPoint(0, 0))));
+}
+
+Box PlaceBeside(const Box& owner, int w, int h, const Box& area)
+{
+    QPoint at = kvr::PlaceBeside(QRect(owner.x, owner.y, owner.w, owner.h), QSize(w, h),
+                                 QRect(area.x, area.y, area.w, area.h));
+    return {at.x(), at.y(), w, h};
+}
+
+void AssumeScreenArea(int x, int y, int width, int height)
+{
+    SetScreenAreaStandIn(width > 0 ? QRect(x, y, width, height) : QRect());
+}
+
+static std::string RoleWords(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::RadioButton: return "radio button";
+    case QAccessible::CheckBox: return "check box";
+    case QAccessible::StaticText: return "label";
+    case QAccessible::Slider: return "slider";
+    case QAccessible::Button: return "button";
+    case QAccessible::SpinBox: return "spin box";
+    case QAccessible::ComboBox: return "combo box";
+    case QAccessible::Graphic: return "graphic";
+    default: return "role " + std::to_string(int(role));
+    }
+}
+
+AccessibleView Accessible(int panel, int control)
+{
+    AccessibleView v;
+    QWidget* w = Widget(panel, control);
+    if (!w) return v;
+    if (w->focusProxy()) w = w->focusProxy();
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    if (!a) return v;
+    auto str = [](const QString& s) { return s.toStdString(); };
+    v.role = RoleWords(a->role());
+    v.name = str(a->text(QAccessible::Name));
+    v.description = str(a->text(QAccessible::Description));
+    v.value = str(a->text(QAccessible::Value));
+    if (QAccessibleTextInterface* t = a->textInterface()) v.text = str(t->text(0, t->characterCount()));
+    v.checkable = a->state().checkable;
+    v.checked = a->state().checked;
+    return v;
+}
+
+void ScreenReaderPress(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    QAccessibleInterface* a = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    QAccessibleActionInterface* act = a ? a->actionInterface() : nullptr;
+    if (act && act->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        act->doAction(QAccessibleActionInterface::pressAction());
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void AfterDelay(double seconds, void (*fn)(void*), void* data)
@@ -297,6 +391,64 @@ void OperatorDragSlide(int panel, int control, int value)
         if (s->sliderPosition() != value) s->setSliderPosition(value);
     }
     Mouse(s, QEvent::MouseButtonRelease, s->rect().center(), Qt::NoButton);
+    Settle();
+}
+
+void OperatorKeys(int panel, const char* keys)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !keys) return;
+    p->window->activateWindow();
+    Settle();
+    if (!p->window->isActiveWindow()) QApplication::setActiveWindow(p->window);
+    QWidget* to = p->window->focusWidget() ? p->window->focusWidget() : p->window;
+    QTest::keySequence(to, QKeySequence(QString::fromLatin1(keys)));
+    Settle();
+}
+
+int FocusedControl(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return 0;
+    QWidget* f = p->window->focusWidget();
+    for (auto& [number, c] : p->controls)
+        if (c.widget && f && (c.widget == f || c.widget->isAncestorOf(f))) return number;
+    return 0;
+}
+
+std::string ToolTip(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    return w ? w->toolTip().toStdString() : std::string();
+}
+
+void OperatorResizePanel(int panel, int width, int height)
+{
+    Panel* p = FindPanel(panel);
+    if (!p) return;
+    p->window->resize(width, height);   // the window keeps to its minimum and maximum, as with a frame
+    Settle();
+}
+
+void OperatorScrollTo(int panel, int control)
+{
+    Panel* p = FindPanel(panel);
+    QWidget* w = Widget(panel, control);
+    if (auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr; area && w) area->ensureWidgetVisible(w, 0, 0);
+    Settle();
+}
+
+void OperatorWheel(int panel, int control, int notches)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w) return;
+    QPointF at = QPointF(w->rect().center());
+    QWheelEvent e(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    // As from the window system: Qt passes only such wheel events on to the
+    // parents when a widget leaves them (sendEvent would make it a program's event).
+    QSpontaneKeyEvent::setSpontaneous(&e);
+    qApp->notify(w, &e);
     Settle();
 }
 

@@ -38,6 +38,32 @@ std::string GraphAxisLabel(int panel, int control, int axis);
 void ClipboardImageSize(int* width, int* height);
 // True when the file is well-formed XML whose root element is named `root`.
 bool XmlFileHasRoot(const char* path, const char* root);
+// What a screen reader is told about a control (the part of it that takes the
+// focus: a slide's slider). role is Qt's role in plain words ("radio button",
+// "check box", "label", "slider", "button", ...), the texts as Qt gives them.
+struct AccessibleView {
+    std::string role, name, description, value, text;   // text: its text interface, if it has one
+    bool checkable = false, checked = false;
+};
+AccessibleView Accessible(int panel, int control);
+void ScreenReaderPress(int panel, int control);              // the control's press action, as a screen reader does it
+
+// Geometry in pixels.
+struct Box {
+    int x = 0, y = 0, w = 0, h = 0;
+    int right() const { return x + w; }     // one past the last column
+    int bottom() const { return y + h; }
+};
+Box PanelFrame(int panel);                  // the window with its frame, on the screen
+Box PanelMinimum(int panel);                // w, h: the least the window can be resized to, with its frame
+Box ControlBox(int panel, int control);     // where the control is on its panel
+// The part of the control its window shows, on the screen (empty: scrolled out of view).
+Box ControlOnScreen(int panel, int control);
+// Where a child panel's window of w x h opens beside its owner's window, within the area.
+Box PlaceBeside(const Box& owner, int w, int h, const Box& area);
+// The screen's free area the runtime fits panels into, in place of the real
+// screen's (width 0: the real one again).
+void AssumeScreenArea(int x, int y, int width, int height);
 
 // Runs fn(data) once, inside event processing, after `seconds` (a test's operator
 // acting while a program loop runs).
@@ -53,6 +79,16 @@ void OperatorClosePanel(int panel);                          // window close box
 // Chooses an item of a graph's or strip chart's right-click menu: exportPng,
 // exportSvg, exportPdf, copyPicture or exportCsv. False when it has none such.
 bool OperatorChooseExport(int panel, int control, const char* item);
+void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
+void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
+void OperatorWheel(int panel, int control, int notches);    // the mouse wheel over the control; > 0 turns it down
+// Keys pressed and released in the panel's window, which becomes the active one:
+// "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
+void OperatorKeys(int panel, const char* keys);
+// Where the keyboard focus is in the panel: the control's number, 0 elsewhere.
+int FocusedControl(int panel);
+// A control's tooltip.
+std::string ToolTip(int panel, int control);
 
 // ---- File pop-up answers ---------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next

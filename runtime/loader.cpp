@@ -257,6 +257,7 @@ static void Prepare(Control& c)
     case CTRL_GRAPH: case CTRL_STRIP_CHART: static_cast<KPlotBase*>(w)->ApplyFormProperties(); break;
     default: break;
     }
+    DescribeForScreenReaders(c);
 }
 
 }  // namespace kvr
@@ -306,6 +307,7 @@ int LoadPanel(int parent, const char* file, int resource)
     }
     struct Pending { Control c; QString name; QString firstValue; };
     std::vector<Pending> pending;
+    std::vector<std::pair<QString, int>> anchors;   // widget name, edges
     std::set<QString> names;
     for (size_t i = 0; i < form.size(); i++) {
         bool inside = false;
@@ -314,6 +316,14 @@ int LoadPanel(int parent, const char* file, int resource)
         if (!inside) continue;
         const FormWidget& w = form[i];
         auto prop = [&](const char* k) { auto it = w.props.find(k); return it == w.props.end() ? QString() : it->second; };
+        if (!prop("anchor").isEmpty()) {
+            bool ok;
+            int edges = ParseAnchor(prop("anchor"), &ok);
+            if (!ok || w.name.isEmpty())
+                return Fail(UIE_BAD_RESOURCE, QString("widget %1: anchor '%2' is not made of left, right, top, bottom, grow, grow-x, grow-y")
+                                                  .arg(w.name, prop("anchor")));
+            anchors.emplace_back(w.name, edges);
+        }
         if (prop("ctrl").isEmpty()) continue;
         Pending pc;
         bool ok;
@@ -361,17 +371,17 @@ int LoadPanel(int parent, const char* file, int resource)
         pc.c.widget = w;
     }
 
-    // The panel becomes a window of its own; the rest of the form goes.
-    QSize size = window->size();
+    for (auto& [name, edges] : anchors)
+        if (QWidget* w = window->findChild<QWidget*>(name)) AnchorWidget(w, edges);
+
+    // The panel gets a window of its own; the rest of the form goes. Only a
+    // panel whose controls follow its edges can be resized.
     if (window != top) {
         window->setParent(nullptr);
         delete top;
     }
-    if (owner) window->setParent(owner->window, Qt::Tool);
-    else window->setWindowFlags(Qt::Window);
-    window->setFixedSize(size);
-    window->hide();
-    p->window = window;
+    p->canvas = window;
+    p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty());
 
     int handle = RegisterPanel(std::move(p));
     Panel* panel = FindPanel(handle);

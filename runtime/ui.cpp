@@ -28,6 +28,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QStyle>
@@ -155,6 +156,28 @@ static void FirePanel(int panel, int event)
     g_callbackDepth--;
 }
 
+// A button's key (its `shortcut` in the form) presses it as a click does: the
+// focus moves to it, so an entry being typed in commits first, then the
+// button's own events follow. Nothing happens while the button is dimmed or
+// hidden, and a held key presses once. The key is named in the tooltip.
+static void WireShortcut(QAbstractButton* b)
+{
+    QKeySequence keys = b->shortcut();
+    if (keys.isEmpty()) return;
+    b->setShortcut(QKeySequence());     // Qt's own would press now and release 100 ms later, repeating
+    auto* shortcut = new QShortcut(keys, b);
+    shortcut->setContext(Qt::WindowShortcut);
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated, b, [b] {
+        if (!b->isEnabled() || !b->isVisible()) return;
+        if (b->focusPolicy() & Qt::ClickFocus) b->setFocus(Qt::ShortcutFocusReason);
+        b->click();
+    });
+    QString key = keys.toString(QKeySequence::NativeText);
+    QString tip = b->toolTip().isEmpty() ? QString(b->text()).remove('&') : b->toolTip();
+    b->setToolTip(QString("%1 (%2)").arg(tip, key));
+}
+
 void WireControl(Panel& panel, Control& control)
 {
     const int ph = panel.handle, cn = control.number;
@@ -201,6 +224,7 @@ void WireControl(Panel& panel, Control& control)
     default:
         break;
     }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) WireShortcut(b);
 }
 
 // Close box: the panel callback gets EVENT_CLOSE and the window stays until the
@@ -306,6 +330,7 @@ int InitRuntime(int* argc, char** argv)
         }
         // Panels end the program through their callbacks, never by the last window closing.
         g_app->setQuitOnLastWindowClosed(false);
+        InstallAccessibility();
         g_waitTimer = new QTimer(g_app);
         g_waitTimer->setSingleShot(true);
         g_waitTimer->setTimerType(Qt::PreciseTimer);
@@ -341,7 +366,10 @@ int DisplayPanel(int panel)
 {
     Panel* p = FindPanel(panel);
     if (!p) return Fail(UIE_BAD_HANDLE, QString("no panel with handle %1").arg(panel));
+    bool appears = p->window->isHidden();
+    if (appears) FitOnScreen(*p, false);
     p->window->show();
+    if (appears) FitOnScreen(*p, true);
     // The offscreen and minimal platforms (tests) have no stacking to change and say so on stderr.
     if (QGuiApplication::platformName() != "offscreen" && QGuiApplication::platformName() != "minimal")
         p->window->raise();
@@ -513,8 +541,10 @@ int SetCtrlVal(int panel, int control, const char* text)
     QString s = QString::fromLatin1(text);
     if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
+        QString before = l->text();
         l->setText(s);
         if (c->autoSize) l->adjustSize();
+        AnnounceText(l, before);
     } else {
         // A text box appends, as the operator's log of lines; ReplaceTextBoxLine edits in place.
         static_cast<QPlainTextEdit*>(c->widget.data())->appendPlainText(s);
@@ -590,8 +620,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     switch (attribute) {
     case ATTR_DIMMED: w->setEnabled(value == 0); return 0;
     case ATTR_VISIBLE: w->setVisible(value != 0); return 0;
-    case ATTR_LEFT: w->move(value, w->y()); return 0;
-    case ATTR_TOP: w->move(w->x(), value); return 0;
+    case ATTR_LEFT: w->move(value, w->y()); AnchorMoved(w); return 0;
+    case ATTR_TOP: w->move(w->x(), value); AnchorMoved(w); return 0;
     case ATTR_FRAME_COLOR:
         if (c->kind != CTRL_DECORATION) return NotApplicable(control, attribute);
         SetPaletteColor(w, QPalette::Window, value, true);
@@ -750,7 +780,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left)
     if (style != CTRL_TEXT_MSG) return Fail(UIE_BAD_VALUE, QString("NewCtrl makes text messages only, not style %1").arg(style));
     int number = 1;
     if (!p->controls.empty()) number = std::max(1, p->controls.rbegin()->first + 1);
-    auto* l = new QLabel(p->window);
+    auto* l = new QLabel(p->canvas);
     l->setTextFormat(Qt::PlainText);
     l->setText(QString::fromLatin1(label ? label : ""));
     l->move(left, top);
@@ -763,6 +793,7 @@ int NewCtrl(int panel, int style, const char* label, int top, int left)
     c.valType = VALTYPE_TEXT;
     c.widget = l;
     c.autoSize = true;
+    DescribeForScreenReaders(c);
     p->controls[number] = c;
     return number;
 }

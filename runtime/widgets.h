@@ -4,6 +4,8 @@
 // into the program) looks on. Never included by the program (it pulls in Qt).
 //
 // [SECTION] Registry       panels, controls, errors, event dispatch
+// [SECTION] Accessibility  what screen readers are told (accessible.cpp)
+// [SECTION] Geometry       panel windows, anchors, the screen's free area (geometry.cpp)
 // [SECTION] Hooks          a stand-in for the file dialog, an observer of chart renders
 // [SECTION] Form widgets   KPushButton, KSpinBox, KSlide
 // [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
@@ -45,7 +47,9 @@ struct Control {
 struct Panel {
     int handle = 0;
     int parent = 0;                 // 0: top-level window; else the owning panel's handle
-    QWidget* window = nullptr;      // the panel widget, a window of its own
+    QWidget* window = nullptr;      // the panel's window: a scroll area around the canvas
+    QWidget* canvas = nullptr;      // the form's panel widget, parent of the controls
+    bool placed = false;            // shown before: its place is the operator's or the window system's
     std::string callbackName;
     PanelCallbackPtr callback = nullptr;
     std::map<int, Control> controls;
@@ -86,8 +90,41 @@ bool Quiet();
 // Runs a due receive callback check; guarded against re-entry. Returns how many ran.
 int DispatchPorts();
 
+// ---- [SECTION] Accessibility ----------------------------------------------------------
+
+// Installs the descriptions of accessible.cpp; InitRuntime calls it once.
+void InstallAccessibility();
+// Marks a control for those descriptions; the loader calls it for every control.
+void DescribeForScreenReaders(const Control& control);
+// Tells screen readers that a text message now shows another text.
+void AnnounceText(QLabel* label, const QString& before);
+
+// ---- [SECTION] Geometry -----------------------------------------------------------------
+
+// Edges a widget keeps its distance to as its parent is resized (the form's
+// `anchor` property): both edges of a pair stretch it, one edge moves it with
+// that edge. Unnamed pairs keep the left and the top, as the form places it.
+enum { ANCHOR_LEFT = 1, ANCHOR_RIGHT = 2, ANCHOR_TOP = 4, ANCHOR_BOTTOM = 8 };
+// "left right top bottom", or "grow" (all four), "grow-x", "grow-y", in any
+// combination; *ok false for an unknown word.
+int ParseAnchor(const QString& text, bool* ok);
+// Records the widget's place in the form; its parent applies the edges on every resize.
+void AnchorWidget(QWidget* w, int edges);
+// After the program moved an anchored widget: its new place stands.
+void AnchorMoved(QWidget* w);
+// Makes the window of a loaded panel: a scroll area (a tool window of `owner`,
+// if any) around the canvas, at the form's size. A resizable panel may grow
+// and shrink to its minimum; the window scrolls when the screen has less room.
+QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable);
+// A panel's window fits the screen's free area: called before it is shown (a
+// child shown for the first time then opens beside its owner, where that covers
+// least of it) and again once shown, when the window system's frame is known.
+void FitOnScreen(Panel& panel, bool shown);
+// Top-left of a window of `size` beside `owner`, within `area`.
+QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& area);
+
 // ---- [SECTION] Hooks ------------------------------------------------------------------
-// Both are unset in the program: nothing but a library that sets them can make
+// All are unset in the program: nothing but a library that sets them can make
 // them do anything.
 
 // What FileSelectPopup was asked to show.
@@ -102,6 +139,10 @@ struct FileRequest {
 // *path), as the dialog would; a negative result lets the dialog open.
 using FileDialogStandIn = int (*)(const FileRequest& request, std::string* path);
 void SetFileDialogStandIn(FileDialogStandIn fn);
+
+// The screen's free area to fit panels into, in place of the screen's (an
+// invalid rectangle: the screen's own).
+void SetScreenAreaStandIn(const QRect& area);
 
 // Called after every render of a graph or strip chart.
 using RenderObserver = void (*)(QWidget* chart);
@@ -201,6 +242,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
     void Export(const QString& format);
     QStringList FormList(const char* property) const;   // a form property "a;b;c" or "a,b,c"
+    void wheelEvent(QWheelEvent* e) override;
     QCPLayer* cursorLayer_;
 private slots:
     void Flush();

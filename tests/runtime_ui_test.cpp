@@ -393,6 +393,96 @@ TEST_F(OperatorEvents, TheCloseBoxGivesElevenAndTheWindowStays)
     EXPECT_EQ(1u, seen.size());
 }
 
+// ---- Shortcuts ---------------------------------------------------------------------------------------
+
+using Shortcuts = UiTest;
+
+TEST_F(Shortcuts, AKeyPressesItsButtonAsAClickDoesAndIsNamedInTheTooltip)
+{
+    EXPECT_EQ("Go (F5)", ToolTip(panel, BUTTON));
+    EXPECT_EQ("Stop (Esc)", ToolTip(panel, STOP));
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}), Events(BUTTON));
+    EXPECT_EQ(BUTTON, FocusedControl(panel));
+    seen.clear();
+    OperatorKeys(panel, "Esc");
+    EXPECT_EQ((std::vector<Event>{{panel, STOP, EVENT_LEFT_CLICK}, {panel, STOP, EVENT_COMMIT}}), seen);
+}
+
+TEST_F(Shortcuts, AnEntryBeingTypedInCommitsBeforeTheButtonActs)
+{
+    OperatorKeys(panel, "Tab");     // from the button past the toggle
+    OperatorKeys(panel, "Tab");
+    ASSERT_EQ(NUMERIC, FocusedControl(panel));
+    OperatorType(panel, NUMERIC, "300");
+    seen.clear();
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<Event>{{panel, NUMERIC, EVENT_COMMIT}, {panel, BUTTON, EVENT_LEFT_CLICK},
+                                  {panel, BUTTON, EVENT_COMMIT}}), seen);
+    EXPECT_EQ(300, U16(NUMERIC));
+}
+
+TEST_F(Shortcuts, DimmedOrHiddenButtonsIgnoreTheirKeys)
+{
+    SetCtrlAttribute(panel, BUTTON, ATTR_DIMMED, 1);
+    SetCtrlAttribute(panel, STOP, ATTR_VISIBLE, 0);
+    OperatorKeys(panel, "F5");
+    OperatorKeys(panel, "Esc");
+    EXPECT_TRUE(seen.empty());
+    SetCtrlAttribute(panel, BUTTON, ATTR_DIMMED, 0);
+    OperatorKeys(panel, "F5");
+    EXPECT_EQ((std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}), Events(BUTTON));
+}
+
+// ---- Screen readers ---------------------------------------------------------------------------------
+
+using ScreenReaders = UiTest;
+
+TEST_F(ScreenReaders, ATextMessageKeepsItsNameAndTellsTheTextItShows)
+{
+    SetCtrlVal(panel, STATUS, "No serial port found");
+    AccessibleView v = Accessible(panel, STATUS);
+    EXPECT_EQ("label", v.role);
+    EXPECT_EQ("Status", v.name);
+    EXPECT_EQ("No serial port found", v.description);
+    EXPECT_EQ("No serial port found", v.value);
+    EXPECT_EQ("No serial port found", v.text);
+    SetCtrlVal(panel, STATUS, "Line Ok!");
+    EXPECT_EQ("Line Ok!", Accessible(panel, STATUS).description);
+    // A made text message has no name of its own: its text is its name.
+    int made = NewCtrl(panel, CTRL_TEXT_MSG, "Version 1.5", 0, 0);
+    EXPECT_EQ("Version 1.5", Accessible(panel, made).name);
+}
+
+TEST_F(ScreenReaders, RadioButtonsAreRadioButtonsAndPressLikeAClick)
+{
+    AccessibleView v = Accessible(panel, RADIO);
+    EXPECT_EQ("radio button", v.role);
+    EXPECT_EQ("RAM", v.name);
+    EXPECT_TRUE(v.checkable);
+    EXPECT_FALSE(v.checked);
+    SetCtrlVal(panel, RADIO, 1);
+    EXPECT_TRUE(Accessible(panel, RADIO).checked);
+    EXPECT_EQ("check box", Accessible(panel, SWITCH).role);
+
+    SetCtrlVal(panel, RADIO, 0);
+    ScreenReaderPress(panel, RADIO);
+    EXPECT_EQ((std::vector<int>{EVENT_VAL_CHANGED, EVENT_COMMIT}), Events(RADIO));
+    EXPECT_EQ(1, Int(RADIO));
+    seen.clear();
+    SetCtrlAttribute(panel, RADIO, ATTR_DIMMED, 1);
+    ScreenReaderPress(panel, RADIO);
+    EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ScreenReaders, ASlidesNameReachesTheSliderThatTakesTheFocus)
+{
+    AccessibleView v = Accessible(panel, SLIDE);
+    EXPECT_EQ("slider", v.role);
+    EXPECT_EQ("Threshold", v.name);
+    EXPECT_EQ("100", v.value);
+}
+
 // ---- Nested event processing and the event loop ----------------------------------------------------------
 
 using EventLoop = UiTest;

@@ -1,0 +1,200 @@
+// Where panels and their controls sit: the window around a panel, controls
+// that follow the panel's edges as it is resized, and keeping windows on the
+// screen's free area at any scale.
+//
+// [SECTION] Anchors        the form's `anchor` property, applied on every resize
+// [SECTION] Panel windows  a scroll area around the form's panel widget
+// [SECTION] On the screen  fitting a panel into the free area, placing a child beside its owner
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStringList>
+
+#include <algorithm>
+
+#include "runtime/widgets.h"
+
+namespace kvr {
+
+// ---- [SECTION] Anchors ------------------------------------------------------------------------
+
+// On the widget: the edges it keeps (int) and its geometry in the form (QRect).
+// On its parent: the parent's size in the form (QSize), and whether it applies
+// its children's anchors on resize.
+static const char* const kEdges = "kvormxAnchorEdges";
+static const char* const kFormRect = "kvormxFormRect";
+static const char* const kFormSize = "kvormxFormSize";
+
+int ParseAnchor(const QString& text, bool* ok)
+{
+    *ok = true;
+    int edges = 0;
+    const QStringList words = text.toLower().split(QRegularExpression("[\\s,|+]+"), Qt::SkipEmptyParts);
+    for (const QString& w : words) {
+        if (w == "left") edges |= ANCHOR_LEFT;
+        else if (w == "right") edges |= ANCHOR_RIGHT;
+        else if (w == "top") edges |= ANCHOR_TOP;
+        else if (w == "bottom") edges |= ANCHOR_BOTTOM;
+        else if (w == "grow") edges |= ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM;
+        else if (w == "grow-x") edges |= ANCHOR_LEFT | ANCHOR_RIGHT;
+        else if (w == "grow-y") edges |= ANCHOR_TOP | ANCHOR_BOTTOM;
+        else *ok = false;
+    }
+    // An edge pair not named keeps the form's default: the left and the top.
+    if (!(edges & (ANCHOR_LEFT | ANCHOR_RIGHT))) edges |= ANCHOR_LEFT;
+    if (!(edges & (ANCHOR_TOP | ANCHOR_BOTTOM))) edges |= ANCHOR_TOP;
+    return edges;
+}
+
+// How far the parent is from its form size now.
+static QSize Growth(const QWidget* parent)
+{
+    QSize form = parent->property(kFormSize).toSize();
+    return {parent->width() - form.width(), parent->height() - form.height()};
+}
+
+static void ApplyAnchors(QWidget* parent)
+{
+    QSize grown = Growth(parent);
+    for (QObject* o : parent->children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || !w->property(kEdges).isValid()) continue;
+        int edges = w->property(kEdges).toInt();
+        QRect r = w->property(kFormRect).toRect();
+        if ((edges & ANCHOR_LEFT) && (edges & ANCHOR_RIGHT)) r.setWidth(std::max(1, r.width() + grown.width()));
+        else if (edges & ANCHOR_RIGHT) r.translate(grown.width(), 0);
+        if ((edges & ANCHOR_TOP) && (edges & ANCHOR_BOTTOM)) r.setHeight(std::max(1, r.height() + grown.height()));
+        else if (edges & ANCHOR_BOTTOM) r.translate(0, grown.height());
+        w->setGeometry(r);
+    }
+}
+
+class AnchorFilter : public QObject {
+public:
+    using QObject::QObject;
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Resize) ApplyAnchors(static_cast<QWidget*>(watched));
+        return false;
+    }
+};
+
+void AnchorWidget(QWidget* w, int edges)
+{
+    QWidget* parent = w->parentWidget();
+    if (!parent) return;
+    w->setProperty(kEdges, edges);
+    w->setProperty(kFormRect, w->geometry());
+    if (!parent->property(kFormSize).isValid()) {
+        parent->setProperty(kFormSize, parent->size());
+        parent->installEventFilter(new AnchorFilter(parent));
+    }
+}
+
+void AnchorMoved(QWidget* w)
+{
+    if (!w->property(kEdges).isValid() || !w->parentWidget()) return;
+    // The new place counts as the place in the form, less what the anchors add now.
+    int edges = w->property(kEdges).toInt();
+    QSize grown = Growth(w->parentWidget());
+    QRect r = w->property(kFormRect).toRect();
+    r.moveTo(w->x() - (edges & ANCHOR_LEFT ? 0 : grown.width()), w->y() - (edges & ANCHOR_TOP ? 0 : grown.height()));
+    w->setProperty(kFormRect, r);
+}
+
+// ---- [SECTION] Panel windows ---------------------------------------------------------------------
+
+QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
+{
+    const QSize form = canvas->size();
+    if (resizable) {
+        // The form may allow less than its own size (Designer's minimumSize).
+        if (canvas->minimumSize().isEmpty()) canvas->setMinimumSize(form);
+    } else {
+        canvas->setFixedSize(form);
+    }
+    auto* area = new QScrollArea(owner);
+    area->setWindowFlags(owner ? Qt::Tool : Qt::Window);
+    area->setWindowTitle(canvas->windowTitle());
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setWidgetResizable(true);
+    area->setWidget(canvas);
+    area->resize(form);
+    if (!resizable) area->setMaximumSize(form);
+    area->hide();
+    return area;
+}
+
+// ---- [SECTION] On the screen ----------------------------------------------------------------------
+
+static QRect g_areaStandIn;
+
+void SetScreenAreaStandIn(const QRect& area) { g_areaStandIn = area; }
+
+static QRect FreeArea(const QWidget* w)
+{
+    if (g_areaStandIn.isValid()) return g_areaStandIn;
+    QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+static QPoint Clamp(QPoint at, const QSize& size, const QRect& area)
+{
+    int x = std::max(area.left(), std::min(at.x(), area.right() + 1 - size.width()));
+    int y = std::max(area.top(), std::min(at.y(), area.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& area)
+{
+    // Right of the owner, below it, left of it, above it: the first that
+    // covers nothing of it, else the one that covers least.
+    const QPoint tries[] = {
+        {owner.right() + 1, owner.top()},
+        {owner.left(), owner.bottom() + 1},
+        {owner.left() - size.width(), owner.top()},
+        {owner.left(), owner.top() - size.height()},
+    };
+    QPoint best;
+    long bestCover = -1;
+    for (QPoint t : tries) {
+        QPoint at = Clamp(t, size, area);
+        QRect covered = QRect(at, size).intersected(owner);
+        long cover = covered.isEmpty() ? 0 : long(covered.width()) * covered.height();
+        if (bestCover < 0 || cover < bestCover) {
+            best = at;
+            bestCover = cover;
+        }
+        if (cover == 0) break;
+    }
+    return best;
+}
+
+void FitOnScreen(Panel& p, bool shown)
+{
+    QWidget* w = p.window;
+    Panel* owner = p.parent ? FindPanel(p.parent) : nullptr;
+    QRect area = FreeArea(owner ? owner->window : w);
+    // The window system's frame is known once the window is shown; before, it counts as none.
+    QSize frame = w->frameGeometry().size() - w->size();
+    QSize room = (area.size() - frame).expandedTo(QSize(1, 1));
+    QSize least = p.canvas->minimumSize().boundedTo(room);
+    if (w->minimumSize() != least) w->setMinimumSize(least);
+    if (w->width() > room.width() || w->height() > room.height()) w->resize(w->size().boundedTo(room));
+    QSize outer = w->size() + frame;
+    QRect now(w->frameGeometry().topLeft(), outer);
+    if (!shown && !p.placed && owner && owner->window->isVisible())
+        w->move(PlaceBeside(owner->window->frameGeometry(), outer, area));
+    else if ((shown || p.placed) && !area.contains(now))
+        w->move(Clamp(now.topLeft(), outer, area));
+    // A top-level window shown for the first time goes where the window system
+    // puts it; afterwards, where it was.
+    if (shown) p.placed = true;
+}
+
+}  // namespace kvr
