@@ -177,6 +177,8 @@ bool XmlFileHasRoot(const char* path, const char* root)
         if (r.isStartElement() && first.isEmpty()) first = r.name().toString();
     }
     return !r.hasError() && first == QLatin1String(root);
+}
+
 static Box ToBox(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
 Box PanelFrame(int panel)
