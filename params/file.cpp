@@ -2,27 +2,18 @@
 // A file that cannot be written, or that holds fewer than 16 values, leaves
 // the parameter set as it was and says so in the status line.
 #include "params/params.h"
+#include "params/param_file.h"
 
 #include "app/panels.h"
 #include "app/state.h"
-#include "runtime/graph.h"
 #include "runtime/ui.h"
-#include "runtime/util.h"
-
-#include <cstdint>
-
-const int FILE_FIELD_WIDTH = 4;
 
 // The error goes straight to the status line: szStatus keeps the outcome of
 // the last exchange, which a later Get from a file shows again.
 void SendParaToFile(void)
 {
     GetPanelValues();
-    CopyVarsToPP();
-    uint32_t words[PNUM];
-    for (int i = 0; i < PNUM; i++) words[i] = pp[i];
-    if (ArrayToFile(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 0, FILE_FIELD_WIDTH, 1, 0) < 0)
-        SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_WRITE_ERROR);
+    if (WriteParamFile(file_name) < 0) SetCtrlVal(panelHandle, PANEL_STATUS, TXT_FILE_WRITE_ERROR);
 }
 
 int ReadParaFromFile(void)
@@ -33,11 +24,5 @@ int ReadParaFromFile(void)
     if (r == 0) return 0;
     if (r < 0) return -1;   // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);
-    uint32_t words[PNUM];
-    // FileToArray fills nothing unless all 16 values are there, so a short or
-    // foreign file cannot leave half a parameter set behind.
-    if (FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 1) < 0) return -1;
-    for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(words[i] & 0xFFFF);
-    CopyPPtoVars();
-    return 1;
+    return ReadParamFile(file_name) < 0 ? -1 : 1;
 }
