@@ -9,3 +9,8 @@ int ComDispatchPending(void);
 
 // Closes every open port (end of the runtime, tests tearing down).
 void ComCloseAll(void);
+
+// Sleeps until bytes arrive on an open port that has room for them, a signal
+// comes in, or `seconds` pass: the wait of event processing without Qt.
+// Returns > 0 when a port became readable, 0 otherwise.
+int ComWaitReadable(double seconds);

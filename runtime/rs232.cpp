@@ -573,3 +573,24 @@ int ComDispatchPending(void) {
     }
     return ran;
 }
+
+int ComWaitReadable(double seconds) {
+    pollfd fds[COM_MAX_PORTS];
+    nfds_t count = 0;
+    for (int n = 1; n <= COM_MAX_PORTS; ++n) {
+        const Port& p = g_ports[n];
+        // The same ports a notifier would watch: a dead or full one would
+        // wake the wait at once, every time.
+        if (p.fd >= 0 && !p.dead && p.queue.space() > 0) fds[count++] = pollfd{p.fd, POLLIN, 0};
+    }
+    int ms = MsUntil(Now() + seconds);
+    if (count == 0) {
+        // Nothing to watch: still a wait, so an idle loop does not spin.
+        timespec ts{ms / 1000, (ms % 1000) * 1000000L};
+        nanosleep(&ts, nullptr);   // a signal ends it early, which is what the caller wants
+        return 0;
+    }
+    // A signal ends the wait early on purpose: its callback is due.
+    int r = poll(fds, count, ms);
+    return r > 0 ? r : 0;
+}

@@ -37,6 +37,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/events.h"
 #include "runtime/port_events.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
@@ -252,6 +253,8 @@ using namespace kvr;
 
 // ---- [SECTION] Runtime life ---------------------------------------------------------------------
 
+static int WindowEventPass(void);
+
 void SetCallbackTable(const CallbackEntry* table, int count)
 {
     g_table = table;
@@ -307,6 +310,7 @@ int InitRuntime(int* argc, char** argv)
                          g_app, [] {
                              if (DispatchPorts() > 0) QAbstractEventDispatcher::instance()->wakeUp();
                          });
+        SetWindowEventPass(WindowEventPass);
     }
     return 1;
 }
@@ -900,7 +904,8 @@ int QuitUserInterface(int code)
     return 0;
 }
 
-int ProcessSystemEvents(void)
+// ProcessSystemEvents with a window system (events.cpp runs it).
+static int WindowEventPass(void)
 {
     if (!g_app) return 0;
     // One pass of the event dispatcher: what is pending is handled at once; when
@@ -913,5 +918,6 @@ int ProcessSystemEvents(void)
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_waitTimer->stop();
     DispatchPorts();
+    DispatchSignals();
     return 0;
 }
