@@ -41,13 +41,13 @@ int DispatchPorts(void)
 }
 
 // What is due runs at once; otherwise one wait of at most a millisecond for
-// the next byte or signal, then what that made due.
+// the next byte or signal, then what that made due. Nothing is read unless
+// poll() said there is something: an idle pass is one system call.
 int HeadlessPass(void)
 {
-    if (DispatchPorts() == 0 && !g_anySignalNoted) {
-        ComWaitReadable(0.001);
-        DispatchPorts();
-    }
+    int due = ComCallbackDue();
+    if (!due && !g_anySignalNoted) due = ComWaitReadable(0.001) > 0;
+    if (due) DispatchPorts();
     DispatchSignals();
     return 0;
 }
