@@ -164,7 +164,9 @@ int RunUserInterface(void);
 int QuitUserInterface(int code);
 // Handles what is pending (window events, repaints, receive callbacks of open
 // ports) and returns; when nothing is pending it waits at most about a
-// millisecond for the next event source. Returns 0.
+// millisecond for the next event source. Returns 0. Without a window system
+// (InitRuntimeHeadless) a byte on a port or a signal ends that wait at once,
+// and it lasts at most 10 ms.
 int ProcessSystemEvents(void);
 
 // ---- Signals ---------------------------------------------------------------------------------------
