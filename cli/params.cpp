@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "params/param_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -83,8 +84,12 @@ int CmdGet(int argc, char** argv)
     CopyPPtoVars();
 
     const int toStdout = !output || std::strcmp(output, "-") == 0;
+    errno = 0;
     if (!toStdout && WriteParamFile(output) < 0) {
-        Message("get: cannot write the parameter file %s", output);
+        // The file is left as it was; the read set goes nowhere else.
+        int cause = errno;
+        Message("get: cannot write the parameter file %s%s%s", output, cause ? ": " : "",
+                cause ? std::strerror(cause) : "");
         return EXIT_USAGE;
     }
     if (json) PrintParamJson();

@@ -179,6 +179,9 @@ TEST_F(CliTest, GetThenSendRoundTripsAllSixteenWords)
     for (int i = 0; i < 16; i++) EXPECT_EQ(kOddSet[i], pp[i]) << kParamNames[i];
     EXPECT_EQ(Slurp(file), Cli({"get"}).out);
     EXPECT_EQ(" 730\n   1\n 333\n1023\n", Slurp(file).substr(0, 20));
+    CliRun nowhere = Cli({"get", "-o", Path("no-such-folder/backup.dat")});
+    EXPECT_EQ(2, nowhere.status);
+    EXPECT_NE(std::string::npos, nowhere.err.find("No such file or directory")) << nowhere.err;
 
     // A replacement sensor with the factory set takes the backup, in RAM and in EEPROM.
     sensor.Stop();
