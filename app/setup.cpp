@@ -42,7 +42,6 @@ static void DimGain(int dimmed)
     SetCtrlAttribute(panelPopUp, POPUP_GAIN, ATTR_DIMMED, dimmed);
 }
 
-// Sensor descriptions, Latin-1: \xB5 is the micro sign.
 static void ShowSensorIdentity(void)
 {
     SetCtrlAttribute(panelPopUp, POPUP_PIXELSTART, ATTR_MAX_VALUE, ccdmaxpixel);
@@ -51,38 +50,14 @@ static void ShowSensorIdentity(void)
     else
         SetVideoAxis(1, pix1);
 
-    switch (ccdtype) {
-    case 1:
-        Describe(ccdresolution == 30
-                     ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
-                     : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range");
-        DimGain(0);
-        break;
-    case 2:
-        if (ccdresolution == 750)
-            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range");
-        else if (ccdresolution == 350)
-            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range");
-        else if (ccdresolution == 250)
-            Describe("  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range");
-        else
-            break;  // unknown resolution: description and gain stay as they are
-        DimGain(0);
-        break;
-    case 3:
-        Describe("  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range");
-        SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
-        DimGain(0);
-        break;
-    case 101:
-        Describe("  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range");
-        DimGain(1);
-        break;
-    default:
-        Describe("  CCD-SENSOR: no information avialable!");
-        DimGain(0);
-        break;
+    // A type 2 sensor with a resolution code of no description leaves the
+    // last description and the gain switch as they are.
+    const char* description = SensorDescription();
+    if (description) {
+        Describe(description);
+        DimGain(ccdtype == 101);   // the 256-pixel CCD has no gain switch
     }
+    if (ccdtype == 3) SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
 
     if (pcbtype == 400) {
         // This board has neither gain, window mode, potentiometer, analog

@@ -19,7 +19,7 @@ char szVersion[STATUS_LEN];
 
 int com, order, target, rx_flag, graphrefresh, stop_flag;
 int exchange_busy, ref_flag, quit_flag;
-double tstart, tdiff;
+double tstart, tdiff, reply_limit;
 int nBytesW, nBytesR, ret;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
 char szStatus[STATUS_LEN];
@@ -81,6 +81,7 @@ void ResetProgramState(void)
     stop_flag = 1;
     exchange_busy = ref_flag = quit_flag = 0;
     tstart = tdiff = 0.0;
+    reply_limit = TIMEOUT;
     nBytesW = nBytesR = ret = 0;
     std::memset(szWriteBuf, 0, sizeof szWriteBuf);
     std::memset(szReadBuf, 0, sizeof szReadBuf);

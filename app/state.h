@@ -79,6 +79,7 @@ extern int quit_flag;                 // 1 once the main panel was closed: every
 extern int exchange_busy;             // 1 while an exchange or loop is in progress: no other may start
 extern int ref_flag;                  // 1 on the last 64-sample block of a video line
 extern double tstart, tdiff;          // start of the current wait, and seconds since (Timer)
+extern double reply_limit;            // seconds link/ waits for a reply: TIMEOUT unless kvormx-cli --timeout
 extern int nBytesW, nBytesR;          // bytes of the last port write and of the last polled read
 extern int ret;                       // result of the last step of the port set-up
 extern char szWriteBuf[SERIAL_BUF_LEN];  // transmit buffer; a frame uses the first 36 bytes

@@ -39,16 +39,9 @@ void HidePopUp(void)
     SetCtrlVal(panelHandle, PANEL_PARAII, 0);
 }
 
-static void TakeMeasurementWords(int count)
-{
-    uint16_t* const words[] = {&Ledge, &Redge, &Mvalue,   &tVal,   &tTol,   &pix1,  &edcnt,
-                               &mvstart, &mvend, &pixdelta, &anaMax, &anaMin, &in0};
-    for (int i = 0; i < count; i++) *words[i] = pp[i];
-}
-
 void TakeVideoMeasurement(void)
 {
-    TakeMeasurementWords(12);   // words 0..11; in0 is a run-mode word
+    TakeMeasurementWords(MEASURE_WORDS_VIDEO);
 }
 
 int EndIfPortLost(int exchangeResult)
@@ -83,7 +76,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     while (r == EX_REPLY) {
         // Show the reply first: pp is overwritten by the next request below.
         // The repaint happens in the next wait, after the request is out.
-        TakeMeasurementWords(13);
+        TakeMeasurementWords(MEASURE_WORDS_RUN);
         RecordMeasurement();
         PlotVIDEOBarGraph();
         PlotRAWGraph();

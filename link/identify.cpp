@@ -7,7 +7,7 @@
 
 int ReadHardwareInfo(void)
 {
-    if (Exchange(CMD_HARDWARE_INFO, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS) != EX_REPLY) {
+    if (Exchange(CMD_HARDWARE_INFO, pp, REPLY_FRAME, reply_limit, EX_EVENTS) != EX_REPLY) {
         CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
         return 0;
     }
@@ -27,7 +27,8 @@ int ReadHardwareInfo(void)
 
 int ReadFirmwareText(ExchangeWritten written)
 {
-    int r = Exchange(CMD_VERSION, pp, FIRMWARE_BYTES, FIRMWARE_TIMEOUT, 0, written);
+    // The firmware text keeps its half second more than a frame's reply.
+    int r = Exchange(CMD_VERSION, pp, FIRMWARE_BYTES, reply_limit + (FIRMWARE_TIMEOUT - TIMEOUT), 0, written);
     szVersion[0] = '\0';
     if (r == EX_REPLY) {
         if (pcbtype == 0) {
@@ -40,10 +41,32 @@ int ReadFirmwareText(ExchangeWritten written)
             char text[FIRMWARE_BYTES + 1];
             for (int k = 0; k < FIRMWARE_BYTES; k++) text[k] = szReadBuf[k];
             text[FIRMWARE_BYTES] = '\0';
+            CopyText(szVersion, STATUS_LEN, text);
             CopyText(szStatus, STATUS_LEN, text);
         }
     } else if (r == EX_TIMEOUT) {
         CopyText(szStatus, STATUS_LEN, "Timeout - reading firmware info!");
     }
     return RawBytesWaiting();
+}
+
+// Sensor descriptions, Latin-1: \xB5 is the micro sign.
+const char* SensorDescription(void)
+{
+    switch (ccdtype) {
+    case 1:
+        return ccdresolution == 30 ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
+                                   : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
+    case 2:
+        if (ccdresolution == 750) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range";
+        if (ccdresolution == 350) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range";
+        if (ccdresolution == 250) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range";
+        return nullptr;
+    case 3:
+        return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
+    case 101:
+        return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
+    default:
+        return "  CCD-SENSOR: no information avialable!";
+    }
 }

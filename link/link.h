@@ -103,6 +103,11 @@ int ReadHardwareInfo(void);
 // Firmware text into szVersion and szStatus when exactly 72 bytes came.
 // Returns the bytes waiting when the wait ended (72 = good).
 int ReadFirmwareText(ExchangeWritten written = nullptr);
+// The description line of the identified sensor (ccdtype, ccdresolution),
+// Latin-1, as line 0 of the sensor information shows it; nullptr for a CCD
+// type 2 with a resolution code it has no line for, whose last description
+// stays.
+const char* SensorDescription(void);
 
 // ---- Parameter read (params_read.cpp) --------------------------------------------------------
 // The set in RAM or EEPROM: EX_REPLY with the set in pp; EX_LONG when the
@@ -140,3 +145,10 @@ const char* TraceError(void);         // "<file>: <reason>" of the last failure,
 // Called (once) when a write fails and the trace stops by itself.
 typedef void (*TraceStoppedHandler)(const char* why);
 void SetTraceStoppedHandler(TraceStoppedHandler handler);
+// ---- Measurement replies (measurement.cpp) ------------------------------------------------------
+// Words 0..count-1 of the reply in pp into Ledge, Redge, Mvalue, tVal, tTol,
+// pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0, in this order:
+// 13 in run mode, 12 in video mode (in0 is a run-mode word).
+const int MEASURE_WORDS_RUN = 13;
+const int MEASURE_WORDS_VIDEO = 12;
+void TakeMeasurementWords(int count);

@@ -13,7 +13,7 @@ int ReadParameterSet(int from, ExchangeWritten written)
         // The current variables are the payload, as in every request that
         // carries no set of its own.
         CopyVarsToPP();
-        int r = Exchange(command, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, attempt == 0 ? written : nullptr);
+        int r = Exchange(command, pp, REPLY_FRAME, reply_limit, EX_EVENTS, attempt == 0 ? written : nullptr);
         if (r != EX_REPLY) {
             CopyVarsToPP();
             return r;

@@ -52,7 +52,7 @@ int CheckComLine(int port)
     com = port;
     CopyVarsToPP();
     // A frame taken in the pass that also ran past the time-out still decides.
-    int r = Exchange(CMD_ECHO, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS);
+    int r = Exchange(CMD_ECHO, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
     com = inUse;
     if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
     if (r == EX_LOST) CopyText(szStatus, STATUS_LEN, PortLostText(port));

@@ -11,7 +11,7 @@ static int ReadBlock(int command, int first, int last, int samples, uint16_t* de
 {
     // Word 0 the first sample, word 1 the last-block mark, the rest zero.
     uint16_t request[PNUM] = {static_cast<uint16_t>(first), static_cast<uint16_t>(last)};
-    int r = Exchange(command, request, samples * 2, TIMEOUT, flags, written);
+    int r = Exchange(command, request, samples * 2, reply_limit, flags, written);
     if (r == EX_BUSY) return r;
     for (int k = 0; k < samples; k++) dest[k] = GetWord(szReadBuf + 2 * k);
     return r;

@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "runtime/graph.h"
 #include "runtime/settings.h"
+#include "params/param_file.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -14,18 +15,12 @@
 #include <cstdio>
 #include <cstring>
 
-const int FILE_FIELD_WIDTH = 4;
-
 // The error goes straight to the status line: szStatus keeps the outcome of
 // the last exchange, which a later Get from a file shows again.
 void SendParaToFile(void)
 {
     GetPanelValues();
-    CopyVarsToPP();
-    uint32_t words[PNUM];
-    for (int i = 0; i < PNUM; i++) words[i] = pp[i];
-    if (ArrayToFile(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 0, FILE_FIELD_WIDTH, 1, 0) < 0)
-        ShowFileError(TXT_FILE_WRITE_ERROR);
+    if (WriteParamFile(file_name) < 0) ShowFileError(TXT_FILE_WRITE_ERROR);
 }
 
 void ShowFileError(const char* text)
@@ -46,13 +41,7 @@ int ReadParaFromFile(void)
     if (r < 0) return -1;   // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);
     RememberParamFolder(chosen);
-    uint32_t words[PNUM];
-    // FileToArray fills nothing unless all 16 values are there, so a short or
-    // foreign file cannot leave half a parameter set behind.
-    if (FileToArray(file_name, words, VAL_UNSIGNED_INTEGER, PNUM, 1, 0, 0, 1) < 0) return -1;
-    for (int i = 0; i < PNUM; i++) pp[i] = static_cast<uint16_t>(words[i] & 0xFFFF);
-    CopyPPtoVars();
-    return 1;
+    return ReadParamFile(file_name) < 0 ? -1 : 1;
 }
 
 const char* const SETTING_PARAM_FOLDER = "files/folder";

@@ -21,3 +21,11 @@ void ComMarkGone(int port);
 // Called by the RS-232 library when an open port's device hangs up, so the
 // port list looks again (ports.cpp).
 void PortsNoteDeadPort(int port);
+// 1 when a receive callback is due on what the input queues hold already
+// (bytes a read of the program's own took in), without reading anything.
+int ComCallbackDue(void);
+
+// Sleeps until bytes arrive on an open port that has room for them, a signal
+// comes in, or `seconds` pass: the wait of event processing without Qt.
+// Returns > 0 when a port became readable, 0 otherwise.
+int ComWaitReadable(double seconds);

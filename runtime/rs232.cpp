@@ -98,7 +98,8 @@ struct Port {
     ComCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
     bool inCallback = false;              // guards against a nested call for this port
-    double lastArrival = 0.0;             // when bytes last came in (Now)
+    double lastArrival = 0.0;             // when a read last brought bytes in (Now)
+    double lastEmpty = 0.0;               // when the descriptor was last found empty (Now)
     int fragments = 0;                    // fragments dropped by the gap framing since the open
     unsigned generation = 0;              // changes on every open and close
 };
@@ -163,12 +164,15 @@ void UpdateNotifier(Port& p) {
 // before a quiet gap and are fewer than a frame can never become one. They
 // are stray bytes (noise, the tail of a reply nobody waits for any more) and
 // are dropped, so that a reply is always taken from the first byte of its
-// own burst.
+// own burst. The gap must have been seen: the descriptor found empty a whole
+// gap after the last bytes came in. Time alone proves nothing, since a
+// process the scheduler left waiting longer than a gap finds the rest of a
+// reply that came on time.
 void DropFragmentBeforeGap(Port& p) {
     double now = Now();
     bool frameMode = p.callback && (p.eventMask & LWRS_RECEIVE);
     if (frameMode && p.queue.size() > 0 && p.queue.size() < p.notifyCount &&
-        now - p.lastArrival >= COM_FRAME_GAP) {
+        p.lastEmpty - p.lastArrival >= COM_FRAME_GAP) {
         p.queue.clear();
         ++p.fragments;
     }
@@ -187,10 +191,17 @@ bool Drain(Port& p) {
         if (n > 0) {
             DropFragmentBeforeGap(p);
             p.queue.push(chunk, static_cast<int>(n));
+            // Fewer bytes than asked: the descriptor is empty for now, and
+            // another read would only say so (a system call on every byte
+            // that wakes the loop).
+            if (n < want) break;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;  // interrupted before any byte: just read again
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            p.lastEmpty = Now();
+            break;
+        }
         // Read 0 on a non-blocking raw tty means hang-up (a pseudo-terminal
         // whose master was closed reads 0; a pulled USB adapter gives EIO).
         MarkDead(p);
@@ -234,6 +245,7 @@ void ReleasePort(Port& p) {
     p.callbackData = nullptr;
     p.inCallback = false;
     p.lastArrival = 0.0;
+    p.lastEmpty = 0.0;
     p.fragments = 0;
     ++p.generation;
 }
@@ -649,4 +661,44 @@ int ComDispatchPending(void) {
         ++ran;
     }
     return ran;
+}
+
+int ComCallbackDue(void) {
+    for (int n = 1; n <= COM_MAX_PORTS; ++n) {
+        const Port& p = g_ports[n];
+        if (p.fd >= 0 && p.callback && (p.eventMask & LWRS_RECEIVE) && !p.inCallback &&
+            p.queue.size() >= p.notifyCount)
+            return 1;
+    }
+    return 0;
+}
+
+int ComWaitReadable(double seconds) {
+    pollfd fds[COM_MAX_PORTS];
+    int ports[COM_MAX_PORTS];
+    nfds_t count = 0;
+    for (int n = 1; n <= COM_MAX_PORTS; ++n) {
+        const Port& p = g_ports[n];
+        // The same ports a notifier would watch: a dead or full one would
+        // wake the wait at once, every time.
+        if (p.fd >= 0 && !p.dead && p.queue.space() > 0) {
+            ports[count] = n;
+            fds[count++] = pollfd{p.fd, POLLIN, 0};
+        }
+    }
+    int ms = MsUntil(Now() + seconds);
+    if (count == 0) {
+        // Nothing to watch: still a wait, so an idle loop does not spin.
+        timespec ts{ms / 1000, (ms % 1000) * 1000000L};
+        nanosleep(&ts, nullptr);   // a signal ends it early, which is what the caller wants
+        return 0;
+    }
+    // A signal ends the wait early on purpose: its callback is due.
+    int r = poll(fds, count, ms);
+    if (r < 0) return 0;
+    // A port that stayed quiet through the wait was seen empty at its end.
+    double now = Now();
+    for (nfds_t i = 0; i < count; ++i)
+        if (fds[i].revents == 0) g_ports[ports[i]].lastEmpty = now;
+    return r;
 }

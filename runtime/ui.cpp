@@ -40,6 +40,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/events.h"
 #include "runtime/port_events.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
@@ -284,6 +285,8 @@ using namespace kvr;
 
 // ---- [SECTION] Runtime life ---------------------------------------------------------------------
 
+static int WindowEventPass(void);
+
 void SetCallbackTable(const CallbackEntry* table, int count)
 {
     g_table = table;
@@ -340,6 +343,7 @@ int InitRuntime(int* argc, char** argv)
                          g_app, [] {
                              if (DispatchPorts() > 0) QAbstractEventDispatcher::instance()->wakeUp();
                          });
+        SetWindowEventPass(WindowEventPass);
     }
     return 1;
 }
@@ -1029,7 +1033,8 @@ int QuitUserInterface(int code)
     return 0;
 }
 
-int ProcessSystemEvents(void)
+// ProcessSystemEvents with a window system (events.cpp runs it).
+static int WindowEventPass(void)
 {
     if (!g_app) return 0;
     // One pass of the event dispatcher: what is pending is handled at once; when
@@ -1042,5 +1047,6 @@ int ProcessSystemEvents(void)
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_waitTimer->stop();
     DispatchPorts();
+    DispatchSignals();
     return 0;
 }

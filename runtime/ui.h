@@ -103,6 +103,12 @@ void SetCallbackTable(const CallbackEntry* table, int count);
 
 // ---- Runtime life -----------------------------------------------------------------------
 int InitRuntime(int* argc, char** argv);    // 1 ready, 0 the window system cannot be used
+// The runtime without a window system, for a program without panels (the
+// command-line tool): event processing then serves the ports' receive
+// callbacks and the signal callbacks only, and no Qt object is made. It
+// lasts as long as the process; the program closes its ports itself. Not
+// combined with InitRuntime. Returns 1.
+int InitRuntimeHeadless(void);
 void CloseRuntime(void);                    // discards every panel; harmless when not initialised
 const char* GetRuntimeError(void);          // message of the last failed call ("" if none)
 
@@ -162,5 +168,16 @@ int RunUserInterface(void);
 int QuitUserInterface(int code);
 // Handles what is pending (window events, repaints, receive callbacks of open
 // ports) and returns; when nothing is pending it waits at most about a
-// millisecond for the next event source. Returns 0.
+// millisecond for the next event source. Returns 0. Without a window system
+// (InitRuntimeHeadless) a byte on a port or a signal ends that wait at once,
+// and it lasts at most 10 ms.
 int ProcessSystemEvents(void);
+
+// ---- Signals ---------------------------------------------------------------------------------------
+// `signal` (SIGINT, SIGTERM, ...) no longer ends the process: it is noted at
+// once, and `callback` runs with its number in the next event processing, on
+// the program's thread, like a receive callback. A waiting ProcessSystemEvents
+// returns early for it. A null callback gives the signal its default action
+// back. 0, or UIE_BAD_VALUE for a signal that cannot be caught.
+typedef void (*SignalCallbackPtr)(int signal);
+int InstallSignalCallback(int signal, SignalCallbackPtr callback);

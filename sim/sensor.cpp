@@ -349,6 +349,7 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
         if (it->seq == seq) {
             it->frame.replied = ToTimePoint(done);
             it->frame.reply_bytes = reply.size();
+            it->frame.reply = reply;
             break;
         }
         if (it->seq < seq) break;

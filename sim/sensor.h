@@ -67,6 +67,7 @@ struct ReceivedFrame {
     std::chrono::steady_clock::time_point replied;   // the reply's last byte was written; epoch when
                                                      // there was no reply (or not yet)
     size_t reply_bytes = 0;                          // bytes written in reply, faults included
+    std::vector<uint8_t> reply;                      // those bytes
 };
 
 class VirtualSensor {

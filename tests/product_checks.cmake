@@ -1,12 +1,12 @@
 # Checks on the product rather than on its behaviour, run by CTest:
 #
-#   cmake -DCHECK=symbols -DNM=nm -DPROGRAM=build/debug/kvormx -P product_checks.cmake
+#   cmake -DCHECK=symbols -DNM=nm -DPROGRAM=build/debug/kvormx [-DSENTINEL=name] -P product_checks.cmake
 #       the program carries none of the test-support library (inspect views,
 #       operator verbs, file-dialog answers, delayed actions) and no sanitizer
-#       suppressions of the test build;
+#       suppressions of the test build (SENTINEL: a runtime symbol it must show);
 #   cmake -DCHECK=environment -DSOURCE_DIR=. -P product_checks.cmake
-#       no program folder reads the environment: only the command line changes
-#       what the program does;
+#       no program folder (kvormx-cli's included) reads the environment: only
+#       the command line changes what the program does;
 #   cmake -DCHECK=ready -DPROGRAM=build/debug/kvormx -P product_checks.cmake
 #       `kvormx --simulate --exit-when-ready` comes up on its virtual sensor,
 #       says so in one line and ends by itself.
@@ -17,8 +17,11 @@ if(CHECK STREQUAL "symbols")
     message(FATAL_ERROR "${NM} -C ${PROGRAM} failed (${status})")
   endif()
   # An unstripped program shows the runtime it was written against; without
-  # that the absence of the rest would prove nothing.
-  if(NOT symbols MATCHES "FileSelectPopup")
+  # that the absence of the rest would prove nothing. kvormx-cli has no panels.
+  if(NOT SENTINEL)
+    set(SENTINEL "FileSelectPopup")
+  endif()
+  if(NOT symbols MATCHES "${SENTINEL}")
     message(FATAL_ERROR "${PROGRAM} has no symbol table to check")
   endif()
   set(forbidden
@@ -41,7 +44,7 @@ if(CHECK STREQUAL "symbols")
 
 elseif(CHECK STREQUAL "environment")
   set(found "")
-  foreach(folder app link params display outputs)
+  foreach(folder app link params display outputs cli)
     file(GLOB_RECURSE sources ${SOURCE_DIR}/${folder}/*.cpp ${SOURCE_DIR}/${folder}/*.h)
     foreach(source IN LISTS sources)
       file(STRINGS ${source} hits
@@ -56,7 +59,7 @@ elseif(CHECK STREQUAL "environment")
   if(found)
     message(FATAL_ERROR "the program reads the environment:\n${found}")
   endif()
-  message(STATUS "app/ link/ params/ display/ outputs/: no environment read")
+  message(STATUS "app/ link/ params/ display/ outputs/ cli/: no environment read")
 
 elseif(CHECK STREQUAL "ready")
   execute_process(COMMAND ${PROGRAM} --simulate --exit-when-ready

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -289,6 +290,49 @@ TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents) {
     EXPECT_EQ(1, ComFragmentsDropped(1));
     CloseRuntime();
     EXPECT_EQ(RS_PORT_NOT_OPEN, GetInQLen(1));  // the runtime's end closes its ports
+}
+
+// The gap that makes stray bytes a fragment has to be seen on the line: a
+// reader the scheduler kept away for longer than a gap finds a reply whose
+// rest came on time, and takes it whole.
+TEST_F(Rs232Test, AReaderKeptAwayLongerThanAGapKeepsTheFrame) {
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
+    DeviceSays(std::string(20, 'a'));
+    ASSERT_EQ(20, WaitInQ(20));
+    DeviceSays(std::string(16, 'b'));
+    usleep(static_cast<useconds_t>(3 * COM_FRAME_GAP * 1e6));   // nobody looks at the port
+    ASSERT_EQ(36, WaitInQ(36));
+    EXPECT_EQ(1, ComDispatchPending());
+    EXPECT_EQ(std::string(20, 'a') + std::string(16, 'b'), log.frame);
+    EXPECT_EQ(0, ComFragmentsDropped(1));
+}
+
+int g_caughtSignal = 0;
+
+// Without a window system: the same receive callbacks and gap framing, and a
+// signal's callback run on the program's thread, in event processing.
+TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
+    InitRuntimeHeadless();
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
+    DeviceSays(std::string(20, 'x'));
+    for (double end = Timer() + 4 * COM_FRAME_GAP; Timer() < end;) ProcessSystemEvents();
+    DeviceSays(std::string(36, 'm'));
+    for (double end = Timer() + 2.0; log.calls == 0 && Timer() < end;) ProcessSystemEvents();
+    EXPECT_EQ(1, log.calls);
+    EXPECT_EQ(std::string(36, 'm'), log.frame);
+    EXPECT_EQ(1, ComFragmentsDropped(1));
+
+    ASSERT_EQ(0, InstallSignalCallback(SIGUSR1, [](int sig) { g_caughtSignal = sig; }));
+    raise(SIGUSR1);
+    EXPECT_EQ(0, g_caughtSignal);   // the handler only notes it
+    ProcessSystemEvents();
+    EXPECT_EQ(SIGUSR1, g_caughtSignal);
+    EXPECT_EQ(0, InstallSignalCallback(SIGUSR1, nullptr));
+    EXPECT_EQ(UIE_BAD_VALUE, InstallSignalCallback(SIGKILL, [](int) {}));
 }
 
 // ---- Errors -------------------------------------------------------------------------------------

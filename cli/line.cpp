@@ -1,0 +1,165 @@
+// The line to the sensor for one subcommand: the port named by the common
+// options (or the virtual sensor), the line check every subcommand begins
+// with, the reads that put the program in the state kvormx reaches after its
+// set-up, and what a failed exchange is reported as.
+#include "cli/cli.h"
+
+#include "link/link.h"
+#include "runtime/rs232.h"
+#include "sim/sensor.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+#include <sys/stat.h>
+
+static VirtualSensor g_sensor;          // --simulate
+static int g_portsMapped = 0;           // MapPorts has run
+static int g_open = 0;                  // the port `com` is open
+static char g_name[PATH_LEN + 32];      // the line as messages name it
+
+// "3", "COM3", "com3": the number; 0 when the text is no COM number at all
+// (a device path), -1 for a number out of range.
+static int ComNumber(const char* text)
+{
+    if (strncasecmp(text, "COM", 3) == 0) text += 3;
+    if (*text == '\0') return 0;
+    long n = 0;
+    for (const char* p = text; *p; p++) {
+        if (*p < '0' || *p > '9') return 0;
+        n = n * 10 + (*p - '0');
+        if (n > COM_MAX_PORTS) return -1;
+    }
+    return n >= 1 ? static_cast<int>(n) : -1;
+}
+
+// The COM number of the common options, its device mapped: the virtual
+// sensor's or a device path become COM 1. 0 for a number out of range.
+static int MapPorts(void)
+{
+    static int port = 1;
+    if (g_portsMapped) return port;
+    if (cliSimulate) {
+        if (!g_sensor.Start(SensorOptions{})) return -1;
+        SetComDevice(1, g_sensor.SlavePath());
+        std::snprintf(g_name, sizeof g_name, "the virtual sensor (%s)", g_sensor.SlavePath());
+    } else if (cliPort[0]) {
+        int n = ComNumber(cliPort);
+        if (n < 0) return 0;
+        if (n > 0) {
+            port = n;
+        } else {
+            SetComDevice(1, cliPort);
+            std::snprintf(g_name, sizeof g_name, "%s", cliPort);
+        }
+    }
+    if (!g_name[0]) std::snprintf(g_name, sizeof g_name, "COM%d (%s)", port, GetComDevice(port));
+    g_portsMapped = 1;
+    return port;
+}
+
+const char* LineName(void)
+{
+    return g_name;
+}
+
+int OpenLine(void)
+{
+    int port = MapPorts();
+    if (port == 0) return UsageError(nullptr, "--port: '%s' is no COM number from 1 to %d", cliPort, COM_MAX_PORTS);
+    if (port < 0) {
+        Message("the virtual sensor could not be started: no pseudo-terminal");
+        return EXIT_PORT;
+    }
+    com = port;
+    errno = 0;
+    int rc = OpenSensorPort(port);
+    if (rc < 0) {
+        // The serial library's code says what kind of failure, errno the cause.
+        int cause = errno;
+        if (cause)
+            Message("cannot open %s: %s (%s)", g_name, std::strerror(cause), PortErrorText(rc));
+        else
+            Message("cannot open %s: %s", g_name, PortErrorText(rc));
+        return EXIT_PORT;
+    }
+    g_open = 1;
+
+    if (CheckComLine(port)) return EXIT_DONE;
+    if (nBytesW == FRAME_BYTES && rx_flag) {
+        Message("%s: line check (echo frame): the echo carries the sync word 0x%04X, not 0x00AA", g_name,
+                static_cast<unsigned>(pp[0]));
+        return EXIT_SENSOR;
+    }
+    return ExchangeFailed("line check (echo frame)", EX_TIMEOUT);
+}
+
+void CloseLine(void)
+{
+    if (g_open) CloseCom(com);
+    g_open = 0;
+    if (g_sensor.Running()) g_sensor.Stop();
+}
+
+int StageParameters(void)
+{
+    int r = ReadParameterSet(RAM);
+    if (r != EX_REPLY) return ExchangeFailed("parameter read from RAM", r);
+    CopyPPtoVars();
+    return EXIT_DONE;
+}
+
+int Identify(void)
+{
+    if (ReadHardwareInfo()) return EXIT_DONE;
+    if (nBytesW == FRAME_BYTES && rx_flag) {
+        Message("%s: hardware identification: the reply carries the command word %u, not %d", g_name,
+                static_cast<unsigned>(GetWord(szReadBuf + 2)), CMD_HARDWARE_INFO);
+        return EXIT_SENSOR;
+    }
+    return ExchangeFailed("hardware identification", EX_TIMEOUT);
+}
+
+// Bytes broken by a pause longer than a frame's gap are dropped as stray: a
+// line that does that to its replies says so with its time-out.
+static const char* FragmentNote(void)
+{
+    static char note[96];
+    int dropped = ComFragmentsDropped(com);
+    note[0] = '\0';
+    if (dropped > 0)
+        std::snprintf(note, sizeof note, " (%d burst%s of bytes broken by a pause dropped as stray)", dropped,
+                      dropped == 1 ? "" : "s");
+    return note;
+}
+
+int ExchangeFailed(const char* what, int r, int blockBytes)
+{
+    const int waiting = RawBytesWaiting();
+    if (nBytesW < 0)
+        Message("%s: %s: the request could not be written: %s", g_name, what, PortErrorText(nBytesW));
+    else if (nBytesW != FRAME_BYTES)
+        Message("%s: %s: only %d of the request's %d bytes went out", g_name, what, nBytesW, FRAME_BYTES);
+    else if (r == EX_LONG)
+        Message("%s: %s: the reply was longer than it may be", g_name, what);
+    else if (r == EX_BUSY)
+        Message("%s: %s: another exchange held the line", g_name, what);
+    else if (blockBytes > 0 && waiting < 0)
+        Message("%s: %s: the port failed: %s", g_name, what, PortErrorText(waiting));
+    else if (blockBytes > 0 && waiting > 0)
+        Message("%s: %s: %d of %d bytes came within %g s", g_name, what, waiting, blockBytes, reply_limit);
+    else
+        Message("%s: %s: no reply within %g s%s", g_name, what, reply_limit, FragmentNote());
+    return EXIT_SENSOR;
+}
+
+void ListPorts(void (*each)(int port, const char* device))
+{
+    if (MapPorts() <= 0) return;
+    for (int n = 1; n <= COM_MAX_PORTS; n++) {
+        const char* device = GetComDevice(n);
+        struct stat st;
+        if (device[0] && stat(device, &st) == 0 && S_ISCHR(st.st_mode)) each(n, device);
+    }
+}

@@ -1,0 +1,266 @@
+// kvormx-cli's one-shot commands against the virtual sensor: what each puts
+// on the line, what it prints, and its exit status.
+#include "cli_runner.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/state.h"
+#include "params/param_file.h"
+#include "sim/wire.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A set the panels list no item for: CCD mode 2, analog mode 5, pixel start 0.
+const sim::Words kOddSet = {730, 1, 333, 1023, 0, 3, 17, 999, 600, 42, 0, 0, 2, 0, 5, 77};
+
+class CliTest : public ::testing::Test {
+ protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("kvormx-cli-test-" + std::to_string(getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override
+    {
+        sensor.Stop();
+        fs::remove_all(dir_);
+    }
+    // A sensor without pacing (faster tests), holding `eeprom` if given.
+    void StartSensor(SensorOptions o = SensorOptions{}, const sim::Words* eeprom = nullptr)
+    {
+        o.pacing = false;
+        if (eeprom) {
+            o.eeprom_file = Path("eeprom.txt");
+            std::ofstream f(o.eeprom_file);
+            for (uint16_t w : *eeprom) f << w << "\n";
+        }
+        ASSERT_TRUE(sensor.Start(o));
+        sensor.ClearFrames();   // the record outlives a restart
+    }
+    CliRun Cli(std::vector<std::string> args, const std::string& input = "")
+    {
+        args.insert(args.begin(), {"--port", sensor.SlavePath()});
+        return RunCli(args, input);
+    }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    static std::string Slurp(const std::string& path)
+    {
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    VirtualSensor sensor;
+    fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(CliTest, HelpDocumentsEveryCommandAndUsageErrorsExitTwo)
+{
+    CliRun help = RunCli({"--help"});
+    EXPECT_EQ(0, help.status);
+    for (const char* c : {"ports", "identify", "get", "send", "teach", "reset", "watch", "video", "--port",
+                          "--timeout", "--simulate", "--trace", "Exit status"})
+        EXPECT_NE(std::string::npos, help.out.find(c)) << c;
+    for (const char* c : {"ports", "identify", "get", "send", "teach", "reset", "watch", "video"}) {
+        CliRun sub = RunCli({c, "--help"});
+        EXPECT_EQ(0, sub.status) << c;
+        EXPECT_EQ(0u, sub.out.find(std::string("Usage: kvormx-cli [OPTION]... ") + c)) << sub.out;
+    }
+    EXPECT_NE(std::string::npos, RunCli({"help", "watch"}).out.find("--duration S"));
+
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"frobnicate"},
+        {"--frobnicate", "identify"},
+        {"get", "--ram"},
+        {"send"},
+        {"watch", "--count", "0"},
+        {"watch", "--count", "5", "--duration", "1"},
+        {"video", "--csv", "--json"},
+        {"--timeout", "soon", "identify"},
+        {"--port", "COM99", "identify"},
+        {"--simulate", "--port", "1", "identify"},
+        {"send", Path("missing.dat")},
+    };
+    for (const auto& args : wrong) {
+        CliRun r = RunCli(args);
+        std::string joined;
+        for (const auto& a : args) joined += a + " ";
+        EXPECT_EQ(2, r.status) << joined;
+        EXPECT_EQ("", r.out) << joined;
+        EXPECT_NE(std::string::npos, r.err.find("kvormx-cli")) << joined;
+    }
+}
+
+TEST_F(CliTest, PortThatCannotBeOpenedExitsThreeWithTheCause)
+{
+    CliRun missing = RunCli({"--port", Path("no-such-tty"), "identify"});
+    EXPECT_EQ(3, missing.status);
+    EXPECT_NE(std::string::npos, missing.err.find("No such file or directory")) << missing.err;
+    CliRun notTty = RunCli({"--port", "/dev/null", "get"});
+    EXPECT_EQ(3, notTty.status);
+    EXPECT_NE(std::string::npos, notTty.err.find("/dev/null")) << notTty.err;
+    EXPECT_EQ("", notTty.out);
+}
+
+TEST_F(CliTest, SensorThatDoesNotAnswerOrRefusesExitsOneNamingTheExchange)
+{
+    SensorOptions o;
+    o.faults.no_reply_every = 1;
+    StartSensor(o);
+    CliRun silent = Cli({"--timeout", "0.2", "identify"});
+    EXPECT_EQ(1, silent.status);
+    EXPECT_NE(std::string::npos, silent.err.find("line check (echo frame): no reply within 0.2 s")) << silent.err;
+    EXPECT_EQ(std::vector<int>{sim::CMD_ECHO}, Commands(sensor));
+
+    sensor.ClearFrames();
+    SensorFaults refusing;
+    refusing.bad_hwcmd = true;
+    sensor.SetFaults(refusing);
+    CliRun wrongWord = Cli({"identify"});
+    EXPECT_EQ(1, wrongWord.status);
+    EXPECT_NE(std::string::npos, wrongWord.err.find("hardware identification")) << wrongWord.err;
+    EXPECT_EQ("", wrongWord.out);
+}
+
+TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
+{
+    SensorOptions o;
+    o.identity = {3, 512, 30, 0, "KVOR FW 4.2"};
+    StartSensor(o);
+    CliRun r = Cli({"identify"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("description: CCD-SENSOR:512 pixel; 25\u00b5m pixel-pitch, 12,8mm working range\n"
+              "ccd_type: 3\npixels: 512\nresolution: 30\nboard: 0\nfirmware: KVOR FW 4.2\n",
+              r.out);
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_VERSION}), Commands(sensor));
+
+    // Another board sends its firmware text as plain bytes.
+    sensor.Stop();
+    o.identity = {101, 256, 250, 400, "Board \"400\" text"};
+    StartSensor(o);
+    r = Cli({"identify", "--json"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("{\"description\": \"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\", "
+              "\"ccd_type\": 101, \"pixels\": 256, \"resolution\": 250, \"board\": 400, "
+              "\"firmware\": \"Board \\\"400\\\" text\"}\n",
+              r.out);
+}
+
+TEST_F(CliTest, SimulateAndPortsNeedNoSensorOfTheirOwn)
+{
+    CliRun r = RunCli({"--simulate", "identify"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("pixels: 1024")) << r.out;
+    CliRun ports = RunCli({"ports", "--simulate"});
+    EXPECT_EQ(0, ports.status);
+    EXPECT_EQ(0u, ports.out.find("COM1  /dev/pts/")) << ports.out;
+}
+
+TEST_F(CliTest, GetThenSendRoundTripsAllSixteenWords)
+{
+    StartSensor(SensorOptions{}, &kOddSet);
+    const std::string file = Path("backup.dat");
+    CliRun got = Cli({"get", "-o", file});
+    ASSERT_EQ(0, got.status) << got.err;
+    EXPECT_EQ("", got.out);
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_READ_RAM}), Commands(sensor));
+    // The program's own format: kvormx loads it, and standard output holds the same.
+    ASSERT_EQ(0, ReadParamFile(file.c_str()));
+    for (int i = 0; i < 16; i++) EXPECT_EQ(kOddSet[i], pp[i]) << kParamNames[i];
+    EXPECT_EQ(Slurp(file), Cli({"get"}).out);
+    EXPECT_EQ(" 730\n   1\n 333\n1023\n", Slurp(file).substr(0, 20));
+    CliRun nowhere = Cli({"get", "-o", Path("no-such-folder/backup.dat")});
+    EXPECT_EQ(2, nowhere.status);
+    EXPECT_NE(std::string::npos, nowhere.err.find("No such file or directory")) << nowhere.err;
+
+    // A replacement sensor with the factory set takes the backup, in RAM and in EEPROM.
+    sensor.Stop();
+    StartSensor();
+    CliRun sent = Cli({"send", file});
+    EXPECT_EQ(0, sent.status) << sent.err;
+    EXPECT_EQ(kOddSet, sensor.Ram());
+    EXPECT_EQ(sim::kDefaultParams, sensor.Eeprom());
+    std::vector<ReceivedFrame> frames = sensor.Frames();
+    ASSERT_EQ(3u, frames.size());
+    EXPECT_EQ(sim::CMD_WRITE_RAM, frames[1].command);
+    EXPECT_EQ(kOddSet, frames[1].payload);
+    EXPECT_EQ(sim::CMD_READ_RAM, frames[2].command);
+
+    CliRun toEeprom = Cli({"send", "-", "--eeprom"}, Slurp(file));
+    EXPECT_EQ(0, toEeprom.status) << toEeprom.err;
+    EXPECT_EQ(kOddSet, sensor.Eeprom());
+    CliRun json = Cli({"get", "--eeprom", "--json"});
+    EXPECT_EQ(0, json.status);
+    EXPECT_EQ(0u, json.out.find("{\"power\": 730, \"rs232Mode\": 1, \"vThd\": 333,")) << json.out;
+    EXPECT_NE(std::string::npos, json.out.find("\"ccdMode\": 2, \"pStart\": 0, \"anaMode\": 5, \"para15\": 77}\n"));
+}
+
+TEST_F(CliTest, SendFailsNamingTheFirstWordAnEepromDidNotTake)
+{
+    SensorOptions o;
+    o.faults.eeprom_keeps_old = true;
+    StartSensor(o);
+    const std::string file = Path("new.dat");
+    {
+        std::ofstream f(file);
+        sim::Words set = sim::kDefaultParams;
+        set[sim::P_TVAL] = 300;
+        set[sim::P_TTOL] = 20;
+        for (uint16_t w : set) f << w << "\n";
+    }
+    CliRun r = Cli({"send", file, "--eeprom"});
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, r.err.find("word 8 (tVal) is 512 in the sensor, 300 was sent")) << r.err;
+    EXPECT_EQ("", r.out);
+
+    // A file of fewer than 16 values is refused before anything goes on the line.
+    sensor.ClearFrames();
+    {
+        std::ofstream f(Path("short.dat"));
+        f << "1\n2\n3\n";
+    }
+    EXPECT_EQ(2, Cli({"send", Path("short.dat")}).status);
+    EXPECT_TRUE(sensor.Frames().empty());
+}
+
+TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
+{
+    StartSensor(SensorOptions{}, &kOddSet);
+    sensor.FreezeScene(1.0);
+    CliRun teach = Cli({"teach"});
+    ASSERT_EQ(0, teach.status) << teach.err;
+    std::vector<ReceivedFrame> frames = sensor.Frames();
+    ASSERT_EQ(4u, frames.size());
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_TEACH, sim::CMD_READ_RAM}),
+              Commands(sensor));
+    EXPECT_EQ(kOddSet, frames[2].payload);   // the staged set, not the defaults
+    EXPECT_EQ(std::to_string(sensor.Ram()[sim::P_TVAL]) + "\n", teach.out);
+    EXPECT_EQ(std::to_string(ReplyWord(frames[3], sim::P_TVAL)) + "\n", teach.out);
+
+    sensor.ClearFrames();
+    CliRun reset = Cli({"reset"});
+    EXPECT_EQ(0, reset.status) << reset.err;
+    EXPECT_EQ("", reset.out);
+    frames = sensor.Frames();
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_RESET_MAXMIN}), Commands(sensor));
+    ASSERT_EQ(3u, frames.size());
+    EXPECT_EQ(sensor.Ram(), frames[2].payload);
+
+    sensor.ClearFrames();
+    SensorFaults silentAfterRead;
+    silentAfterRead.no_reply_every = 3;   // the reset itself goes unanswered
+    sensor.SetFaults(silentAfterRead);
+    CliRun lost = Cli({"--timeout", "0.2", "reset"});
+    EXPECT_EQ(1, lost.status);
+    EXPECT_NE(std::string::npos, lost.err.find("max/min reset: no reply within 0.2 s")) << lost.err;
+}

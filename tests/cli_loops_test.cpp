@@ -1,0 +1,210 @@
+// kvormx-cli's run and video mode against the virtual sensor: every line is
+// a reply the sensor sent, the requests are those of kvormx's loops, and
+// Ctrl-C ends them cleanly.
+#include "cli_runner.h"
+
+#include <cstdlib>
+
+#include "sim/wire.h"
+
+namespace {
+
+class CliLoopTest : public ::testing::Test {
+ protected:
+    void TearDown() override { sensor.Stop(); }
+    void StartSensor(SensorOptions o = SensorOptions{}, bool pacing = false)
+    {
+        o.pacing = pacing;
+        ASSERT_TRUE(sensor.Start(o));
+        sensor.ClearFrames();   // the record outlives a restart
+    }
+    std::vector<std::string> Args(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--port", sensor.SlavePath()});
+        return args;
+    }
+    // The requests with command `command`, in order.
+    std::vector<ReceivedFrame> Requests(int command)
+    {
+        std::vector<ReceivedFrame> found;
+        for (const ReceivedFrame& f : sensor.Frames())
+            if (f.command == command) found.push_back(f);
+        return found;
+    }
+
+    VirtualSensor sensor;
+};
+
+// Columns 2.. of a line against the measurement reply `f`: value, left and
+// right edge, teach value, tolerance, max, min.
+void ExpectRowIsReply(const std::vector<std::string>& row, const ReceivedFrame& f)
+{
+    const int words[] = {sim::M_MVALUE, sim::M_LEDGE, sim::M_REDGE, sim::M_TVAL,
+                         sim::M_TTOL,   sim::M_ANAMAX, sim::M_ANAMIN};
+    ASSERT_GE(row.size(), 10u);
+    for (int k = 0; k < 7; k++) EXPECT_EQ(std::to_string(ReplyWord(f, words[k])), row[k + 2]) << "column " << k + 2;
+}
+
+}  // namespace
+
+TEST_F(CliLoopTest, WatchCountPrintsExactlyTheRepliesTheSensorSent)
+{
+    StartSensor();
+    CliRun r = RunCli(Args({"watch", "--count", "100", "--csv"}));
+    ASSERT_EQ(0, r.status) << r.err;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(101u, lines.size());
+    EXPECT_EQ("time,seconds,value,left_edge,right_edge,teach,tolerance,max,min,in_band", lines[0]);
+
+    std::vector<ReceivedFrame> all = sensor.Frames();
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(sim::CMD_ECHO, all[0].command);
+    EXPECT_EQ(sim::CMD_READ_RAM, all[1].command);
+    std::vector<ReceivedFrame> measures = Requests(sim::CMD_MEASURE);
+    ASSERT_EQ(102u, all.size());   // no request after the hundredth reply
+    ASSERT_EQ(100u, measures.size());
+    // The first request carries the sensor's own set, each later one the
+    // teach value and tolerance of the reply before it.
+    EXPECT_EQ(sim::kDefaultParams, measures[0].payload);
+    for (size_t i = 0; i < measures.size(); i++) {
+        SCOPED_TRACE("reply " + std::to_string(i + 1));
+        ASSERT_EQ(36u, measures[i].reply_bytes);
+        std::vector<std::string> row = Split(lines[i + 1], ',');
+        ExpectRowIsReply(row, measures[i]);
+        int value = std::atoi(row[2].c_str()), teach = std::atoi(row[5].c_str()), tol = std::atoi(row[6].c_str());
+        EXPECT_EQ(value >= std::max(1, teach - tol) && value <= std::min(1023, teach + tol) ? "1" : "0", row[9]);
+        if (i + 1 < measures.size()) {
+            EXPECT_EQ(ReplyWord(measures[i], sim::M_TVAL), measures[i + 1].payload[sim::P_TVAL]);
+            EXPECT_EQ(ReplyWord(measures[i], sim::M_TTOL), measures[i + 1].payload[sim::P_TTOL]);
+        }
+    }
+}
+
+TEST_F(CliLoopTest, WatchFormatsAndItsEndOnASilentSensor)
+{
+    StartSensor();
+    CliRun json = RunCli(Args({"watch", "--count", "3", "--json"}));
+    ASSERT_EQ(0, json.status) << json.err;
+    std::vector<std::string> lines = Lines(json.out);
+    ASSERT_EQ(3u, lines.size());
+    for (const std::string& line : lines) {
+        EXPECT_EQ(0u, line.find("{\"time\": \"20")) << line;
+        EXPECT_NE(std::string::npos, line.find("Z\", \"seconds\": ")) << line;
+        EXPECT_EQ(line.size() - 1, line.find('}'));
+        EXPECT_TRUE(line.find("\"in_band\": true}") != std::string::npos ||
+                    line.find("\"in_band\": false}") != std::string::npos) << line;
+    }
+    CliRun plain = RunCli(Args({"watch", "--duration", "0.2"}));
+    EXPECT_EQ(0, plain.status) << plain.err;
+    ASSERT_FALSE(Lines(plain.out).empty());
+    EXPECT_EQ(10u, Split(Lines(plain.out)[0], ' ').size());
+
+    // Echo, RAM read, then three measurements answered and the fourth not.
+    sensor.ClearFrames();
+    SensorFaults f;
+    f.no_reply_every = 6;
+    sensor.SetFaults(f);
+    CliRun lost = RunCli(Args({"--timeout", "0.2", "watch"}));
+    EXPECT_EQ(1, lost.status);
+    EXPECT_EQ(3u, Lines(lost.out).size());
+    EXPECT_NE(std::string::npos, lost.err.find("measurement request 4: no reply within 0.2 s")) << lost.err;
+}
+
+TEST_F(CliLoopTest, CtrlCEndsWatchAfterTheCurrentExchange)
+{
+    StartSensor(SensorOptions{}, true);   // paced: the stop comes while a reply is on its way
+    CliProcess p;
+    ASSERT_TRUE(p.Start(Args({"watch"})));
+    ASSERT_TRUE(p.WaitForLines(5, 10.0)) << p.err;
+    p.Signal(SIGINT);
+    EXPECT_EQ(0, p.Wait(5.0)) << p.err;
+    EXPECT_EQ("", p.err);
+    ASSERT_FALSE(p.out.empty());
+    EXPECT_EQ('\n', p.out.back());
+    // Every line is a reply; at most the request in flight went unprinted.
+    std::vector<ReceivedFrame> measures = Requests(sim::CMD_MEASURE);
+    std::vector<std::string> lines = Lines(p.out);
+    ASSERT_GE(measures.size(), lines.size());
+    EXPECT_LE(measures.size(), lines.size() + 1);
+    for (size_t i = 0; i < lines.size(); i++) ExpectRowIsReply(Split(lines[i], ' '), measures[i]);
+}
+
+TEST_F(CliLoopTest, VideoReadsEachPictureAsTheVideoLoopDoes)
+{
+    StartSensor();
+    sensor.FreezeScene(2.0);
+    CliRun r = RunCli(Args({"video", "--count", "2", "--csv"}));
+    ASSERT_EQ(0, r.status) << r.err;
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(266u, Split(lines[0], ',').size());
+    EXPECT_NE(std::string::npos, lines[0].find(",min,in_band,sample_0,sample_1,"));
+    EXPECT_EQ("sample_255", Split(lines[0], ',').back());
+
+    std::vector<int> expected = {sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_HARDWARE_INFO};
+    for (int picture = 0; picture < 2; picture++)
+        expected.insert(expected.end(), {sim::CMD_MEASURE, sim::CMD_READ_VIDEO64, sim::CMD_READ_VIDEO64,
+                                         sim::CMD_READ_VIDEO64, sim::CMD_READ_VIDEO64});
+    EXPECT_EQ(expected, Commands(sensor));
+
+    std::vector<ReceivedFrame> all = sensor.Frames();
+    for (int picture = 0; picture < 2; picture++) {
+        SCOPED_TRACE("picture " + std::to_string(picture + 1));
+        std::vector<std::string> row = Split(lines[picture + 1], ',');
+        ASSERT_EQ(266u, row.size());
+        const ReceivedFrame& measure = all[3 + 5 * picture];
+        ExpectRowIsReply(row, measure);
+        // The second picture's request carries the first one's reply back.
+        if (picture == 1) {
+            for (int k = 0; k < 16; k++) EXPECT_EQ(ReplyWord(all[3], k), measure.payload[k]) << k;
+        }
+        for (int block = 0; block < 4; block++) {
+            const ReceivedFrame& b = all[4 + 5 * picture + block];
+            EXPECT_EQ(64 * block, b.payload[0]);
+            EXPECT_EQ(block == 3 ? 1 : 0, b.payload[1]);
+            ASSERT_EQ(128u, b.reply.size());
+            for (int s = 0; s < 64; s++)
+                EXPECT_EQ(std::to_string(b.reply[2 * s] * 256 + b.reply[2 * s + 1]), row[10 + 64 * block + s]);
+        }
+    }
+}
+
+TEST_F(CliLoopTest, VideoOnOtherBoardsReadsOneBlockAndStopsOnCtrlC)
+{
+    SensorOptions o;
+    o.identity.board = 400;
+    StartSensor(o, true);
+    CliProcess p;
+    ASSERT_TRUE(p.Start(Args({"video", "--json"})));
+    ASSERT_TRUE(p.WaitForLines(2, 10.0)) << p.err;
+    p.Signal(SIGINT);
+    EXPECT_EQ(0, p.Wait(5.0)) << p.err;
+    // The current picture is completed and printed: one line per block read.
+    // Code 11 with an all-zero payload is the 256-sample read on these boards.
+    std::vector<ReceivedFrame> blocks = Requests(sim::CMD_RESET_MAXMIN);
+    std::vector<std::string> lines = Lines(p.out);
+    EXPECT_EQ(blocks.size(), lines.size());
+    EXPECT_EQ(Requests(sim::CMD_MEASURE).size(), lines.size());
+    for (const ReceivedFrame& b : blocks) {
+        EXPECT_EQ(sim::Words{}, b.payload);
+        EXPECT_EQ(512u, b.reply.size());
+    }
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(std::string::npos, lines[0].find("\"samples\": [")) << lines[0];
+}
+
+TEST_F(CliLoopTest, VideoWithABlockMissingExitsOneWithoutThatPicture)
+{
+    StartSensor();
+    // Echo, RAM read, hardware, measurement, and the first block unanswered.
+    SensorFaults f;
+    f.no_reply_every = 5;
+    sensor.SetFaults(f);
+    CliRun r = RunCli(Args({"--timeout", "0.2", "video"}));
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ("", r.out);
+    EXPECT_NE(std::string::npos, r.err.find("video block from sample 0 of picture 1")) << r.err;
+    // The cycle completed as kvormx's does, and no second one began.
+    EXPECT_EQ(4u, Requests(sim::CMD_READ_VIDEO64).size());
+    EXPECT_EQ(1u, Requests(sim::CMD_MEASURE).size());
+}
