@@ -279,18 +279,15 @@ int main(int argc, char** argv)
     if (cliSimulate && cliPort[0]) return UsageError(nullptr, "--simulate and --port exclude each other");
     reply_limit = timeout;
 
-    if (cliTrace[0]) {
-        // ==== FRAME TRACE CALL SITE ====================================================
-        // link/trace.cpp (TraceOpen/TraceClose) is not on this branch yet. Once it is:
-        //     if (TraceOpen(cliTrace) < 0) { Message("cannot write the trace %s: %s", ...); return EXIT_USAGE; }
-        // here, and TraceClose() after the command below.
-        Message("--trace: the frame trace is not part of this build");
+    if (cliTrace[0] && TraceOpen(cliTrace) < 0) {
+        Message("cannot write the trace: %s", TraceError());
         return EXIT_USAGE;
     }
 
     InitRuntimeHeadless();
     int status = command->run(restCount, rest);
     CloseLine();
+    TraceClose();
     int output = FinishOutput();
     return status != EXIT_DONE ? status : output;
 }
