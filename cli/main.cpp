@@ -1,6 +1,7 @@
 // Process entry of kvormx-cli: the common options, the subcommand and its
 // help text. The common options may stand before or after the subcommand.
 #include "cli/cli.h"
+#include "link/link.h"
 
 #include "app/state.h"
 #include "runtime/rs232.h"
