@@ -155,10 +155,12 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
     RecordOn();
     StopAfter(0.4);
     Press(PANEL_RUN);
+    PumpFor(0.2);   // the sensor's thread records the last request a moment later
     const int runRequests = CountSent(CMD_MEASURE);
     sensor.ClearFrames();
     StopAfter(0.6);
     Press(PANEL_VIDEO);
+    PumpFor(0.2);
     const int pictures = CountSent(CMD_MEASURE);
     Press(PANEL_RECORD);
     ASSERT_EQ(0, RecordActive());
