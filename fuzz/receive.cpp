@@ -51,6 +51,7 @@
 #include "link/link.h"
 #include "params/params.h"
 #include "runtime/rs232.h"
+#include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/responder.h"
@@ -62,7 +63,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -421,9 +425,23 @@ SensorIdentity Identity(uint8_t b)
 // 16 MB still holds every block freed during one input.
 extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
 
+static std::string g_settings;         // a settings file of this process's own
+
+static void RemoveSettings()
+{
+    std::remove(g_settings.c_str());
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The user's settings are never touched. COM1 is named as the virtual
+    // sensor's pseudo-terminal would be, which the program does not remember
+    // as its last port: no input writes a file.
+    g_settings = "/tmp/kvormx-fuzz-receive-" + std::to_string(getpid()) + ".ini";
+    SetSettingsFile(g_settings.c_str());
+    std::atexit(RemoveSettings);
+    SetComDevice(kSensorPort, "/dev/pts/virtual-sensor");
     if (!InitRuntime(argc, *argv) || LoadPanels() < 0) std::abort();
     GetProjectDir(proj_dir);
     InitVars();
