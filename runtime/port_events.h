@@ -29,3 +29,10 @@ int ComCallbackDue(void);
 // comes in, or `seconds` pass: the wait of event processing without Qt.
 // Returns > 0 when a port became readable, 0 otherwise.
 int ComWaitReadable(double seconds);
+
+#ifdef KVORMX_VIRTUAL_CLOCK
+// Fuzz build only: the RS-232 library is an in-memory line with a clock of
+// its own (fuzz/virtual_line.cpp), which Timer() reads. Its ComWaitReadable
+// moves that clock on instead of sleeping.
+double ComVirtualClock(void);
+#endif

@@ -7,6 +7,9 @@
 
 #include "runtime/util.h"
 #include "runtime/graph.h"
+#ifdef KVORMX_VIRTUAL_CLOCK
+#include "runtime/port_events.h"
+#endif
 
 #include <cerrno>
 #include <cmath>
@@ -126,6 +129,9 @@ bool ParseDouble(const std::string& token, double* value) {
 // ---- Timer and program directory ---------------------------------------------------------
 
 double Timer(void) {
+#ifdef KVORMX_VIRTUAL_CLOCK
+    return ComVirtualClock();
+#endif
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
