@@ -15,3 +15,13 @@ void InstallCallbackTable(void);
 void InitRS232(int port);             // open, line check, identify, read RAM, firmware text
 int GetHARDWAREInfo(void);            // 1 when a reply with command word 10 arrived; panels follow it
 int GetVERSIONInfo(void);             // bytes waiting when the firmware wait ended (72 = good)
+
+// ---- Publishing to the broker, from the panels' side (publish.cpp) ---------------------------
+// Each is one call at its spot and does nothing without --mqtt. They also
+// mirror the status line to the broker and show the broker's state changes
+// on it; the client's threads never touch a panel.
+void PublishReply(void);              // run mode: after a reply was taken
+void PublishPicture(void);            // video mode: after a picture was drawn
+void PublishParameters(void);         // after Get, Send, teach, file load
+void PublishIdentity(void);           // after the port set-up
+void WatchBroker(void);               // broker state onto the status line, status line to the broker

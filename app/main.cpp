@@ -6,6 +6,7 @@
 #include "app/state.h"
 #include "app/version.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
@@ -18,12 +19,17 @@
 static void Usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: kvormx [--com N=DEVICE]... [--simulate]\n"
+                 "Usage: kvormx [--com N=DEVICE]... [--simulate] [--mqtt URL [--mqtt-auth FILE]]\n"
                  "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
                  "  --com N=DEVICE  use DEVICE for COM port N (default: COM n is /dev/ttyS<n-1>);\n"
                  "                  may be given for several ports\n"
                  "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
                  "                  (an explicit --com 1=DEVICE wins)\n"
+                 "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
+                 "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
+                 "                  the system's certificate authorities\n"
+                 "  --mqtt-auth FILE\n"
+                 "                  user name (first line) and password (second line) for the broker\n"
                  "  --exit-when-ready\n"
                  "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                  "                  the sensor set-up is done (start-up timing, smoke tests)\n"
@@ -45,6 +51,8 @@ static bool MapPort(const char* arg)
 int main(int argc, char** argv)
 {
     bool simulate = false, com1Given = false, exitWhenReady = false;
+    const char* mqttUrl = nullptr;
+    const char* mqttAuth = nullptr;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
@@ -57,6 +65,12 @@ int main(int argc, char** argv)
             simulate = true;
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
             exitWhenReady = true;
+        } else if (std::strcmp(a, "--mqtt") == 0 || std::strcmp(a, "--mqtt-auth") == 0) {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "kvormx: %s wants a value\n", a);
+                return 2;
+            }
+            (a[6] ? mqttAuth : mqttUrl) = argv[++i];
         } else if (std::strcmp(a, "--com") == 0 || std::strncmp(a, "--com=", 6) == 0) {
             const char* mapping = a[5] == '=' ? a + 6 : (i + 1 < argc ? argv[++i] : nullptr);
             if (!mapping || !MapPort(mapping)) {
@@ -70,6 +84,15 @@ int main(int argc, char** argv)
             Usage(stderr);
             return 2;
         }
+    }
+
+    if (mqttAuth && !mqttUrl) {
+        std::fprintf(stderr, "kvormx: --mqtt-auth needs --mqtt URL\n");
+        return 2;
+    }
+    if (mqttUrl && MqttStart(mqttUrl, mqttAuth) != 0) {
+        std::fprintf(stderr, "kvormx: %s\n", MqttError());
+        return 2;
     }
 
     VirtualSensor sensor;
@@ -107,6 +130,7 @@ int main(int argc, char** argv)
     }
 
     CloseCom(com);       // normally closed by the panel already; harmless
+    MqttStop();
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
     CloseRuntime();

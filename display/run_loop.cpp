@@ -4,6 +4,7 @@
 // event processing.
 #include "display/display.h"
 
+#include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
@@ -73,6 +74,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
         // Show the reply first: pp is overwritten by the next request below.
         // The repaint happens in the next wait, after the request is out.
         TakeMeasurementWords(13);
+        PublishReply();
         PlotVIDEOBarGraph();
         PlotRAWGraph();
         graphrefresh = 0;

@@ -5,6 +5,7 @@
 // one per block), and closing the panel ends it at once.
 #include "display/display.h"
 
+#include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
@@ -105,6 +106,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
             SetVideoAxis(0, 0);
         PlotVIDEOBarGraph();
         PlotVIDEOCurve(adcbuf);
+        PublishPicture();
         ProcessSystemEvents();
     } while (stop_flag == 0);
 
