@@ -89,6 +89,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     EndOfLoop();
     DimLoopLocked(0);
     EndExchange();
+    WatchBroker();
     return 0;
 }
 

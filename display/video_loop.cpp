@@ -113,5 +113,6 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     DimLoopLocked(0);
     EndOfLoop();
     EndExchange();
+    WatchBroker();
     return 0;
 }

@@ -413,12 +413,13 @@ int MqttStart(const char* url, const char* authFile)
         libraryReady = true;
     }
     g_mosq = mosquitto_new(nullptr, true, nullptr);
-    std::memset(password, 0, sizeof password);
     if (!g_mosq) {
         std::snprintf(g_error, sizeof g_error, "cannot create the MQTT client: %s", std::strerror(errno));
         return -1;
     }
-    if (!Configure(tls, user, password)) {
+    bool configured = Configure(tls, user, password);   // the library keeps its own copy
+    std::memset(password, 0, sizeof password);
+    if (!configured) {
         mosquitto_destroy(g_mosq);
         g_mosq = nullptr;
         return -1;
