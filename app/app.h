@@ -32,3 +32,13 @@ void RememberPort(int port);          // the port passed the line check: the nex
 // Follows the ports from now on: the ring, "Port lost: DEVICE" and the
 // set-up again when the port in use comes back. 0, or -1 without a watch.
 int StartPortWatch(void);
+
+// ---- Publishing to the broker, from the panels' side (publish.cpp) ---------------------------
+// Each is one call at its spot and does nothing without --mqtt. They also
+// mirror the status line to the broker and show the broker's state changes
+// on it; the client's threads never touch a panel.
+void PublishReply(void);              // run mode: after a reply was taken
+void PublishPicture(void);            // video mode: after a picture was drawn
+void PublishParameters(void);         // after Get, Send, teach, file load
+void PublishIdentity(void);           // after the port set-up
+void WatchBroker(void);               // broker state onto the status line, status line to the broker

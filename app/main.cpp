@@ -23,7 +23,8 @@ static void Usage(FILE* out)
 {
     std::fprintf(out,
                  "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
-                 "              [--by-id-dir DIR] [--settings FILE] [--exit-when-ready]\n"
+                 "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]]\n"
+                 "              [--exit-when-ready]\n"
                  "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
                  "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
                  "                  for several ports, each number once (the program starts on COM 1\n"
@@ -38,6 +39,11 @@ static void Usage(FILE* out)
                  "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
                  "  --settings FILE keep the remembered port and folder in FILE instead of the\n"
                  "                  per-user settings (tests)\n"
+                 "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
+                 "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
+                 "                  the system's certificate authorities\n"
+                 "  --mqtt-auth FILE\n"
+                 "                  user name (first line) and password (second line) for the broker\n"
                  "  --exit-when-ready\n"
                  "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                  "                  the sensor set-up is done (start-up timing, smoke tests)\n"
@@ -77,6 +83,8 @@ int main(int argc, char** argv)
     bool simulate = false, exitWhenReady = false, listPorts = false;
     int namedPort = 0;   // the port the command line starts on (COM 1 when named, else the first)
     const char* tracePath = nullptr;
+    const char* mqttUrl = nullptr;
+    const char* mqttAuth = nullptr;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         const char* value = nullptr;
@@ -98,6 +106,18 @@ int main(int argc, char** argv)
             exitWhenReady = true;
         } else if (std::strcmp(a, "--list-ports") == 0) {
             listPorts = true;
+        } else if ((value = OptionValue("--mqtt", argc, argv, &i))) {
+            if (!*value) {
+                std::fprintf(stderr, "kvormx: --mqtt wants a URL\n");
+                return 2;
+            }
+            mqttUrl = value;
+        } else if ((value = OptionValue("--mqtt-auth", argc, argv, &i))) {
+            if (!*value) {
+                std::fprintf(stderr, "kvormx: --mqtt-auth wants a file\n");
+                return 2;
+            }
+            mqttAuth = value;
         } else if ((value = OptionValue("--by-id-dir", argc, argv, &i))) {
             if (!*value) {
                 std::fprintf(stderr, "kvormx: --by-id-dir wants a folder\n");
@@ -130,6 +150,11 @@ int main(int argc, char** argv)
         }
     }
 
+    if (mqttAuth && !mqttUrl) {
+        std::fprintf(stderr, "kvormx: --mqtt-auth needs --mqtt URL\n");
+        return 2;
+    }
+
     VirtualSensor sensor;
     if (simulate && namedPort != 1) {
         if (!sensor.Start(SensorOptions{})) {
@@ -147,6 +172,10 @@ int main(int argc, char** argv)
         for (int i = 0; i < count; i++)
             std::printf("COM%d  %s  %s\n", numbers[i], GetComDevice(numbers[i]), PortDescription(numbers[i]));
         return 0;
+    }
+    if (mqttUrl && MqttStart(mqttUrl, mqttAuth) != 0) {
+        std::fprintf(stderr, "kvormx: %s\n", MqttError());
+        return 2;
     }
 
     if (!InitRuntime(&argc, argv)) {
@@ -191,6 +220,7 @@ int main(int argc, char** argv)
     TraceClose();
     StopWatchingPorts();
     CloseCom(com);       // normally closed by the panel already; harmless
+    MqttStop();
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
     CloseRuntime();

@@ -133,6 +133,7 @@ void InitRS232(int port)
         CopyText(szStatus, STATUS_LEN, text);
     }
     ShowStatus();
+    PublishIdentity();
 }
 
 int CC_DropDCom(int /*panel*/, int /*control*/, int event, void*, int, int)

@@ -4,6 +4,7 @@
 // event processing.
 #include "display/display.h"
 
+#include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
@@ -78,6 +79,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
         // The repaint happens in the next wait, after the request is out.
         TakeMeasurementWords(MEASURE_WORDS_RUN);
         RecordMeasurement();
+        PublishReply();
         PlotVIDEOBarGraph();
         PlotRAWGraph();
         graphrefresh = 0;
@@ -94,6 +96,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     RecordFlush();
     DimLoopLocked(0);
     EndExchange();
+    WatchBroker();
     return 0;
 }
 

@@ -5,6 +5,7 @@
 // one per block), and closing the panel ends it at once.
 #include "display/display.h"
 
+#include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
@@ -109,6 +110,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
             SetVideoAxis(0, 0);
         PlotVIDEOBarGraph();
         PlotVIDEOCurve(adcbuf);
+        PublishPicture();
         ProcessSystemEvents();
     } while (stop_flag == 0);
 
@@ -116,5 +118,6 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     EndOfLoop();
     RecordFlush();
     EndExchange();
+    WatchBroker();
     return 0;
 }

@@ -3,6 +3,7 @@
 // callbacks keep exactly one of them on, falling back to RAM.
 #include "params/params.h"
 
+#include "app/app.h"
 #include "app/panels.h"
 #include "app/state.h"
 #include "link/link.h"
@@ -100,6 +101,7 @@ int CC_BTNSend(int, int, int event, void*, int, int)
         uint16_t held = 0;
         int r = SendParameterSet(target, &differs, &held);
         ShowSendResult(r, differs, held);
+        if (r == VERIFY_OK) PublishParameters();
     }
     EndExchange();
     return 0;
@@ -146,5 +148,6 @@ int PushGET(int from)
     }
     SetPanelValues();
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
+    if (taken) PublishParameters();
     return taken;
 }

@@ -1,0 +1,370 @@
+// Publishing to a real broker: a mosquitto started for each test on a free
+// local port, the program in run mode against a sensor, and a subscriber
+// that records what arrives.
+#include "support/program_fixture.h"
+
+#include "app/app.h"
+#include "outputs/outputs.h"
+#include "runtime/ui.h"
+#include "runtime/util.h"
+
+#include <mosquitto.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+int FreePort()
+{
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+bool Accepts(int port)
+{
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    close(s);
+    return ok;
+}
+
+const char* Mosquitto()
+{
+    for (const char* p : {"/usr/sbin/mosquitto", "/usr/bin/mosquitto"})
+        if (access(p, X_OK) == 0) return p;
+    return nullptr;
+}
+
+// Waits up to `seconds` for `done`, processing the program's events.
+template <class F>
+bool WaitFor(F done, double seconds)
+{
+    double end = Timer() + seconds;
+    while (!done()) {
+        if (Timer() > end) return false;
+        ProcessSystemEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+struct Received {
+    std::string topic, payload;
+    bool retained;
+};
+
+// A subscriber to prefix/# that keeps every message, and subscribes again
+// after a reconnect.
+class Subscriber {
+ public:
+    Subscriber(int port, std::string filter) : filter_(std::move(filter))
+    {
+        m_ = mosquitto_new(nullptr, true, this);
+        mosquitto_connect_callback_set(m_, [](mosquitto* m, void* self, int rc) {
+            if (rc == 0) mosquitto_subscribe(m, nullptr, static_cast<Subscriber*>(self)->filter_.c_str(), 1);
+        });
+        mosquitto_subscribe_callback_set(m_, [](mosquitto*, void* self, int, int, const int*) {
+            static_cast<Subscriber*>(self)->subscribed_ = true;
+        });
+        mosquitto_message_callback_set(m_, [](mosquitto*, void* self, const mosquitto_message* msg) {
+            auto* s = static_cast<Subscriber*>(self);
+            std::lock_guard<std::mutex> l(s->lock_);
+            s->got_.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), msg->payloadlen),
+                               msg->retain});
+        });
+        mosquitto_reconnect_delay_set(m_, 1, 1, false);
+        mosquitto_connect_async(m_, "127.0.0.1", port, 30);
+        mosquitto_loop_start(m_);
+    }
+    ~Subscriber()
+    {
+        mosquitto_disconnect(m_);
+        mosquitto_loop_stop(m_, false);
+        mosquitto_destroy(m_);
+    }
+    bool Subscribed() const { return subscribed_; }
+    std::vector<Received> Got()
+    {
+        std::lock_guard<std::mutex> l(lock_);
+        return got_;
+    }
+    std::vector<std::string> On(const std::string& topic)
+    {
+        std::vector<std::string> out;
+        for (const Received& r : Got())
+            if (r.topic == topic) out.push_back(r.payload);
+        return out;
+    }
+
+ private:
+    mosquitto* m_;
+    std::string filter_;
+    std::atomic<bool> subscribed_{false};
+    std::mutex lock_;
+    std::vector<Received> got_;
+};
+
+// A number member of a flat JSON text; -1 when absent.
+long Member(const std::string& json, const std::string& name)
+{
+    size_t at = json.find("\"" + name + "\":");
+    if (at == std::string::npos) return -1;
+    return std::strtol(json.c_str() + at + name.size() + 3, nullptr, 10);
+}
+
+class MqttTest : public ProgramTest {
+ protected:
+    static void SetUpTestSuite() { mosquitto_lib_init(); }
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        ASSERT_NE(nullptr, Mosquitto()) << "mosquitto is not installed (scripts/install-deps)";
+        dir = "/tmp/kvormx-mqtt-test-" + std::to_string(getpid());
+        mkdir(dir.c_str(), 0700);
+        port = FreePort();
+    }
+    void TearDown() override
+    {
+        MqttStop();
+        StopBroker();
+        std::system(("rm -rf " + dir).c_str());
+        ProgramTest::TearDown();
+    }
+
+    // extra: further configuration lines (a password file, ...).
+    void StartBroker(const std::string& extra = "allow_anonymous true\n")
+    {
+        std::string conf = dir + "/mosquitto.conf";
+        std::ofstream(conf) << "listener " << port << " 127.0.0.1\n"
+                            << "persistence false\n"
+                            << "user " << getpwuid(getuid())->pw_name << "\n"
+                            << extra;
+        std::string log = dir + "/mosquitto.log";
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_addopen(&fa, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const char* argv[] = {Mosquitto(), "-c", conf.c_str(), nullptr};
+        ASSERT_EQ(0, posix_spawn(&broker, Mosquitto(), &fa, nullptr, const_cast<char**>(argv), environ));
+        posix_spawn_file_actions_destroy(&fa);
+        ASSERT_TRUE(WaitFor([&] { return Accepts(port); }, 5.0)) << "the broker did not start";
+    }
+    void StopBroker()
+    {
+        if (broker <= 0) return;
+        kill(broker, SIGTERM);
+        waitpid(broker, nullptr, 0);
+        broker = 0;
+    }
+    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port) + "/plant/line1"; }
+    std::string WriteFile(const std::string& name, const std::string& text)
+    {
+        std::string path = dir + "/" + name;
+        std::ofstream(path) << text;
+        return path;
+    }
+
+    std::string dir;
+    int port = 0;
+    pid_t broker = 0;
+};
+
+const Words kVars = {600, 0, 300, 100, 0, 0, 50, 1000, 500, 20, 0, 0, 0, 1, 0, 1};
+
+}  // namespace
+
+TEST_F(MqttTest, EveryReplyOfARunArrivesOnceAndInOrder)
+{
+    StartBroker();
+    Subscriber sub(port, "plant/line1/#");
+    ASSERT_TRUE(WaitFor([&] { return sub.Subscribed(); }, 5.0));
+    ASSERT_EQ(0, MqttStart(Url().c_str(), nullptr));
+    ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
+    PlaySensor();
+    SetVars(kVars);
+
+    // The test plays the sensor: 300 replies, each with its own value, then silence.
+    const int N = 300;
+    std::thread device([&] {
+        for (int i = 0; i < N; i++) {
+            if (peer.Read(FRAME_BYTES, 3.0).size() != static_cast<size_t>(FRAME_BYTES)) return;
+            // Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
+            Words w = {static_cast<uint16_t>(100 + i), static_cast<uint16_t>(200 + i), static_cast<uint16_t>(i),
+                       150, 10, 1, 2, 0, 0, 0, 900, 5, 0};
+            SensorSays(w, CMD_MEASURE);
+        }
+    });
+    Press(PANEL_RUN);   // ends with the time-out after the last reply
+    device.join();
+    ASSERT_TRUE(WaitFor([&] { return sub.On("plant/line1/measurement").size() >= N; }, 10.0));
+    std::vector<std::string> got = sub.On("plant/line1/measurement");
+    ASSERT_EQ(static_cast<size_t>(N), got.size());
+    for (int i = 0; i < N; i++) {
+        SCOPED_TRACE(got[i]);
+        EXPECT_EQ(i, Member(got[i], "value"));
+        EXPECT_EQ(100 + i, Member(got[i], "left_edge"));
+        EXPECT_EQ(200 + i, Member(got[i], "right_edge"));
+        EXPECT_EQ(i + 1, Member(got[i], "seq"));
+        EXPECT_EQ(150, Member(got[i], "teach"));
+        EXPECT_EQ(10, Member(got[i], "tolerance"));
+        EXPECT_EQ(900, Member(got[i], "max"));
+        EXPECT_EQ(5, Member(got[i], "min"));
+        EXPECT_EQ(2, Member(got[i], "edges"));
+        bool inBand = i >= 140 && i <= 160;
+        EXPECT_NE(std::string::npos, got[i].find(inBand ? "\"in_band\":true" : "\"in_band\":false"));
+        EXPECT_EQ('Z', got[i][got[i].find("\"time\":\"") + 8 + 23]);   // ISO time with milliseconds
+    }
+    EXPECT_EQ(0ul, MqttDropped());
+    // The status line went to the broker with it.
+    ASSERT_TRUE(WaitFor([&] {
+        auto s = sub.On("plant/line1/status");
+        return !s.empty() && s.back().find("Timeout RS232-Line!") != std::string::npos;
+    }, 5.0));
+}
+
+TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
+{
+    StartBroker();
+    ASSERT_EQ(0, MqttStart(Url().c_str(), nullptr));
+    StartSensor(Holding(kVars));
+    StartUp();
+    ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
+    // A subscriber that comes later is told the retained state at once.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Subscriber late(port, "plant/line1/#");
+    ASSERT_TRUE(WaitFor([&] { return late.On("plant/line1/parameters").size() == 1 &&
+                                     late.On("plant/line1/identity").size() == 1 &&
+                                     !late.On("plant/line1/status").empty(); }, 5.0));
+    std::string params = late.On("plant/line1/parameters")[0];
+    for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
+    EXPECT_NE(std::string::npos, params.find("\"words\":[600,0,300,100,"));
+    std::string identity = late.On("plant/line1/identity")[0];
+    EXPECT_EQ(ccdmaxpixel, Member(identity, "line_length"));
+    EXPECT_EQ(pcbtype, Member(identity, "board_type"));
+    EXPECT_NE(std::string::npos, identity.find(GetComDevice(1))) << identity;
+    EXPECT_NE(std::string::npos, identity.find("\"description\":\"CCD-SENSOR")) << identity;
+    EXPECT_NE(std::string::npos, late.On("plant/line1/status").back().find("\"state\":\"online\""));
+    for (const Received& r : late.Got()) EXPECT_TRUE(r.retained) << r.topic;
+
+    // A Send of other words republishes them.
+    Words changed = kVars;
+    changed[2] = 444;
+    SetVars(changed);
+    SetPanelValues();
+    Press(PANEL_SEND);
+    ASSERT_TRUE(WaitFor([&] { return late.On("plant/line1/parameters").size() == 2; }, 5.0));
+    EXPECT_EQ(444, Member(late.On("plant/line1/parameters")[1], "vThd"));
+
+    MqttStop();
+    ASSERT_TRUE(WaitFor([&] { return late.On("plant/line1/status").back().find("offline") != std::string::npos; },
+                        5.0));
+}
+
+TEST_F(MqttTest, RunModeKeepsItsPaceWhileTheBrokerIsAwayAndPublishingResumes)
+{
+    StartBroker();
+    Subscriber sub(port, "plant/line1/measurement");
+    ASSERT_TRUE(WaitFor([&] { return sub.Subscribed(); }, 5.0));
+    ASSERT_EQ(0, MqttStart(Url().c_str(), nullptr));
+    StartSensor();
+    StartUp();
+    ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
+    sensor.ClearFrames();
+
+    std::string statusWhileAway;
+    size_t beforeRestart = 0;
+    AfterSeconds(0.5, [&] { StopBroker(); });
+    AfterSeconds(1.5, [&] {
+        statusWhileAway = Status();
+        beforeRestart = sub.Got().size();
+        StartBroker();
+    });
+    // Reconnection backs off from one second; give it time, then stop.
+    AfterSeconds(7.0, [&] { Press(PANEL_STOP); });
+    Press(PANEL_RUN);
+
+    EXPECT_EQ(std::string::npos, Status().find("Timeout")) << Status();
+    EXPECT_NE(std::string::npos, statusWhileAway.find("lost")) << statusWhileAway;
+    // The line never waited for the broker: no gap between requests.
+    std::vector<ReceivedFrame> frames = Frames();
+    ASSERT_GT(frames.size(), 20u);
+    double longest = 0;
+    for (size_t i = 1; i < frames.size(); i++)
+        longest = std::max(longest, std::chrono::duration<double>(frames[i].received - frames[i - 1].received).count());
+    EXPECT_LT(longest, 0.5);
+    // Connected again, and measurements flow to the new broker.
+    EXPECT_TRUE(MqttConnected());
+    ASSERT_TRUE(WaitFor([&] { return sub.Got().size() > beforeRestart + 5; }, 5.0));
+    std::vector<std::string> got = sub.On("plant/line1/measurement");
+    for (size_t i = 1; i < got.size(); i++) EXPECT_LT(Member(got[i - 1], "seq"), Member(got[i], "seq"));
+}
+
+TEST_F(MqttTest, RefusedCredentialsAreSaidPlainly)
+{
+    std::string user = "line1";
+    std::string pw = WriteFile("passwd", "");
+    ASSERT_EQ(0, std::system(("mosquitto_passwd -b " + pw + " " + user + " right-one >/dev/null 2>&1").c_str()));
+    StartBroker("allow_anonymous false\npassword_file " + pw + "\n");
+
+    std::string wrong = WriteFile("wrong", user + "\nwrong-one\n");
+    ASSERT_EQ(0, MqttStart(Url().c_str(), wrong.c_str()));
+    ASSERT_TRUE(WaitFor([] { return std::string(MqttState()).find("refused the credentials") != std::string::npos; },
+                        5.0))
+        << MqttState();
+    WatchBroker();
+    EXPECT_NE(std::string::npos, Status().find("refused the credentials")) << Status();
+    MqttStop();
+
+    std::string right = WriteFile("right", user + "\nright-one\n");
+    ASSERT_EQ(0, MqttStart(Url().c_str(), right.c_str()));
+    EXPECT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0)) << MqttState();
+}
+
+TEST_F(MqttTest, BadUrlsAndCredentialFilesAreRefusedWithTheReason)
+{
+    const char* bad[] = {"http://host/x", "mqtt://", "mqtt://host:0/x", "mqtt://host:99999/x", "mqtt://host:12ab/x",
+                         "mqtt://host/a/#", "mqtt://host/a/+/b"};
+    for (const char* url : bad) {
+        EXPECT_EQ(-1, MqttStart(url, nullptr)) << url;
+        EXPECT_NE('\0', MqttError()[0]) << url;
+        EXPECT_FALSE(MqttConnected());
+    }
+    EXPECT_EQ(-1, MqttStart("mqtt://127.0.0.1/x", (dir + "/none").c_str()));
+    EXPECT_NE(nullptr, std::strstr(MqttError(), "/none"));
+    EXPECT_EQ(-1, MqttStart("mqtt://127.0.0.1/x", WriteFile("empty", "").c_str()));
+    // Without a broker the start still succeeds: the client keeps trying.
+    EXPECT_EQ(0, MqttStart(Url().c_str(), nullptr));
+    EXPECT_NE(std::string::npos, std::string(MqttState()).find("connecting")) << MqttState();
+}
