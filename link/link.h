@@ -149,6 +149,10 @@ void SetTraceStoppedHandler(TraceStoppedHandler handler);
 // Words 0..count-1 of the reply in pp into Ledge, Redge, Mvalue, tVal, tTol,
 // pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0, in this order:
 // 13 in run mode, 12 in video mode (in0 is a run-mode word).
+// tVal and tTol go back to the sensor with the next request. When they differ
+// from the values held so far and the reply's burst was longer than a frame,
+// the frame may be shifted by stray bytes glued to its front: the held values
+// stay, and the function returns 1 (else 0).
 const int MEASURE_WORDS_RUN = 13;
 const int MEASURE_WORDS_VIDEO = 12;
-void TakeMeasurementWords(int count);
+int TakeMeasurementWords(int count);

@@ -137,6 +137,9 @@ const Case kCases[] = {
     {E::Run, F::Short, kLoopTimeout, P::Kept, 1.5},
     {E::Run, F::Long, kLineOk, P::Kept, 0},
     {E::Run, F::BadSync, kLineOk, P::Kept, 0},
+    // Stray bytes glued to the front shift the frame: shown as it came, but
+    // its teach value and tolerance never go back to the sensor.
+    {E::Run, F::Garbage, kLineOk, P::Kept, 0},
     {E::Run, F::Late, kLoopTimeout, P::Kept, 1.5},
     {E::Run, F::Vanish, kLost, P::Kept, 0},
     {E::Run, F::OtherSync, kLineOk, P::Kept, 0},
