@@ -52,8 +52,12 @@ struct Identity {
     ino_t nameIno = 0;
     dev_t rdev = 0;
     ino_t nodeIno = 0;
+    // When the name is a link: the time it was made. A link made afresh may
+    // get the old one's inode number, and a pseudo-terminal the old number.
+    timespec linkMade{};
     bool operator==(const Identity& o) const {
-        return nameIno == o.nameIno && rdev == o.rdev && nodeIno == o.nodeIno;
+        return nameIno == o.nameIno && rdev == o.rdev && nodeIno == o.nodeIno &&
+               linkMade.tv_sec == o.linkMade.tv_sec && linkMade.tv_nsec == o.linkMade.tv_nsec;
     }
     bool operator!=(const Identity& o) const { return !(*this == o); }
 };
@@ -135,6 +139,7 @@ bool DeviceAt(const std::string& path, Identity* id) {
     id->nameIno = link.st_ino;
     id->rdev = node.st_rdev;
     id->nodeIno = node.st_ino;
+    id->linkMade = S_ISLNK(link.st_mode) ? link.st_ctim : timespec{};
     return true;
 }
 

