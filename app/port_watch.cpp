@@ -24,12 +24,16 @@ static int g_awaited = 0;
 static char g_awaitedName[PATH_LEN];
 static unsigned g_awaitedSince = 0;
 static int g_awaitedWasOpen = 0;
+// The appearance of the device the program opened last: a device seen under
+// the same name with another appearance is a new one, even when its
+// arrival and the loss of the old one come to light in the same look.
+static unsigned g_openedAppearance = 0;
 
-static void Await(int port, int wasOpen)
+static void Await(int port, int wasOpen, unsigned since)
 {
     g_awaited = port;
     CopyText(g_awaitedName, PATH_LEN, GetComDevice(port));
-    g_awaitedSince = PortAppearance(port);
+    g_awaitedSince = since;
     g_awaitedWasOpen = wasOpen;
 }
 
@@ -70,10 +74,16 @@ int StartPort(int named)
 void NotePortOpened(int port, int openResult)
 {
     // A port whose device is not there is awaited like one that went away.
-    if (openResult == RS_NO_PORT_FOUND)
-        Await(port, 0);
-    else
+    if (openResult == RS_NO_PORT_FOUND) {
+        Await(port, 0, PortAppearance(port));
+    } else if (openResult < 0 && g_awaited == port) {
+        // What came under the awaited name could not be opened (another
+        // program holds it, say): the next device to come under it is tried.
+        Await(port, g_awaitedWasOpen, PortAppearance(port));
+    } else {
         g_awaited = 0;
+        g_openedAppearance = PortAppearance(port);
+    }
 }
 
 void RememberPort(int port)
@@ -98,8 +108,8 @@ static int OnPortsChanged(void*)
         // Closed at once: an adapter's device name stays taken while it is
         // open, and it would come back under another one.
         CloseCom(com);
-        Await(com, 1);
-        return 0;
+        Await(com, 1, g_openedAppearance ? g_openedAppearance : PortAppearance(com));
+        // Its successor may be there already: looked at below.
     }
     unsigned appearance = PortAppearance(com);
     if (g_awaited == com && std::strcmp(g_awaitedName, GetComDevice(com)) == 0 && appearance != 0 &&

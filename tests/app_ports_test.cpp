@@ -153,6 +153,30 @@ TEST_F(PortWatchTest, HangUpWithTheLinkLeftBehindIsALossToo)
     EXPECT_EQ(kSetUp, Commands());
 }
 
+// While the adapter is away its name leads to a device another program
+// holds: that one is refused, and the adapter is still set up when it is back.
+TEST_F(PortWatchTest, ADeviceHeldElsewhereUnderTheNameIsSkippedAndTheAdapterStillAwaited)
+{
+    StartPlugged();
+    Unplug();
+    ASSERT_TRUE(PumpUntil([&] { return Status() == Lost(); })) << Status();
+
+    VirtualSensor held;
+    SensorOptions o = Fast();
+    o.link = link;
+    ASSERT_TRUE(held.Start(o));
+    ASSERT_EQ(0, SetComDevice(5, held.SlavePath()));
+    ASSERT_EQ(0, OpenComConfig(5, "", 19200, 0, 8, 1, 4096, 4096));
+    ASSERT_TRUE(PumpUntil([&] { return Status().rfind("Port in use", 0) == 0; })) << Status();
+    CloseCom(5);
+    held.Stop();
+    fs::remove(link);
+
+    Replug();
+    ASSERT_TRUE(PumpUntil([&] { return SetUpSeen(); })) << Status();
+    EXPECT_EQ("K-VOR-MX virtual sensor FW 1.0", Status().substr(0, 30));
+}
+
 TEST_F(PortWatchTest, NamedPortMissingAtStartIsSetUpWhenItArrives)
 {
     ASSERT_EQ(0, AddComPort(3, link.c_str()));
