@@ -41,7 +41,8 @@ static void Usage(FILE* out)
                  "                  per-user settings (tests)\n"
                  "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
                  "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
-                 "                  the system's certificate authorities\n"
+                 "                  the system's certificate authorities (also set on the\n"
+                 "                  further-parameters panel)\n"
                  "  --mqtt-auth FILE\n"
                  "                  user name (first line) and password (second line) for the broker\n"
                  "  --exit-when-ready\n"
@@ -190,6 +191,7 @@ int main(int argc, char** argv)
     GetDefaultFileDir(proj_dir);
     RestoreParamFolder();
     InitVars();
+    InitPublishing(mqttUrl, mqttAuth);
     com = StartPort(namedPort);
     FillPortRing();
     StartPortWatch();
