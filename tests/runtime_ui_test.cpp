@@ -259,8 +259,8 @@ TEST_F(Values, MadeTextMessagesSitAboveTheFormAndFollowTheirText)
 {
     int a = NewCtrl(panel, CTRL_TEXT_MSG, "", 35, 300);
     int b = NewCtrl(panel, CTRL_TEXT_MSG, "", 40, 450);
-    EXPECT_EQ(STOP + 1, a);
-    EXPECT_EQ(STOP + 2, b);
+    EXPECT_EQ(ENTRY + 1, a);   // above the last control of the form
+    EXPECT_EQ(ENTRY + 2, b);
     EXPECT_EQ(UIE_BAD_VALUE, NewCtrl(panel, CTRL_NUMERIC, "", 0, 0));
     EXPECT_EQ(300, Attr(a, ATTR_LEFT));
     EXPECT_EQ(35, Attr(a, ATTR_TOP));
