@@ -19,7 +19,12 @@
 
 void WatchBroker(void)
 {
-    if (MqttStateChanged()) SetCtrlVal(panelHandle, PANEL_STATUS, MqttState());
+    // A set-up, Get or Send writes its texts step by step and would paint
+    // over the broker's at once, so the change stays noted until the line
+    // is free (the idle watch shows it then). A run or video loop leaves the
+    // status line alone between replies: there it shows at once.
+    int statusFree = !exchange_busy || stop_flag == 0;
+    if (statusFree && MqttStateChanged()) SetCtrlVal(panelHandle, PANEL_STATUS, MqttState());
     char text[STATUS_LEN * 2] = "";
     GetCtrlVal(panelHandle, PANEL_STATUS, text, static_cast<int>(sizeof text));
     MqttPublishStatus(text);   // repeats are not sent
