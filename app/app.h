@@ -16,6 +16,8 @@ void InitOutputs(void);               // folders of the file dialogs, the export
 // Starts the frame trace into `path` and shows it on the pop-up's toggle:
 // 0, or -1 with the cause in the status line and in TraceError().
 int StartTrace(const char* path);
+// Shows a toggle whose file or broker is being written on (red) or off.
+void ShowOn(int panel, int control, int on);
 
 // ---- Port set-up (setup.cpp) ----------------------------------------------------------
 void InitRS232(int port);             // open, line check, identify, read RAM, firmware text
@@ -42,3 +44,11 @@ void PublishPicture(void);            // video mode: after a picture was drawn
 void PublishParameters(void);         // after Get, Send, teach, file load
 void PublishIdentity(void);           // after the port set-up
 void WatchBroker(void);               // broker state onto the status line, status line to the broker
+// The broker setting of the pop-up at start: with `url` (publishing already
+// started by the command line) it shows that and keeps it for the next
+// start; without, it fills in the last broker, with publishing left off.
+void InitPublishing(const char* url, const char* authFile);
+// Publishing on from the panel's setting: 0, or -1 with the reason in the
+// status line and the toggle left off. `authFile` may be null or "".
+int StartPublishing(const char* url, const char* authFile);
+void StopPublishing(void);            // "offline" to the broker, the toggle off

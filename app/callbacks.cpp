@@ -32,6 +32,8 @@ static const CallbackEntry kCallbacks[] = {
     CTRL_CB(CC_RING_CCDMode),
     CTRL_CB(CC_TOGGBTN_Record),
     CTRL_CB(CC_TOGGBTN_Trace),
+    CTRL_CB(CC_TOGGBTN_Mqtt),
+    CTRL_CB(CC_BTNMqttAuth),
 };
 
 void InstallCallbackTable(void)

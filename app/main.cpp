@@ -37,11 +37,12 @@ static void Usage(FILE* out)
                  "                  description), and end\n"
                  "  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of\n"
                  "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
-                 "  --settings FILE keep the remembered port and folder in FILE instead of the\n"
-                 "                  per-user settings (tests)\n"
+                 "  --settings FILE keep the remembered port, folder and broker in FILE instead of\n"
+                 "                  the per-user settings (tests)\n"
                  "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
                  "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
-                 "                  the system's certificate authorities\n"
+                 "                  the system's certificate authorities (also set on the\n"
+                 "                  further-parameters panel)\n"
                  "  --mqtt-auth FILE\n"
                  "                  user name (first line) and password (second line) for the broker\n"
                  "  --exit-when-ready\n"
@@ -190,6 +191,7 @@ int main(int argc, char** argv)
     GetDefaultFileDir(proj_dir);
     RestoreParamFolder();
     InitVars();
+    InitPublishing(mqttUrl, mqttAuth);
     com = StartPort(namedPort);
     FillPortRing();
     StartPortWatch();

@@ -62,6 +62,10 @@
 #define POPUP_CCDMODE          11    // ring, u16: ccdMode
 #define POPUP_POTI_ITEM        12    // dimmed together with the tolerance switch
 #define POPUP_TRACE            13    // toggle, int: the frame trace is written
+#define POPUP_MQTT             14    // toggle, int: publishing to the MQTT broker
+#define POPUP_MQTT_URL         15    // text entry, text: the broker's URL
+#define POPUP_MQTT_AUTH        16    // text entry, text: the broker's credentials file ("": none)
+#define POPUP_MQTT_AUTH_PICK   17    // button: picks the credentials file
 
 // ---- Callbacks (bound by name in callbacks.cpp) --------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
@@ -91,4 +95,6 @@ CC_DECLARE(CC_BIN_Switch_VGain);
 CC_DECLARE(CC_RING_CCDMode);
 CC_DECLARE(CC_TOGGBTN_Record);
 CC_DECLARE(CC_TOGGBTN_Trace);
+CC_DECLARE(CC_TOGGBTN_Mqtt);
+CC_DECLARE(CC_BTNMqttAuth);
 #undef CC_DECLARE

@@ -22,7 +22,7 @@ const int MESSAGE_LEN = PATH_LEN + 128;
 static char g_recordDir[PATH_LEN];    // folder of the last recording file chosen
 static char g_traceDir[PATH_LEN];     // folder of the last trace file chosen
 
-static void ShowOn(int panel, int control, int on)
+void ShowOn(int panel, int control, int on)
 {
     SetCtrlVal(panel, control, on);
     SetCtrlAttribute(panel, control, ATTR_TEXT_BGCOLOR, on ? ON_COLOR : STYLE_COLOR);

@@ -35,7 +35,7 @@ const int IN_FLIGHT_MAX = 64;         // handed to the library but not yet on th
 const int TEXT_LEN = 512;
 
 enum Kind { K_MEASUREMENT, K_VIDEO };
-enum State { S_OFF, S_CONNECTING, S_CONNECTED, S_LOST, S_REFUSED_AUTH, S_REFUSED };
+enum State { S_OFF, S_CONNECTING, S_UNREACHABLE, S_CONNECTED, S_LOST, S_REFUSED_AUTH, S_REFUSED };
 
 struct Message {
     int kind;
@@ -75,10 +75,10 @@ char g_prefix[TOPIC_LEN] = "";
 char g_error[TEXT_LEN] = "";
 char g_stateText[TEXT_LEN] = "";
 
+// A failed retry sets the state it is already in: no change to report.
 void SetState(int s)
 {
-    g_state.store(s);
-    g_stateSerial.fetch_add(1);
+    if (g_state.exchange(s) != s) g_stateSerial.fetch_add(1);
 }
 
 // Latin-1 (the program's texts) to UTF-8 JSON string contents.
@@ -198,7 +198,9 @@ void OnDisconnect(mosquitto*, void*, int)
         g_inFlight = 0;
     }
     int s = g_state.load();
-    if (s != S_REFUSED_AUTH && s != S_REFUSED && !g_stopping) SetState(S_LOST);
+    if (s == S_REFUSED_AUTH || s == S_REFUSED || g_stopping) return;
+    // Every failed attempt ends here too: a broker never reached is not lost.
+    SetState(s == S_CONNECTING || s == S_UNREACHABLE ? S_UNREACHABLE : S_LOST);
 }
 
 void OnPublish(mosquitto*, void*, int)
@@ -438,9 +440,12 @@ int MqttStart(const char* url, const char* authFile)
     g_sequence = 0;
     SetState(S_CONNECTING);
     g_stateSeen = g_stateSerial.load();
-    // A broker that is not there yet is no error: the loop keeps trying.
-    mosquitto_connect_async(g_mosq, g_host, g_port, 30);
+    // The network thread first: a connect that fails at once (nobody
+    // listening on a local port) is then retried by that thread with
+    // back-off, where a connect made before it would be given up for good.
+    // A broker that is not there yet is no error.
     int rc = mosquitto_loop_start(g_mosq);
+    if (rc == MOSQ_ERR_SUCCESS) mosquitto_connect_async(g_mosq, g_host, g_port, 30);
     if (rc != MOSQ_ERR_SUCCESS) {
         Fail("cannot start the MQTT network thread", rc);
         mosquitto_destroy(g_mosq);
@@ -562,6 +567,10 @@ const char* MqttState(void)
     switch (g_state.load()) {
     case S_CONNECTING:
         std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connecting to %s:%d ...", g_host, g_port);
+        break;
+    case S_UNREACHABLE:
+        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d not reachable, retrying ...", g_host,
+                      g_port);
         break;
     case S_CONNECTED:
         std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connected to %s:%d", g_host, g_port);

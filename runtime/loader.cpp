@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QUiLoader>
@@ -190,6 +191,7 @@ static int KindCode(const QString& k)
         {"dropdown", CTRL_DROPDOWN_RING}, {"radio", CTRL_RADIO_BUTTON}, {"switch", CTRL_SWITCH},
         {"textmsg", CTRL_TEXT_MSG}, {"textbox", CTRL_TEXT_BOX}, {"graph", CTRL_GRAPH},
         {"stripchart", CTRL_STRIP_CHART}, {"picture", CTRL_PICTURE}, {"decoration", CTRL_DECORATION},
+        {"string", CTRL_STRING},
     };
     auto it = kinds.find(k);
     return it == kinds.end() ? 0 : it->second;
@@ -219,6 +221,7 @@ static bool WidgetFits(int kind, QWidget* w)
     case CTRL_SWITCH: return qobject_cast<QCheckBox*>(w);
     case CTRL_TEXT_MSG: case CTRL_PICTURE: return qobject_cast<QLabel*>(w);
     case CTRL_TEXT_BOX: return qobject_cast<QPlainTextEdit*>(w);
+    case CTRL_STRING: return qobject_cast<QLineEdit*>(w);
     case CTRL_GRAPH: return qobject_cast<KGraph*>(w);
     case CTRL_STRIP_CHART: return qobject_cast<KStripChart*>(w);
     case CTRL_DECORATION: return qobject_cast<QFrame*>(w);

@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -205,6 +206,17 @@ void WireControl(Panel& panel, Control& control)
         auto* s = static_cast<KSlide*>(w);
         QObject::connect(s, &KSlide::changed, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
         QObject::connect(s, &KSlide::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
+        break;
+    }
+    case CTRL_STRING: {
+        auto* e = static_cast<QLineEdit*>(w);
+        // textEdited comes from the operator only, never from setText.
+        QObject::connect(e, &QLineEdit::textEdited, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
+        QObject::connect(e, &QLineEdit::editingFinished, [ph, cn, e] {
+            if (!e->isModified()) return;   // Enter on an unchanged entry, or the focus just passing
+            e->setModified(false);
+            Fire(ph, cn, EVENT_COMMIT);
+        });
         break;
     }
     case CTRL_RING: case CTRL_DROPDOWN_RING: {
@@ -421,6 +433,7 @@ static bool IsNumericKind(int kind)
 }
 
 static bool IsTextKind(int kind) { return kind == CTRL_TEXT_MSG || kind == CTRL_TEXT_BOX; }
+static bool TakesText(int kind) { return IsTextKind(kind) || kind == CTRL_STRING; }
 
 static int Mismatch(int panel, int control, const char* what)
 {
@@ -453,6 +466,7 @@ static QString ReadText(const Control& c)
 {
     if (c.kind == CTRL_TEXT_MSG) return static_cast<QLabel*>(c.widget.data())->text();
     if (c.kind == CTRL_TEXT_BOX) return static_cast<QPlainTextEdit*>(c.widget.data())->toPlainText();
+    if (c.kind == CTRL_STRING) return static_cast<QLineEdit*>(c.widget.data())->text();
     return QString();
 }
 
@@ -493,7 +507,7 @@ int GetCtrlVal(int panel, int control, char* text, int size)
     int err;
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
-    if (!IsTextKind(c->kind) || c->valType != VALTYPE_TEXT) return Mismatch(panel, control, "text");
+    if (!TakesText(c->kind) || c->valType != VALTYPE_TEXT) return Mismatch(panel, control, "text");
     if (!text || size <= 0) return Fail(UIE_BAD_VALUE, "no room for the text");
     CopyOut(ReadText(*c), text, size);
     return 0;
@@ -538,12 +552,16 @@ int SetCtrlVal(int panel, int control, const char* text)
     int err;
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
-    if (!IsTextKind(c->kind) || (c->valType != VALTYPE_TEXT && c->valType != VALTYPE_NONE))
+    if (!TakesText(c->kind) || (c->valType != VALTYPE_TEXT && c->valType != VALTYPE_NONE))
         return Mismatch(panel, control, "text");
     if (!text) return Fail(UIE_BAD_VALUE, "no text");
     QuietScope quiet;
     QString s = QString::fromLatin1(text);
-    if (c->kind == CTRL_TEXT_MSG) {
+    if (c->kind == CTRL_STRING) {
+        auto* e = static_cast<QLineEdit*>(c->widget.data());
+        e->setText(s);
+        e->setModified(false);      // a later focus change is no commit of the operator's
+    } else if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
         QString before = l->text();
         l->setText(s);

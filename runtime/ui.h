@@ -73,6 +73,7 @@ enum {
     CTRL_STRIP_CHART = 12,
     CTRL_PICTURE = 13,
     CTRL_DECORATION = 14,
+    CTRL_STRING = 15,           // one-line text entry
     CTRL_TEXT_MSG = 160,        // one-line text message
 };
 
@@ -132,7 +133,9 @@ int GetCtrlVal(int panel, int control, uint16_t* value);
 int GetCtrlVal(int panel, int control, int* value);
 int GetCtrlVal(int panel, int control, char* text, int size);   // text controls
 // Numeric kinds (numeric, indicator, slide, ring, radio, switch, toggle) take an
-// int, coerced into the control's range; text messages and text boxes take text.
+// int, coerced into the control's range; text messages, text entries and text
+// boxes take text. A text entry raises EVENT_VAL_CHANGED while the operator
+// types and EVENT_COMMIT on Enter or when the focus leaves it changed.
 int SetCtrlVal(int panel, int control, int value);
 int SetCtrlVal(int panel, int control, const char* text);
 

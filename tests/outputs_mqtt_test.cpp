@@ -5,6 +5,8 @@
 
 #include "app/app.h"
 #include "outputs/outputs.h"
+#include "runtime/inspect.h"
+#include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -26,6 +28,7 @@
 #include <cstring>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -366,5 +369,155 @@ TEST_F(MqttTest, BadUrlsAndCredentialFilesAreRefusedWithTheReason)
     EXPECT_EQ(-1, MqttStart("mqtt://127.0.0.1/x", WriteFile("empty", "").c_str()));
     // Without a broker the start still succeeds: the client keeps trying.
     EXPECT_EQ(0, MqttStart(Url().c_str(), nullptr));
-    EXPECT_NE(std::string::npos, std::string(MqttState()).find("connecting")) << MqttState();
+    std::string state = MqttState();
+    EXPECT_TRUE(state.find("connecting") != std::string::npos || state.find("not reachable, retrying") != std::string::npos)
+        << state;
+}
+
+// ---- The broker setting of the pop-up -------------------------------------------------------
+
+namespace {
+
+std::string Entry(int control)
+{
+    char text[512] = "";
+    GetCtrlVal(panelPopUp, control, text, sizeof text);
+    return text;
+}
+
+std::string Setting(const char* key)
+{
+    char value[512] = "";
+    GetSetting(key, value, sizeof value);
+    return value;
+}
+
+}  // namespace
+
+TEST_F(MqttTest, PublishFromThePanelDescribesTheSensorAtOnceAndOffSaysOffline)
+{
+    StartBroker();
+    Subscriber sub(port, "plant/line1/#");
+    ASSERT_TRUE(WaitFor([&] { return sub.Subscribed(); }, 5.0));
+    StartSensor(Holding(kVars));
+    StartUp();
+    Press(PANEL_PARAII);
+    OperatorType(panelPopUp, POPUP_MQTT_URL, (" " + Url() + " ").c_str());   // pasted with blanks
+    Click(panelPopUp, POPUP_MQTT);
+
+    EXPECT_EQ(1, Value(panelPopUp, POPUP_MQTT));
+    EXPECT_TRUE(Dimmed(panelPopUp, POPUP_MQTT_URL));   // fixed while it is used
+    EXPECT_TRUE(Dimmed(panelPopUp, POPUP_MQTT_AUTH_PICK));
+    ASSERT_TRUE(WaitFor([&] { return sub.On("plant/line1/identity").size() == 1 &&
+                                     sub.On("plant/line1/parameters").size() == 1; }, 5.0));
+    std::string params = sub.On("plant/line1/parameters")[0];
+    for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
+    EXPECT_EQ(ccdmaxpixel, Member(sub.On("plant/line1/identity")[0], "line_length"));
+    // Kept for the next start, without the blanks.
+    EXPECT_EQ(Url(), Setting("mqtt/url"));
+    EXPECT_EQ("", Setting("mqtt/auth"));
+
+    Click(panelPopUp, POPUP_MQTT);
+    EXPECT_EQ(0, Value(panelPopUp, POPUP_MQTT));
+    EXPECT_FALSE(Dimmed(panelPopUp, POPUP_MQTT_URL));
+    EXPECT_FALSE(MqttConnected());
+    EXPECT_EQ("MQTT: off", Status());
+    ASSERT_TRUE(WaitFor([&] {
+        auto s = sub.On("plant/line1/status");
+        return !s.empty() && s.back().find("\"state\":\"offline\"") != std::string::npos;
+    }, 5.0));
+
+    // The next start shows the broker again, but publishing waits for the operator.
+    SetCtrlVal(panelPopUp, POPUP_MQTT_URL, "");
+    InitPublishing(nullptr, nullptr);
+    EXPECT_EQ(Url(), Entry(POPUP_MQTT_URL));
+    EXPECT_EQ(0, Value(panelPopUp, POPUP_MQTT));
+    EXPECT_FALSE(MqttConnected());
+}
+
+TEST_F(MqttTest, TheCommandLinesBrokerIsOnThePanelAndItsStateOutlastsTheSetUp)
+{
+    StartBroker();
+    std::string auth = WriteFile("auth", "line1\nsecret\n");
+    ASSERT_EQ(0, MqttStart(Url().c_str(), auth.c_str()));
+    InitPublishing(Url().c_str(), auth.c_str());
+    ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
+    // Connected while the set-up's texts follow one another: the state is
+    // said once the set-up is over, not painted over in the middle of it.
+    StartSensor();
+    exchange_busy = 1;                // as the start-up runs it
+    StartUp();
+    exchange_busy = 0;
+    EXPECT_TRUE(WaitFor([&] { return Status().find("MQTT: connected") != std::string::npos; }, 2.0)) << Status();
+
+    EXPECT_EQ(1, Value(panelPopUp, POPUP_MQTT));
+    EXPECT_EQ(Url(), Entry(POPUP_MQTT_URL));
+    EXPECT_EQ(auth, Entry(POPUP_MQTT_AUTH));
+    EXPECT_EQ(auth, Setting("mqtt/auth"));
+    // The path is kept, never what is in the file.
+    std::ifstream kept(settingsFile);
+    std::string all((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(std::string::npos, all.find("secret"));
+}
+
+TEST_F(MqttTest, WhileIdleTheBrokersStateReachesTheStatusLineButNeverMidExchange)
+{
+    StartSensor();
+    StartUp();
+    // Switched on before the broker is up: said, and reached once it is there.
+    SetCtrlVal(panelPopUp, POPUP_MQTT_URL, Url().c_str());
+    Click(panelPopUp, POPUP_MQTT);
+    ASSERT_TRUE(WaitFor([&] { return Status().find("not reachable") != std::string::npos; }, 3.0)) << Status();
+    StartBroker();
+    Subscriber sub(port, "plant/line1/status");
+    ASSERT_TRUE(WaitFor([&] { return Status().find("MQTT: connected") != std::string::npos; }, 15.0)) << Status();
+    ASSERT_TRUE(WaitFor([&] { return sub.Subscribed(); }, 5.0));
+
+    // What the status line says goes to the broker without any exchange.
+    SetCtrlVal(panelHandle, PANEL_STATUS, "operator looking");
+    ASSERT_TRUE(WaitFor([&] {
+        auto s = sub.On("plant/line1/status");
+        return !s.empty() && s.back().find("operator looking") != std::string::npos;
+    }, 5.0));
+
+    // An exchange's text stays while it runs; the loss shows once it is over.
+    exchange_busy = 1;
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for reply ...");
+    StopBroker();
+    PumpFor(1.5);
+    EXPECT_EQ("Waiting for reply ...", Status());
+    exchange_busy = 0;
+    ASSERT_TRUE(WaitFor([&] { return Status().find("lost") != std::string::npos; }, 2.0)) << Status();
+
+    StartBroker();
+    // The client retries after one second, then backs off.
+    EXPECT_TRUE(WaitFor([&] { return Status().find("MQTT: connected") != std::string::npos; }, 10.0)) << Status();
+}
+
+TEST_F(MqttTest, ABadSettingOnThePanelSaysWhyAndLeavesPublishingOff)
+{
+    struct Case { std::string url, auth, says; };
+    const Case cases[] = {
+        {"", "", "mqtt://HOST"},
+        {"http://127.0.0.1/x", "", "must start with mqtt://"},
+        {Url(), dir + "/none", dir + "/none"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url + " " + c.auth);
+        SetCtrlVal(panelPopUp, POPUP_MQTT_URL, c.url.c_str());
+        SetCtrlVal(panelPopUp, POPUP_MQTT_AUTH, c.auth.c_str());
+        Click(panelPopUp, POPUP_MQTT);
+        EXPECT_EQ(0u, Status().find("Cannot publish: ")) << Status();
+        EXPECT_NE(std::string::npos, Status().find(c.says)) << Status();
+        EXPECT_EQ(0, Value(panelPopUp, POPUP_MQTT));
+        EXPECT_FALSE(Dimmed(panelPopUp, POPUP_MQTT_URL));
+        EXPECT_EQ(std::string(MqttState()), "MQTT: off");
+    }
+    EXPECT_EQ("", Setting("mqtt/url"));   // nothing kept that did not work
+
+    // The credentials file is picked with the file dialog.
+    std::string auth = WriteFile("auth", "line1\nsecret\n");
+    QueueFileSelectAnswer(1, auth.c_str());
+    Click(panelPopUp, POPUP_MQTT_AUTH_PICK);
+    EXPECT_EQ(auth, Entry(POPUP_MQTT_AUTH));
 }

@@ -18,7 +18,7 @@ namespace rt {
 
 // Control numbers of tests/data/runtime_test.uir.
 enum { BUTTON = 1, TOGGLE, NUMERIC, INDICATOR, SLIDE, RING, DROPDOWN, RADIO, SWITCH, STATUS, TEXTBOX,
-       GRAPH, STRIP, PICTURE, FRAME, STOP };
+       GRAPH, STRIP, PICTURE, FRAME, STOP, ENTRY };
 enum { POPUP_SWITCH = 2 };
 
 struct Event {

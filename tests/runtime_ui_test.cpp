@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "runtime/rs232.h"
+#include "runtime/ticker.h"
 #include "runtime/util.h"
 
 using namespace rt;
@@ -117,6 +118,7 @@ TEST_F(Loading, ControlsDescribeTheirKindValueTypeAndNames)
         {RADIO, CTRL_RADIO_BUTTON, VALTYPE_INT}, {SWITCH, CTRL_SWITCH, VALTYPE_U16}, {STATUS, CTRL_TEXT_MSG, VALTYPE_TEXT},
         {TEXTBOX, CTRL_TEXT_BOX, VALTYPE_NONE}, {GRAPH, CTRL_GRAPH, VALTYPE_NONE}, {STRIP, CTRL_STRIP_CHART, VALTYPE_NONE},
         {PICTURE, CTRL_PICTURE, VALTYPE_NONE}, {FRAME, CTRL_DECORATION, VALTYPE_NONE},
+        {ENTRY, CTRL_STRING, VALTYPE_TEXT},
     };
     for (auto& k : kinds) {
         EXPECT_EQ(k[1], Attr(k[0], ATTR_CTRL_STYLE)) << k[0];
@@ -257,8 +259,8 @@ TEST_F(Values, MadeTextMessagesSitAboveTheFormAndFollowTheirText)
 {
     int a = NewCtrl(panel, CTRL_TEXT_MSG, "", 35, 300);
     int b = NewCtrl(panel, CTRL_TEXT_MSG, "", 40, 450);
-    EXPECT_EQ(STOP + 1, a);
-    EXPECT_EQ(STOP + 2, b);
+    EXPECT_EQ(ENTRY + 1, a);   // above the last control of the form
+    EXPECT_EQ(ENTRY + 2, b);
     EXPECT_EQ(UIE_BAD_VALUE, NewCtrl(panel, CTRL_NUMERIC, "", 0, 0));
     EXPECT_EQ(300, Attr(a, ATTR_LEFT));
     EXPECT_EQ(35, Attr(a, ATTR_TOP));
@@ -319,6 +321,27 @@ TEST_F(OperatorEvents, TypingGivesAChangePerKeystrokeAndEnterCommits)
     seen.clear();
     OperatorEnter(panel, NUMERIC);
     EXPECT_EQ((std::vector<int>{EVENT_COMMIT}), Events(NUMERIC));
+}
+
+TEST_F(OperatorEvents, ATextEntryCommitsWhatWasTypedOnceAndTakesTextFromTheProgramSilently)
+{
+    OperatorType(panel, ENTRY, "mqtt://h/x");
+    EXPECT_EQ(std::vector<int>(10, EVENT_VAL_CHANGED), Events(ENTRY));
+    seen.clear();
+    OperatorEnter(panel, ENTRY);
+    OperatorEnter(panel, ENTRY);      // nothing new to commit
+    EXPECT_EQ((std::vector<int>{EVENT_COMMIT}), Events(ENTRY));
+    char text[64];
+    ASSERT_EQ(0, GetCtrlVal(panel, ENTRY, text, sizeof text));
+    EXPECT_STREQ("mqtt://h/x", text);
+
+    seen.clear();
+    ASSERT_EQ(0, SetCtrlVal(panel, ENTRY, "/etc/x\xB5"));
+    OperatorKeys(panel, "Tab");       // the focus leaves an entry the operator did not change
+    EXPECT_TRUE(Events(ENTRY).empty());
+    ASSERT_EQ(0, GetCtrlVal(panel, ENTRY, text, sizeof text));
+    EXPECT_STREQ("/etc/x\xB5", text);
+    EXPECT_EQ(UIE_TYPE_MISMATCH, SetCtrlVal(panel, ENTRY, 3));
 }
 
 TEST_F(OperatorEvents, DraggingASlideGivesChangesThenOneCommitOnRelease)
@@ -531,6 +554,30 @@ TEST_F(EventLoop, TheCloseCallbackEndsRunUserInterface)
     AfterDelay(0.01, [](void* p) { OperatorClosePanel(*static_cast<int*>(p)); }, &panel);
     EXPECT_EQ(0, RunUserInterface());
     EXPECT_EQ((std::vector<int>{EVENT_CLOSE}), Events(0));
+}
+
+TEST_F(EventLoop, ATickerRunsInEventProcessingUntilStoppedAlsoFromItsOwnTick)
+{
+    struct Count { int ticks = 0; int handle = 0; int stopAt = 0; };
+    static Count count;
+    count = Count{};
+    auto tick = [](void*) {
+        if (++count.ticks == count.stopAt) StopTicker(count.handle);
+    };
+    auto pumpUntil = [](double seconds, auto done) {
+        double end = Timer() + seconds;
+        while (!done() && Timer() < end) ProcessSystemEvents();
+    };
+    EXPECT_EQ(-1, StartTicker(0.02, nullptr, nullptr));
+
+    count.stopAt = 3;
+    count.handle = StartTicker(0.02, tick, nullptr);
+    ASSERT_GT(count.handle, 0);
+    pumpUntil(5.0, [] { return count.ticks >= 3; });
+    ASSERT_EQ(3, count.ticks);
+    pumpUntil(0.2, [] { return false; });
+    EXPECT_EQ(3, count.ticks);        // stopped inside its third tick
+    StopTicker(count.handle);         // again: harmless
 }
 
 TEST_F(EventLoop, ProcessSystemEventsReturnsWhenNothingIsPending)
