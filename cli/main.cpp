@@ -138,7 +138,8 @@ static const Command kCommands[] = {
      "A bad URL or an unreadable FILE is a usage error before the port is opened. The\n"
      "line never waits for the broker: messages queue while it is away, and the\n"
      "broker's state (connected, lost, refused) is a line on standard error each time\n"
-     "it changes. At the end, what is queued is sent within 2 s.\n"     "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,\n"
+     "it changes. At the end, what is queued is sent within 2 s.\n"
+     "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,\n"
      "with status 0. A measurement or a block that does not come within the time-out ends\n"
      "it with status 1, without a line for that picture.\n"},
 };
