@@ -35,6 +35,7 @@ const int TOPIC_LEN = 256;
 const int IN_FLIGHT_MAX = 64;         // handed to the library but not yet on the socket
 const int TEXT_LEN = 512;
 const double STOP_FLUSH = 2.0;        // seconds MqttStop gives the queue to reach a connected broker
+const double STOP_ACK = 1.0;          // seconds it waits for the broker to take "offline"
 
 enum Kind { K_MEASUREMENT, K_VIDEO };
 enum State { S_OFF, S_CONNECTING, S_CONNECTED, S_LOST, S_REFUSED_AUTH, S_REFUSED };
@@ -475,12 +476,15 @@ void MqttStop(void)
     if (!g_started) return;
     // What is queued goes out before "offline" while the broker is there: a
     // run that ends (a count reached, Ctrl-C) would otherwise lose its last
-    // replies. A broker that is away or stalls costs at most STOP_FLUSH.
+    // replies, and a short one all of them while its first connection is
+    // still being made. A broker that is away, refuses or stalls costs at
+    // most STOP_FLUSH.
     const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(STOP_FLUSH);
     for (;;) {
         {
             std::lock_guard<std::mutex> l(g_lock);
-            if (g_state.load() != S_CONNECTED || Drained()) break;
+            const int s = g_state.load();
+            if (s == S_CONNECTED ? Drained() : s != S_CONNECTING) break;
         }
         if (std::chrono::steady_clock::now() > until) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -500,7 +504,25 @@ void MqttStop(void)
         int len = StatusPayload(payload, sizeof payload, "offline");
         char topic[TOPIC_LEN * 2];
         std::snprintf(topic, sizeof topic, "%s/status", g_prefix);
-        mosquitto_publish(g_mosq, nullptr, topic, len, payload, 1, true);
+        {
+            std::lock_guard<std::mutex> l(g_lock);
+            g_inFlight++;
+        }
+        if (mosquitto_publish(g_mosq, nullptr, topic, len, payload, 1, true) == MOSQ_ERR_SUCCESS) {
+            // Its acknowledgement must be in before the DISCONNECT goes: the
+            // library takes one that comes after as a protocol error and
+            // drops the connection unannounced, and the broker then puts the
+            // last will (without the status text) over "offline".
+            const auto acked = std::chrono::steady_clock::now() + std::chrono::duration<double>(STOP_ACK);
+            for (;;) {
+                {
+                    std::lock_guard<std::mutex> l(g_lock);
+                    if (g_inFlight == 0 || g_state.load() != S_CONNECTED) break;
+                }
+                if (std::chrono::steady_clock::now() > acked) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
     }
     mosquitto_disconnect(g_mosq);
     mosquitto_loop_stop(g_mosq, !connected);
