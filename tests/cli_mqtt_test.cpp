@@ -194,7 +194,7 @@ TEST_F(CliMqttTest, ABrokerAwayOrRefusingNeitherStopsTheLineNorGoesUnsaid)
 TEST_F(CliMqttTest, SigtermAndATimeOutBothLeaveOfflineWithTheReason)
 {
     StartBroker();
-    StartSensor(true);   // paced, as on a real line
+    StartSensor();
     Subscriber sub(broker.port, "fleet/s3/measurement");
     ASSERT_TRUE(sub.WaitSubscribed(5.0));
     CliProcess p;
@@ -208,7 +208,8 @@ TEST_F(CliMqttTest, SigtermAndATimeOutBothLeaveOfflineWithTheReason)
     EXPECT_EQ(printed, sub.On("fleet/s3/measurement").size());
     std::string status = RetainedStatus("fleet/s3");
     EXPECT_EQ("offline", TextMember(status, "state"));
-    EXPECT_EQ("watch stopped after " + std::to_string(printed) + " replies", TextMember(status, "text"));
+    EXPECT_EQ("watch stopped after " + std::to_string(printed) + " replies", TextMember(status, "text"))
+        << p.err << broker.Log();
 
     // Echo, RAM read, hardware, firmware, three measurements, then silence.
     SensorFaults f;
@@ -220,5 +221,5 @@ TEST_F(CliMqttTest, SigtermAndATimeOutBothLeaveOfflineWithTheReason)
     status = RetainedStatus("fleet/s4");
     EXPECT_EQ("offline", TextMember(status, "state"));
     EXPECT_NE(std::string::npos, TextMember(status, "text").find("measurement request 4: no reply within 0.2 s"))
-        << status;
+        << status << lost.err << broker.Log();
 }
