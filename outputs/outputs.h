@@ -54,8 +54,8 @@ int MvalueInBand(void);
 // -1 with MqttError() saying why (bad URL, unreadable file, no client). The
 // connection itself is made in the background and retried with back-off.
 int MqttStart(const char* url, const char* authFile);
-// What is queued first (at most 2 s while connected), then "offline"
-// retained, then disconnect.
+// What is queued first (at most 2 s while connected or making the first
+// connection), then "offline" retained and acknowledged, then disconnect.
 void MqttStop(void);
 const char* MqttError(void);          // why MqttStart failed
 
