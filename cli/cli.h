@@ -43,6 +43,11 @@ const char* LineName(void);           // "COM1 (/dev/ttyS0)" or the device path,
 int StageParameters(void);
 // The hardware words (ReadHardwareInfo): EXIT_DONE or EXIT_SENSOR.
 int Identify(void);
+// The firmware text (ReadFirmwareText) into szVersion without its padding;
+// after Identify, whose board type says how it is coded. EXIT_DONE or EXIT_SENSOR.
+int ReadFirmware(void);
+// The sensor's description as kvormx's pop-up shows it, without its indent.
+const char* Description(void);
 // After a failed exchange `what` with result `r`: a message saying what
 // went wrong (the write, no reply, a short block, a long reply), EXIT_SENSOR.
 // `blockBytes`: the size of a raw block the exchange waited for.
@@ -59,6 +64,26 @@ void FormatUtcNow(char* text, int size);
 // Standard output as a whole: EXIT_DONE, or EXIT_USAGE after a message when
 // something could not be written (a full disk).
 int FinishOutput(void);
+
+// ---- Publishing to an MQTT broker (publish.cpp) ------------------------------------------------
+// For watch and video with --mqtt. Every call but StartPublishing does
+// nothing without it.
+// Starts the client on `url` (null: no publishing), before the port is
+// touched: EXIT_DONE, or EXIT_USAGE after a message (a bad URL, an
+// unreadable credentials file, --mqtt-auth alone).
+int StartPublishing(const char* command, const char* url, const char* authFile);
+int Publishing(void);                 // 1 after StartPublishing has started the client
+// Identity (Identify first unless `identified`, then the firmware text) and
+// the parameter variables, both retained: EXIT_DONE or EXIT_SENSOR.
+int PublishSensor(int identified);
+void PublishReply(void);              // one run-mode reply from the measurement variables
+void PublishPicture(void);            // one picture: the measurement and adcbuf
+void PublishStatus(const char* format, ...);   // the status text beside "online"; Message sends its own
+// A change of the broker's state (connected, lost, refused) as one line on stderr.
+void WatchBroker(void);
+// The queue flushed (bounded), "offline", disconnected; a line on stderr
+// when messages were lost.
+void StopPublishing(void);
 
 // ---- Subcommands ---------------------------------------------------------------------------
 int CmdPorts(int argc, char** argv);      // identify.cpp

@@ -18,16 +18,6 @@ int CmdPorts(int argc, char** argv)
     return EXIT_DONE;
 }
 
-// The description as the pop-up shows it, without its indent; a type 2
-// sensor with an unknown resolution code keeps the form's first text.
-static const char* Description(void)
-{
-    const char* line = SensorDescription();
-    if (!line) line = "CCD-SENSOR: no information";
-    while (*line == ' ') line++;
-    return line;
-}
-
 static void PrintPlain(void)
 {
     std::printf("description: ");
@@ -60,16 +50,8 @@ int CmdIdentify(int argc, char** argv)
     status = Identify();
     if (status != EXIT_DONE) return status;
     // The board type decides how the firmware text is coded, so it comes second.
-    int bytes = ReadFirmwareText();
-    if (bytes != FIRMWARE_BYTES) {
-        if (bytes < 0) return ExchangeFailed("firmware text", EX_TIMEOUT, FIRMWARE_BYTES);
-        if (bytes > FIRMWARE_BYTES) return ExchangeFailed("firmware text", EX_LONG, FIRMWARE_BYTES);
-        Message("%s: firmware text: %d of %d bytes came within %g s", LineName(), bytes, FIRMWARE_BYTES,
-                reply_limit + (FIRMWARE_TIMEOUT - TIMEOUT));
-        return EXIT_SENSOR;
-    }
-    // Trailing blanks pad the text to its 72 bytes.
-    for (int n = static_cast<int>(std::strlen(szVersion)); n > 0 && szVersion[n - 1] == ' '; n--) szVersion[n - 1] = '\0';
+    status = ReadFirmware();
+    if (status != EXIT_DONE) return status;
     if (json) PrintJson();
     else PrintPlain();
     return EXIT_DONE;

@@ -121,6 +121,31 @@ int Identify(void)
     return ExchangeFailed("hardware identification", EX_TIMEOUT);
 }
 
+int ReadFirmware(void)
+{
+    int bytes = ReadFirmwareText();
+    if (bytes != FIRMWARE_BYTES) {
+        if (bytes < 0) return ExchangeFailed("firmware text", EX_TIMEOUT, FIRMWARE_BYTES);
+        if (bytes > FIRMWARE_BYTES) return ExchangeFailed("firmware text", EX_LONG, FIRMWARE_BYTES);
+        Message("%s: firmware text: %d of %d bytes came within %g s", g_name, bytes, FIRMWARE_BYTES,
+                reply_limit + (FIRMWARE_TIMEOUT - TIMEOUT));
+        return EXIT_SENSOR;
+    }
+    // Trailing blanks pad the text to its 72 bytes.
+    for (int n = static_cast<int>(std::strlen(szVersion)); n > 0 && szVersion[n - 1] == ' '; n--) szVersion[n - 1] = '\0';
+    return EXIT_DONE;
+}
+
+// The pop-up's first line without its indent; a type 2 sensor with an
+// unknown resolution code keeps the form's first text.
+const char* Description(void)
+{
+    const char* line = SensorDescription();
+    if (!line) line = "CCD-SENSOR: no information";
+    while (*line == ' ') line++;
+    return line;
+}
+
 // Bytes broken by a pause longer than a frame's gap are dropped as stray: a
 // line that does that to its replies says so with its time-out.
 static const char* FragmentNote(void)

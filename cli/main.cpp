@@ -4,6 +4,7 @@
 #include "link/link.h"
 
 #include "app/state.h"
+#include "outputs/outputs.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 
@@ -83,7 +84,8 @@ static const Command kCommands[] = {
     {"reset", CmdReset, "", "reset the sensor's maximum and minimum",
      "Reads the sensor's RAM set and commands the reset of the maximum and minimum of the\n"
      "measured value. Prints nothing; status 0 once the sensor has answered.\n"},
-    {"watch", CmdWatch, "[--count N | --duration S] [--csv | --json]", "run mode: a line per measurement",
+    {"watch", CmdWatch, "[--count N | --duration S] [--csv | --json] [--mqtt URL [--mqtt-auth FILE]]",
+     "run mode: a line per measurement",
      "Run mode: reads the sensor's RAM set, then sends measurement requests back to back\n"
      "at the line's pace, each carrying the parameter set with the sensor's own teach value\n"
      "and tolerance from the reply before, and prints one line per reply:\n"
@@ -103,9 +105,21 @@ static const Command kCommands[] = {
      "  --duration S  end with the first reply after S seconds\n"
      "  --csv         comma-separated, with a header line of the column names\n"
      "  --json        one JSON object per line (in_band true or false)\n"
+     "  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or\n"
+     "                mqtts://; ports 1883 and 8883, prefix \"kvormx\" by default): the\n"
+     "                identity and parameters (retained), a message per reply on\n"
+     "                PREFIX/measurement, and PREFIX/status (\"online\", the outcome; \"offline\"\n"
+     "                at the end or, as the last will, when the tool dies)\n"
+     "  --mqtt-auth FILE  user name (first line) and password (second line) for the\n"
+     "                broker; no password is ever taken on the command line\n"
+     "A bad URL or an unreadable FILE is a usage error before the port is opened. The\n"
+     "line never waits for the broker: messages queue while it is away, and the\n"
+     "broker's state (connected, lost, refused) is a line on standard error each time\n"
+     "it changes. At the end, what is queued is sent within 2 s.\n"
      "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,\n"
      "with status 0. A reply that does not come within the time-out ends it with status 1.\n"},
-    {"video", CmdVideo, "[--count N | --duration S] [--csv | --json]", "video mode: a line per picture",
+    {"video", CmdVideo, "[--count N | --duration S] [--csv | --json] [--mqtt URL [--mqtt-auth FILE]]",
+     "video mode: a line per picture",
      "Video mode: reads the sensor's RAM set and its hardware words, then, picture by\n"
      "picture, a measurement request and the 256 video samples (four blocks of 64 on board\n"
      "type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one\n"
@@ -114,6 +128,17 @@ static const Command kCommands[] = {
      "  --duration S  end with the first picture after S seconds\n"
      "  --csv         comma-separated, with a header line of the column names\n"
      "  --json        one JSON object per line, the samples as the array \"samples\"\n"
+     "  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or\n"
+     "                mqtts://; ports 1883 and 8883, prefix \"kvormx\" by default): the\n"
+     "                identity and parameters (retained), a message per picture on\n"
+     "                PREFIX/video, and PREFIX/status (\"online\", the outcome; \"offline\"\n"
+     "                at the end or, as the last will, when the tool dies)\n"
+     "  --mqtt-auth FILE  user name (first line) and password (second line) for the\n"
+     "                broker; no password is ever taken on the command line\n"
+     "A bad URL or an unreadable FILE is a usage error before the port is opened. The\n"
+     "line never waits for the broker: messages queue while it is away, and the\n"
+     "broker's state (connected, lost, refused) is a line on standard error each time\n"
+     "it changes. At the end, what is queued is sent within 2 s.\n"
      "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,\n"
      "with status 0. A measurement or a block that does not come within the time-out ends\n"
      "it with status 1, without a line for that picture.\n"},
@@ -159,13 +184,15 @@ static void CommandHelp(const Command& c)
 
 void Message(const char* format, ...)
 {
-    std::fflush(stdout);   // data before the message, where both go to one terminal
-    std::fputs("kvormx-cli: ", stderr);
+    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vfprintf(stderr, format, args);
+    std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    std::fputc('\n', stderr);
+    std::fflush(stdout);   // data before the message, where both go to one terminal
+    std::fprintf(stderr, "kvormx-cli: %s\n", text);
+    // With --mqtt the broker's status text says the same (a time-out, a lost port).
+    MqttPublishStatus(text);
 }
 
 int UsageError(const char* command, const char* format, ...)
@@ -287,6 +314,7 @@ int main(int argc, char** argv)
 
     InitRuntimeHeadless();
     int status = command->run(restCount, rest);
+    StopPublishing();
     CloseLine();
     TraceClose();
     int output = FinishOutput();

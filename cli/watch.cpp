@@ -17,6 +17,8 @@ struct LoopOptions {
     long count;          // lines to print; 0 no limit
     double duration;     // seconds after which the next line is the last; 0 no limit
     int format;
+    const char* mqttUrl;    // --mqtt; null: no publishing
+    const char* mqttAuth;   // --mqtt-auth; null: anonymous
 };
 
 // The columns of a line, in order; a picture adds its 256 samples.
@@ -26,10 +28,19 @@ const int VIDEO_SAMPLES = 256;
 
 static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOptions* o)
 {
-    *o = LoopOptions{0, 0.0, FORMAT_TEXT};
+    *o = LoopOptions{0, 0.0, FORMAT_TEXT, nullptr, nullptr};
     for (int i = 0; i < argc; i++) {
         const char* a = argv[i];
-        if (IsOption(a, "--count") || IsOption(a, "--duration")) {
+        if (IsOption(a, "--mqtt") || IsOption(a, "--mqtt-auth")) {
+            const int url = IsOption(a, "--mqtt");
+            const char* value = OptionValue(argc, argv, &i, url ? "--mqtt" : "--mqtt-auth");
+            if (!value) return 0;
+            if (!value[0]) {
+                UsageError(command, url ? "--mqtt wants a URL" : "--mqtt-auth wants a file");
+                return 0;
+            }
+            (url ? o->mqttUrl : o->mqttAuth) = value;
+        } else if (IsOption(a, "--count") || IsOption(a, "--duration")) {
             const char* name = IsOption(a, "--count") ? "--count" : "--duration";
             const char* value = OptionValue(argc, argv, &i, name);
             if (!value) return 0;
@@ -134,11 +145,15 @@ int CmdWatch(int argc, char** argv)
 {
     LoopOptions o;
     if (!ParseLoopOptions("watch", argc, argv, &o)) return EXIT_USAGE;
-    int status = OpenLine();
+    // A broker URL that cannot work is a usage error before the port is touched.
+    int status = StartPublishing("watch", o.mqttUrl, o.mqttAuth);
+    if (status == EXIT_DONE) status = OpenLine();
     // The sensor works with the set a measurement request carries: the first
     // one must carry the sensor's own, as kvormx's does after its set-up.
     if (status == EXIT_DONE) status = StageParameters();
+    if (status == EXIT_DONE) status = PublishSensor(0);
     if (status != EXIT_DONE) return status;
+    PublishStatus("watch: measuring on %s", LineName());
 
     PrintHeader(o, 0);
     BeginLoop();
@@ -151,12 +166,16 @@ int CmdWatch(int argc, char** argv)
         TakeMeasurementWords(MEASURE_WORDS_RUN);
         replies++;
         PrintRow(o, Timer() - started, nullptr);
+        PublishReply();
         if (Enough(o, replies, started)) break;
         CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
         r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS | EX_STOPPABLE);
     }
     EndLoop();
-    if (r == EX_REPLY || r == EX_STOPPED) return EXIT_DONE;
+    if (r == EX_REPLY || r == EX_STOPPED) {
+        PublishStatus("watch %s after %ld replies", r == EX_STOPPED ? "stopped" : "ended", replies);
+        return EXIT_DONE;
+    }
     char what[64];
     std::snprintf(what, sizeof what, "measurement request %ld", replies + 1);
     return ExchangeFailed(what, r);
@@ -175,11 +194,14 @@ int CmdVideo(int argc, char** argv)
 {
     LoopOptions o;
     if (!ParseLoopOptions("video", argc, argv, &o)) return EXIT_USAGE;
-    int status = OpenLine();
+    int status = StartPublishing("video", o.mqttUrl, o.mqttAuth);
+    if (status == EXIT_DONE) status = OpenLine();
     if (status == EXIT_DONE) status = StageParameters();
     // The board type says how the line is read.
     if (status == EXIT_DONE) status = Identify();
+    if (status == EXIT_DONE) status = PublishSensor(1);
     if (status != EXIT_DONE) return status;
+    PublishStatus("video: pictures from %s", LineName());
 
     PrintHeader(o, 1);
     BeginLoop();
@@ -211,8 +233,11 @@ int CmdVideo(int argc, char** argv)
         if (status != EXIT_DONE) break;
         pictures = picture;
         PrintRow(o, Timer() - started, adcbuf);
+        PublishPicture();
         if (Enough(o, pictures, started)) break;
     } while (stop_flag == 0);
     EndLoop();
+    if (status == EXIT_DONE)
+        PublishStatus("video %s after %ld pictures", stop_flag ? "stopped" : "ended", pictures);
     return status;
 }

@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
 #include <ctime>
 #include <mutex>
 #include <thread>
@@ -33,6 +34,8 @@ const int MSG_LEN = 2400;             // a picture: the measurement and 256 samp
 const int TOPIC_LEN = 256;
 const int IN_FLIGHT_MAX = 64;         // handed to the library but not yet on the socket
 const int TEXT_LEN = 512;
+const double STOP_FLUSH = 2.0;        // seconds MqttStop gives the queue to reach a connected broker
+const double STOP_ACK = 1.0;          // seconds it waits for the broker to take "offline"
 
 enum Kind { K_MEASUREMENT, K_VIDEO };
 enum State { S_OFF, S_CONNECTING, S_UNREACHABLE, S_CONNECTED, S_LOST, S_REFUSED_AUTH, S_REFUSED };
@@ -323,6 +326,13 @@ bool ParseUrl(const char* url, bool& tls)
     g_port = tls ? 8883 : 1883;
     const char* slash = std::strchr(rest, '/');
     const char* hostEnd = slash ? slash : rest + std::strlen(rest);
+    // user:password@host would put a password into process lists, logs and
+    // this very message: it is refused without repeating the URL.
+    if (std::memchr(rest, '@', hostEnd - rest)) {
+        std::snprintf(g_error, sizeof g_error,
+                      "the MQTT URL takes no user name or password: put them in a credentials file");
+        return false;
+    }
     const char* colon = nullptr;
     const char* hostBegin = rest;
     if (*rest == '[') {   // [IPv6]
@@ -458,12 +468,38 @@ int MqttStart(const char* url, const char* authFile)
     return 0;
 }
 
+// Everything taken by the sender and written to the socket (QoS 0) or
+// acknowledged (QoS 1). Called with the lock held.
+static bool Drained()
+{
+    return g_count == 0 && g_inFlight == 0 && !g_status.pending && !g_identity.pending && !g_parameters.pending &&
+           g_dropped.load() == g_droppedSent;
+}
+
 void MqttStop(void)
 {
     if (!g_started) return;
+    // What is queued goes out before "offline" while the broker is there: a
+    // run that ends (a count reached, Ctrl-C) would otherwise lose its last
+    // replies, and a short one all of them while its first connection is
+    // still being made. A broker that is away, refuses or stalls costs at
+    // most STOP_FLUSH.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(STOP_FLUSH);
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> l(g_lock);
+            const int s = g_state.load();
+            if (s == S_CONNECTED ? Drained() : s != S_CONNECTING) break;
+        }
+        if (std::chrono::steady_clock::now() > until) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     {
         std::lock_guard<std::mutex> l(g_lock);
         g_stopping = true;
+        // Left behind by the flush: counted, so MqttDropped tells the whole loss.
+        g_dropped.fetch_add(static_cast<unsigned long>(g_count));
+        g_count = 0;
     }
     g_wake.notify_one();
     g_sender.join();
@@ -473,7 +509,25 @@ void MqttStop(void)
         int len = StatusPayload(payload, sizeof payload, "offline");
         char topic[TOPIC_LEN * 2];
         std::snprintf(topic, sizeof topic, "%s/status", g_prefix);
-        mosquitto_publish(g_mosq, nullptr, topic, len, payload, 1, true);
+        {
+            std::lock_guard<std::mutex> l(g_lock);
+            g_inFlight++;
+        }
+        if (mosquitto_publish(g_mosq, nullptr, topic, len, payload, 1, true) == MOSQ_ERR_SUCCESS) {
+            // Its acknowledgement must be in before the DISCONNECT goes: the
+            // library takes one that comes after as a protocol error and
+            // drops the connection unannounced, and the broker then puts the
+            // last will (without the status text) over "offline".
+            const auto acked = std::chrono::steady_clock::now() + std::chrono::duration<double>(STOP_ACK);
+            for (;;) {
+                {
+                    std::lock_guard<std::mutex> l(g_lock);
+                    if (g_inFlight == 0 || g_state.load() != S_CONNECTED) break;
+                }
+                if (std::chrono::steady_clock::now() > acked) break;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
     }
     mosquitto_disconnect(g_mosq);
     mosquitto_loop_stop(g_mosq, !connected);

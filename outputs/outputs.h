@@ -54,7 +54,9 @@ int MvalueInBand(void);
 // -1 with MqttError() saying why (bad URL, unreadable file, no client). The
 // connection itself is made in the background and retried with back-off.
 int MqttStart(const char* url, const char* authFile);
-void MqttStop(void);                  // "offline" retained, then disconnect
+// What is queued first (at most 2 s while connected or making the first
+// connection), then "offline" retained and acknowledged, then disconnect.
+void MqttStop(void);
 const char* MqttError(void);          // why MqttStart failed
 
 // One measurement reply (run mode): the measurement variables of app/state.h.
@@ -75,6 +77,7 @@ const char* MqttState(void);
 // refused), else 0. Read from the program's own thread between exchanges.
 int MqttStateChanged(void);
 int MqttConnected(void);              // 1 while the broker has accepted us
-// Measurements dropped so far because the queue was full or the
-// connection went down with them unsent.
+// Measurements dropped so far because the queue was full, the connection
+// went down with them unsent or MqttStop could not flush them; after
+// MqttStop, the whole run's.
 unsigned long MqttDropped(void);

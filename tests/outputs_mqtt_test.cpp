@@ -10,20 +10,11 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-#include <mosquitto.h>
+#include "support/broker.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <netinet/in.h>
-#include <pwd.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <cstdio>
@@ -34,41 +25,7 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
-
-int FreePort()
-{
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port)
-{
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
-}
-
-const char* Mosquitto()
-{
-    for (const char* p : {"/usr/sbin/mosquitto", "/usr/bin/mosquitto"})
-        if (access(p, X_OK) == 0) return p;
-    return nullptr;
-}
 
 // Waits up to `seconds` for `done`, processing the program's events.
 template <class F>
@@ -83,125 +40,34 @@ bool WaitFor(F done, double seconds)
     return true;
 }
 
-struct Received {
-    std::string topic, payload;
-    bool retained;
-};
-
-// A subscriber to prefix/# that keeps every message, and subscribes again
-// after a reconnect.
-class Subscriber {
- public:
-    Subscriber(int port, std::string filter) : filter_(std::move(filter))
-    {
-        m_ = mosquitto_new(nullptr, true, this);
-        mosquitto_connect_callback_set(m_, [](mosquitto* m, void* self, int rc) {
-            if (rc == 0) mosquitto_subscribe(m, nullptr, static_cast<Subscriber*>(self)->filter_.c_str(), 1);
-        });
-        mosquitto_subscribe_callback_set(m_, [](mosquitto*, void* self, int, int, const int*) {
-            static_cast<Subscriber*>(self)->subscribed_ = true;
-        });
-        mosquitto_message_callback_set(m_, [](mosquitto*, void* self, const mosquitto_message* msg) {
-            auto* s = static_cast<Subscriber*>(self);
-            std::lock_guard<std::mutex> l(s->lock_);
-            s->got_.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), msg->payloadlen),
-                               msg->retain});
-        });
-        mosquitto_reconnect_delay_set(m_, 1, 1, false);
-        mosquitto_connect_async(m_, "127.0.0.1", port, 30);
-        mosquitto_loop_start(m_);
-    }
-    ~Subscriber()
-    {
-        mosquitto_disconnect(m_);
-        mosquitto_loop_stop(m_, false);
-        mosquitto_destroy(m_);
-    }
-    bool Subscribed() const { return subscribed_; }
-    std::vector<Received> Got()
-    {
-        std::lock_guard<std::mutex> l(lock_);
-        return got_;
-    }
-    std::vector<std::string> On(const std::string& topic)
-    {
-        std::vector<std::string> out;
-        for (const Received& r : Got())
-            if (r.topic == topic) out.push_back(r.payload);
-        return out;
-    }
-
- private:
-    mosquitto* m_;
-    std::string filter_;
-    std::atomic<bool> subscribed_{false};
-    std::mutex lock_;
-    std::vector<Received> got_;
-};
-
-// A number member of a flat JSON text; -1 when absent.
-long Member(const std::string& json, const std::string& name)
-{
-    size_t at = json.find("\"" + name + "\":");
-    if (at == std::string::npos) return -1;
-    return std::strtol(json.c_str() + at + name.size() + 3, nullptr, 10);
-}
-
 class MqttTest : public ProgramTest {
  protected:
-    static void SetUpTestSuite() { mosquitto_lib_init(); }
     void SetUp() override
     {
         ProgramTest::SetUp();
-        ASSERT_NE(nullptr, Mosquitto()) << "mosquitto is not installed (scripts/install-deps)";
-        dir = "/tmp/kvormx-mqtt-test-" + std::to_string(getpid());
-        mkdir(dir.c_str(), 0700);
-        port = FreePort();
+        ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)";
+        port = mqtt.port;
+        dir = mqtt.dir;
     }
     void TearDown() override
     {
         MqttStop();
         StopBroker();
-        std::system(("rm -rf " + dir).c_str());
         ProgramTest::TearDown();
     }
 
     // extra: further configuration lines (a password file, ...).
     void StartBroker(const std::string& extra = "allow_anonymous true\n")
     {
-        std::string conf = dir + "/mosquitto.conf";
-        std::ofstream(conf) << "listener " << port << " 127.0.0.1\n"
-                            << "persistence false\n"
-                            << "user " << getpwuid(getuid())->pw_name << "\n"
-                            << extra;
-        std::string log = dir + "/mosquitto.log";
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_addopen(&fa, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        posix_spawn_file_actions_addopen(&fa, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        const char* argv[] = {Mosquitto(), "-c", conf.c_str(), nullptr};
-        ASSERT_EQ(0, posix_spawn(&broker, Mosquitto(), &fa, nullptr, const_cast<char**>(argv), environ));
-        posix_spawn_file_actions_destroy(&fa);
-        ASSERT_TRUE(WaitFor([&] { return Accepts(port); }, 5.0)) << "the broker did not start";
+        ASSERT_TRUE(mqtt.Start(extra)) << "the broker did not start: " << mqtt.Log();
     }
-    void StopBroker()
-    {
-        if (broker <= 0) return;
-        kill(broker, SIGTERM);
-        waitpid(broker, nullptr, 0);
-        broker = 0;
-    }
-    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port) + "/plant/line1"; }
-    std::string WriteFile(const std::string& name, const std::string& text)
-    {
-        std::string path = dir + "/" + name;
-        std::ofstream(path) << text;
-        return path;
-    }
+    void StopBroker() { mqtt.Stop(); }
+    std::string Url() const { return mqtt.Url("plant/line1"); }
+    std::string WriteFile(const std::string& name, const std::string& text) { return mqtt.WriteFile(name, text); }
 
+    LocalBroker mqtt;
     std::string dir;
     int port = 0;
-    pid_t broker = 0;
 };
 
 const Words kVars = {600, 0, 300, 100, 0, 0, 50, 1000, 500, 20, 0, 0, 0, 1, 0, 1};

@@ -1,0 +1,90 @@
+// `watch --mqtt` and `video --mqtt`: what the tool prints also goes to a
+// broker, as kvormx's loops publish it: the sensor's identity and parameter
+// set (retained), a message per reply or picture, and the outcome as the
+// status text. The client queues; nothing here waits for the broker, except
+// the short flush at the end.
+#include "cli/cli.h"
+
+#include "link/link.h"
+#include "outputs/outputs.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+static int g_publishing = 0;            // MqttStart has succeeded
+static char g_shown[STATUS_LEN * 4];    // the broker's state as last put on stderr
+
+int StartPublishing(const char* command, const char* url, const char* authFile)
+{
+    if (!url) {
+        if (authFile) return UsageError(command, "--mqtt-auth needs --mqtt URL");
+        return EXIT_DONE;
+    }
+    if (MqttStart(url, authFile) != 0) return UsageError(command, "%s", MqttError());
+    g_publishing = 1;
+    g_shown[0] = '\0';
+    return EXIT_DONE;
+}
+
+int Publishing(void)
+{
+    return g_publishing;
+}
+
+int PublishSensor(int identified)
+{
+    if (!g_publishing) return EXIT_DONE;
+    int status = identified ? EXIT_DONE : Identify();
+    if (status == EXIT_DONE) status = ReadFirmware();
+    if (status != EXIT_DONE) return status;
+    MqttPublishIdentity(Description(), GetComDevice(com));
+    MqttPublishParameters();
+    WatchBroker();
+    return EXIT_DONE;
+}
+
+void PublishReply(void)
+{
+    MqttPublishMeasurement();
+    WatchBroker();
+}
+
+void PublishPicture(void)
+{
+    MqttPublishVideo();
+    WatchBroker();
+}
+
+void PublishStatus(const char* format, ...)
+{
+    if (!g_publishing) return;
+    char text[STATUS_LEN * 8];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    MqttPublishStatus(text);
+}
+
+// The client reconnects by itself and reports each attempt; a broker that
+// keeps refusing would repeat its line, so only a new state is shown.
+void WatchBroker(void)
+{
+    if (!g_publishing || !MqttStateChanged()) return;
+    const char* state = MqttState();
+    if (std::strcmp(state, g_shown) == 0) return;
+    std::snprintf(g_shown, sizeof g_shown, "%s", state);
+    std::fflush(stdout);
+    std::fprintf(stderr, "kvormx-cli: %s\n", state);
+}
+
+void StopPublishing(void)
+{
+    if (!g_publishing) return;
+    WatchBroker();
+    MqttStop();
+    g_publishing = 0;
+    unsigned long dropped = MqttDropped();
+    if (dropped > 0) Message("MQTT: %lu message%s did not reach the broker", dropped, dropped == 1 ? "" : "s");
+}
