@@ -7,7 +7,8 @@
 //                                                          (offscreen unless DISPLAY is set)
 //
 // `run` measures run mode alone (for profiling). `outputs` measures run mode
-// plain, with a CSV recording, with the frame trace and with both, in
+// plain, with a CSV recording, with the frame trace, with both and publishing
+// to a local mosquitto of its own, in
 // `rounds` interleaved rounds (default 3), and prints the extra CPU of each:
 // of the user-interface thread and of the whole process (which holds the
 // file writer's thread; the virtual sensor's thread costs the same in each).
@@ -36,6 +37,7 @@
 #include "link/link.h"
 #include "link/trace.h"
 #include "outputs/outputs.h"
+#include "support/broker.h"
 #include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -206,22 +208,38 @@ Pacing MeasurePacing()
     return m;
 }
 
-// Run mode plain, recording, tracing, both; `rounds` times in turn.
+// Run mode plain, recording, tracing, both, and publishing to a local
+// broker (when mosquitto is installed); `rounds` times in turn.
 void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double limit)
 {
-    const char* names[] = {"plain", "recording", "trace", "recording and trace"};
+    const char* names[] = {"plain", "recording", "trace", "recording and trace", "publishing"};
+    LocalBroker broker;
+    const int variants = MosquittoProgram() && broker.Start() ? 5 : 4;
+    if (variants == 4) std::printf("  publishing not measured: no local mosquitto\n");
     char record[64], trace[64];
     std::snprintf(record, sizeof record, "/tmp/kvormx-line-rate-%d.csv", int(getpid()));
     std::snprintf(trace, sizeof trace, "/tmp/kvormx-line-rate-%d.txt", int(getpid()));
-    std::vector<double> rate[4], cpu[4], process[4];
+    std::vector<double> rate[5], cpu[5], process[5];
     for (int round = 0; round < rounds; round++) {
-        for (int v = 0; v < 4; v++) {
-            if (v & 1) RecordStart(record);
-            if (v & 2) TraceOpen(trace);
+        for (int v = 0; v < variants; v++) {
+            if (v == 4) {
+                if (MqttStart(broker.Url("bench").c_str(), nullptr) != 0) {
+                    std::printf("  publishing: %s\n", MqttError());
+                    continue;
+                }
+                WaitUntil(5.0, [] { return MqttConnected() == 1; });
+            } else {
+                if (v & 1) RecordStart(record);
+                if (v & 2) TraceOpen(trace);
+            }
             Figures f = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);
             long rows = RecordRows();
             RecordStop();
             TraceClose();
+            if (v == 4) {
+                MqttStop();
+                if (MqttDropped() > 0) std::printf("  publishing: %lu messages dropped\n", MqttDropped());
+            }
             if ((v & 1) && rows + 2 < long(f.frames))
                 std::printf("  recording: %ld rows for %zu requests: %s\n", rows, f.frames, RecordError());
             std::printf("  round %d, %s: %.2f /s, CPU %.2f %% (thread), %.2f %% (process)\n", round + 1, names[v],
@@ -260,8 +278,9 @@ void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double li
                 " at the line limit %.3f %%, %.3f %% and %.3f %% of a core\n",
                 1e6 * perRow, 1e6 * perPicture, 1e6 * perExchange, 100 * perRow * limit,
                 100 * perPicture * 3.10, 100 * perExchange * limit);
-    std::printf("targets: with recording or trace >= 98 %% of the line limit, at most 1 %% of a core more\n");
-    for (int v = 0; v < 4; v++) {
+    std::printf("targets: with recording, trace or publishing >= 98 %% of the line limit, at most 1 %% of a core more\n");
+    for (int v = 0; v < variants; v++) {
+        if (rate[v].empty()) continue;
         double r = Percentile(rate[v], 0.5), c = Percentile(cpu[v], 0.5), p = Percentile(process[v], 0.5);
         std::printf("run mode, %s: %.2f /s (%.1f %% of the line limit), CPU median %.2f %% thread, %.2f %% process",
                     names[v], r, 100 * r / limit, 100 * c, 100 * p);
