@@ -284,9 +284,17 @@ void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double li
         double r = Percentile(rate[v], 0.5), c = Percentile(cpu[v], 0.5), p = Percentile(process[v], 0.5);
         std::printf("run mode, %s: %.2f /s (%.1f %% of the line limit), CPU median %.2f %% thread, %.2f %% process",
                     names[v], r, 100 * r / limit, 100 * c, 100 * p);
-        if (v > 0)
-            std::printf("; more than plain: %+.2f %% thread, %+.2f %% process", 100 * (c - Percentile(cpu[0], 0.5)),
-                        100 * (p - Percentile(process[0], 0.5)));
+        // Against plain of the same round: a shared machine's speed drifts
+        // between rounds more than any of these costs.
+        if (v > 0 && rate[v].size() == rate[0].size()) {
+            std::vector<double> dc, dp;
+            for (size_t r = 0; r < rate[v].size(); r++) {
+                dc.push_back(cpu[v][r] - cpu[0][r]);
+                dp.push_back(process[v][r] - process[0][r]);
+            }
+            std::printf("; more than plain in the same round, median: %+.2f %% thread, %+.2f %% process",
+                        100 * Percentile(dc, 0.5), 100 * Percentile(dp, 0.5));
+        }
         std::printf("\n");
     }
 }
