@@ -39,7 +39,6 @@
 namespace {
 
 const double kDefaultTimeout = 2.0;        // seconds, until SetComTime says otherwise
-const int kMaxQueueSize = 1 << 20;
 // A real pass sleeps at most a millisecond. While nothing arrives the virtual
 // pass doubles its step up to kMaxStep: the program's loops never depend on
 // how long one pass takes, only on Timer(), and a time-out then takes a few
@@ -86,8 +85,6 @@ struct Port {
 
 Port g_ports[COM_MAX_PORTS + 1];
 Device g_devices[COM_MAX_PORTS + 1];
-std::string g_names[COM_MAX_PORTS + 1];
-bool g_namesInitialised = false;
 
 double g_clock = 1000.0;                   // far from 0, which no program variable may take as "unset"
 double g_step = kFirstStep;
@@ -191,29 +188,6 @@ bool KnownBaud(long baud) {
 }  // namespace
 
 // ============================================================================
-// [SECTION] Device map
-// ============================================================================
-
-static void InitNames() {
-    if (g_namesInitialised) return;
-    for (int n = 1; n <= COM_MAX_PORTS; ++n) g_names[n] = "/dev/ttyS" + std::to_string(n - 1);
-    g_namesInitialised = true;
-}
-
-int SetComDevice(int port, const char* device) {
-    if (!ValidPort(port)) return RS_INVALID_PORT;
-    InitNames();
-    g_names[port] = device ? device : "/dev/ttyS" + std::to_string(port - 1);
-    return 0;
-}
-
-const char* GetComDevice(int port) {
-    if (!ValidPort(port)) return "";
-    InitNames();
-    return g_names[port].c_str();
-}
-
-// ============================================================================
 // [SECTION] Open and close
 // ============================================================================
 
@@ -223,13 +197,9 @@ const char* ComOpenCause(void) { return g_openCause.c_str(); }
 
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize) {
-    if (!ValidPort(port)) return RS_INVALID_PORT;
+    int rc = ComCheckSettings(port, parity, dataBits, stopBits, inputQueueSize, outputQueueSize);
+    if (rc < 0) return rc;
     if (!KnownBaud(baudRate)) return RS_INVALID_PARAMETER;
-    if (parity < 0 || parity > 2) return RS_INVALID_PARAMETER;
-    if (dataBits < 5 || dataBits > 8) return RS_INVALID_PARAMETER;
-    if (stopBits != 1 && stopBits != 2) return RS_INVALID_PARAMETER;
-    if (inputQueueSize < 1 || inputQueueSize > kMaxQueueSize) return RS_INVALID_PARAMETER;
-    if (outputQueueSize < 0 || outputQueueSize > kMaxQueueSize) return RS_INVALID_PARAMETER;
 
     Port& p = g_ports[port];
     if (p.open) ReleasePort(p);

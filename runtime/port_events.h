@@ -7,6 +7,11 @@
 // Called by ProcessSystemEvents after window events. Returns how many ran.
 int ComDispatchPending(void);
 
+// The settings of an open other than its rate, and the port number: 0,
+// RS_INVALID_PORT or RS_INVALID_PARAMETER (com_devices.cpp, shared by every
+// implementation of the serial library).
+int ComCheckSettings(int port, int parity, int dataBits, int stopBits, int inputQueueSize, int outputQueueSize);
+
 // Closes every open port (end of the runtime, tests tearing down).
 void ComCloseAll(void);
 

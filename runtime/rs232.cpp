@@ -53,7 +53,6 @@
 namespace {
 
 const double kDefaultTimeout = 2.0;        // seconds, until SetComTime says otherwise
-const int kMaxQueueSize = 1 << 20;         // a queue larger than this is a caller's mistake
 
 // Fixed-capacity byte ring: the port's input queue.
 class ByteQueue {
@@ -105,8 +104,6 @@ struct Port {
 };
 
 Port g_ports[COM_MAX_PORTS + 1];          // index 0 unused: ports count from 1
-std::string g_devices[COM_MAX_PORTS + 1];
-bool g_devicesInitialised = false;
 
 bool ValidPort(int port) { return port >= 1 && port <= COM_MAX_PORTS; }
 
@@ -285,30 +282,6 @@ speed_t BaudConstant(long baud) {
 }  // namespace
 
 // ============================================================================
-// [SECTION] Device map
-// ============================================================================
-
-static void InitDevices() {
-    if (g_devicesInitialised) return;
-    for (int n = 1; n <= COM_MAX_PORTS; ++n) g_devices[n] = "/dev/ttyS" + std::to_string(n - 1);
-    g_devicesInitialised = true;
-}
-
-int SetComDevice(int port, const char* device) {
-    if (!ValidPort(port)) return RS_INVALID_PORT;
-    InitDevices();
-    // Null restores the default; an empty text leaves the port without a device.
-    g_devices[port] = device ? device : "/dev/ttyS" + std::to_string(port - 1);
-    return 0;
-}
-
-const char* GetComDevice(int port) {
-    if (!ValidPort(port)) return "";
-    InitDevices();
-    return g_devices[port].c_str();
-}
-
-// ============================================================================
 // [SECTION] Open and close
 // ============================================================================
 
@@ -348,17 +321,11 @@ static std::string LockHolder(int fd) {
 
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
                   int stopBits, int inputQueueSize, int outputQueueSize) {
-    if (!ValidPort(port)) return RS_INVALID_PORT;
-
     // Every parameter is checked before anything is touched.
+    int invalid = ComCheckSettings(port, parity, dataBits, stopBits, inputQueueSize, outputQueueSize);
+    if (invalid < 0) return invalid;
     speed_t speed = BaudConstant(baudRate);
     if (speed == B0) return RS_INVALID_PARAMETER;
-    if (parity < 0 || parity > 2) return RS_INVALID_PARAMETER;
-    if (dataBits < 5 || dataBits > 8) return RS_INVALID_PARAMETER;
-    if (stopBits != 1 && stopBits != 2) return RS_INVALID_PARAMETER;
-    if (inputQueueSize < 1 || inputQueueSize > kMaxQueueSize) return RS_INVALID_PARAMETER;
-    // The output side is buffered by the driver; the size is only checked.
-    if (outputQueueSize < 0 || outputQueueSize > kMaxQueueSize) return RS_INVALID_PARAMETER;
 
     Port& p = g_ports[port];
     if (p.fd >= 0) ReleasePort(p);
