@@ -19,6 +19,8 @@
 
 void WatchBroker(void)
 {
+    // Called after every reply: without a broker it must cost nothing.
+    if (!MqttActive()) return;
     // A set-up, Get or Send writes its texts step by step and would paint
     // over the broker's at once, so the change stays noted until the line
     // is free (the idle watch shows it then). A run or video loop leaves the

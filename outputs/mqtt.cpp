@@ -654,6 +654,8 @@ int MqttStateChanged(void)
     return 1;
 }
 
+int MqttActive(void) { return g_started ? 1 : 0; }
+
 int MqttConnected(void) { return g_state.load() == S_CONNECTED; }
 
 unsigned long MqttDropped(void) { return g_dropped.load(); }

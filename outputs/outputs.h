@@ -76,6 +76,7 @@ const char* MqttState(void);
 // 1 once after every change of the broker's state (connected, lost,
 // refused), else 0. Read from the program's own thread between exchanges.
 int MqttStateChanged(void);
+int MqttActive(void);                 // 1 from a successful MqttStart to MqttStop
 int MqttConnected(void);              // 1 while the broker has accepted us
 // Measurements dropped so far because the queue was full, the connection
 // went down with them unsent or MqttStop could not flush them; after
