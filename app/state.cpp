@@ -21,6 +21,7 @@ int com, order, target, rx_flag, graphrefresh, stop_flag;
 int exchange_busy, ref_flag, quit_flag;
 double tstart, tdiff, reply_limit;
 int nBytesW, nBytesR, ret;
+long teach_pairs_refused;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
 char szStatus[STATUS_LEN];
 
@@ -83,6 +84,7 @@ void ResetProgramState(void)
     tstart = tdiff = 0.0;
     reply_limit = TIMEOUT;
     nBytesW = nBytesR = ret = 0;
+    teach_pairs_refused = 0;
     std::memset(szWriteBuf, 0, sizeof szWriteBuf);
     std::memset(szReadBuf, 0, sizeof szReadBuf);
     CopyText(szStatus, STATUS_LEN, "InitVars");

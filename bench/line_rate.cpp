@@ -3,10 +3,15 @@
 // CPU the program spends meanwhile, and how long a reply waits for the
 // request that answers it.
 //
-//   build/<release>/line_rate [seconds per mode, default 10] [run | outputs [rounds]]
+//   build/<release>/line_rate [seconds per mode, default 10] [run | outputs [rounds] | links]
 //                                                          (offscreen unless DISPLAY is set)
 //
-// `run` measures run mode alone (for profiling). `outputs` measures run mode
+// Without a mode it measures run and video mode on a steady sensor and on
+// one whose tolerance comes from a potentiometer (it moves by up to 3 digits
+// with every reply). `run` measures run mode alone (for profiling). `links`
+// runs run mode through links that hand replies over in pieces: 12 bytes
+// every 32 ms for 1000 exchanges, and with 600 ms pauses for 50, against the
+// pace such a link allows, and counts the time-outs. `outputs` measures run mode
 // plain, with a CSV recording, with the frame trace, with both and publishing
 // to a local mosquitto of its own, in
 // `rounds` interleaved rounds (default 3), and prints the extra CPU of each:
@@ -131,13 +136,14 @@ Figures Measure(VirtualSensor& sensor, int button, double seconds, int counted)
     return f;
 }
 
-bool Connect(VirtualSensor& sensor, int board)
+bool Connect(VirtualSensor& sensor, int board, const SensorFaults& link = SensorFaults{})
 {
     sensor.Stop();
     CloseCom(com);
     SensorOptions o;
     o.pacing = true;
     o.identity.board = static_cast<uint16_t>(board);
+    o.faults = link;
     if (!sensor.Start(o)) return false;
     SetComDevice(1, sensor.SlavePath());
     com = 1;
@@ -299,6 +305,30 @@ void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double li
     }
 }
 
+// Run mode through a link that hands every reply over in pieces of `piece`
+// bytes with `gap` seconds between them, for `exchanges` exchanges: each
+// reply costs its pauses on top of the line time.
+void MeasureLink(VirtualSensor& sensor, int piece, double gap, int exchanges)
+{
+    SensorFaults link;
+    link.piece_bytes = piece;
+    link.piece_gap_ms = static_cast<int>(gap * 1000 + 0.5);
+    if (!Connect(sensor, 0, link)) {
+        std::printf("pieces of %d bytes, %.0f ms apart: the set-up failed: %s\n", piece, 1e3 * gap, szStatus);
+        return;
+    }
+    const int pieces = (FRAME_BYTES + piece - 1) / piece;
+    const double pace = 1.0 / (72 * kByteTime + (pieces - 1) * gap);
+    Figures f = Measure(sensor, PANEL_RUN, (exchanges + 0.5) / pace, CMD_MEASURE);
+    char status[STATUS_LEN];
+    GetCtrlVal(panelHandle, PANEL_STATUS, status, sizeof status);
+    const bool timedOut = std::strcmp(status, "Timeout RS232-Line!") == 0;
+    std::printf("run mode through pieces of %d bytes, %.0f ms apart: %.2f /s (%.1f %% of the link's pace %.2f), "
+                "%zu exchanges, %s\n",
+                piece, 1e3 * gap, f.rate, 100 * f.rate / pace, pace, f.frames,
+                timedOut ? "ended by a time-out" : "no time-out");
+}
+
 void Report(const char* what, const Figures& f, double limit, const char* unit)
 {
     std::printf("%s: %.2f %s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround median "
@@ -337,6 +367,12 @@ int main(int argc, char** argv)
     const double videoLimit = 1.0 / ((72 + 36 + 512) * kByteTime);
 
     const bool runOnly = argc > 2 && std::strcmp(argv[2], "run") == 0;
+    if (argc > 2 && std::strcmp(argv[2], "links") == 0) {
+        std::printf("targets: every reply taken, no time-out, at the pace the pieces allow\n");
+        MeasureLink(sensor, 12, 0.032, 1000);
+        MeasureLink(sensor, 18, 0.600, 50);
+        return 0;
+    }
     if (argc > 2 && std::strcmp(argv[2], "outputs") == 0) {
         int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
         MeasureOutputs(sensor, seconds, rounds > 0 ? rounds : 3, runLimit);
@@ -356,6 +392,16 @@ int main(int argc, char** argv)
     }
     Figures video3 = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
 
+    SensorFaults pot;
+    pot.pot_jitter = 3;
+    if (!Connect(sensor, 0, pot)) {
+        std::fprintf(stderr, "line_rate: the virtual sensor (jittering) did not come up: %s\n", szStatus);
+        return 1;
+    }
+    Figures runPot = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);
+    Figures video0Pot = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
+    const long refused = teach_pairs_refused;
+
     sensor.Stop();
     CloseCom(com);
     DiscardPanel(panelPopUp);
@@ -373,5 +419,8 @@ int main(int argc, char** argv)
     Report("run mode exchanges", run, runLimit, "/s");
     Report("video mode pictures, board 0", video0, video0Limit, "/s");
     Report("video mode pictures, board 3", video3, videoLimit, "/s");
+    Report("run mode exchanges, tolerance jittering by 3", runPot, runLimit, "/s");
+    Report("video mode pictures, board 0, tolerance jittering by 3", video0Pot, video0Limit, "/s");
+    std::printf("teach value/tolerance pairs kept back: %ld\n", refused);
     return 0;
 }

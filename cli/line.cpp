@@ -146,19 +146,6 @@ const char* Description(void)
     return line;
 }
 
-// Bytes broken by a pause longer than a frame's gap are dropped as stray: a
-// line that does that to its replies says so with its time-out.
-static const char* FragmentNote(void)
-{
-    static char note[96];
-    int dropped = ComFragmentsDropped(com);
-    note[0] = '\0';
-    if (dropped > 0)
-        std::snprintf(note, sizeof note, " (%d burst%s of bytes broken by a pause dropped as stray)", dropped,
-                      dropped == 1 ? "" : "s");
-    return note;
-}
-
 int ExchangeFailed(const char* what, int r, int blockBytes)
 {
     const int waiting = RawBytesWaiting();
@@ -175,7 +162,7 @@ int ExchangeFailed(const char* what, int r, int blockBytes)
     else if (blockBytes > 0 && waiting > 0)
         Message("%s: %s: %d of %d bytes came within %g s", g_name, what, waiting, blockBytes, reply_limit);
     else
-        Message("%s: %s: no reply within %g s%s", g_name, what, reply_limit, FragmentNote());
+        Message("%s: %s: no reply within %g s", g_name, what, reply_limit);
     return EXIT_SENSOR;
 }
 

@@ -1,16 +1,10 @@
 // The RS-232 library of the runtime (runtime/rs232.h, runtime/port_events.h)
 // on an in-memory line with a virtual clock, for the fuzz build. It keeps the
 // contract of runtime/rs232.cpp call by call: the same error codes, the same
-// input queue with its capacity, the gap framing of ports with a frame
-// callback, ComRd's port time-out, a vanished device reporting RS_IO_ERROR
+// input queue with its capacity, ComRd's port time-out, a vanished device reporting RS_IO_ERROR
 // once the queue is empty, and receive callbacks run only from the event
 // loop's dispatch. What differs is where bytes come from (VirtualLineSend,
 // each with its arrival time) and that every wait is a jump of the clock.
-//
-// The real gap framing drops a fragment only after a gap it has seen: the
-// descriptor found empty a whole gap after the fragment came. The clock of
-// this line moves only while the program waits on it, so every quiet gap on
-// it is one the program saw, and the gap is measured between arrival times.
 //
 // Index:
 //   [SECTION] Ports, devices and the clock
@@ -78,8 +72,6 @@ struct Port {
     ComCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
     bool inCallback = false;
-    double lastArrival = 0.0;
-    int fragments = 0;
     unsigned generation = 0;
 };
 
@@ -122,25 +114,14 @@ void MarkDead(int port) {
     PortsNoteDeadPort(port);
 }
 
-// Moves what has arrived into the queue, as far as it has room, with the gap
-// framing of runtime/rs232.cpp: while a frame callback is installed, fewer
-// bytes than a frame followed by a quiet gap are a fragment and are dropped
-// when the next byte comes. Here the gap is measured between arrival times.
+// Moves what has arrived into the queue, as far as it has room.
 void Drain(int port) {
     Port& p = g_ports[port];
     Device& d = g_devices[port];
     if (p.dead) return;
-    const bool frameMode = p.callback && (p.eventMask & LWRS_RECEIVE);
     while (Arrived(d) && static_cast<int>(p.queue.size()) < p.capacity) {
-        Byte b = d.wire.front();
+        p.queue.push_back(d.wire.front().value);
         d.wire.pop_front();
-        int size = static_cast<int>(p.queue.size());
-        if (frameMode && size > 0 && size < p.notifyCount && b.at - p.lastArrival >= COM_FRAME_GAP) {
-            p.queue.clear();
-            ++p.fragments;
-        }
-        p.lastArrival = b.at;
-        p.queue.push_back(b.value);
     }
     // A hang-up: what arrived before it is still read, then every transfer fails.
     if (g_clock >= d.vanishAt) MarkDead(port);
@@ -172,8 +153,6 @@ void ReleasePort(Port& p) {
     p.callback = nullptr;
     p.callbackData = nullptr;
     p.inCallback = false;
-    p.lastArrival = 0.0;
-    p.fragments = 0;
     ++p.generation;
 }
 
@@ -220,7 +199,6 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     while (Arrived(d)) d.wire.pop_front();
     p.open = true;
     p.capacity = inputQueueSize;
-    p.lastArrival = g_clock;
     ++p.generation;
     return 0;
 }
@@ -302,11 +280,10 @@ int ComRd(int port, char* buffer, int count) {
         p.queue.pop_front();
     }
     // Past the queue the bytes come straight off the wire, as a read on the
-    // descriptor takes them, without the queue's gap framing.
+    // descriptor takes them.
     const double deadline = g_clock + p.timeout;
     while (done < count && !p.dead) {
         while (done < count && Arrived(d)) {
-            p.lastArrival = d.wire.front().at;
             buffer[done++] = d.wire.front().value;
             d.wire.pop_front();
         }
@@ -376,10 +353,12 @@ void ComMarkGone(int port) {
     if (CheckOpen(port) == 0) MarkDead(port);
 }
 
-int ComFragmentsDropped(int port) {
+// Waking is a matter of the real terminal's minimum byte count; the virtual
+// clock wakes a wait at every arrival.
+int SetComWakeCount(int port, int count) {
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
-    return g_ports[port].fragments;
+    return count >= 1 && count <= g_ports[port].capacity ? 0 : RS_INVALID_PARAMETER;
 }
 
 // ============================================================================

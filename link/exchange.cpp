@@ -4,13 +4,24 @@
 // frame and a raw block, and the receive callback that takes reply frames
 // are written once.
 //
+// A reply is its byte count: a frame is the first 36 bytes that arrive after
+// the request, a raw block the first N, whatever pauses lie between them, as
+// long as they come within the time-out. USB adapters with a long latency
+// timer, serial device servers and Bluetooth links pause inside replies, and
+// the sensor's protocol allows it, so no rule here looks at the time between
+// bytes.
+//
 // What the line may hold besides the reply, and what becomes of it:
 //   * bytes before the request: flushed;
-//   * stray bytes followed by a pause: dropped by the runtime's gap framing;
 //   * a frame that comes while no exchange waits (an answer to a write, a
 //     reply after its time-out): read and thrown away, never into pp;
 //   * a reply still in flight after a time-out or a Stop: the next request
-//     first waits for the line to settle.
+//     first waits for the line to settle;
+//   * stray bytes right before a reply shift its words. Only the length
+//     tells: a sensor sends no more than a frame, so more bytes than that
+//     mean something else was on the line. The parameter reads doubt such a
+//     reply (ReplyLongerThanFrame); run mode sends a reported teach value
+//     and tolerance back only when they pass the range rules.
 #include "link/link.h"
 #include "link/trace.h"
 
@@ -106,42 +117,21 @@ static int WaitFrame(double limit, int flags)
 }
 
 // Waits until `size` bytes are waiting, then reads everything that is (never
-// more than szReadBuf holds). Without EX_EVENTS the wait blocks on the port
+// more than szReadBuf holds). The port wakes the wait once the whole block is
+// there, not at every piece. Without EX_EVENTS the wait blocks on the port
 // and ends at once when the device is gone.
 static int WaitBlock(int size, double limit, int flags)
 {
     int count = 0;
     int result = EX_TIMEOUT;
-    int lastCount = 0;
-    double lastChange = tstart;
-    int fragment = 0;   // bytes that came before a quiet gap
+    if (flags & EX_EVENTS) SetComWakeCount(com, size);
     for (;;) {
         if (flags & EX_EVENTS) {
             ProcessSystemEvents();
             count = GetInQLen(com);
         } else {
-            // Blocks on the port until a byte more is there, at most a gap.
             double left = limit - (Timer() - tstart);
-            double step = left < COM_FRAME_GAP ? (left > 0.0 ? left : 0.0) : COM_FRAME_GAP;
-            count = WaitInQLen(com, lastCount + 1, step + 0.001);
-        }
-        // Gap framing, as the runtime does it for frames: fewer bytes than a
-        // block, a quiet gap, then more bytes: the first ones were stray, not
-        // the start of the block. Bytes that stay alone are kept for the
-        // time-out's short read.
-        double now = Timer();
-        if (count > lastCount && fragment > 0) {
-            char stray[SERIAL_BUF_LEN];
-            int n = ComRd(com, stray, fragment < SERIAL_BUF_LEN ? fragment : SERIAL_BUF_LEN);
-            if (TraceActive()) TraceDropped("before a quiet gap: stray, dropped", stray, n);
-            count = GetInQLen(com);
-            fragment = 0;
-        }
-        if (count != lastCount) {
-            lastCount = count;
-            lastChange = now;
-        } else if (count > 0 && count < size && now - lastChange >= COM_FRAME_GAP) {
-            fragment = count;
+            count = WaitInQLen(com, size, left > 0.0 ? left + 0.001 : 0.0);
         }
         tdiff = Timer() - tstart;
         // Bytes that came before the device went are all there will be.
@@ -156,6 +146,7 @@ static int WaitBlock(int size, double limit, int flags)
         }
         if (count >= size || (count < 0 && !(flags & EX_EVENTS))) break;
     }
+    if (flags & EX_EVENTS) SetComWakeCount(com, 1);
     g_rawWaiting = count;
     int want = count < 0 ? 0 : (count > SERIAL_BUF_LEN ? SERIAL_BUF_LEN : count);
     nBytesR = want > 0 ? ComRd(com, szReadBuf, want) : 0;
@@ -165,17 +156,10 @@ static int WaitBlock(int size, double limit, int flags)
     return nBytesR > size ? EX_LONG : EX_TIMEOUT;
 }
 
-// Fragments the runtime's gap framing dropped during the wait, and a wait
-// that ended without its reply.
-static void TraceOutcome(int result, double limit, int fragmentsBefore)
+// A wait that ended without its reply.
+static void TraceOutcome(int result, double limit)
 {
     char text[96];
-    int dropped = ComFragmentsDropped(com) - fragmentsBefore;
-    if (dropped > 0) {
-        std::snprintf(text, sizeof text, "FRAGMENT: %d burst%s shorter than a frame dropped before a gap", dropped,
-                      dropped == 1 ? "" : "s");
-        TraceNote("RX", text);
-    }
     if (result == EX_TIMEOUT) {
         long ms = static_cast<long>(limit * 1000.0 + 0.5);
         std::snprintf(text, sizeof text, "TIMEOUT: no reply within %ld.%03ld s", ms / 1000, ms % 1000);
@@ -206,7 +190,6 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     FlushOutQ(com);
     const int tracing = TraceActive();
     if (tracing) TraceBytesFlushed(com, "before the request, flushed");
-    const int fragments = tracing ? ComFragmentsDropped(com) : 0;
     FlushInQ(com);
     rx_flag = 0;
     g_burstExtra = 0;
@@ -225,7 +208,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     int result = raw ? WaitBlock(reply, limit, flags) : WaitFrame(limit, flags);
     g_waiting = 0;
     if (result == EX_TIMEOUT || result == EX_STOPPED) g_unsettledAt = Timer();
-    if (tracing && TraceActive()) TraceOutcome(result, limit, fragments);
+    if (tracing && TraceActive()) TraceOutcome(result, limit);
     if (raw) {
         // Whatever came after the block is no frame either.
         CallbackOn();
@@ -236,11 +219,14 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     return result;
 }
 
-int ReplyBurstLonger(void)
+int ReplyLongerThanFrame(double look)
 {
     if (g_burstExtra > 0) return 1;
-    // The rest of the burst may still be on its way: it ends with the gap.
-    return WaitInQLen(com, 1, COM_FRAME_GAP) > 0;
+    if (look <= 0.0) return 0;
+    // Glued to the front, the surplus comes right behind the frame's last
+    // byte; a few character times show it on every link that passes bytes on
+    // as they come.
+    return WaitInQLen(com, 1, look) > 0;
 }
 
 int RawBytesWaiting(void)

@@ -73,9 +73,13 @@ typedef void (*ExchangeWritten)(int bytesWritten);
 int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
              ExchangeWritten written = nullptr);
 int RawBytesWaiting(void);   // bytes that were waiting when the last raw wait ended (may be < 0)
-// 1 when the last reply frame's burst held more than 36 bytes (waits out the
-// gap that ends a burst).
-int ReplyBurstLonger(void);
+// The doubt by length: 1 when more than a frame's 36 bytes had come by the
+// time the last reply frame was decoded, or more come within `look` seconds
+// after it (0: no wait at all). A sensor never sends more than a frame, so
+// the surplus was on the line beside the reply, maybe glued to its front.
+int ReplyLongerThanFrame(double look);
+// The parameter reads' look for a surplus: five character times at 19200 baud.
+const double QUIET_LOOK = 5 * 10.0 / 19200;
 // Receive callback: while an exchange waits, a 36-byte reply into pp and
 // rx_flag; a frame that comes while none waits is read and dropped.
 void RX_Receive_Function(int port, int events, void* data);
@@ -150,9 +154,14 @@ void SetTraceStoppedHandler(TraceStoppedHandler handler);
 // pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0, in this order:
 // 13 in run mode, 12 in video mode (in0 is a run-mode word).
 // tVal and tTol go back to the sensor with the next request. When they differ
-// from the values held so far and the reply's burst was longer than a frame,
-// the frame may be shifted by stray bytes glued to its front: the held values
-// stay, and the function returns 1 (else 0).
+// from the values held so far, they are taken only when they pass the range
+// rules (a teach value inside the line, a tolerance of at most 512) and no
+// more than a frame had come with the reply: a frame shifted by stray bytes
+// glued to its front must not set the sensor. Otherwise the held values stay,
+// teach_pairs_refused counts it, and the function returns 1 (else 0). It
+// never waits.
 const int MEASURE_WORDS_RUN = 13;
 const int MEASURE_WORDS_VIDEO = 12;
 int TakeMeasurementWords(int count);
+// 1 when a reported teach value and tolerance may go back to the sensor.
+int TeachPairInRange(int teach, int tolerance);

@@ -5,6 +5,11 @@
 
 #include "app/state.h"
 
+int TeachPairInRange(int teach, int tolerance)
+{
+    return teach >= 1 && teach <= static_cast<int>(ccdmaxpixel) && tolerance >= 0 && tolerance <= 512;
+}
+
 int TakeMeasurementWords(int count)
 {
     uint16_t* const words[] = {&Ledge, &Redge, &Mvalue,   &tVal,   &tTol,   &pix1,  &edcnt,
@@ -14,14 +19,16 @@ int TakeMeasurementWords(int count)
     const uint16_t heldVal = tVal, heldTol = tTol;
     for (int i = 0; i < count; i++) *words[i] = pp[i];
     // The teach value and tolerance are the only reply words that reach the
-    // sensor again. A sensor that taught itself reports new ones; so does a
-    // frame shifted by stray bytes right before the reply, with nonsense. The
-    // burst's length tells them apart without looking at the content: a
-    // shifted frame leaves its tail behind it. Only a change costs the wait
-    // for the end of the burst; a steady run never waits.
-    if (count > 4 && (tVal != heldVal || tTol != heldTol) && ReplyBurstLonger()) {
+    // sensor again. A sensor that taught itself, or whose tolerance comes from
+    // its potentiometer, reports new ones with every reply; a frame shifted by
+    // stray bytes right before the reply reports nonsense. What the protocol
+    // fixes tells them apart without waiting: a reported pair lies within the
+    // line and the tolerance range, and a reply is no longer than a frame.
+    if (count > 4 && (tVal != heldVal || tTol != heldTol) &&
+        (!TeachPairInRange(tVal, tTol) || ReplyLongerThanFrame(0.0))) {
         tVal = heldVal;
         tTol = heldTol;
+        teach_pairs_refused++;
         return 1;
     }
     return 0;

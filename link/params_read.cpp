@@ -6,9 +6,8 @@
 int ReadParameterSet(int from, ExchangeWritten written)
 {
     const int command = from == EEPROM ? CMD_READ_EEPROM : CMD_READ_RAM;
-    // A reply whose burst is longer than a frame may have begun with stray
-    // bytes: its words could be shifted. Such a set is read once more, and
-    // never taken.
+    // A reply longer than a frame may have begun with stray bytes: its words
+    // could be shifted. Such a set is read once more, and never taken.
     for (int attempt = 0; attempt < 2; attempt++) {
         // The current variables are the payload, as in every request that
         // carries no set of its own.
@@ -18,7 +17,7 @@ int ReadParameterSet(int from, ExchangeWritten written)
             CopyVarsToPP();
             return r;
         }
-        if (!ReplyBurstLonger()) return EX_REPLY;
+        if (!ReplyLongerThanFrame(QUIET_LOOK)) return EX_REPLY;
     }
     CopyVarsToPP();   // the refused bytes must not go out as the next payload
     return EX_LONG;
@@ -27,8 +26,9 @@ int ReadParameterSet(int from, ExchangeWritten written)
 #include "runtime/rs232.h"
 #include "runtime/util.h"
 
-// The sensor may answer the write with a frame of its own, and an EEPROM
-// needs time to store a set; the read-back waits for a quiet line first.
+// The sensor may answer the write with a frame of its own that nobody awaits
+// as a reply, and an EEPROM needs time to store a set; the read-back waits
+// for a quiet line first.
 const double WRITE_SETTLE_RAM = 0.25;
 const double WRITE_SETTLE_EEPROM = 0.5;
 
@@ -36,7 +36,11 @@ static void WaitQuiet(double quiet)
 {
     const double started = Timer();
     while (Timer() - started < 4 * quiet) {
-        if (WaitInQLen(com, 1, quiet) <= 0) return;   // quiet for the whole time, or the port is gone
+        int n = WaitInQLen(com, 1, quiet);
+        if (n <= 0) return;   // quiet for the whole time, or the port is gone
+        // An answer has begun: it is a frame, whatever pauses it has, and
+        // its rest must not run into the read-back's reply.
+        if (n < FRAME_BYTES) WaitInQLen(com, FRAME_BYTES, reply_limit);
         FlushInQ(com);
     }
 }

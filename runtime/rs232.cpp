@@ -8,6 +8,14 @@
 // in loops that never process events. ComRd and ComWrt wait with poll(), never
 // longer than the port time-out.
 //
+// A reply is taken by its byte count, never by timing: bytes that arrive in
+// pieces with pauses between them (a USB adapter's latency timer, a serial
+// device server, a Bluetooth link) simply add up in the queue. So that the
+// program does not wake for every byte as they trickle in, the terminal's
+// minimum byte count (VMIN) follows what the owner of the port waits for:
+// a non-canonical terminal reports itself readable to poll() only once that
+// many bytes are there, and every wait still has its own time-out.
+//
 // Only LWRS_RECEIVE is delivered to receive callbacks; the event-character and
 // output-empty bits are accepted in the mask and never raised, since the
 // program acts on the receive notification alone.
@@ -97,9 +105,9 @@ struct Port {
     ComCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
     bool inCallback = false;              // guards against a nested call for this port
-    double lastArrival = 0.0;             // when a read last brought bytes in (Now)
-    double lastEmpty = 0.0;               // when the descriptor was last found empty (Now)
-    int fragments = 0;                    // fragments dropped by the gap framing since the open
+    int wakeCount = 1;                    // SetComWakeCount: queue length that wakes an event wait
+    termios tio{};                        // the settings in force, VMIN included
+    int vmin = 1;                         // the terminal's minimum byte count now
     unsigned generation = 0;              // changes on every open and close
 };
 
@@ -157,23 +165,35 @@ void UpdateNotifier(Port& p) {
     if (p.notifier) p.notifier->setEnabled(!p.dead && p.queue.space() > 0);
 }
 
-// Gap framing: while a frame callback is installed, bytes that came in
-// before a quiet gap and are fewer than a frame can never become one. They
-// are stray bytes (noise, the tail of a reply nobody waits for any more) and
-// are dropped, so that a reply is always taken from the first byte of its
-// own burst. The gap must have been seen: the descriptor found empty a whole
-// gap after the last bytes came in. Time alone proves nothing, since a
-// process the scheduler left waiting longer than a gap finds the rest of a
-// reply that came on time.
-void DropFragmentBeforeGap(Port& p) {
-    double now = Now();
+// The terminal wakes poll() once `need` more bytes are there. Set only when
+// it changes: on most ports a change is a driver call, and in a steady run
+// the count never changes. At most 64: Linux hands a non-canonical terminal
+// whose minimum count is above 64 to a non-blocking read 64 bytes at a time,
+// and Drain takes a short read for an empty descriptor. A larger block then
+// wakes the wait once per 64 bytes, still not once per byte.
+const int kMaxWake = 64;
+
+void WakeAt(Port& p, int need) {
+    if (need < 1) need = 1;
+    if (need > kMaxWake) need = kMaxWake;
+    if (need == p.vmin || p.fd < 0 || p.dead) return;
+    p.tio.c_cc[VMIN] = static_cast<cc_t>(need);
+    // Only the minimum count differs from the settings in force, and TCSANOW
+    // waits for nothing; an interrupted call is simply made again.
+    int rc;
+    do {
+        rc = tcsetattr(p.fd, TCSANOW, &p.tio);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) p.vmin = need;
+}
+
+// What the port's owner waits for when no read of its own is under way: the
+// receive callback's notification count, else the wake count. When the queue
+// holds that much already, the event is due anyway and the count is left.
+void UpdateWake(Port& p) {
     bool frameMode = p.callback && (p.eventMask & LWRS_RECEIVE);
-    if (frameMode && p.queue.size() > 0 && p.queue.size() < p.notifyCount &&
-        p.lastEmpty - p.lastArrival >= COM_FRAME_GAP) {
-        p.queue.clear();
-        ++p.fragments;
-    }
-    p.lastArrival = now;
+    int need = (frameMode ? p.notifyCount : p.wakeCount) - p.queue.size();
+    if (need > 0) WakeAt(p, need);
 }
 
 // Moves whatever the descriptor holds right now into the queue, as far as the
@@ -186,7 +206,6 @@ bool Drain(Port& p) {
                                                                      : static_cast<int>(sizeof chunk);
         ssize_t n = read(p.fd, chunk, static_cast<size_t>(want));
         if (n > 0) {
-            DropFragmentBeforeGap(p);
             p.queue.push(chunk, static_cast<int>(n));
             // Fewer bytes than asked: the descriptor is empty for now, and
             // another read would only say so (a system call on every byte
@@ -195,16 +214,14 @@ bool Drain(Port& p) {
             continue;
         }
         if (n < 0 && errno == EINTR) continue;  // interrupted before any byte: just read again
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            p.lastEmpty = Now();
-            break;
-        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
         // Read 0 on a non-blocking raw tty means hang-up (a pseudo-terminal
         // whose master was closed reads 0; a pulled USB adapter gives EIO).
         MarkDead(p);
         return false;
     }
     UpdateNotifier(p);
+    UpdateWake(p);
     return true;
 }
 
@@ -241,9 +258,9 @@ void ReleasePort(Port& p) {
     p.callback = nullptr;
     p.callbackData = nullptr;
     p.inCallback = false;
-    p.lastArrival = 0.0;
-    p.lastEmpty = 0.0;
-    p.fragments = 0;
+    p.wakeCount = 1;
+    p.tio = termios{};
+    p.vmin = 1;
     ++p.generation;
 }
 
@@ -401,6 +418,9 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
 
     p.fd = fd;
     p.dead = false;
+    p.tio = tio;
+    p.vmin = 1;
+    p.wakeCount = 1;
     p.timeout = kDefaultTimeout;
     p.queue.reset(inputQueueSize);
     ++p.generation;
@@ -446,6 +466,7 @@ int FlushInQ(int port) {
     UpdateNotifier(p);
     if (p.dead) return RS_IO_ERROR;
     if (tcflush(p.fd, TCIFLUSH) != 0) return RS_IO_ERROR;
+    UpdateWake(p);
     return 0;
 }
 
@@ -511,6 +532,7 @@ int ComRd(int port, char* buffer, int count) {
         }
         if (n < 0 && errno == EINTR) continue;  // interrupted before any byte arrived
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            WakeAt(p, count - done);
             short ev = WaitFor(p, POLLIN, deadline);
             if (ev == 0) break;                  // time-out: the caller gets the partial count
             if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN)) MarkDead(p);
@@ -519,6 +541,7 @@ int ComRd(int port, char* buffer, int count) {
         MarkDead(p);
     }
     UpdateNotifier(p);
+    UpdateWake(p);
     // Bytes that arrived before the device vanished are still delivered; the
     // error comes once there is nothing left to give.
     if (p.dead && done == 0 && count > 0) return RS_IO_ERROR;
@@ -529,11 +552,14 @@ int GetInQLen(int port) {
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     Port& p = g_ports[port];
-    Drain(p);
+    // With a notifier the event loop takes the bytes in once the count its
+    // owner waits for is there; taking pieces in here, pass after pass, would
+    // only move the terminal's wake count back and forth. What the terminal
+    // holds is waiting all the same, and so is what a full queue left there.
+    if (!p.notifier) Drain(p);
     if (p.dead) return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
     int len = p.queue.size();
-    if (p.queue.space() == 0) {
-        // A full queue leaves the rest in the driver; it is still waiting to be read.
+    if (p.notifier || p.queue.space() == 0) {
         int more = 0;
         if (ioctl(p.fd, FIONREAD, &more) == 0 && more > 0) len += more;
     }
@@ -546,21 +572,34 @@ int WaitInQLen(int port, int count, double seconds) {
     if (!(seconds >= 0.0)) return RS_INVALID_PARAMETER;
     Port& p = g_ports[port];
     const double deadline = Now() + seconds;
+    int result;
     for (;;) {
         Drain(p);
-        if (p.dead) return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
-        if (p.queue.size() >= count || p.queue.space() == 0) return p.queue.size();
+        if (p.dead) {
+            result = p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
+            break;
+        }
+        if (p.queue.size() >= count || p.queue.space() == 0) {
+            result = p.queue.size();
+            break;
+        }
+        // One wake-up when the rest is there, however it trickles in.
+        WakeAt(p, count - p.queue.size());
         short ev = WaitFor(p, POLLIN, deadline);
         if (ev == 0) {
             Drain(p);
-            return p.dead && p.queue.size() == 0 ? RS_IO_ERROR : p.queue.size();
+            result = p.dead && p.queue.size() == 0 ? RS_IO_ERROR : p.queue.size();
+            break;
         }
         // A hang-up without data: the next Drain reads 0 and marks the port dead.
         if ((ev & (POLLERR | POLLNVAL)) && !(ev & POLLIN)) {
             MarkDead(p);
-            return p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
+            result = p.queue.size() > 0 ? p.queue.size() : RS_IO_ERROR;
+            break;
         }
     }
+    UpdateWake(p);
+    return result;
 }
 
 int ComPortGone(int port) {
@@ -577,10 +616,14 @@ void ComMarkGone(int port) {
     if (CheckOpen(port) == 0) MarkDead(g_ports[port]);
 }
 
-int ComFragmentsDropped(int port) {
+int SetComWakeCount(int port, int count) {
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
-    return g_ports[port].fragments;
+    Port& p = g_ports[port];
+    if (count < 1 || count > p.queue.capacity()) return RS_INVALID_PARAMETER;
+    p.wakeCount = count;
+    UpdateWake(p);
+    return 0;
 }
 
 // ============================================================================
@@ -596,6 +639,7 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharac
         p.eventMask = 0;
         p.callback = nullptr;
         p.callbackData = nullptr;
+        UpdateWake(p);
         return 0;
     }
     if ((eventMask & LWRS_RECEIVE) && (notifyCount < 1 || notifyCount > p.queue.capacity()))
@@ -606,6 +650,7 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharac
     p.notifyCount = notifyCount;
     p.callback = callback;
     p.callbackData = callbackData;
+    UpdateWake(p);
     return 0;
 }
 
@@ -615,7 +660,7 @@ int ComDispatchPending(void) {
         Port& p = g_ports[n];
         if (p.fd < 0 || !p.callback || !(p.eventMask & LWRS_RECEIVE) || p.inCallback) continue;
         EnsureNotifier(n);
-        Drain(p);
+        if (!p.notifier) Drain(p);   // a notifier takes the bytes in itself (GetInQLen)
         if (p.queue.size() < p.notifyCount) continue;
 
         ComCallbackPtr fn = p.callback;
@@ -642,14 +687,12 @@ int ComCallbackDue(void) {
 
 int ComWaitReadable(double seconds) {
     pollfd fds[COM_MAX_PORTS];
-    int ports[COM_MAX_PORTS];
     nfds_t count = 0;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
         const Port& p = g_ports[n];
         // The same ports a notifier would watch: a dead or full one would
         // wake the wait at once, every time.
         if (p.fd >= 0 && !p.dead && p.queue.space() > 0) {
-            ports[count] = n;
             fds[count++] = pollfd{p.fd, POLLIN, 0};
         }
     }
@@ -662,10 +705,5 @@ int ComWaitReadable(double seconds) {
     }
     // A signal ends the wait early on purpose: its callback is due.
     int r = poll(fds, count, ms);
-    if (r < 0) return 0;
-    // A port that stayed quiet through the wait was seen empty at its end.
-    double now = Now();
-    for (nfds_t i = 0; i < count; ++i)
-        if (fds[i].revents == 0) g_ports[ports[i]].lastEmpty = now;
-    return r;
+    return r < 0 ? 0 : r;
 }

@@ -30,14 +30,6 @@ enum {
 
 const int COM_MAX_PORTS = 32;
 
-// Gap framing of ports with a receive callback for whole frames: bytes that
-// came in before a quiet gap this long and are fewer than the callback's
-// notification count are dropped as a fragment when the next bytes arrive.
-// USB serial adapters hand received bytes over in bursts (an FTDI chip holds
-// them up to its 16 ms latency timer), so a gap inside one reply can reach
-// 16 ms; 24 ms (46 character times at 19200 baud) never splits a reply.
-const double COM_FRAME_GAP = 0.024;
-
 typedef void (*ComCallbackPtr)(int port, int eventMask, void* callbackData);
 
 // ---- Device map ------------------------------------------------------------------------
@@ -66,7 +58,12 @@ int GetInQLen(int port);                            // bytes waiting in the inpu
 // Blocks without processing events until `count` bytes wait or `seconds`
 // pass: the bytes waiting then, or an error code (a vanished device at once).
 int WaitInQLen(int port, int count, double seconds);
-int ComFragmentsDropped(int port);                  // fragments the gap framing dropped since the open
+// The input queue length at which an open port wakes the event processing
+// that waits on it (default 1: every byte). An exchange waiting for a raw
+// block of N bytes sets N, so the program wakes once per block instead of
+// once per byte as they trickle in; a receive callback's notification count
+// takes its place while one is installed. 0, or an error code.
+int SetComWakeCount(int port, int count);
 // 1 when the device behind the open port has vanished (unplugged, its name
 // now leads elsewhere): nothing will come from it again, and it is best
 // closed so the system can give its name to the device when it returns.

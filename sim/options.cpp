@@ -52,6 +52,11 @@ const char* ToolUsage() {
            "  --eeprom FILE       keep the EEPROM in FILE\n"
            "  --link PATH         make PATH a symlink to the device\n"
            "  --seed N            noise pattern of the scene (default 1)\n"
+           "  --piece BYTES       hand every reply over in pieces of BYTES bytes, as USB adapters\n"
+           "                      and serial device servers do\n"
+           "  --piece-gap MS      with a pause of MS milliseconds between two pieces\n"
+           "  --pot-jitter N      the tolerance in measurement replies moves by up to N digits from\n"
+           "                      reply to reply, as one read from a potentiometer does\n"
            "  --freeze SECONDS    hold the scene still at that time\n"
            "faults:\n"
            "  --no-reply          answer nothing\n"
@@ -171,6 +176,15 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
             f.stray_pause_ms = n16;
         } else if (arg == "--eeprom-keeps-old") {
             ok = flag(&f.eeprom_keeps_old);
+        } else if (arg == "--piece") {
+            ok = word(&n16, 1, 4096);
+            f.piece_bytes = n16;
+        } else if (arg == "--piece-gap") {
+            ok = word(&n16, 0, 60000);
+            f.piece_gap_ms = n16;
+        } else if (arg == "--pot-jitter") {
+            ok = word(&n16, 0, 512);
+            f.pot_jitter = n16;
         } else if (arg == "--delay") {
             ok = word(&n16, 0, 60000);
             f.delay_ms = n16;
@@ -179,6 +193,10 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
             ok = false;
         }
         if (!ok) return 2;
+    }
+    if (f.piece_gap_ms > 0 && f.piece_bytes == 0) {
+        *error = "--piece-gap needs --piece";
+        return 2;
     }
     *out = o;
     return 0;

@@ -80,7 +80,8 @@ bool WriteParamFile(const std::string& path, const Words& words) {
 // ---- Responder --------------------------------------------------------------------------
 
 Responder::Responder(const SensorIdentity& identity, uint32_t seed, const std::string& eeprom_file)
-    : id_(identity), scene_(identity.pixels, seed), eeprom_file_(eeprom_file), eeprom_(kDefaultParams) {
+    : id_(identity), scene_(identity.pixels, seed), eeprom_file_(eeprom_file), eeprom_(kDefaultParams),
+      pot_noise_(seed * 2654435761u + 1u) {
     if (!eeprom_file_.empty()) ReadParamFile(eeprom_file_, &eeprom_);
     ram_ = eeprom_;
 }
@@ -114,10 +115,23 @@ std::vector<uint8_t> Responder::Block(const uint16_t* samples, int count) const 
     return out;
 }
 
+void Responder::SetPotJitter(int digits) {
+    pot_jitter_ = digits > 0 ? digits : 0;
+    if (pot_jitter_ == 0) pot_setting_ = -1;
+}
+
 Words Responder::Measure(const Words& payload, double t) {
     bool plausible = payload[P_VTHD] >= 50 && payload[P_VTHD] <= 950 && payload[P_POLARITY] <= 1 &&
                      !(measured_ && payload == last_measure_);
     if (plausible) ram_ = payload;
+    if (pot_jitter_ > 0) {
+        // The potentiometer stays where it was set; what the PC sends back is
+        // the last reading, and each new reading wanders around the setting.
+        if (pot_setting_ < 0) pot_setting_ = ram_[P_TTOL];
+        pot_noise_ = pot_noise_ * 1664525u + 1013904223u;
+        int reading = pot_setting_ + static_cast<int>((pot_noise_ >> 8) % (2 * pot_jitter_ + 1)) - pot_jitter_;
+        ram_[P_TTOL] = static_cast<uint16_t>(std::clamp(reading, 0, 512));
+    }
     Evaluation ev = Evaluate(scene_.Line(t), ram_);
     if (ev.edcnt > 0) {
         ana_max_ = std::max(ana_max_, ev.mvalue);

@@ -28,6 +28,10 @@ class Responder {
     std::vector<uint8_t> Answer(uint16_t command, const Words& payload, double t, bool* is_frame,
                                 bool eeprom_stuck = false);
 
+    // A tolerance read from a potentiometer: each measurement reply reports
+    // the potentiometer's setting give or take up to `digits` (0: the set's own).
+    void SetPotJitter(int digits);
+
     Words Ram() const { return ram_; }
     Words Eeprom() const { return eeprom_; }
 
@@ -48,6 +52,9 @@ class Responder {
     Words last_measure_{};                        // the last CMD_MEASURE reply payload
     bool measured_ = false;
     std::vector<uint16_t> held_video_;            // the line being read in 64-sample blocks
+    int pot_jitter_ = 0;
+    int pot_setting_ = -1;                        // the potentiometer's tolerance; -1 until jitter starts
+    uint32_t pot_noise_;                          // noise of its readings
 };
 
 // The EEPROM file: one decimal value per line. false when the file cannot be

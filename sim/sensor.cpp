@@ -140,6 +140,8 @@ struct VirtualSensor::Impl {
     void SleepUntil(int64_t deadline);
     bool WriteAll(int master, const uint8_t* data, size_t n);
     int64_t Send(int master, const std::vector<uint8_t>& reply, size_t tail, int64_t start, bool pacing);
+    int64_t SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing,
+                         size_t piece, int64_t gap_ns);
     void Exchange(int master, const uint8_t* frame, int64_t first_ns, int64_t* rx_free, int64_t* tx_free);
 };
 
@@ -279,6 +281,18 @@ int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply,
     return NowNs();
 }
 
+// A link that hands the reply over in pieces: piece j leaves when its last
+// byte is due on the line, plus j pauses. Returns as Send does.
+int64_t VirtualSensor::Impl::SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start,
+                                          bool pacing, size_t piece, int64_t gap_ns) {
+    for (size_t from = 0, j = 0; from < reply.size(); from += piece, ++j) {
+        size_t to = std::min(reply.size(), from + piece);
+        SleepUntil(start + (pacing ? ByteTimesNs(static_cast<int64_t>(to)) : 0) + static_cast<int64_t>(j) * gap_ns);
+        if (stop.load() || !WriteAll(master, reply.data() + from, to - from)) return 0;
+    }
+    return NowNs();
+}
+
 void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t first_ns, int64_t* rx_free,
                                    int64_t* tx_free) {
     int64_t complete = NowNs();
@@ -300,6 +314,7 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
         f = faults;
         pace = pacing;
         uint64_t n = ++requests_since_faults;
+        responder->SetPotJitter(f.pot_jitter);
         drop = f.no_reply_every == 1 || (f.no_reply_every > 1 && n % static_cast<uint64_t>(f.no_reply_every) == 0);
         double t = frozen ? frozen_t : (complete - epoch_ns) / 1e9;
         reply = responder->Answer(command, payload, t, &is_frame, f.eeprom_keeps_old);
@@ -340,8 +355,16 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
         if (stray_done == 0) return;
         start = std::max(start, stray_done) + f.stray_pause_ms * int64_t{1000000};
     }
-    int64_t done = Send(master, reply, tail, start, pace);
-    if (pace) *tx_free = start + ByteTimesNs(static_cast<int64_t>(reply.size()));
+    int64_t done;
+    if (f.piece_bytes > 0) {
+        const int64_t gap = f.piece_gap_ms * int64_t{1000000};
+        const int64_t pieces = (static_cast<int64_t>(reply.size()) + f.piece_bytes - 1) / f.piece_bytes;
+        done = SendInPieces(master, reply, start, pace, static_cast<size_t>(f.piece_bytes), gap);
+        if (pace) *tx_free = start + ByteTimesNs(static_cast<int64_t>(reply.size())) + (pieces - 1) * gap;
+    } else {
+        done = Send(master, reply, tail, start, pace);
+        if (pace) *tx_free = start + ByteTimesNs(static_cast<int64_t>(reply.size()));
+    }
     if (done == 0) return;
 
     std::lock_guard<std::mutex> lock(mu);

@@ -48,6 +48,12 @@ struct SensorFaults {
     int stray_pause_ms = 0;           // 5 stray bytes, then a pause this long, then the reply
     bool eeprom_keeps_old = false;    // an EEPROM write is answered as usual but changes nothing
     int delay_ms = 0;                 // a reply starts no earlier than this long after its request
+    // Not faults but links and sensors as plants have them: the PC must take both.
+    int piece_bytes = 0;              // every reply handed over in pieces of this many bytes (0: byte by byte)
+    int piece_gap_ms = 0;             // with a pause this long between two pieces: a USB adapter's
+                                      // latency timer, a serial device server, a Bluetooth link
+    int pot_jitter = 0;               // the tolerance in measurement replies moves by up to this many
+                                      // digits from reply to reply, as one read from a potentiometer does
 };
 
 struct SensorOptions {

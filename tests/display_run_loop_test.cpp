@@ -73,9 +73,12 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     // Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
     const std::array<uint16_t, 16> a = {300, 600, 450, 777, 33, 1, 2, 10, 20, 300, 460, 440, 0};
     const std::array<uint16_t, 16> b = {310, 610, 460, 778, 34, 1, 2, 10, 20, 300, 470, 1023, 0};
+    // A teach value beyond the line and a tolerance beyond its range: never
+    // sent back (a frame shifted by stray bytes would look like this).
+    const std::array<uint16_t, 16> c = {310, 610, 460, 5000, 900, 1, 2, 10, 20, 300, 470, 1023, 0};
     std::vector<Bytes> requests;
     device = std::thread([&] {
-        for (const auto& reply : {a, b}) {
+        for (const auto& reply : {a, b, c}) {
             requests.push_back(peer.Read(FRAME_BYTES, 3.0));
             SensorSays(reply, CMD_MEASURE);
         }
@@ -86,7 +89,7 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     device.join();
     Bytes after = peer.Read(FRAME_BYTES, 0.3);
 
-    ASSERT_EQ(3u, requests.size());
+    ASSERT_EQ(4u, requests.size());
     for (const Bytes& r : requests) {
         ASSERT_TRUE(Decode(r).whole);
         EXPECT_EQ(0x55, Decode(r).sync);
@@ -99,6 +102,9 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     EXPECT_EQ(second, Payload(requests[1]));
     EXPECT_EQ(778, Payload(requests[2])[8]);
     EXPECT_EQ(34, Payload(requests[2])[9]);
+    EXPECT_EQ(778, Payload(requests[3])[8]);
+    EXPECT_EQ(34, Payload(requests[3])[9]);
+    EXPECT_EQ(1, teach_pairs_refused);
     EXPECT_TRUE(after.empty()) << "a request went out after Stop";
 
     // The last reply is on display.
@@ -111,10 +117,36 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     EXPECT_EQ(1, Value(panelHandle, PANEL_ANAMIN));
     EXPECT_EQ(460, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4).back());
     EXPECT_EQ(778 + 34, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 1).back());
-    EXPECT_EQ(450, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4).end()[-2]);
+    EXPECT_EQ(450, StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4).end()[-3]);
     EXPECT_EQ("Line Ok!", Status());
     EXPECT_EQ(1, stop_flag);
     ExpectIdleAfterTheLoop();
+}
+
+// A sensor whose tolerance comes from its potentiometer reports another one
+// with almost every reply; each goes back with the next request, and none is
+// held back.
+TEST_F(RunLoopTest, AToleranceThatMovesWithEveryReplyGoesBackWithTheNextRequest)
+{
+    SensorOptions o = Fast();
+    o.faults.pot_jitter = 3;
+    StartSensor(o);
+    StartUp();
+    sensor.ClearFrames();
+    AfterSeconds(0.4, [&] { Press(PANEL_STOP); });
+    Press(PANEL_RUN);
+    std::vector<ReceivedFrame> frames = Frames();
+    ASSERT_GE(frames.size(), 5u);
+    int moved = 0;
+    for (size_t i = 0; i + 1 < frames.size(); i++) {
+        const ReceivedFrame& answered = frames[i];
+        if (answered.command != CMD_MEASURE || answered.reply.size() != FRAME_BYTES) continue;
+        const uint16_t reported = static_cast<uint16_t>(answered.reply[12] << 8 | answered.reply[13]);
+        EXPECT_EQ(reported, frames[i + 1].payload[9]) << "request " << i + 1;
+        moved += reported != answered.payload[9];
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_EQ(0, teach_pairs_refused);
 }
 
 TEST_F(RunLoopPeerTest, MissingReplyEndsTheLoopAfterTheTimeOut)

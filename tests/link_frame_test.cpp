@@ -97,7 +97,7 @@ TEST_F(FrameTest, FortyBytesAtOnceGiveOneFrameAndTheRestIsDropped)
     f.insert(f.end(), {0xEE, 0xEE, 0xEE, 0xEE});
     ASSERT_EQ(EX_REPLY, ReadAnsweredWith(f));
     EXPECT_EQ(0x0101, pp[0]);
-    EXPECT_EQ(1, ReplyBurstLonger());
+    EXPECT_EQ(1, ReplyLongerThanFrame(0.0));
     PumpFor(0.05);
     EXPECT_EQ(0, GetInQLen(1));
 }

@@ -275,43 +275,54 @@ TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents) {
     log.dispatchInside = true;
     ASSERT_EQ(0, InstallComCallback(1, 0x8006, 36, 0x55, ReadFrame, &log));
 
-    // Stray bytes, then a quiet gap: a fragment that never becomes a frame.
+    // A frame in two pieces with a pause between them, as a device server or
+    // an adapter with a long latency timer hands it over: one frame, whole.
     DeviceSays(std::string(20, 'x'));
-    for (double end = Timer() + 4 * COM_FRAME_GAP; Timer() < end;) ProcessSystemEvents();
+    for (double end = Timer() + 0.1; Timer() < end;) ProcessSystemEvents();
     EXPECT_EQ(0, log.calls);
-
-    // The frame itself, in two pieces well within one burst.
-    DeviceSays(std::string(35, 'm'));
+    DeviceSays(std::string(15, 'm'));
     DeviceSays("n");
     for (double end = Timer() + 2.0; log.calls == 0 && Timer() < end;) ProcessSystemEvents();
     EXPECT_EQ(1, log.calls);
     EXPECT_EQ(0, log.nestedDispatches);
-    EXPECT_EQ(std::string(35, 'm') + "n", log.frame);
-    EXPECT_EQ(1, ComFragmentsDropped(1));
+    EXPECT_EQ(std::string(20, 'x') + std::string(15, 'm') + "n", log.frame);
     CloseRuntime();
     EXPECT_EQ(RS_PORT_NOT_OPEN, GetInQLen(1));  // the runtime's end closes its ports
 }
 
-// The gap that makes stray bytes a fragment has to be seen on the line: a
-// reader the scheduler kept away for longer than a gap finds a reply whose
-// rest came on time, and takes it whole.
-TEST_F(Rs232Test, AReaderKeptAwayLongerThanAGapKeepsTheFrame) {
+// The port wakes a waiting event loop when the bytes its owner waits for are
+// there, not at every byte: a frame's first pieces wake nothing, its last
+// byte does. The same for a raw block's wake count.
+TEST_F(Rs232Test, APortWakesTheWaitOnlyWhenItsCountIsThere) {
     ASSERT_EQ(0, Open());
     CallbackLog log;
     ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
     DeviceSays(std::string(20, 'a'));
-    ASSERT_EQ(20, WaitInQ(20));
-    DeviceSays(std::string(16, 'b'));
-    usleep(static_cast<useconds_t>(3 * COM_FRAME_GAP * 1e6));   // nobody looks at the port
-    ASSERT_EQ(36, WaitInQ(36));
+    usleep(20000);
+    EXPECT_EQ(0, ComWaitReadable(0.05));
+    EXPECT_EQ(20, GetInQLen(1));          // taken into the queue: the rest is 16
+    DeviceSays(std::string(15, 'b'));
+    usleep(20000);
+    EXPECT_EQ(0, ComWaitReadable(0.05));
+    DeviceSays("c");
+    EXPECT_GT(ComWaitReadable(2.0), 0);
     EXPECT_EQ(1, ComDispatchPending());
-    EXPECT_EQ(std::string(20, 'a') + std::string(16, 'b'), log.frame);
-    EXPECT_EQ(0, ComFragmentsDropped(1));
+    EXPECT_EQ(std::string(20, 'a') + std::string(15, 'b') + "c", log.frame);
+
+    ASSERT_EQ(0, InstallComCallback(1, 0, 36, 0, nullptr, nullptr));
+    ASSERT_EQ(0, SetComWakeCount(1, 48));
+    DeviceSays(std::string(40, 'v'));
+    usleep(20000);
+    EXPECT_EQ(0, ComWaitReadable(0.05));
+    DeviceSays(std::string(8, 'w'));
+    EXPECT_GT(ComWaitReadable(2.0), 0);
+    EXPECT_EQ(48, GetInQLen(1));
+    EXPECT_EQ(RS_INVALID_PARAMETER, SetComWakeCount(1, 0));
 }
 
 int g_caughtSignal = 0;
 
-// Without a window system: the same receive callbacks and gap framing, and a
+// Without a window system: the same receive callbacks, and a
 // signal's callback run on the program's thread, in event processing.
 TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
     InitRuntimeHeadless();
@@ -319,12 +330,11 @@ TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
     CallbackLog log;
     ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
     DeviceSays(std::string(20, 'x'));
-    for (double end = Timer() + 4 * COM_FRAME_GAP; Timer() < end;) ProcessSystemEvents();
-    DeviceSays(std::string(36, 'm'));
+    for (double end = Timer() + 0.1; Timer() < end;) ProcessSystemEvents();
+    DeviceSays(std::string(16, 'm'));
     for (double end = Timer() + 2.0; log.calls == 0 && Timer() < end;) ProcessSystemEvents();
     EXPECT_EQ(1, log.calls);
-    EXPECT_EQ(std::string(36, 'm'), log.frame);
-    EXPECT_EQ(1, ComFragmentsDropped(1));
+    EXPECT_EQ(std::string(20, 'x') + std::string(16, 'm'), log.frame);
 
     ASSERT_EQ(0, InstallSignalCallback(SIGUSR1, [](int sig) { g_caughtSignal = sig; }));
     raise(SIGUSR1);
