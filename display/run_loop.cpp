@@ -60,6 +60,21 @@ static void ShowLineOk(int bytesWritten)
     if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
 }
 
+static int g_replyShown = 1;   // 0 from taking a reply's words until it is shown
+
+// The reply just taken, shown and kept while the next request is on its way,
+// or after the loop when no next request went out.
+static void ShowReply(int)
+{
+    if (g_replyShown) return;
+    g_replyShown = 1;
+    RecordMeasurement();
+    PublishReply();
+    PlotVIDEOBarGraph();
+    PlotRAWGraph();
+    graphrefresh = 0;
+}
+
 int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
@@ -75,17 +90,15 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     CopyVarsToPP();
     int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE, ShowLineOk);
     while (r == EX_REPLY) {
-        // Show the reply first: pp is overwritten by the next request below.
-        // The repaint happens in the next wait, after the request is out.
+        // The reply's words first: pp is overwritten by the next request.
         TakeMeasurementWords(MEASURE_WORDS_RUN);
-        RecordMeasurement();
-        PublishReply();
-        PlotVIDEOBarGraph();
-        PlotRAWGraph();
-        graphrefresh = 0;
+        g_replyShown = 0;
         CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
-        r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE);
+        // The next request goes out before the reply is shown: the drawing
+        // then costs the line nothing, as it happens while the sensor answers.
+        r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE, ShowReply);
     }
+    ShowReply(0);
     EndIfPortLost(r);
     if (r == EX_TIMEOUT) {
         SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");

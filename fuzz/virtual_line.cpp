@@ -33,7 +33,7 @@
 namespace {
 
 const double kDefaultTimeout = 2.0;        // seconds, until SetComTime says otherwise
-// A real pass sleeps at most a millisecond. While nothing arrives the virtual
+// A real pass sleeps at most 10 ms. While nothing arrives the virtual
 // pass doubles its step up to kMaxStep: the program's loops never depend on
 // how long one pass takes, only on Timer(), and a time-out then takes a few
 // dozen passes instead of fifteen hundred. A pass never lands past the next

@@ -274,7 +274,8 @@ void SetFileDialogStandIn(FileDialogStandIn fn) { g_fileStandIn = fn; }
 
 // ---- [SECTION] Event loop state -----------------------------------------------------------------
 
-static QTimer* g_waitTimer = nullptr;   // the at-most-1 ms wait of ProcessSystemEvents
+const int WINDOW_WAIT_MS = 10;          // the longest wait of one ProcessSystemEvents
+static QTimer* g_waitTimer = nullptr;   // ends that wait
 static std::vector<QEventLoop*> g_runLoops;
 static bool g_quitPending = false;
 static int g_quitCode = 0;
@@ -1057,8 +1058,12 @@ static int WindowEventPass(void)
     if (!g_app) return 0;
     // One pass of the event dispatcher: what is pending is handled at once; when
     // nothing is, it sleeps until the next event source (a port's notifier, a
-    // window event) or at most a millisecond, so an idle polling loop costs
-    // little while a byte still reaches its callback at once. Callbacks already
+    // window event, a timer) or at most WINDOW_WAIT, so an idle polling loop
+    // costs little while a reply still reaches its callback at once. A port
+    // wakes the pass when the bytes its owner waits for are there (rs232.cpp),
+    // so the limit only bounds how late a loop looks at its clock: a 1.5 s
+    // time-out noticed 10 ms late. Waking every millisecond instead cost run
+    // mode half its CPU. Callbacks already
     // due run before any sleep (the aboutToBlock hook of InitRuntime), those the
     // pass made due run right after it.
 #ifdef KVORMX_VIRTUAL_CLOCK
@@ -1070,7 +1075,7 @@ static int WindowEventPass(void)
     DispatchSignals();
     return 0;
 #endif
-    g_waitTimer->start(1);
+    g_waitTimer->start(WINDOW_WAIT_MS);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     g_waitTimer->stop();
     DispatchPorts();

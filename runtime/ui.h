@@ -170,10 +170,11 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
 int RunUserInterface(void);
 int QuitUserInterface(int code);
 // Handles what is pending (window events, repaints, receive callbacks of open
-// ports) and returns; when nothing is pending it waits at most about a
-// millisecond for the next event source. Returns 0. Without a window system
-// (InitRuntimeHeadless) a byte on a port or a signal ends that wait at once,
-// and it lasts at most 10 ms.
+// ports) and returns; when nothing is pending it waits for the next event
+// source: a window event, a timer, the bytes a port's owner waits for (a
+// frame for a receive callback, SetComWakeCount's count), at most 10 ms.
+// Returns 0. Without a window system (InitRuntimeHeadless) the bytes on a
+// port or a signal end that wait, and it lasts at most 50 ms.
 int ProcessSystemEvents(void);
 
 // ---- Signals ---------------------------------------------------------------------------------------
