@@ -4,6 +4,7 @@
 #include "support/program_fixture.h"
 
 #include "app/app.h"
+#include "outputs/mqtt_client.h"
 #include "outputs/outputs.h"
 #include "runtime/inspect.h"
 #include "runtime/settings.h"
@@ -386,4 +387,80 @@ TEST_F(MqttTest, ABadSettingOnThePanelSaysWhyAndLeavesPublishingOff)
     QueueFileSelectAnswer(1, auth.c_str());
     Click(panelPopUp, POPUP_MQTT_AUTH_PICK);
     EXPECT_EQ(auth, Entry(POPUP_MQTT_AUTH));
+}
+
+// ---- The client alone -----------------------------------------------------------------------
+
+namespace {
+
+class MqttClientTest : public ::testing::Test {
+ protected:
+    void SetUp() override { ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)"; }
+    void TearDown() override { MqttClientStop(nullptr, nullptr, 0); }
+    LocalBroker broker;
+};
+
+int LostPayload(char* out, int size, unsigned long count)
+{
+    return std::snprintf(out, size, "lost %lu", count);
+}
+
+}  // namespace
+
+// The broker goes away while the ring overflows and comes back without the
+// retained messages it had (no persistence): the client drops the oldest,
+// counts them, and sends its slots again, each with its latest payload.
+TEST_F(MqttClientTest, ABrokerRestartCostsTheOldestQueuedMessagesButNoSlot)
+{
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    MqttClientSetup setup{};
+    char error[MQTT_TEXT_LEN] = "";
+    ASSERT_EQ(0, MqttParseUrl(broker.Url("cell").c_str(), &setup.target, error, sizeof error)) << error;
+    setup.slots[0] = "about";
+    setup.slots[1] = "mode";
+    setup.droppedLeaf = "lost";
+    setup.droppedPayload = LostPayload;
+    ASSERT_EQ(0, MqttClientStart(&setup, error, sizeof error)) << error;
+    ASSERT_EQ(0, MqttClientKeep(0, "line 1", 6));
+    ASSERT_EQ(0, MqttClientKeep(1, "manual", 6));
+    ASSERT_TRUE(WaitUntil(5.0, [] { return MqttClientConnected() == 1; })) << MqttClientState();
+    {
+        Subscriber before(broker.port, "cell/mode");
+        ASSERT_TRUE(WaitUntil(5.0, [&] { return !before.On("cell/mode").empty(); }));
+    }
+
+    broker.Stop();
+    ASSERT_TRUE(WaitUntil(5.0, [] { return MqttClientConnected() == 0; }));
+    EXPECT_NE(std::string::npos, std::string(MqttClientState()).find("lost")) << MqttClientState();
+    const unsigned long before = MqttClientDropped();
+    for (int i = 1; i <= MQTT_QUEUE_LEN + 5; i++) {
+        std::string n = std::to_string(i);
+        ASSERT_EQ(0, MqttClientQueue("n", n.c_str(), static_cast<int>(n.size())));
+    }
+    EXPECT_EQ(before + 5, MqttClientDropped());
+    ASSERT_EQ(0, MqttClientKeep(1, "auto", 4));
+
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    Subscriber live(broker.port, "cell/n");   // before the client's first retry, a second after the loss
+    ASSERT_TRUE(live.WaitSubscribed(5.0));
+    ASSERT_TRUE(WaitUntil(15.0, [] { return MqttClientConnected() == 1; })) << MqttClientState();
+    ASSERT_TRUE(WaitUntil(10.0, [&] {
+        std::vector<std::string> n = live.On("cell/n");
+        return !n.empty() && n.back() == std::to_string(MQTT_QUEUE_LEN + 5);
+    }));
+    // In order, the newest last and none of the five oldest.
+    std::vector<std::string> n = live.On("cell/n");
+    EXPECT_LE(n.size(), static_cast<size_t>(MQTT_QUEUE_LEN));
+    EXPECT_GE(std::stoi(n.front()), 6);
+    for (size_t i = 1; i < n.size(); i++) EXPECT_EQ(std::stoi(n[i - 1]) + 1, std::stoi(n[i]));
+
+    Subscriber late(broker.port, "cell/#");
+    ASSERT_TRUE(WaitUntil(5.0, [&] {
+        return !late.On("cell/about").empty() && !late.On("cell/mode").empty() && !late.On("cell/lost").empty();
+    }));
+    for (const Received& r : late.Got()) EXPECT_TRUE(r.retained) << r.topic;
+    EXPECT_EQ("line 1", late.On("cell/about").back());
+    EXPECT_EQ("auto", late.On("cell/mode").back());
+    EXPECT_EQ("lost " + std::to_string(MqttClientDropped()), late.On("cell/lost").back());
+    EXPECT_EQ(before + 5, MqttClientDropped());
 }
