@@ -319,7 +319,7 @@ void MeasureLink(VirtualSensor& sensor, int piece, double gap, int exchanges)
     }
     const int pieces = (FRAME_BYTES + piece - 1) / piece;
     const double pace = 1.0 / (72 * kByteTime + (pieces - 1) * gap);
-    Figures f = Measure(sensor, PANEL_RUN, (exchanges + 0.5) / pace, CMD_MEASURE);
+    Figures f = Measure(sensor, PANEL_RUN, (exchanges + 8) / pace, CMD_MEASURE);
     char status[STATUS_LEN];
     GetCtrlVal(panelHandle, PANEL_STATUS, status, sizeof status);
     const bool timedOut = std::strcmp(status, "Timeout RS232-Line!") == 0;
