@@ -2,8 +2,8 @@
 // and the panel registry that the runtime's files share (panels.cpp keeps it,
 // event_loop.cpp, controls.cpp, attributes.cpp, loader.cpp and graph.cpp use
 // it), with the two hooks through which the test-support library
-// (inspect.cpp, never linked into the program) looks on. Never included by
-// the program (it pulls in Qt).
+// (tests/support/inspect.cpp, never linked into the program) looks on. Never
+// included by the program (it pulls in Qt).
 //
 // [SECTION] Registry       panels, controls, errors, event dispatch
 // [SECTION] Accessibility  what screen readers are told (accessible.cpp)

@@ -5,10 +5,10 @@
 
 #include "app/app.h"
 #include "outputs/outputs.h"
-#include "runtime/inspect.h"
 #include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 #include "support/broker.h"
 
