@@ -23,11 +23,11 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 static double CpuSeconds()
 {

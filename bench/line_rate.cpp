@@ -43,7 +43,7 @@
 #include "link/trace.h"
 #include "outputs/outputs.h"
 #include "support/broker.h"
-#include "runtime/inspect.h"
+#include "support/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"

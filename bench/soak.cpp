@@ -47,11 +47,11 @@
 #include "app/state.h"
 #include "link/link.h"
 #include "params/params.h"
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/sensor.h"
+#include "support/inspect.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Event processing: ProcessSystemEvents and the signal callbacks, for both
-// kinds of runtime. With a window system (InitRuntime) a pass is ui.cpp's,
+// kinds of runtime. With a window system (InitRuntime) a pass is event_loop.cpp's,
 // over Qt's event loop. Without one (InitRuntimeHeadless, kvormx-cli) a pass
 // serves the ports' receive callbacks and the signal callbacks and sleeps in
 // poll() on the open ports in between: no Qt object exists, so an idle pass

@@ -1,4 +1,4 @@
-// The seam between the window runtime (ui.cpp) and event processing
+// The seam between the window runtime (event_loop.cpp) and event processing
 // (events.cpp), which also serves the runtime without a window system.
 // Internal to the runtime; the program never includes it.
 #pragma once

@@ -1,4 +1,4 @@
-// The seam between the event loop (ui.cpp) and the RS-232 library (rs232.cpp).
+// The seam between the event loop (event_loop.cpp) and the RS-232 library (rs232.cpp).
 // Internal to the runtime; the program never includes it.
 #pragma once
 

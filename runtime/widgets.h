@@ -1,7 +1,9 @@
 // Private to the runtime: the widget classes the loader creates for the form,
-// and the panel registry that ui.cpp, loader.cpp and graph.cpp share, with the
-// two hooks through which the test-support library (inspect.cpp, never linked
-// into the program) looks on. Never included by the program (it pulls in Qt).
+// and the panel registry that the runtime's files share (panels.cpp keeps it,
+// event_loop.cpp, controls.cpp, attributes.cpp, loader.cpp and graph.cpp use
+// it), with the two hooks through which the test-support library
+// (tests/support/inspect.cpp, never linked into the program) looks on. Never
+// included by the program (it pulls in Qt).
 //
 // [SECTION] Registry       panels, controls, errors, event dispatch
 // [SECTION] Accessibility  what screen readers are told (accessible.cpp)
@@ -64,9 +66,17 @@ Panel* FindPanel(int handle);
 Control* FindControl(int panel, int control, int* err);
 // Registers a loaded panel under the lowest free handle and returns the handle.
 int RegisterPanel(std::unique_ptr<Panel> panel);
+// Deletes every panel and its window (CloseRuntime).
+void DiscardAllPanels();
 
 // The value a numeric kind shows; false when it shows none (an empty ring).
 bool ReadInt(const Control& c, int* v);
+// A text message or a text box.
+bool IsTextKind(int kind);
+// Records that the control takes no `what` and returns UIE_TYPE_MISMATCH.
+int Mismatch(int panel, int control, const char* what);
+// Copies a text into the program's buffer of `size` bytes as Latin-1, cut to fit.
+void CopyOut(const QString& s, char* text, int size);
 
 // Connects the Qt signals of a control to its callback (events of ui.h).
 void WireControl(Panel& panel, Control& control);
@@ -86,6 +96,8 @@ struct QuietScope {
     ~QuietScope();
 };
 bool Quiet();
+// True while a program callback runs: a panel it discards must outlive it.
+bool InProgramCallback();
 
 // Runs a due receive callback check; guarded against re-entry. Returns how many ran.
 int DispatchPorts();

@@ -4,12 +4,12 @@
 // the parameter folder remembered.
 #include "support/program_fixture.h"
 
-#include "runtime/inspect.h"
 #include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 #include <algorithm>
 #include <filesystem>

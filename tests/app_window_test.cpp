@@ -2,9 +2,9 @@
 // reader, from the keyboard, on screens of any size, and with the second panel.
 #include "support/program_fixture.h"
 
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 #include <algorithm>
 #include <map>

@@ -5,10 +5,10 @@
 
 #include "display/display.h"
 #include "link/link.h"
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 #include "support/pty_peer.h"
 
 #include <thread>

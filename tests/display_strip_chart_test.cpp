@@ -4,8 +4,8 @@
 
 #include "display/display.h"
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 #include <utility>
 #include <vector>

@@ -6,11 +6,11 @@
 #include "display/display.h"
 #include "link/link.h"
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/scene.h"
+#include "support/inspect.h"
 
 #include <utility>
 #include <vector>

@@ -4,8 +4,8 @@
 #include "support/program_fixture.h"
 
 #include "link/link.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 #include <cstdlib>
 #include <fstream>

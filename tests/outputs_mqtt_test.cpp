@@ -6,10 +6,10 @@
 #include "app/app.h"
 #include "outputs/mqtt_client.h"
 #include "outputs/outputs.h"
-#include "runtime/inspect.h"
 #include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 #include "support/broker.h"
 

@@ -4,9 +4,9 @@
 #include "support/program_fixture.h"
 
 #include "outputs/outputs.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -5,8 +5,8 @@
 #include "display/display.h"
 #include "params/params.h"
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 namespace {
 

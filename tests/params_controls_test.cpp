@@ -3,8 +3,8 @@
 #include "support/program_fixture.h"
 
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include "link/link.h"
 #include "params/params.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 #include <cstdio>
 #include <cstdlib>

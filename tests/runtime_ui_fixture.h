@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "runtime/graph.h"
-#include "runtime/inspect.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 namespace rt {
 

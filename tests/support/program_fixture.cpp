@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include "link/link.h"
-#include "runtime/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+#include "support/inspect.h"
 
 void ProgramTest::SetUp()
 {

@@ -8,7 +8,7 @@
 // the file answers go through the runtime's two hooks (widgets.h), which this
 // library sets as the process starts.
 
-#include "runtime/inspect.h"
+#include "support/inspect.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>
