@@ -10,7 +10,11 @@
 
 #include "app/state.h"
 #include "params/param_file.h"
+#include "runtime/rs232.h"
 #include "sim/wire.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -106,10 +110,32 @@ TEST_F(CliTest, PortThatCannotBeOpenedExitsThreeWithTheCause)
     CliRun missing = RunCli({"--port", Path("no-such-tty"), "identify"});
     EXPECT_EQ(3, missing.status);
     EXPECT_NE(std::string::npos, missing.err.find("No such file or directory")) << missing.err;
-    CliRun notTty = RunCli({"--port", "/dev/null", "get"});
-    EXPECT_EQ(3, notTty.status);
-    EXPECT_NE(std::string::npos, notTty.err.find("/dev/null")) << notTty.err;
-    EXPECT_EQ("", notTty.out);
+    // A FIFO without a writer must not hold the tool.
+    const std::string fifo = Path("fifo"), file = Path("plain");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    std::ofstream(file) << "not a port\n";
+    const std::pair<std::string, std::string> wrong[] = {
+        {"/dev/null", "a character device, not a serial device"},
+        {fifo, "a FIFO, not a serial device"},
+        {file, "a regular file, not a serial device"},
+    };
+    for (const auto& [device, what] : wrong) {
+        CliRun r = RunCli({"--port", device, "get"});
+        EXPECT_EQ(3, r.status);
+        EXPECT_EQ("kvormx-cli: cannot open " + device + ": Cannot open port - " + what + "\n", r.err);
+        EXPECT_EQ("", r.out);
+    }
+
+    // A port another program holds names it (here the test, through its own port).
+    StartSensor();
+    ASSERT_EQ(0, OpenComConfig(5, sensor.SlavePath(), 19200, 0, 8, 1, 4096, 4096));
+    CliRun held = Cli({"identify"});
+    CloseCom(5);
+    EXPECT_EQ(3, held.status);
+    EXPECT_NE(std::string::npos,
+              held.err.find("Port in use - in use by cli_tests (pid " + std::to_string(getpid()) + ")"))
+        << held.err;
+    EXPECT_TRUE(sensor.Frames().empty());
 }
 
 TEST_F(CliTest, SensorThatDoesNotAnswerOrRefusesExitsOneNamingTheExchange)
