@@ -259,6 +259,50 @@ TEST_F(CliTest, SendFailsNamingTheFirstWordAnEepromDidNotTake)
     EXPECT_TRUE(sensor.Frames().empty());
 }
 
+// The panels' range rules, before anything is written: each change said,
+// eEnd's replacement from the line the sensor has; --strict refuses at once.
+TEST_F(CliTest, SendAppliesTheRangeRulesOrRefusesTheFileWithStrict)
+{
+    SensorOptions o;
+    o.identity = {3, 512, 30, 0, "KVOR FW 4.2"};
+    StartSensor(o);
+    const std::string file = Path("wild.dat");
+    sim::Words wild = kOddSet;
+    wild[sim::P_POWER] = 2000;
+    wild[sim::P_VTHD] = 3;
+    wild[sim::P_EEND] = 9000;
+    wild[sim::P_TTOL] = 600;
+    {
+        std::ofstream f(file);
+        for (uint16_t w : wild) f << w << "\n";
+    }
+
+    CliRun strict = Cli({"send", "--strict", file, "--eeprom"});
+    EXPECT_EQ(2, strict.status);
+    EXPECT_NE(std::string::npos, strict.err.find("send: " + file + ": power 2000 is above 1000\n")) << strict.err;
+    EXPECT_NE(std::string::npos, strict.err.find("eEnd 9000 is above 1024")) << strict.err;
+    EXPECT_NE(std::string::npos, strict.err.find("4 words out of range")) << strict.err;
+    EXPECT_TRUE(sensor.Frames().empty());
+    EXPECT_EQ(sim::kDefaultParams, sensor.Eeprom());
+
+    CliRun r = Cli({"send", file, "--eeprom"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("kvormx-cli: send: " + file + ": power 2000 -> 500 (above 1000)\n" +
+                  "kvormx-cli: send: " + file + ": vThd 3 -> 50 (below 50)\n" +
+                  "kvormx-cli: send: " + file + ": eEnd 9000 -> 512 (above 1024)\n" +
+                  "kvormx-cli: send: " + file + ": tTol 600 -> 128 (above 512)\n",
+              r.err);
+    sim::Words stored = kOddSet;    // the words the panels merely have no item for stand
+    stored[sim::P_POWER] = 500;
+    stored[sim::P_VTHD] = 50;
+    stored[sim::P_EEND] = 512;
+    stored[sim::P_TTOL] = 128;
+    EXPECT_EQ(stored, sensor.Eeprom());
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_WRITE_EEPROM, sim::CMD_READ_EEPROM}),
+              Commands(sensor));
+}
+
 TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
 {
     StartSensor(SensorOptions{}, &kOddSet);
