@@ -36,7 +36,7 @@ char szSoftVersion[STATUS_LEN];
 
 // The variables in packet order; both copies walk this one table so they can
 // never disagree about a word's place.
-static uint16_t* const kParamVars[PNUM] = {
+uint16_t* const kParamVars[PNUM] = {
     &power, &rs232Mode, &vThd, &bVal, &polarity, &eMode, &eBeg, &eEnd,
     &tVal, &tTol, &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15,
 };

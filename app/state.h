@@ -47,6 +47,7 @@ extern uint16_t pStart;               // word 13: first pixel of the 256-pixel v
 extern uint16_t anaMode;              // word 14: analog output mode 0..4 (strip chart trace 5)
 extern uint16_t para15;               // word 15: reserved, kept within 1..1023, no control
 extern const char* const kParamNames[PNUM];  // the variables' names, in packet order
+extern uint16_t* const kParamVars[PNUM];     // the variables themselves, in packet order
 
 // ---- Measurement variables (words 0..12 of a measurement reply) -----------------------
 extern uint16_t Ledge;                // left edge, pixels; 0 = missing

@@ -8,7 +8,6 @@
 #include "runtime/rs232.h"
 #include "sim/sensor.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -73,13 +72,17 @@ int OpenLine(void)
         return EXIT_PORT;
     }
     com = port;
-    errno = 0;
     int rc = OpenSensorPort(port);
     if (rc < 0) {
-        // The serial library's code says what kind of failure, errno the cause.
-        int cause = errno;
-        if (cause)
-            Message("cannot open %s: %s (%s)", g_name, std::strerror(cause), PortErrorText(rc));
+        // The serial library's code says what kind of failure, its cause text
+        // why ("DEVICE: reason"; the device is in the line's name already).
+        // errno is not it: after a device that is no terminal it holds ENOTTY.
+        const char* cause = ComOpenCause();
+        const char* device = GetComDevice(port);
+        size_t n = std::strlen(device);
+        if (n && std::strncmp(cause, device, n) == 0 && std::strncmp(cause + n, ": ", 2) == 0) cause += n + 2;
+        if (cause[0])
+            Message("cannot open %s: %s - %s", g_name, PortErrorText(rc), cause);
         else
             Message("cannot open %s: %s", g_name, PortErrorText(rc));
         return EXIT_PORT;

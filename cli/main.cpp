@@ -70,12 +70,17 @@ static const Command kCommands[] = {
      "                     (with -o the file is written as well)\n"
      "Words: power rs232Mode vThd bVal polarity eMode eBeg eEnd tVal tTol iGain ePoti\n"
      "ccdMode pStart anaMode para15.\n"},
-    {"send", CmdSend, "FILE [--eeprom]", "write a parameter file to RAM or EEPROM, verified",
+    {"send", CmdSend, "FILE [--eeprom] [--strict]", "write a parameter file to RAM or EEPROM, verified",
      "Writes the 16 words of the parameter file FILE (\"-\": standard input) to the\n"
      "sensor's RAM, then reads the set back from RAM and compares it word by word. The\n"
-     "words go out as they stand in the file, also values the panels of kvormx have no\n"
-     "item for.\n"
+     "range rules of kvormx's panels apply first: a word out of its range is replaced\n"
+     "by its fixed value (power above 1000 by 500, vThd above 950 by 950, eEnd above\n"
+     "1024 by the last pixel of the sensor's line, ...), each change a line on standard\n"
+     "error (\"send: FILE: power 2000 -> 500 (above 1000)\"). Values the panels merely\n"
+     "have no item for go out as they stand.\n"
      "  --eeprom  write to EEPROM (the sensor's RAM takes the set too) and verify EEPROM\n"
+     "  --strict  refuse a file with a word out of range (status 2) before the port is\n"
+     "            opened, naming each such word\n"
      "A set that reads back different fails with status 1, naming the first word that\n"
      "differs, what the sensor holds there and what was sent.\n"},
     {"teach", CmdTeach, "", "make the current measured value the teach value",

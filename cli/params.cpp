@@ -123,14 +123,27 @@ static int LoadParamFile(const char* name)
     return EXIT_DONE;
 }
 
+// The words of the file the range rules would change: how many, and each
+// in `changes`. The variables keep the file's words.
+static int RulesBroken(RangeChange* changes)
+{
+    uint16_t file[PNUM];
+    for (int i = 0; i < PNUM; i++) file[i] = *kParamVars[i];
+    int n = ApplyRangeRules(changes, PNUM);
+    for (int i = 0; i < PNUM; i++) *kParamVars[i] = file[i];
+    return n;
+}
+
 int CmdSend(int argc, char** argv)
 {
-    int to = RAM;
+    int to = RAM, strict = 0;
     const char* file = nullptr;
     for (int i = 0; i < argc; i++) {
         const char* a = argv[i];
         if (std::strcmp(a, "--eeprom") == 0) {
             to = EEPROM;
+        } else if (std::strcmp(a, "--strict") == 0) {
+            strict = 1;
         } else if ((a[0] != '-' || a[1] == '\0') && !file) {
             file = a;
         } else {
@@ -138,18 +151,45 @@ int CmdSend(int argc, char** argv)
         }
     }
     if (!file) return UsageError("send", "which parameter file? (\"-\" for standard input)");
+    const char* shown = std::strcmp(file, "-") == 0 ? "standard input" : file;
     // The file first: a wrong one must not cost a line check, nor leave the
     // sensor half set.
     int status = LoadParamFile(file);
     if (status != EXIT_DONE) return status;
+    uint16_t words[PNUM];
+    for (int i = 0; i < PNUM; i++) words[i] = *kParamVars[i];
+    // Whether a word breaks a rule does not depend on the sensor, so a
+    // strict send refuses before the line is touched.
+    RangeChange changes[PNUM];
+    int broken = RulesBroken(changes);
+    if (broken > 0 && strict) {
+        for (int i = 0; i < broken; i++)
+            Message("send: %s: %s %d is %s", shown, kParamNames[changes[i].word], changes[i].before, changes[i].why);
+        Message("send: %s: not sent (--strict): %d word%s out of range", shown, broken, broken == 1 ? "" : "s");
+        return EXIT_USAGE;
+    }
+
+    status = OpenLine();
+    if (status != EXIT_DONE) return status;
+    // eEnd's replacement is the last pixel of the sensor's line, as the
+    // panels have it from the set-up: the sensor says its line length first.
+    int eEndBroken = 0;
+    for (int i = 0; i < broken; i++) eEndBroken |= changes[i].word == 7;
+    if (eEndBroken) {
+        status = Identify();
+        if (status != EXIT_DONE) return status;
+    }
+    // The line check's echo and the identification leave the file's words in
+    // the variables but for eEnd, which the identification may raise.
+    for (int i = 0; i < PNUM; i++) *kParamVars[i] = words[i];
+    broken = ApplyRangeRules(changes, PNUM);
+    for (int i = 0; i < broken; i++)
+        Message("send: %s: %s %d -> %d (%s)", shown, kParamNames[changes[i].word], changes[i].before,
+                changes[i].after, changes[i].why);
     uint16_t sent[PNUM];
     CopyVarsToPP();
     std::memcpy(sent, pp, sizeof sent);
 
-    status = OpenLine();
-    if (status != EXIT_DONE) return status;
-    // The line check's echo leaves the variables as they are; they still
-    // hold the file.
     const char* target = to == EEPROM ? "EEPROM" : "RAM";
     int word = 0;
     uint16_t held = 0;

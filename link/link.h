@@ -136,6 +136,19 @@ int SendParameterSet(int to, int* word, uint16_t* readValue);
 int ReadVideoBlock64(int first, int last, int flags, ExchangeWritten written = nullptr);
 int ReadVideoBlock256(int flags, ExchangeWritten written = nullptr);
 
+// ---- Range rules (range_rules.cpp) --------------------------------------------------------------
+// What a parameter set may hold before it is shown or sent: a value out of
+// its range is replaced by a fixed value (eEnd by ccdmaxpixel, the line's
+// last pixel), rule after rule in a fixed order; a replaced word is not
+// tested again. Applied to the sixteen parameter variables. Returns how many
+// words changed; the first `max` of them go to `changes` (may be nullptr).
+struct RangeChange {
+    int word;                 // packet index (kParamNames)
+    int before, after;
+    char why[16];             // the rule broken: "above 1000", "below 50"
+};
+int ApplyRangeRules(RangeChange* changes, int max);
+
 // ---- Frame trace (trace.cpp) -------------------------------------------------------------------
 // Every frame and raw block sent and received on the line, the bytes flushed
 // or dropped as stray, and the time-outs, one line each: wall-clock time with

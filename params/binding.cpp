@@ -5,6 +5,7 @@
 #include "app/panels.h"
 #include "app/state.h"
 #include "display/display.h"
+#include "link/link.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
@@ -29,28 +30,6 @@ void GetPanelValues(void)
     GetCtrlVal(panelPopUp, POPUP_PIXELSTART, &pStart);
     GetCtrlVal(panelPopUp, POPUP_CCDMODE, &ccdMode);
     GetCtrlVal(panelPopUp, POPUP_ANAMODE, &anaMode);
-}
-
-// Out-of-range values are replaced silently by fixed values, in this order.
-// A replacement is not tested again.
-static void ApplyRangeRules(void)
-{
-    if (power > 1000) power = 500;
-    if (rs232Mode > 1) rs232Mode = 0;
-    if (vThd > 950) vThd = 950;
-    if (vThd < 50) vThd = 50;
-    if (polarity > 1) polarity = 1;
-    if (eMode > 3) eMode = 4;  // 4, not 3: modes 0 to 4 all survive
-    if (eBeg > 1024) eBeg = 1;
-    if (eEnd > 1024) eEnd = ccdmaxpixel;
-    if (tVal > 1024) tVal = 512;
-    if (tTol > 512) tTol = 128;
-    if (bVal > 1023) bVal = 60;
-    if (iGain > 1) iGain = 0;
-    if (ePoti > 1) ePoti = 1;
-    if (pStart > 1023) pStart = 1;
-    if (para15 > 1023) para15 = 1023;
-    if (para15 < 1) para15 = 1;
 }
 
 // Shows a parameter on its control. A ring lists only the values the form
@@ -86,7 +65,8 @@ static void ShowParam(int panel, int control, int value)
 
 void SetPanelValues(void)
 {
-    ApplyRangeRules();
+    // Out-of-range values are replaced silently.
+    ApplyRangeRules(nullptr, 0);
 
     SetCtrlVal(panelHandle, PANEL_POWER, power);
     SetCtrlVal(panelHandle, PANEL_RS232MODE, rs232Mode);

@@ -189,6 +189,18 @@ bool UartHasHardware(const std::string& kernel) {
     return known;
 }
 
+// Whether a tty the kernel knows is a serial port: one rule for kernel names
+// and by-id links alike. A tty with a device behind it in sysfs is driven by
+// hardware (a UART, a USB adapter); the console, /dev/tty, ptmx and the
+// virtual consoles have none, and a UART node has one only when its port
+// type is known. Nothing is opened for it (an open could block on a modem
+// line or disturb a device in use) unless sysfs has no port type to read.
+// Pseudo-terminal slaves are not in sysfs at all: a link to one (the virtual
+// sensor, a device server's bridge) is taken by its device number instead.
+bool IsSerialTty(const std::string& kernel) {
+    return HasDevice(kernel) && UartHasHardware(kernel);
+}
+
 // k of an on-board port's kernel name ttyS<k>, or -1.
 int OnboardIndex(const std::string& kernel) {
     if (kernel.compare(0, 4, "ttyS") != 0 || kernel.size() == 4) return -1;
@@ -262,14 +274,13 @@ std::vector<Found> FindPorts() {
     }
     for (const std::string& link : ListDir(g_byIdDir)) {
         Identity id;
-        // Only terminals: a link to anything else is no serial port.
-        if (DeviceAt(g_byIdDir + "/" + link, &id) && (ttys.count(id.rdev) || IsPtySlave(id.rdev)))
-            add(g_byIdDir + "/" + link, 1, id, -1);
+        if (!DeviceAt(g_byIdDir + "/" + link, &id)) continue;
+        auto t = ttys.find(id.rdev);
+        if (t != ttys.end() ? IsSerialTty(t->second) : IsPtySlave(id.rdev)) add(g_byIdDir + "/" + link, 1, id, -1);
     }
     for (const auto& [rdev, kernel] : ttys) {
         (void)rdev;
-        if (!HasDevice(kernel)) continue;     // virtual consoles, ptmx, the console
-        if (!UartHasHardware(kernel)) continue;
+        if (!IsSerialTty(kernel)) continue;
         Identity id;
         if (DeviceAt(g_devDir + "/" + kernel, &id)) add(g_devDir + "/" + kernel, 2, id, OnboardIndex(kernel));
     }

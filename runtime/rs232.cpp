@@ -243,6 +243,10 @@ void ReleasePort(Port& p) {
     delete p.notifier;
     p.notifier = nullptr;
     if (p.fd >= 0) {
+        // Exclusive mode is a flag of the terminal, not of this descriptor: a
+        // pseudo-terminal (whose master lives on) keeps it after the close,
+        // and every later open but root's would fail with EBUSY.
+        ioctl(p.fd, TIOCNXCL);
         // On Linux the descriptor is released even when close() is interrupted;
         // retrying could close a descriptor opened meanwhile, so it is not retried.
         // No flow control is ever set, so the driver's drain on close is bounded
@@ -311,11 +315,10 @@ static int OpenFailed(int code, const std::string& device, const std::string& re
     return code;
 }
 
-// The program holding an advisory lock on the device, from /proc/locks:
-// "name (pid N)", or "" when it cannot be known.
-static std::string LockHolder(int fd) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) return "";
+// The program holding a flock() lock on the file `st` names, from
+// /proc/locks: "name (pid N)", or "" when there is none or it cannot be known.
+// Only such a lock keeps this program out; a record lock (fcntl, lockf) does not.
+static std::string LockHolder(const struct stat& st) {
     std::ifstream locks("/proc/locks");
     std::string line;
     while (std::getline(locks, line)) {
@@ -327,13 +330,17 @@ static std::string LockHolder(int fd) {
         if (std::sscanf(line.c_str(), "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major_,
                         &minor_, &inode) != 7)
             continue;
-        if (inode != st.st_ino || makedev(major_, minor_) != st.st_dev) continue;
+        if (std::strcmp(kind, "FLOCK") != 0 || inode != st.st_ino || makedev(major_, minor_) != st.st_dev) continue;
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
         std::string name;
         std::getline(comm, name);
         return (name.empty() ? std::string("a program") : name) + " (pid " + std::to_string(pid) + ")";
     }
     return "";
+}
+
+static int InUse(const std::string& device, const std::string& holder) {
+    return OpenFailed(RS_PORT_IN_USE, device, holder.empty() ? "in use by another program" : "in use by " + holder);
 }
 
 int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
@@ -351,6 +358,15 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     std::string device = (deviceName && deviceName[0]) ? deviceName : GetComDevice(port);
     if (device.empty()) return OpenFailed(RS_NO_PORT_FOUND, "(none)", "no device for this port");
 
+    // The lock is looked at before the open: the holder's exclusive mode
+    // refuses every open but root's with a bare EBUSY, which names nobody.
+    struct stat node;
+    bool known = stat(device.c_str(), &node) == 0 && S_ISCHR(node.st_mode);
+    if (known) {
+        std::string holder = LockHolder(node);
+        if (!holder.empty()) return InUse(device, holder);
+    }
+
     int fd;
     do {
         fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -364,8 +380,7 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
         if (err == EACCES || err == EPERM)
             return OpenFailed(RS_CANNOT_OPEN_PORT, device,
                               std::string(std::strerror(err)) + " (the user needs to be in the dialout group)");
-        if (err == EBUSY)
-            return OpenFailed(RS_PORT_IN_USE, device, "in use by another program");
+        if (err == EBUSY) return InUse(device, known ? LockHolder(node) : "");  // locked meanwhile?
         return OpenFailed(RS_CANNOT_OPEN_PORT, device, std::strerror(err));
     }
 
@@ -376,7 +391,7 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
         if (fstat(fd, &st) == 0) {
             if (S_ISREG(st.st_mode)) what = "a regular file, not a serial device";
             if (S_ISFIFO(st.st_mode)) what = "a FIFO, not a serial device";
-            if (S_ISCHR(st.st_mode)) what = "a character device that is no terminal";
+            if (S_ISCHR(st.st_mode)) what = "a character device, not a serial device";
         }
         close(fd);
         return OpenFailed(RS_CANNOT_OPEN_PORT, device, what);
@@ -385,9 +400,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     // lock that every well-behaved program asks for, and exclusive mode,
     // which keeps out other opens (except root's) at the driver.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        std::string holder = errno == EWOULDBLOCK ? LockHolder(fd) : "";
+        struct stat st;
+        std::string holder = errno == EWOULDBLOCK && fstat(fd, &st) == 0 ? LockHolder(st) : "";
         close(fd);
-        return OpenFailed(RS_PORT_IN_USE, device, holder.empty() ? "in use by another program" : "in use by " + holder);
+        return InUse(device, holder);
     }
     ioctl(fd, TIOCEXCL);
     cfmakeraw(&tio);
@@ -410,8 +426,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     } while (rc != 0 && errno == EINTR);  // interrupted set-up is repeated, it is idempotent
     if (rc != 0) {
         int err = errno;
+        ioctl(fd, TIOCNXCL);
         close(fd);
-        return err == EINVAL ? RS_INVALID_PARAMETER : RS_CANNOT_OPEN_PORT;
+        return OpenFailed(err == EINVAL ? RS_INVALID_PARAMETER : RS_CANNOT_OPEN_PORT, device,
+                          std::string("the line settings were refused: ") + std::strerror(err));
     }
     // Whatever the driver held from before this open belongs to nobody.
     tcflush(fd, TCIOFLUSH);

@@ -17,7 +17,10 @@
 #include "sim/responder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include <fcntl.h>
@@ -49,16 +52,28 @@ bool ReadParamFile(const std::string& path, Words* words) {
     return true;
 }
 
-// Replaces the file whole: a temporary file made exclusively beside it (a
-// link placed under its name is never followed), with the old file's mode,
-// on disk before the rename, and the folder on disk after it.
+// A new file beside `path`, made exclusively (a link placed under its name
+// is never followed) with mode 0666, which the umask cuts as it would for any
+// file the user makes: its descriptor and name, or -1.
+static int CreateBeside(const std::string& path, std::string* name) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        int fd = open(name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Replaces the file whole: a temporary file made beside it, with the old
+// file's mode (a new file gets what the umask allows), on disk before the
+// rename, and the folder on disk after it.
 bool WriteParamFile(const std::string& path, const Words& words) {
-    std::string tmp = path + ".tmp-XXXXXX";
-    int fd = mkstemp(&tmp[0]);
+    std::string tmp;
+    int fd = CreateBeside(path, &tmp);
     if (fd < 0) return false;
     struct stat st;
     if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) (void)fchmod(fd, st.st_mode & 07777);
-    else (void)fchmod(fd, 0644);
     std::string text;
     for (uint16_t w : words) text += std::to_string(w) + "\n";
     bool ok = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(fd) == 0;
@@ -75,6 +90,23 @@ bool WriteParamFile(const std::string& path, const Words& words) {
         close(dfd);
     }
     return true;
+}
+
+std::string ParamFileUnwritable(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return "not a regular file";
+        // The rename would replace a write-protected file all the same; the
+        // protection says the user wants it kept.
+        if (access(path.c_str(), W_OK) != 0) return std::strerror(errno);
+    }
+    // What a write does first: a file made beside it.
+    std::string tmp;
+    int fd = CreateBeside(path, &tmp);
+    if (fd < 0) return std::strerror(errno);
+    close(fd);
+    unlink(tmp.c_str());
+    return "";
 }
 
 // ---- Responder --------------------------------------------------------------------------

@@ -62,5 +62,8 @@ class Responder {
 bool ReadParamFile(const std::string& path, Words* words);
 // Written to a temporary file and renamed, so a crash never leaves half a set.
 bool WriteParamFile(const std::string& path, const Words& words);
+// Why `path` cannot take the EEPROM's writes ("not a regular file", the
+// system's reason), or "" when it can: tried by making a file beside it.
+std::string ParamFileUnwritable(const std::string& path);
 
 }  // namespace sim

@@ -452,9 +452,11 @@ bool VirtualSensor::Start(const SensorOptions& options) {
         return false;
     }
     if (!options.eeprom_file.empty()) {
-        struct stat st;
-        if (stat(options.eeprom_file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-            impl_->error = options.eeprom_file + " is not a regular file";
+        // Refused now: a sensor cannot say that its EEPROM write failed, and
+        // every write would be lost without a word.
+        std::string why = sim::ParamFileUnwritable(options.eeprom_file);
+        if (!why.empty()) {
+            impl_->error = "the EEPROM file " + options.eeprom_file + " cannot be written: " + why;
             return false;
         }
     }

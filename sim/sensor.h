@@ -85,7 +85,8 @@ class VirtualSensor {
     VirtualSensor(const VirtualSensor&) = delete;
     VirtualSensor& operator=(const VirtualSensor&) = delete;
 
-    bool Start(const SensorOptions& options);        // false: already running, bad pixel count, or no pty
+    bool Start(const SensorOptions& options);        // false: already running, bad pixel count, an EEPROM
+                                                     // file it cannot write, or no pty (see Error)
     void Stop();                                     // joins the thread (within a few ms) and closes the pty
     bool Running() const;
     const char* Error() const;                       // why the last Start failed, "" after a good one

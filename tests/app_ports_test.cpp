@@ -360,6 +360,17 @@ TEST_F(PortWatchTest, ListPortsPrintsNumberDeviceAndDescription)
     EXPECT_EQ("COM", r.out.substr(line, 3));
 }
 
+// A by-id folder with everything in it (the machine's /dev): only serial
+// ports become COM numbers, never the console, ptmx, /dev/tty or a
+// virtual console.
+TEST_F(PortWatchTest, ByIdFolderOfEverythingListsOnlySerialPorts)
+{
+    Outcome r = Kvormx(root, "--list-ports --by-id-dir /dev");
+    EXPECT_EQ(0, r.status) << r.err;
+    for (const char* device : {"/dev/console  ", "/dev/ptmx  ", "/dev/tty  ", "/dev/tty0  ", "/dev/null  "})
+        EXPECT_EQ(std::string::npos, r.out.find(device)) << r.out;
+}
+
 TEST_F(PortWatchTest, RepeatedComNumberIsAUsageError)
 {
     Outcome r = Kvormx(root, "--list-ports --com 4=/dev/null --com 4=/dev/zero");

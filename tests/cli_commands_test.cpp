@@ -10,7 +10,11 @@
 
 #include "app/state.h"
 #include "params/param_file.h"
+#include "runtime/rs232.h"
 #include "sim/wire.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -106,10 +110,32 @@ TEST_F(CliTest, PortThatCannotBeOpenedExitsThreeWithTheCause)
     CliRun missing = RunCli({"--port", Path("no-such-tty"), "identify"});
     EXPECT_EQ(3, missing.status);
     EXPECT_NE(std::string::npos, missing.err.find("No such file or directory")) << missing.err;
-    CliRun notTty = RunCli({"--port", "/dev/null", "get"});
-    EXPECT_EQ(3, notTty.status);
-    EXPECT_NE(std::string::npos, notTty.err.find("/dev/null")) << notTty.err;
-    EXPECT_EQ("", notTty.out);
+    // A FIFO without a writer must not hold the tool.
+    const std::string fifo = Path("fifo"), file = Path("plain");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    std::ofstream(file) << "not a port\n";
+    const std::pair<std::string, std::string> wrong[] = {
+        {"/dev/null", "a character device, not a serial device"},
+        {fifo, "a FIFO, not a serial device"},
+        {file, "a regular file, not a serial device"},
+    };
+    for (const auto& [device, what] : wrong) {
+        CliRun r = RunCli({"--port", device, "get"});
+        EXPECT_EQ(3, r.status);
+        EXPECT_EQ("kvormx-cli: cannot open " + device + ": Cannot open port - " + what + "\n", r.err);
+        EXPECT_EQ("", r.out);
+    }
+
+    // A port another program holds names it (here the test, through its own port).
+    StartSensor();
+    ASSERT_EQ(0, OpenComConfig(5, sensor.SlavePath(), 19200, 0, 8, 1, 4096, 4096));
+    CliRun held = Cli({"identify"});
+    CloseCom(5);
+    EXPECT_EQ(3, held.status);
+    EXPECT_NE(std::string::npos,
+              held.err.find("Port in use - in use by cli_tests (pid " + std::to_string(getpid()) + ")"))
+        << held.err;
+    EXPECT_TRUE(sensor.Frames().empty());
 }
 
 TEST_F(CliTest, SensorThatDoesNotAnswerOrRefusesExitsOneNamingTheExchange)
@@ -231,6 +257,50 @@ TEST_F(CliTest, SendFailsNamingTheFirstWordAnEepromDidNotTake)
     }
     EXPECT_EQ(2, Cli({"send", Path("short.dat")}).status);
     EXPECT_TRUE(sensor.Frames().empty());
+}
+
+// The panels' range rules, before anything is written: each change said,
+// eEnd's replacement from the line the sensor has; --strict refuses at once.
+TEST_F(CliTest, SendAppliesTheRangeRulesOrRefusesTheFileWithStrict)
+{
+    SensorOptions o;
+    o.identity = {3, 512, 30, 0, "KVOR FW 4.2"};
+    StartSensor(o);
+    const std::string file = Path("wild.dat");
+    sim::Words wild = kOddSet;
+    wild[sim::P_POWER] = 2000;
+    wild[sim::P_VTHD] = 3;
+    wild[sim::P_EEND] = 9000;
+    wild[sim::P_TTOL] = 600;
+    {
+        std::ofstream f(file);
+        for (uint16_t w : wild) f << w << "\n";
+    }
+
+    CliRun strict = Cli({"send", "--strict", file, "--eeprom"});
+    EXPECT_EQ(2, strict.status);
+    EXPECT_NE(std::string::npos, strict.err.find("send: " + file + ": power 2000 is above 1000\n")) << strict.err;
+    EXPECT_NE(std::string::npos, strict.err.find("eEnd 9000 is above 1024")) << strict.err;
+    EXPECT_NE(std::string::npos, strict.err.find("4 words out of range")) << strict.err;
+    EXPECT_TRUE(sensor.Frames().empty());
+    EXPECT_EQ(sim::kDefaultParams, sensor.Eeprom());
+
+    CliRun r = Cli({"send", file, "--eeprom"});
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("", r.out);
+    EXPECT_EQ("kvormx-cli: send: " + file + ": power 2000 -> 500 (above 1000)\n" +
+                  "kvormx-cli: send: " + file + ": vThd 3 -> 50 (below 50)\n" +
+                  "kvormx-cli: send: " + file + ": eEnd 9000 -> 512 (above 1024)\n" +
+                  "kvormx-cli: send: " + file + ": tTol 600 -> 128 (above 512)\n",
+              r.err);
+    sim::Words stored = kOddSet;    // the words the panels merely have no item for stand
+    stored[sim::P_POWER] = 500;
+    stored[sim::P_VTHD] = 50;
+    stored[sim::P_EEND] = 512;
+    stored[sim::P_TTOL] = 128;
+    EXPECT_EQ(stored, sensor.Eeprom());
+    EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_WRITE_EEPROM, sim::CMD_READ_EEPROM}),
+              Commands(sensor));
 }
 
 TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)

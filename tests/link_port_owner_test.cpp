@@ -95,7 +95,7 @@ TEST_F(PortOwner, EachKindOfWrongDeviceSaysWhatItIs)
         std::string device;
         std::string status;
     } cases[] = {
-        {"/dev/null", "Cannot open port - /dev/null: a character device that is no terminal"},
+        {"/dev/null", "Cannot open port - /dev/null: a character device, not a serial device"},
         {dir, std::string("Cannot open port - ") + dir + ": Is a directory"},
         {file, "Cannot open port - " + file + ": a regular file, not a serial device"},
         {fifo, "Cannot open port - " + fifo + ": a FIFO, not a serial device"},

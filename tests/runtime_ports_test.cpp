@@ -184,6 +184,28 @@ TEST_F(PortsTest, HardwarePortsNumberedNamedAndDescribed)
     EXPECT_EQ(0, PortNumber((root / "dev" / "ttyUSB0").c_str()));
 }
 
+// A by-id folder that holds every tty the kernel has (--by-id-dir /dev):
+// the serial ports and a pseudo-terminal's link are ports, the rest is not.
+TEST_F(PortsTest, ByIdFolderOfEverythingListsOnlySerialPorts)
+{
+    SetPortsByIdDir((root / "dev").c_str());
+    Tty("console", Pty(), false);
+    Tty("ptmx", Pty(), false);
+    Tty("tty", Pty(), false);
+    Tty("tty1", Pty(), false);
+    Tty("ttyS1", Pty(), true, "0");            // a UART node without a chip
+    Tty("ttyS0", Pty(), true, "4");
+    std::string sensor = Pty();
+    fs::create_symlink(sensor, root / "dev" / "kvormx-sensor");   // a link to a pty, as kvormx-sim --link makes
+    fs::create_symlink("/dev/null", root / "dev" / "null");
+
+    EXPECT_EQ(2, ScanPorts());
+    std::vector<std::string> devices;
+    for (int n : Listed()) devices.push_back(GetComDevice(n));
+    EXPECT_EQ((std::vector<std::string>{(root / "dev" / "kvormx-sensor").string(), (root / "dev" / "ttyS0").string()}),
+              devices);
+}
+
 TEST_F(PortsTest, NumbersStayWithTheirPortsWhileAway)
 {
     std::string first = Pty(), second = Pty();

@@ -12,15 +12,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -388,6 +393,108 @@ TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold) {
     EXPECT_EQ(0, Open());  // reopening an open port is allowed
     EXPECT_EQ(0, CloseCom(1));
     EXPECT_EQ(RS_PORT_NOT_OPEN, CloseCom(1));
+}
+
+// ---- One program at a time, seen by a user without root ------------------------------------------
+
+// A child process plays the second program. Root passes the driver's
+// exclusive mode, so a child of root becomes nobody, on a slave made its own.
+// It is made before the first program opens the port (it would inherit the
+// descriptor, and with it the lock), reports one line per step on `report`
+// and waits for the go-ahead on `go`; every wait is bounded.
+namespace {
+
+std::string ProgramName() {
+    char name[64] = "";
+    FILE* f = std::fopen("/proc/self/comm", "r");
+    if (f && std::fgets(name, sizeof name, f)) name[std::strcspn(name, "\n")] = '\0';
+    if (f) std::fclose(f);
+    return name;
+}
+
+[[noreturn]] void SecondProgram(const std::string& slave, pid_t first, int report, int go) {
+    auto say = [report](bool ok, const std::string& what, int rc) {
+        std::string line = std::string(ok ? "ok " : "FAILED ") + what + ": " + std::to_string(rc) + " " +
+                           ComOpenCause() + "\n";
+        (void)!write(report, line.data(), line.size());
+    };
+    auto open = [&slave](int port) { return OpenComConfig(port, slave.c_str(), 19200, 0, 8, 1, 4096, 4096); };
+    auto names = [](pid_t pid) {
+        std::string owner = "in use by " + ProgramName() + " (pid " + std::to_string(pid) + ")";
+        return std::string(ComOpenCause()).find(owner) != std::string::npos;
+    };
+    if (getuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+        (void)!write(report, "skip: cannot become nobody\n", 27);
+        _exit(0);
+    }
+    // Each step waits for the first program to be ready for it.
+    auto await = [go] {
+        pollfd pfd{go, POLLIN, 0};
+        char c;
+        if (poll(&pfd, 1, 10000) != 1 || read(go, &c, 1) != 1) _exit(1);
+    };
+    await();
+    int rc = open(2);
+    say(rc == RS_PORT_IN_USE && names(first), "held by the first program", rc);
+    await();
+    for (int i = 1; i <= 10; i++) {
+        rc = open(2);
+        say(rc == 0, "open " + std::to_string(i) + " after it let go", rc);
+        CloseCom(2);
+    }
+    rc = open(2);
+    int again = open(3);
+    say(rc == 0 && again == RS_PORT_IN_USE && names(getpid()), "held by this program", again);
+    _exit(0);
+}
+
+}  // namespace
+
+TEST_F(Rs232Test, WithoutRootAPortLetGoOpensAgainAndAHeldOneNamesItsOwner) {
+    if (getuid() == 0) {
+        ASSERT_EQ(0, chown(slave_.c_str(), 65534, 65534));
+        ASSERT_EQ(0, chmod(slave_.c_str(), 0600));
+    }
+    int report[2], go[2];
+    ASSERT_EQ(0, pipe2(report, O_CLOEXEC));
+    ASSERT_EQ(0, pipe2(go, O_CLOEXEC));
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) SecondProgram(slave_, getppid(), report[1], go[0]);
+    close(report[1]);
+    close(go[0]);
+
+    // The report until it holds `lines` lines or ends (bounded).
+    std::string text;
+    auto readLines = [&](long lines) {
+        for (double end = Timer() + 10.0; std::count(text.begin(), text.end(), '\n') < lines && Timer() < end;) {
+            pollfd pfd{report[0], POLLIN, 0};
+            if (poll(&pfd, 1, 100) <= 0) continue;
+            char buf[512];
+            ssize_t n = read(report[0], buf, sizeof buf);
+            if (n <= 0) break;
+            text.append(buf, static_cast<size_t>(n));
+        }
+    };
+    EXPECT_EQ(0, Open());
+    EXPECT_EQ(1, write(go[1], "g", 1));
+    readLines(1);
+    EXPECT_EQ(0, CloseCom(1));               // the first program lets go
+    EXPECT_EQ(1, write(go[1], "g", 1));
+    readLines(12);
+    close(go[1]);
+    close(report[0]);
+    int status = -1;
+    for (double end = Timer() + 10.0; waitpid(child, &status, WNOHANG) == 0; poll(nullptr, 0, 10)) {
+        if (Timer() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+        }
+    }
+    if (text.rfind("skip:", 0) == 0) GTEST_SKIP() << text;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << text;
+    EXPECT_EQ(12, std::count(text.begin(), text.end(), '\n')) << text;
+    EXPECT_EQ(std::string::npos, text.find("FAILED")) << text;
 }
 
 // ---- A vanished device ----------------------------------------------------------------------------

@@ -80,6 +80,24 @@ struct TempDir {
     std::string path;
 };
 
+// Writes the EEPROM the way the PC does, a command-3 frame on the line,
+// with the teach value changed; waits (bounded) until the sensor has it.
+void WriteTeachValue(VirtualSensor& sensor, uint16_t value)
+{
+    std::array<uint16_t, 16> set = sensor.Eeprom();
+    set[8] = value;
+    int fd = open(sensor.SlavePath(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    unsigned char frame[36] = {0x00, 0x55, 0x00, 0x03};
+    for (int i = 0; i < 16; i++) {
+        frame[4 + 2 * i] = static_cast<unsigned char>(set[i] >> 8);
+        frame[5 + 2 * i] = static_cast<unsigned char>(set[i] & 0xFF);
+    }
+    EXPECT_EQ(36, write(fd, frame, sizeof frame));
+    for (int i = 0; i < 200 && sensor.Eeprom()[8] != value; i++) usleep(10000);
+    close(fd);
+}
+
 // --link replaces only a link it made or one that points nowhere.
 TEST(SimFiles, TheLinkNeverReplacesSomebodysFile)
 {
@@ -122,19 +140,7 @@ TEST(SimFiles, TheEepromFileIsReplacedSafely)
     o.eeprom_file = eeprom;
     VirtualSensor sensor;
     ASSERT_TRUE(sensor.Start(o)) << sensor.Error();
-    std::array<uint16_t, 16> set = sensor.Eeprom();
-    set[8] = 777;
-    // Write the EEPROM the way the PC does: a command-3 frame on the line.
-    int fd = open(sensor.SlavePath(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(fd, 0);
-    unsigned char frame[36] = {0x00, 0x55, 0x00, 0x03};
-    for (int i = 0; i < 16; i++) {
-        frame[4 + 2 * i] = static_cast<unsigned char>(set[i] >> 8);
-        frame[5 + 2 * i] = static_cast<unsigned char>(set[i] & 0xFF);
-    }
-    ASSERT_EQ(36, write(fd, frame, sizeof frame));
-    for (int i = 0; i < 200 && sensor.Eeprom()[8] != 777; i++) usleep(10000);
-    close(fd);
+    WriteTeachValue(sensor, 777);
     sensor.Stop();
 
     EXPECT_EQ(777, sensor.Eeprom()[8]);
@@ -150,6 +156,41 @@ TEST(SimFiles, TheEepromFileIsReplacedSafely)
     o.eeprom_file = fifo;
     EXPECT_FALSE(sensor.Start(o));
     EXPECT_NE(std::string::npos, std::string(sensor.Error()).find("not a regular file"));
+}
+
+// A new EEPROM file gets what the umask allows; a path the sensor could
+// never write is refused at start instead of losing every write.
+TEST(SimFiles, TheEepromFileFollowsTheUmaskAndAnUnwritableOneIsRefused)
+{
+    TempDir dir;
+    SensorOptions o;
+    o.pacing = false;
+    o.eeprom_file = dir.path + "/new-eeprom.txt";
+    VirtualSensor sensor;
+    mode_t old = umask(077);
+    bool started = sensor.Start(o);
+    if (started) WriteTeachValue(sensor, 321);
+    sensor.Stop();
+    umask(old);
+    ASSERT_TRUE(started) << sensor.Error();
+    struct stat st;
+    ASSERT_EQ(0, stat(o.eeprom_file.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 0777);
+    std::string first;
+    std::getline(std::ifstream(o.eeprom_file), first);
+    EXPECT_FALSE(first.empty());
+
+    o.eeprom_file = dir.path + "/no-such-folder/eeprom.txt";
+    EXPECT_FALSE(sensor.Start(o));
+    EXPECT_EQ("the EEPROM file " + o.eeprom_file + " cannot be written: No such file or directory",
+              std::string(sensor.Error()));
+    if (getuid() != 0) {    // root writes anywhere
+        const std::string locked = dir.path + "/locked";
+        ASSERT_EQ(0, mkdir(locked.c_str(), 0500));
+        o.eeprom_file = locked + "/eeprom.txt";
+        EXPECT_FALSE(sensor.Start(o));
+        EXPECT_NE(std::string::npos, std::string(sensor.Error()).find("Permission denied")) << sensor.Error();
+    }
 }
 
 }  // namespace
