@@ -238,7 +238,8 @@ void EndOfLoop(void)
 {
     CallbackOn();
     FlushInQ(com);
-    FlushOutQ(com);
+    // The output is left to go out: the loop's last request may still be on
+    // its way, and a cut frame would run into the next request at the sensor.
     rx_flag = 0;
     graphrefresh = 0;
 }

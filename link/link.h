@@ -83,7 +83,7 @@ const double QUIET_LOOK = 5 * 10.0 / 19200;
 // Receive callback: while an exchange waits, a 36-byte reply into pp and
 // rx_flag; a frame that comes while none waits is read and dropped.
 void RX_Receive_Function(int port, int events, void* data);
-void EndOfLoop(void);        // both queues flushed, rx_flag and graphrefresh cleared, callback on
+void EndOfLoop(void);        // input flushed, rx_flag and graphrefresh cleared, callback on
 
 // Exchanges never nest across a whole operation either: a callback that
 // would start one while a loop or another operation holds the line does
