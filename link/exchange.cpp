@@ -219,6 +219,11 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     return result;
 }
 
+void SettleBeforeNextRequest(void)
+{
+    g_unsettledAt = Timer();
+}
+
 int ReplyLongerThanFrame(double look)
 {
     if (g_burstExtra > 0) return 1;

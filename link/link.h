@@ -84,6 +84,9 @@ const double QUIET_LOOK = 5 * 10.0 / 19200;
 // rx_flag; a frame that comes while none waits is read and dropped.
 void RX_Receive_Function(int port, int events, void* data);
 void EndOfLoop(void);        // input flushed, rx_flag and graphrefresh cleared, callback on
+// The next request first waits for a quiet line, as after a time-out: what
+// the last reply was may still be arriving.
+void SettleBeforeNextRequest(void);
 
 // Exchanges never nest across a whole operation either: a callback that
 // would start one while a loop or another operation holds the line does

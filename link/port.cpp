@@ -50,13 +50,17 @@ int CheckComLine(int port)
     int result = 0;
     const int inUse = com;
     com = port;
-    CopyVarsToPP();
-    // A frame taken in the pass that also ran past the time-out still decides.
-    int r = Exchange(CMD_ECHO, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
-    com = inUse;
-    if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
-    if (r == EX_LOST) CopyText(szStatus, STATUS_LEN, PortLostText(port));
-    if (r == EX_REPLY) {
+    // After an open, the first bytes may be the rest of a reply to the port's
+    // last owner (a program that ended with its request out, the sensor still
+    // answering it): they make the echo's first bytes. The echo's sync word
+    // tells; such an echo is asked for once more, on a settled line.
+    for (int attempt = 0; attempt < 2 && result == 0; attempt++) {
+        CopyVarsToPP();
+        // A frame taken in the pass that also ran past the time-out still decides.
+        int r = Exchange(CMD_ECHO, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
+        if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
+        if (r == EX_LOST) CopyText(szStatus, STATUS_LEN, PortLostText(port));
+        if (r != EX_REPLY) break;
         uint16_t echo = GetWord(szReadBuf);
         pp[0] = echo;
         if (echo == ECHO_SYNC) {
@@ -64,7 +68,9 @@ int CheckComLine(int port)
             result = 1;
         } else {
             CopyText(szStatus, STATUS_LEN, "read error - not sync byte 0xAA!");
+            SettleBeforeNextRequest();
         }
     }
+    com = inUse;
     return result;
 }

@@ -121,3 +121,21 @@ TEST_F(PausesTest, StaleBytesBeforeARequestNeverShiftTheReply)
     ASSERT_EQ(EX_REPLY, ReadParameterSet(RAM));
     EXPECT_EQ(Set(200), PpWords());
 }
+
+// The first bytes after an open may be the rest of a reply to the port's last
+// owner, a program that ended with its request out: the echo's sync word
+// shows it, and the echo is asked for again once the line has settled.
+TEST_F(PausesTest, AReplyLeftFromTheLastOwnerIsSettledBeforeTheEchoIsAskedAgain)
+{
+    device = std::thread([this] {
+        peer.Read(FRAME_BYTES, 3.0);
+        Bytes tail(20, 0x00);   // the end of a measurement reply nobody waits for any more
+        Bytes echo = FrameBytes(Set(0), CMD_ECHO);
+        tail.insert(tail.end(), echo.begin(), echo.end());
+        peer.Write(tail);
+        peer.Read(FRAME_BYTES, 3.0);
+        peer.Write(FrameBytes(Set(0), CMD_ECHO));
+    });
+    EXPECT_EQ(1, CheckComLine(1));
+    EXPECT_STREQ("Echo Check - Line Ok!", szStatus);
+}

@@ -102,7 +102,8 @@ TEST_F(SetupTest, EchoWithTheSyncBytesSwappedFailsTheLineCheck)
     StartUp();
     EXPECT_EQ("read error - not sync byte 0xAA!", Status());
     EXPECT_EQ(0xAA00, pp[0]);
-    EXPECT_EQ(std::vector<int>{CMD_ECHO}, Commands());
+    // Asked once more, in case the first bytes were a reply left on the line.
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_ECHO}), Commands());
 }
 
 TEST_F(SetupTest, MissingDeviceShowsThePortErrorAndOpensNothing)
