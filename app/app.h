@@ -1,5 +1,18 @@
-// Application shell: start-up, the port set-up, the logo strip.
+// Application shell: start-up, the port set-up, the logo strip, the ports
+// as they come and go, recording and publishing from the panels. The top of
+// the program: it may use every folder below it.
 #pragma once
+
+#include "link/state.h"
+
+// ---- The shell's own state (state.cpp) -------------------------------------------------------
+extern int ret;                       // result of the last step of the port set-up
+extern char szSoftName[STATUS_LEN];   // SOFT_NAME, shown in the logo strip
+extern char szSoftVersion[STATUS_LEN];  // SOFT_VERSION, shown in the logo strip
+// Every program-wide variable of every folder back to its value before
+// start-up (the link's, the form's arrays, the display's history, the
+// parameter file's name and the shell's texts).
+void ResetProgramState(void);
 
 void InitVars(void);                  // defaults, logo strip, panels into variables, bar graph
 void ShowLogo(int brand);             // logo strip of brand 0..6
@@ -36,13 +49,11 @@ void RememberPort(int port);          // the port passed the line check: the nex
 int StartPortWatch(void);
 
 // ---- Publishing to the broker, from the panels' side (publish.cpp) ---------------------------
-// Each is one call at its spot and does nothing without --mqtt. They also
-// mirror the status line to the broker and show the broker's state changes
-// on it; the client's threads never touch a panel.
-void PublishReply(void);              // run mode: after a reply was taken
-void PublishPicture(void);            // video mode: after a picture was drawn
-void PublishParameters(void);         // after Get, Send, teach, file load
-void PublishIdentity(void);           // after the port set-up
+// The records reach the broker through the MQTT sink; a second sink mirrors
+// the status line to the broker and shows the broker's state changes on it
+// after each. The client's threads never touch a panel.
+void AddPublishingSinks(void);        // at start-up, after the display's sink
+void PublishIdentity(void);           // after the port set-up: the identity and the parameter set
 void WatchBroker(void);               // broker state onto the status line, status line to the broker
 // The broker setting of the pop-up at start: with `url` (publishing already
 // started by the command line) it shows that and keeps it for the next

@@ -1,7 +1,7 @@
 // The name table through which the form's callback names are bound to the
 // program's functions when a panel is loaded.
 #include "app/app.h"
-#include "app/panels.h"
+#include "form/form.h"
 #include "runtime/ui.h"
 
 #define CTRL_CB(name) {#name, name, nullptr}

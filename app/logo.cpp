@@ -3,8 +3,8 @@
 // every brand the program is sold under; start-up draws brand 2.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "runtime/ui.h"
 
 const char* const LOGO_FONT = "NIApp";

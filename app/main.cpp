@@ -2,8 +2,8 @@
 // both panels, program state, the sensor link — and the event loop until the
 // operator closes the main panel.
 #include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "app/version.h"
 #include "link/link.h"
 #include "outputs/outputs.h"

@@ -4,8 +4,8 @@
 // the line check is remembered for the next start.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "runtime/ports.h"
 #include "runtime/rs232.h"

@@ -5,8 +5,8 @@
 // stops it.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
@@ -32,31 +32,32 @@ void WatchBroker(void)
     MqttPublishStatus(text);   // repeats are not sent
 }
 
-void PublishReply(void)
-{
-    MqttPublishMeasurement();
-    WatchBroker();
-}
+// After everything the records sent to the broker, what the broker did.
+static void WatchAfterMeasurement(const MeasurementRecord*) { WatchBroker(); }
+static void WatchAfterPicture(const PictureRecord*) { WatchBroker(); }
+static void WatchAfterIdentity(const IdentityRecord*) { WatchBroker(); }
+static void WatchAfterParameters(void) { WatchBroker(); }
+static void WatchAfterLoop(int, int) { WatchBroker(); }
 
-void PublishPicture(void)
-{
-    MqttPublishVideo();
-    WatchBroker();
-}
+static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity,
+                                            WatchAfterParameters, WatchAfterLoop};
 
-void PublishParameters(void)
+void AddPublishingSinks(void)
 {
-    MqttPublishParameters();
-    WatchBroker();
+    AddMqttSink();
+    AddRecordSink(&kBrokerWatchSink);
 }
 
 void PublishIdentity(void)
 {
+    // The sensor as the pop-up describes it: a type 2 sensor with an
+    // unknown resolution code keeps the description it had.
     char description[STATUS_LEN * 2] = "";
     GetTextBoxLine(panelPopUp, POPUP_SENSOR_INFO, 0, description, static_cast<int>(sizeof description));
-    MqttPublishIdentity(description, GetComDevice(com));
-    MqttPublishParameters();
-    WatchBroker();
+    IdentityRecord identity;
+    FillIdentityRecord(&identity, description);
+    DeliverIdentity(&identity);
+    DeliverParameters();
 }
 
 // ---- The broker setting of the pop-up --------------------------------------------------------

@@ -4,8 +4,8 @@
 // folder gone) says so in the status line and switches its toggle off.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "outputs/outputs.h"
 #include "runtime/graph.h"

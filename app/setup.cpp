@@ -3,8 +3,8 @@
 // the panels. Runs at start-up and on every port choice.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "display/display.h"
 #include "link/link.h"
 #include "params/params.h"

@@ -2,9 +2,10 @@
 // callback, through which the program ends.
 #include "app/app.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "display/display.h"
+#include "outputs/outputs.h"
 #include "params/params.h"
 #include "runtime/graph.h"
 #include "runtime/rs232.h"
@@ -43,6 +44,11 @@ void InitVars(void)
         thdArray[i] = vThd;
     }
     InitOutputs();
+    // The displays first: a loop's closing status line is there before the
+    // broker's sink mirrors it.
+    AddDisplaySink();
+    AddRecordingSink();
+    AddPublishingSinks();
 }
 
 // Closing the main panel is the only way the program ends. A loop or wait

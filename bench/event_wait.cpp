@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/ports.h"
 #include "runtime/rs232.h"

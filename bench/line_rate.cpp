@@ -37,8 +37,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "link/trace.h"
 #include "outputs/outputs.h"

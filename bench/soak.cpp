@@ -43,8 +43,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "params/params.h"
 #include "runtime/rs232.h"

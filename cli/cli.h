@@ -4,7 +4,7 @@
 // Data goes to standard output, messages to standard error.
 #pragma once
 
-#include "app/state.h"
+#include "link/state.h"
 
 // ---- Exit statuses -----------------------------------------------------------------------
 enum {
@@ -46,12 +46,10 @@ int Identify(void);
 // The firmware text (ReadFirmwareText) into szVersion without its padding;
 // after Identify, whose board type says how it is coded. EXIT_DONE or EXIT_SENSOR.
 int ReadFirmware(void);
-// The sensor's description as kvormx's pop-up shows it, without its indent.
-const char* Description(void);
-// After a failed exchange `what` with result `r`: a message saying what
-// went wrong (the write, no reply, a short block, a long reply), EXIT_SENSOR.
-// `blockBytes`: the size of a raw block the exchange waited for.
-int ExchangeFailed(const char* what, int r, int blockBytes = 0);
+// After a failed exchange `what` of `operation` (OP_..., link.h) with result
+// `r`: a message with the status line's text for it and what happened on
+// the line (the write, no reply, a short block, a long reply); EXIT_SENSOR.
+int ExchangeFailed(const char* what, int operation, int r);
 // Enumerates the COM numbers whose device is present: `each` gets the number
 // and the device path.
 void ListPorts(void (*each)(int port, const char* device));
@@ -76,8 +74,6 @@ int Publishing(void);                 // 1 after StartPublishing has started the
 // Identity (Identify first unless `identified`, then the firmware text) and
 // the parameter variables, both retained: EXIT_DONE or EXIT_SENSOR.
 int PublishSensor(int identified);
-void PublishReply(void);              // one run-mode reply from the measurement variables
-void PublishPicture(void);            // one picture: the measurement and adcbuf
 void PublishStatus(const char* format, ...);   // the status text beside "online"; Message sends its own
 // A change of the broker's state (connected, lost, refused) as one line on stderr.
 void WatchBroker(void);

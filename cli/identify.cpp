@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 
 #include "link/link.h"
+#include "link/record.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,24 +19,19 @@ int CmdPorts(int argc, char** argv)
     return EXIT_DONE;
 }
 
-static void PrintPlain(void)
+// "key: value" lines with the identity's names, as the JSON and the MQTT
+// identity have them.
+static void PrintPlain(const IdentityRecord& r)
 {
-    std::printf("description: ");
-    PrintLatin1(Description());
-    std::printf("\nccd_type: %u\npixels: %u\nresolution: %u\nboard: %u\nfirmware: ", unsigned(ccdtype),
-                unsigned(ccdmaxpixel), unsigned(ccdresolution), unsigned(pcbtype));
-    PrintLatin1(szVersion);
+    const int numbers[] = {r.ccd_type, r.pixels, r.resolution, r.board_type};
+    std::printf("%s: ", kIdentityFields[0]);
+    PrintLatin1(r.description);
+    for (int k = 0; k < 4; k++) std::printf("\n%s: %d", kIdentityFields[1 + k], numbers[k]);
+    std::printf("\n%s: ", kIdentityFields[5]);
+    PrintLatin1(r.firmware);
+    std::printf("\n%s: ", kIdentityFields[6]);
+    PrintLatin1(r.port);
     std::printf("\n");
-}
-
-static void PrintJson(void)
-{
-    std::printf("{\"description\": ");
-    PrintJsonText(Description());
-    std::printf(", \"ccd_type\": %u, \"pixels\": %u, \"resolution\": %u, \"board\": %u, \"firmware\": ",
-                unsigned(ccdtype), unsigned(ccdmaxpixel), unsigned(ccdresolution), unsigned(pcbtype));
-    PrintJsonText(szVersion);
-    std::printf("}\n");
 }
 
 int CmdIdentify(int argc, char** argv)
@@ -52,7 +48,14 @@ int CmdIdentify(int argc, char** argv)
     // The board type decides how the firmware text is coded, so it comes second.
     status = ReadFirmware();
     if (status != EXIT_DONE) return status;
-    if (json) PrintJson();
-    else PrintPlain();
+    IdentityRecord identity;
+    FillIdentityRecord(&identity, nullptr);
+    if (json) {
+        char line[RECORD_LINE_LEN];
+        FormatIdentityJson(line, sizeof line, &identity);
+        std::printf("%s\n", line);
+    } else {
+        PrintPlain(identity);
+    }
     return EXIT_DONE;
 }

@@ -95,7 +95,7 @@ int OpenLine(void)
                 static_cast<unsigned>(pp[0]));
         return EXIT_SENSOR;
     }
-    return ExchangeFailed("line check (echo frame)", EX_TIMEOUT);
+    return ExchangeFailed("line check (echo frame)", OP_LINE_CHECK, EX_TIMEOUT);
 }
 
 void CloseLine(void)
@@ -108,7 +108,7 @@ void CloseLine(void)
 int StageParameters(void)
 {
     int r = ReadParameterSet(RAM);
-    if (r != EX_REPLY) return ExchangeFailed("parameter read from RAM", r);
+    if (r != EX_REPLY) return ExchangeFailed("parameter read from RAM", OP_PARAMETERS, r);
     CopyPPtoVars();
     return EXIT_DONE;
 }
@@ -121,51 +121,20 @@ int Identify(void)
                 static_cast<unsigned>(GetWord(szReadBuf + 2)), CMD_HARDWARE_INFO);
         return EXIT_SENSOR;
     }
-    return ExchangeFailed("hardware identification", EX_TIMEOUT);
+    return ExchangeFailed("hardware identification", OP_HARDWARE, EX_TIMEOUT);
 }
 
 int ReadFirmware(void)
 {
     int bytes = ReadFirmwareText();
-    if (bytes != FIRMWARE_BYTES) {
-        if (bytes < 0) return ExchangeFailed("firmware text", EX_TIMEOUT, FIRMWARE_BYTES);
-        if (bytes > FIRMWARE_BYTES) return ExchangeFailed("firmware text", EX_LONG, FIRMWARE_BYTES);
-        Message("%s: firmware text: %d of %d bytes came within %g s", g_name, bytes, FIRMWARE_BYTES,
-                reply_limit + (FIRMWARE_TIMEOUT - TIMEOUT));
-        return EXIT_SENSOR;
-    }
-    // Trailing blanks pad the text to its 72 bytes.
-    for (int n = static_cast<int>(std::strlen(szVersion)); n > 0 && szVersion[n - 1] == ' '; n--) szVersion[n - 1] = '\0';
-    return EXIT_DONE;
+    if (bytes == FIRMWARE_BYTES) return EXIT_DONE;
+    return ExchangeFailed("firmware text", OP_FIRMWARE, bytes > FIRMWARE_BYTES ? EX_LONG : EX_TIMEOUT);
 }
 
-// The pop-up's first line without its indent; a type 2 sensor with an
-// unknown resolution code keeps the form's first text.
-const char* Description(void)
+int ExchangeFailed(const char* what, int operation, int r)
 {
-    const char* line = SensorDescription();
-    if (!line) line = "CCD-SENSOR: no information";
-    while (*line == ' ') line++;
-    return line;
-}
-
-int ExchangeFailed(const char* what, int r, int blockBytes)
-{
-    const int waiting = RawBytesWaiting();
-    if (nBytesW < 0)
-        Message("%s: %s: the request could not be written: %s", g_name, what, PortErrorText(nBytesW));
-    else if (nBytesW != FRAME_BYTES)
-        Message("%s: %s: only %d of the request's %d bytes went out", g_name, what, nBytesW, FRAME_BYTES);
-    else if (r == EX_LONG)
-        Message("%s: %s: the reply was longer than it may be", g_name, what);
-    else if (r == EX_BUSY)
-        Message("%s: %s: another exchange held the line", g_name, what);
-    else if (blockBytes > 0 && waiting < 0)
-        Message("%s: %s: the port failed: %s", g_name, what, PortErrorText(waiting));
-    else if (blockBytes > 0 && waiting > 0)
-        Message("%s: %s: %d of %d bytes came within %g s", g_name, what, waiting, blockBytes, reply_limit);
-    else
-        Message("%s: %s: no reply within %g s", g_name, what, reply_limit);
+    const char* text = ResultText(operation, r);
+    Message("%s: %s: %s%s%s", g_name, what, text, text[0] ? " - " : "", ResultDetail(operation, r));
     return EXIT_SENSOR;
 }
 

@@ -3,7 +3,7 @@
 #include "cli/cli.h"
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -260,7 +260,7 @@ int main(int argc, char** argv)
 {
     // Rows reach a pipe as they come, not in 4 KB lumps.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    ResetProgramState();
+    ResetLinkState();
 
     const Command* command = nullptr;
     int help = 0;

@@ -3,7 +3,7 @@
 #include "cli/cli.h"
 
 #include "link/link.h"
-#include "params/param_file.h"
+#include "link/param_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -80,7 +80,9 @@ int CmdGet(int argc, char** argv)
     int status = OpenLine();
     if (status != EXIT_DONE) return status;
     int r = ReadParameterSet(from);
-    if (r != EX_REPLY) return ExchangeFailed(from == EEPROM ? "parameter read from EEPROM" : "parameter read from RAM", r);
+    if (r != EX_REPLY)
+        return ExchangeFailed(from == EEPROM ? "parameter read from EEPROM" : "parameter read from RAM", OP_PARAMETERS,
+                              r);
     CopyPPtoVars();
 
     const int toStdout = !output || std::strcmp(output, "-") == 0;
@@ -202,7 +204,7 @@ int CmdSend(int argc, char** argv)
     }
     char what[64];
     std::snprintf(what, sizeof what, r == EX_WRITE_FAILED ? "send to %s" : "send to %s, read-back", target);
-    return ExchangeFailed(what, r);
+    return ExchangeFailed(what, OP_SEND, r);
 }
 
 int CmdTeach(int argc, char** argv)
@@ -213,11 +215,11 @@ int CmdTeach(int argc, char** argv)
     if (status != EXIT_DONE) return status;
     // As the Teach button: the staged set goes with the command, and RAM is
     // read back for the teach value the sensor chose.
-    CopyVarsToPP();
-    int r = Exchange(CMD_TEACH, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
-    if (r != EX_REPLY) return ExchangeFailed("teach", r);
-    r = ReadParameterSet(RAM);
-    if (r != EX_REPLY) return ExchangeFailed("parameter read from RAM after the teach", r);
+    int readBack = 0;
+    int r = TeachAndReadBack(nullptr, nullptr, &readBack);
+    if (r != EX_REPLY)
+        return readBack ? ExchangeFailed("parameter read from RAM after the teach", OP_PARAMETERS, r)
+                        : ExchangeFailed("teach", OP_TEACH, r);
     CopyPPtoVars();
     std::printf("%u\n", unsigned(tVal));
     return EXIT_DONE;
@@ -229,7 +231,6 @@ int CmdReset(int argc, char** argv)
     int status = OpenLine();
     if (status == EXIT_DONE) status = StageParameters();
     if (status != EXIT_DONE) return status;
-    CopyVarsToPP();
-    int r = Exchange(CMD_RESET_MAXMIN, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
-    return r == EX_REPLY ? EXIT_DONE : ExchangeFailed("max/min reset", r);
+    int r = ResetMaxMin(nullptr);
+    return r == EX_REPLY ? EXIT_DONE : ExchangeFailed("max/min reset", OP_RESET, r);
 }

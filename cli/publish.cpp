@@ -6,6 +6,7 @@
 #include "cli/cli.h"
 
 #include "link/link.h"
+#include "link/record.h"
 #include "outputs/outputs.h"
 
 #include <cstdarg>
@@ -15,6 +16,13 @@
 static int g_publishing = 0;            // MqttStart has succeeded
 static char g_shown[STATUS_LEN * 4];    // the broker's state as last put on stderr
 
+// After every message the records sent, what the broker did.
+static void WatchAfterMeasurement(const MeasurementRecord*) { WatchBroker(); }
+static void WatchAfterPicture(const PictureRecord*) { WatchBroker(); }
+static void WatchAfterIdentity(const IdentityRecord*) { WatchBroker(); }
+static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity, nullptr,
+                                            nullptr};
+
 int StartPublishing(const char* command, const char* url, const char* authFile)
 {
     if (!url) {
@@ -23,6 +31,8 @@ int StartPublishing(const char* command, const char* url, const char* authFile)
     }
     if (MqttStart(url, authFile) != 0) return UsageError(command, "%s", MqttError());
     g_publishing = 1;
+    AddMqttSink();
+    AddRecordSink(&kBrokerWatchSink);
     g_shown[0] = '\0';
     return EXIT_DONE;
 }
@@ -38,22 +48,11 @@ int PublishSensor(int identified)
     int status = identified ? EXIT_DONE : Identify();
     if (status == EXIT_DONE) status = ReadFirmware();
     if (status != EXIT_DONE) return status;
-    MqttPublishIdentity(Description(), GetComDevice(com));
-    MqttPublishParameters();
-    WatchBroker();
+    IdentityRecord identity;
+    FillIdentityRecord(&identity, nullptr);
+    DeliverIdentity(&identity);
+    DeliverParameters();
     return EXIT_DONE;
-}
-
-void PublishReply(void)
-{
-    MqttPublishMeasurement();
-    WatchBroker();
-}
-
-void PublishPicture(void)
-{
-    MqttPublishVideo();
-    WatchBroker();
 }
 
 void PublishStatus(const char* format, ...)

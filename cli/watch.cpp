@@ -1,9 +1,10 @@
 // `watch` and `video`: run mode and video mode without a window, one line
-// per measurement reply or per picture. The exchanges are those of the Run
-// and Video buttons' loops; where those draw, these print.
+// per measurement reply or per picture. The loops are link/'s, the same the
+// window runs; the rows are a sink of their records.
 #include "cli/cli.h"
 
 #include "link/link.h"
+#include "link/record.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -11,20 +12,13 @@
 #include <cstdio>
 #include <cstring>
 
-enum { FORMAT_TEXT, FORMAT_CSV, FORMAT_JSON };
-
 struct LoopOptions {
     long count;          // lines to print; 0 no limit
     double duration;     // seconds after which the next line is the last; 0 no limit
-    int format;
+    int format;          // FORMAT_TEXT, FORMAT_CSV or FORMAT_JSON (link/record.h)
     const char* mqttUrl;    // --mqtt; null: no publishing
     const char* mqttAuth;   // --mqtt-auth; null: anonymous
 };
-
-// The columns of a line, in order; a picture adds its 256 samples.
-static const char* const kColumns[] = {"time", "seconds", "value", "left_edge", "right_edge",
-                                       "teach", "tolerance", "max", "min", "in_band"};
-const int VIDEO_SAMPLES = 256;
 
 static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOptions* o)
 {
@@ -65,52 +59,42 @@ static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOpti
     return 1;
 }
 
-// The band as the strip chart draws it, its limits kept within 1 and 1023:
-// a missing value (0) is never inside.
-static int InBand(void)
+// ---- Rows: a sink of the records ------------------------------------------------------------
+
+static LoopOptions g_options;
+static double g_started;              // Timer() at the loop's first request
+
+static void PrintHeader(int picture)
 {
-    int lower = static_cast<int>(tVal) - static_cast<int>(tTol);
-    int upper = static_cast<int>(tVal) + static_cast<int>(tTol);
-    if (lower < 1) lower = 1;
-    if (upper > 1023) upper = 1023;
-    return Mvalue >= lower && Mvalue <= upper;
+    if (g_options.format != FORMAT_CSV) return;
+    char header[RECORD_LINE_LEN];
+    FormatCsvHeader(header, sizeof header, picture);
+    std::printf("%s\n", header);
 }
 
-static void PrintHeader(const LoopOptions& o, int video)
+static void PrintMeasurement(const MeasurementRecord* r)
 {
-    if (o.format != FORMAT_CSV) return;
-    for (const char* column : kColumns) std::printf("%s%s", column == kColumns[0] ? "" : ",", column);
-    if (video)
-        for (int i = 0; i < VIDEO_SAMPLES; i++) std::printf(",sample_%d", i);
-    std::printf("\n");
+    char line[RECORD_LINE_LEN];
+    FormatMeasurement(line, sizeof line, r, g_options.format);
+    std::printf("%s\n", line);
 }
 
-// One line from the measurement variables (and the samples of a picture).
-static void PrintRow(const LoopOptions& o, double seconds, const uint16_t* samples)
+// A picture with a missing block gets no line: the loop ends with its message.
+static void PrintPicture(const PictureRecord* r)
 {
-    char time[48];
-    FormatUtcNow(time, sizeof time);
-    const unsigned values[] = {Mvalue, Ledge, Redge, tVal, tTol, anaMax, anaMin};
-    const int band = InBand();
-    if (o.format == FORMAT_JSON) {
-        std::printf("{\"time\": \"%s\", \"seconds\": %.3f", time, seconds);
-        for (int k = 0; k < 7; k++) std::printf(", \"%s\": %u", kColumns[k + 2], values[k]);
-        std::printf(", \"in_band\": %s", band ? "true" : "false");
-        if (samples) {
-            std::printf(", \"samples\": [");
-            for (int i = 0; i < VIDEO_SAMPLES; i++) std::printf("%s%u", i ? ", " : "", unsigned(samples[i]));
-            std::printf("]");
-        }
-        std::printf("}\n");
-        return;
-    }
-    const char sep = o.format == FORMAT_CSV ? ',' : ' ';
-    std::printf("%s%c%.3f", time, sep, seconds);
-    for (unsigned v : values) std::printf("%c%u", sep, v);
-    std::printf("%c%d", sep, band);
-    if (samples)
-        for (int i = 0; i < VIDEO_SAMPLES; i++) std::printf("%c%u", sep, unsigned(samples[i]));
-    std::printf("\n");
+    if (!r->complete) return;
+    char line[RECORD_LINE_LEN];
+    FormatPicture(line, sizeof line, r, g_options.format);
+    std::printf("%s\n", line);
+}
+
+static const RecordSink kRowSink = {PrintMeasurement, PrintPicture, nullptr, nullptr, nullptr};
+
+// Before each further request: the count or the duration reached ends the loop.
+static int More(long records)
+{
+    if (g_options.count > 0 && records >= g_options.count) return 0;
+    return !(g_options.duration > 0 && Timer() - g_started >= g_options.duration);
 }
 
 // Ctrl-C and SIGTERM are the Stop button: the runtime runs this inside the
@@ -135,66 +119,59 @@ static void EndLoop(void)
     InstallSignalCallback(SIGTERM, nullptr);
 }
 
-static int Enough(const LoopOptions& o, long lines, double started)
+// Both loops: the exchanges are link/'s; this prints and publishes. Returns
+// the exit status after a message for a failed exchange.
+static int Loop(const char* command, int video)
 {
-    if (o.count > 0 && lines >= o.count) return 1;
-    return o.duration > 0 && Timer() - started >= o.duration;
+    PrintHeader(video);
+    AddRecordSink(&kRowSink);
+    BeginLoop();
+    g_started = Timer();
+    LoopHooks hooks{};
+    hooks.more = More;
+    LoopEnd end;
+    if (video)
+        VideoMode(&hooks, &end);
+    else
+        RunMode(&hooks, &end);
+    EndLoop();
+    const char* things = video ? "pictures" : "replies";
+    if (end.result == EX_REPLY || end.result == EX_STOPPED) {
+        PublishStatus("%s %s after %ld %s", command, end.result == EX_STOPPED ? "stopped" : "ended", end.records,
+                      things);
+        return EXIT_DONE;
+    }
+    char what[96];
+    if (end.blockSamples)
+        std::snprintf(what, sizeof what, "video block from sample %d of picture %ld", end.firstSample,
+                      end.records);
+    else if (video)
+        std::snprintf(what, sizeof what, "measurement request of picture %ld", end.records + 1);
+    else
+        std::snprintf(what, sizeof what, "measurement request %ld", end.records + 1);
+    return ExchangeFailed(what, end.blockSamples == 64 ? OP_BLOCK64 : end.blockSamples ? OP_BLOCK256 : OP_LOOP,
+                          end.result);
 }
 
 int CmdWatch(int argc, char** argv)
 {
-    LoopOptions o;
-    if (!ParseLoopOptions("watch", argc, argv, &o)) return EXIT_USAGE;
+    if (!ParseLoopOptions("watch", argc, argv, &g_options)) return EXIT_USAGE;
     // A broker URL that cannot work is a usage error before the port is touched.
-    int status = StartPublishing("watch", o.mqttUrl, o.mqttAuth);
+    int status = StartPublishing("watch", g_options.mqttUrl, g_options.mqttAuth);
     if (status == EXIT_DONE) status = OpenLine();
     // The sensor works with the set a measurement request carries: the first
-    // one must carry the sensor's own, as kvormx's does after its set-up.
+    // one must carry the sensor's own, as the window's does after its set-up.
     if (status == EXIT_DONE) status = StageParameters();
     if (status == EXIT_DONE) status = PublishSensor(0);
     if (status != EXIT_DONE) return status;
     PublishStatus("watch: measuring on %s", LineName());
-
-    PrintHeader(o, 0);
-    BeginLoop();
-    const double started = Timer();
-    long replies = 0;
-    CopyVarsToPP();
-    int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS | EX_STOPPABLE);
-    while (r == EX_REPLY) {
-        // The reply first: pp is overwritten by the next request.
-        TakeMeasurementWords(MEASURE_WORDS_RUN);
-        replies++;
-        PrintRow(o, Timer() - started, nullptr);
-        PublishReply();
-        if (Enough(o, replies, started)) break;
-        CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
-        r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS | EX_STOPPABLE);
-    }
-    EndLoop();
-    if (r == EX_REPLY || r == EX_STOPPED) {
-        PublishStatus("watch %s after %ld replies", r == EX_STOPPED ? "stopped" : "ended", replies);
-        return EXIT_DONE;
-    }
-    char what[64];
-    std::snprintf(what, sizeof what, "measurement request %ld", replies + 1);
-    return ExchangeFailed(what, r);
-}
-
-// A block that did not come whole: the first failure is the one reported.
-static void BlockResult(int r, int first, int bytes, long picture, int* status)
-{
-    if (r == EX_REPLY || r == EX_LONG || *status != EXIT_DONE) return;
-    char what[80];
-    std::snprintf(what, sizeof what, "video block from sample %d of picture %ld", first, picture);
-    *status = ExchangeFailed(what, r, bytes);
+    return Loop("watch", 0);
 }
 
 int CmdVideo(int argc, char** argv)
 {
-    LoopOptions o;
-    if (!ParseLoopOptions("video", argc, argv, &o)) return EXIT_USAGE;
-    int status = StartPublishing("video", o.mqttUrl, o.mqttAuth);
+    if (!ParseLoopOptions("video", argc, argv, &g_options)) return EXIT_USAGE;
+    int status = StartPublishing("video", g_options.mqttUrl, g_options.mqttAuth);
     if (status == EXIT_DONE) status = OpenLine();
     if (status == EXIT_DONE) status = StageParameters();
     // The board type says how the line is read.
@@ -202,42 +179,5 @@ int CmdVideo(int argc, char** argv)
     if (status == EXIT_DONE) status = PublishSensor(1);
     if (status != EXIT_DONE) return status;
     PublishStatus("video: pictures from %s", LineName());
-
-    PrintHeader(o, 1);
-    BeginLoop();
-    const double started = Timer();
-    long pictures = 0;
-    // The first request carries the parameter set; each later one the reply
-    // before it, as in kvormx's video mode.
-    CopyVarsToPP();
-    do {
-        const long picture = pictures + 1;
-        int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS);
-        if (r == EX_REPLY) {
-            TakeMeasurementWords(MEASURE_WORDS_VIDEO);
-        } else {
-            char what[80];
-            std::snprintf(what, sizeof what, "measurement request of picture %ld", picture);
-            status = ExchangeFailed(what, r);
-        }
-        // A cycle always completes, as kvormx's does, whatever its
-        // measurement came to.
-        if (pcbtype == 0) {
-            for (int first = 0; first < VIDEO_SAMPLES; first += 64) {
-                ref_flag = first == 192 ? 1 : 0;
-                BlockResult(ReadVideoBlock64(first, ref_flag, EX_EVENTS), first, 128, picture, &status);
-            }
-        } else {
-            BlockResult(ReadVideoBlock256(EX_EVENTS), 0, 512, picture, &status);
-        }
-        if (status != EXIT_DONE) break;
-        pictures = picture;
-        PrintRow(o, Timer() - started, adcbuf);
-        PublishPicture();
-        if (Enough(o, pictures, started)) break;
-    } while (stop_flag == 0);
-    EndLoop();
-    if (status == EXIT_DONE)
-        PublishStatus("video %s after %ld pictures", stop_flag ? "stopped" : "ended", pictures);
-    return status;
+    return Loop("video", 1);
 }

@@ -3,9 +3,9 @@
 // edge, cursors 2 and 3 the evaluation window, green bands the tolerance.
 #include "display/display.h"
 
-#include "app/panels.h"
-#include "app/state.h"
-#include "outputs/outputs.h"
+#include "form/form.h"
+#include "link/state.h"
+#include "link/record.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
@@ -24,20 +24,11 @@ static void Band(int from, int to)
     PlotRectangle(panelHandle, PANEL_GRAPH_BAR, from, BAND_LOW, to, BAND_HIGH, BAND_COLOR, BAND_COLOR);
 }
 
-void PlotToleranceBand(void)
-{
-    // Signed: a tolerance wider than the teach value starts left of pixel 0;
-    // nothing is clamped here.
-    int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
-    int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
-    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, TOL_BAND_HEIGHT, BAND_COLOR, BAND_COLOR);
-}
-
 // A measured value outside its tolerance band shows white on red, so it
 // stands out from across the room.
 static void MarkValueOutsideBand(void)
 {
-    const int outside = !MvalueInBand();
+    const int outside = !InBand(Mvalue, tVal, tTol);
     const int controls[] = {PANEL_MVALUE, PANEL_MVALUE_2};
     for (int c : controls) {
         SetCtrlAttribute(panelHandle, c, ATTR_TEXT_BGCOLOR, outside ? OUT_OF_BAND_COLOR : -1);

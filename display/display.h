@@ -1,24 +1,36 @@
-// Measurement display: the curve, the bar graph, the strip chart and the two loops.
+// Measurement display: the run and video loops of the window, the strip
+// chart and the bar graph. Below the application shell, beside the parameter
+// binding: it uses the form, the link and the runtime only.
 #pragma once
 
 #include <cstdint>
 
-void PlotVIDEOCurve(const uint16_t* samples);
-void SetVideoAxis(int windowed, int first);     // x axis of the video graph and xArray
-int ReadData64(int first, int last);            // 64 samples into adcbuf[first..]; status line; returns 1
-int ReadData256(void);                          // 256 samples into adcbuf; status line; returns 1   // video curve and threshold line, from an empty graph
-void PlotVIDEOBarGraph(void);                   // indicators and bar graph of one measurement reply
-void PlotToleranceBand(void);                   // tVal +- tTol on the bar graph, as a parameter set shows it
-const int BAND_COLOR = 0x00FF00;                // tolerance bands on the bar graph
-const int OUT_OF_BAND_COLOR = 0xE00000;         // value displays while Mvalue is outside its band
-const double TOL_BAND_HEIGHT = 0.25;            // height of the band of a parameter set
+// ---- Strip chart (strip_chart.cpp) ----------------------------------------------------------
+const int HISTORY_SAMPLES = 100;      // strip chart history: samples kept
+const int TRACES = 5;                 // traces of the strip chart
+const int HISTORY_LEN = HISTORY_SAMPLES * TRACES;
+extern double arrayNORM[HISTORY_LEN]; // strip chart history: the samples of the 5 traces, interleaved
+void ResetDisplayState(void);         // an empty history
 void PlotRAWGraph(void);                        // one sample onto the five-trace strip chart
 int Copy1D(const double* x, int n, double* y);  // 0, or -20003 when n < 1
 int Shift(const double* x, int n, int m, double* y);  // 0, -20003 (n < 1), -20102 (|m| >= n)
 // Zoom range of the strip chart around the teach value, in signed pixels.
 void StripZoomRange(int* low, int* high);
 
-// Shared by the run and video loops (run_loop.cpp).
+// ---- Bar graph and indicators (bar_graph.cpp) ------------------------------------------------
+void PlotVIDEOBarGraph(void);                   // indicators and bar graph of one measurement reply
+const int OUT_OF_BAND_COLOR = 0xE00000;         // value displays while Mvalue is outside its band
+
+// ---- Video blocks with their status texts (video_loop.cpp) ------------------------------------
+int ReadData64(int first, int last);            // 64 samples into adcbuf[first..]; status line; returns 1
+int ReadData256(void);                          // 256 samples into adcbuf; status line; returns 1
+
+// ---- The displays as a sink of the records (display_sink.cpp) -------------------------------------
+// Registered at start-up, before the outputs' sinks: the status line a
+// loop ends with is there when they look at it.
+void AddDisplaySink(void);
+
+// ---- Shared by the run and video loops (run_loop.cpp) -------------------------------------------
 void DimLoopLocked(int dimmed);       // the three loop-locked controls, dimmed (1) or operable (0)
 void EnterLoopMode(void);             // dims the loop-locked controls, forces the target to RAM
 void HidePopUp(void);                 // hides the pop-up panel and switches its toggle off

@@ -1,14 +1,11 @@
-// Run mode: every measurement reply is shown at once and answered by the
-// next request, until Stop or a reply is overdue. The loop lives inside the
-// Run button's callback; Stop and the receive callback run nested inside its
-// event processing.
+// Run mode in the window: the Run and Stop buttons, and what the window does
+// around the loop (dimming, the target, the pop-up, the status line). The
+// exchanges are link/'s RunMode; every reply reaches the displays through
+// the display's record sink (display_sink.cpp).
 #include "display/display.h"
 
-#include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
 #include "link/link.h"
-#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -60,21 +57,6 @@ static void ShowLineOk(int bytesWritten)
     if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Line Ok!");
 }
 
-static int g_replyShown = 1;   // 0 from taking a reply's words until it is shown
-
-// The reply just taken, shown and kept while the next request is on its way,
-// or after the loop when no next request went out.
-static void ShowReply(int)
-{
-    if (g_replyShown) return;
-    g_replyShown = 1;
-    RecordMeasurement();
-    PublishReply();
-    PlotVIDEOBarGraph();
-    PlotRAWGraph();
-    graphrefresh = 0;
-}
-
 int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
@@ -85,31 +67,13 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     EnterLoopMode();
     HidePopUp();
 
-    stop_flag = 0;
-    graphrefresh = 0;
-    CopyVarsToPP();
-    int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE, ShowLineOk);
-    while (r == EX_REPLY) {
-        // The reply's words first: pp is overwritten by the next request.
-        TakeMeasurementWords(MEASURE_WORDS_RUN);
-        g_replyShown = 0;
-        CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
-        // The next request goes out before the reply is shown: the drawing
-        // then costs the line nothing, as it happens while the sensor answers.
-        r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS | EX_STOPPABLE, ShowReply);
-    }
-    ShowReply(0);
-    EndIfPortLost(r);
-    if (r == EX_TIMEOUT) {
-        SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
-        stop_flag = 1;
-    }
+    LoopHooks hooks{};
+    hooks.firstWritten = ShowLineOk;
+    LoopEnd end;
+    RunMode(&hooks, &end);
 
-    EndOfLoop();
-    RecordFlush();
     DimLoopLocked(0);
     EndExchange();
-    WatchBroker();
     return 0;
 }
 

@@ -2,8 +2,10 @@
 // value and the analog-mode value, the last 100 samples newest at the right.
 #include "display/display.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "link/record.h"
+
+#include "form/form.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
@@ -11,6 +13,13 @@ const int ARRAY_TOO_SHORT = -20003;
 const int SHIFT_TOO_FAR = -20102;
 
 static const int kTraceColors[TRACES] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+
+double arrayNORM[HISTORY_LEN];
+
+void ResetDisplayState(void)
+{
+    for (double& v : arrayNORM) v = 0.0;
+}
 
 int Copy1D(const double* x, int n, double* y)
 {
@@ -80,10 +89,8 @@ void PlotRAWGraph(void)
     double ana = AnalogModeValue();
     Shift(arrayNORM, HISTORY_LEN, -TRACES, arrayNORM);
 
-    int upper = static_cast<int>(tVal) + static_cast<int>(tTol);
-    int lower = static_cast<int>(tVal) - static_cast<int>(tTol);
-    if (upper > 1023) upper = 1023;
-    if (lower < 1) lower = 1;
+    int lower, upper;
+    BandLimits(tVal, tTol, &lower, &upper);
     int low, high;
     StripZoomRange(&low, &high);
 

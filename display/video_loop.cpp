@@ -1,54 +1,38 @@
-// Video mode: in every cycle a measurement request, then the 256-sample video
-// line, then the bar graph and the curve, until Stop or a missing reply.
-// Stop is looked at only at the end of a cycle; a missing reply ends the
-// cycle where it is (a silent sensor is given up within one time-out, not
-// one per block), and closing the panel ends it at once.
+// Video mode in the window: the Video button, the block reads with their
+// status texts, and the threshold slide. The exchanges are link/'s VideoMode:
+// in every cycle a measurement request, then the 256-sample video line;
+// each picture reaches the displays through the display's record sink.
+// Stop is looked at only at the end of a cycle; a missing reply or block
+// ends the loop where it is (a silent sensor is given up within one
+// time-out, not one per block), and closing the panel ends it at once.
 #include "display/display.h"
 
-#include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
 #include "link/link.h"
-#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-struct BlockTexts {
-    const char* waiting;
-    const char* timedOut;
-    const char* received;
-};
+static void ShowWaiting64(int) { SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[64] ..."); }
+static void ShowWaiting256(int) { SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[256] ..."); }
 
-static const BlockTexts kTexts64 = {"Waiting for Data[64] ...", "Timeout-RS-232 while reading 64 data-words!",
-                                    "Data[64] block received!"};
-static const BlockTexts kTexts256 = {"Waiting for Data[256] ...",
-                                     "Timeout-RS-232 while reading 256 data-words!",
-                                     "Data[256] block received!"};
-
-static void ShowWaiting64(int) { SetCtrlVal(panelHandle, PANEL_STATUS, kTexts64.waiting); }
-static void ShowWaiting256(int) { SetCtrlVal(panelHandle, PANEL_STATUS, kTexts256.waiting); }
-
-static void ShowBlockResult(const BlockTexts& t, int r)
+// A block's outcome on the status line; a longer block leaves it as it was.
+static void ShowBlockResult(int samples, int r)
 {
     if (EndIfPortLost(r)) return;
-    if (r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, t.timedOut);
-    if (r == EX_REPLY) CopyText(szStatus, STATUS_LEN, t.received);
+    const char* text = ResultText(samples == 64 ? OP_BLOCK64 : OP_BLOCK256, r);
+    if (r == EX_REPLY || r == EX_TIMEOUT) CopyText(szStatus, STATUS_LEN, text);
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
 }
 
-static int g_blockResult = EX_REPLY;   // what the last block read came to
-
 int ReadData64(int first, int last)
 {
-    g_blockResult = ReadVideoBlock64(first, last, EX_EVENTS, ShowWaiting64);
-    ShowBlockResult(kTexts64, g_blockResult);
+    ShowBlockResult(64, ReadVideoBlock64(first, last, EX_EVENTS, ShowWaiting64));
     return 1;
 }
 
 int ReadData256(void)
 {
-    g_blockResult = ReadVideoBlock256(EX_EVENTS, ShowWaiting256);
-    ShowBlockResult(kTexts256, g_blockResult);
+    ShowBlockResult(256, ReadVideoBlock256(EX_EVENTS, ShowWaiting256));
     return 1;
 }
 
@@ -67,57 +51,27 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         SetVideoAxis(1, pix1);
     }
     HidePopUp();
-    stop_flag = 0;
-    // Each request carries the last reply back, but the first finds in pp
-    // whatever landed there last: a refused or cut frame would go to the
-    // sensor as its parameters. It carries the operator's set instead.
-    CopyVarsToPP();
 
-    do {
-        // The last reply goes back as the payload.
-        int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS);
-        EndIfPortLost(r);
-        if (r == EX_TIMEOUT) {
-            SetCtrlVal(panelHandle, PANEL_STATUS, "Timeout RS232-Line!");
-            stop_flag = 1;
-        }
-        // Without a reply pp holds whatever came before, after a Get the
-        // parameter set, whose words 3 and 4 would become tVal and tTol.
-        if (r == EX_REPLY) TakeVideoMeasurement();
-
-        if (r == EX_TIMEOUT || r == EX_STOPPED) break;
-
-        // A block that does not come ends the loop like a missing reply (its
-        // own time-out text stays): waiting out the rest would only keep the
-        // operator waiting on a silent sensor.
-        if (pcbtype == 0) {
-            const int firsts[] = {0, 64, 128, 192};
-            for (int first : firsts) {
-                ref_flag = first == 192 ? 1 : 0;
-                ReadData64(first, ref_flag);
-                if (g_blockResult == EX_TIMEOUT || g_blockResult == EX_STOPPED) break;
-            }
-        } else {
-            ReadData256();
-        }
-        if (quit_flag) break;
-        if (g_blockResult == EX_TIMEOUT) stop_flag = 1;
-        RecordPicture(r == EX_REPLY && g_blockResult != EX_TIMEOUT && g_blockResult != EX_STOPPED);
-
-        if (ccdMode == 1)
-            SetVideoAxis(1, pStart);
-        else
-            SetVideoAxis(0, 0);
-        PlotVIDEOBarGraph();
-        PlotVIDEOCurve(adcbuf);
-        PublishPicture();
-        ProcessSystemEvents();
-    } while (stop_flag == 0);
+    LoopHooks hooks{};
+    hooks.block64Written = ShowWaiting64;
+    hooks.block256Written = ShowWaiting256;
+    hooks.blockRead = ShowBlockResult;
+    LoopEnd end;
+    VideoMode(&hooks, &end);
 
     DimLoopLocked(0);
-    EndOfLoop();
-    RecordFlush();
     EndExchange();
-    WatchBroker();
+    return 0;
+}
+
+// Moves the threshold line over the live curve; the sensor gets the new
+// threshold only when the parameters are sent.
+int CC_SLIDEVideoThreshold(int /*panel*/, int /*control*/, int event, void*, int, int)
+{
+    if (event != EVENT_COMMIT) return 0;
+    uint16_t value = vThd;
+    GetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, &value);
+    for (int i = 0; i < 256; i++) thdArray[i] = value;
+    PlotVIDEOCurve(adcbuf);
     return 0;
 }

@@ -1,8 +1,10 @@
-// Video curve and threshold line on the video graph.
-#include "display/display.h"
+// The drawings on the form's graphs that a parameter set and a measurement
+// both make: the video curve with its threshold line and its pixel axis, and
+// the tolerance band of a parameter set on the bar graph.
+#include "form/form.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "link/record.h"
+
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
@@ -16,10 +18,8 @@ void SetVideoAxis(int windowed, int first)
         for (int i = 0; i < 256; i++) xArray[i] = static_cast<uint16_t>(first + i);
         return;
     }
-    // The 256 samples cover the whole line: every 4th pixel of 1024, every
-    // 2nd of 512, and every pixel of a 256-pixel line (spreading those over
-    // twice the line would push half the curve off the axis).
-    int step = ccdmaxpixel == 1024 ? 4 : (ccdmaxpixel == 256 ? 1 : 2);
+    // The 256 samples cover the whole line.
+    const int step = LineSampleStep();
     SetAxisScalingMode(panelHandle, PANEL_GRAPH_VIDEO, AXIS_X, VAL_MANUAL, 1.0, ccdmaxpixel);
     for (int i = 0; i < 256; i++) xArray[i] = static_cast<uint16_t>(step * i);
 }
@@ -35,14 +35,11 @@ void PlotVIDEOCurve(const uint16_t* samples)
            VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, DARK_GREEN);
 }
 
-// Moves the threshold line over the live curve; the sensor gets the new
-// threshold only when the parameters are sent.
-int CC_SLIDEVideoThreshold(int /*panel*/, int /*control*/, int event, void*, int, int)
+void PlotToleranceBand(void)
 {
-    if (event != EVENT_COMMIT) return 0;
-    uint16_t value = vThd;
-    GetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, &value);
-    for (int i = 0; i < 256; i++) thdArray[i] = value;
-    PlotVIDEOCurve(adcbuf);
-    return 0;
+    // Signed: a tolerance wider than the teach value starts left of pixel 0;
+    // nothing is clamped here.
+    int lo = static_cast<int>(tVal) - static_cast<int>(tTol);
+    int hi = static_cast<int>(tVal) + static_cast<int>(tTol);
+    PlotRectangle(panelHandle, PANEL_GRAPH_BAR, lo, 0.0, hi, TOL_BAND_HEIGHT, BAND_COLOR, BAND_COLOR);
 }

@@ -44,8 +44,8 @@
 //     and the loops take only the teach value and tolerance the sensor
 //     reports into them.
 #include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "display/display.h"
 #include "fuzz/virtual_line.h"
 #include "link/link.h"

@@ -25,7 +25,7 @@
 #include "link/link.h"
 #include "link/trace.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"

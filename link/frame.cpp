@@ -4,7 +4,7 @@
 // words, all big-endian.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 
 void PutWord(char* at, unsigned word)
 {

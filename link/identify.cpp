@@ -2,7 +2,7 @@
 // length, resolution code, board type) and the firmware text.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "runtime/util.h"
 
 int ReadHardwareInfo(void)

@@ -1,11 +1,14 @@
 // The sensor link: the frame codec, the one exchange on the line, the port
-// set-up and the reads that decode what the sensor sends. It talks to the
-// serial library and to nothing above it: status lines, dimming and axes are
-// the callers' (params/, display/, app/, the command-line tool). Other folders
-// call only what is declared here.
+// set-up, the reads that decode what the sensor sends, and the protocol's
+// sequences that the window and kvormx-cli both run. It talks to the serial
+// library and to nothing above it: status lines, dimming and axes are the
+// callers' (params/, display/, app/, the command-line tool). Other folders
+// call only what is declared here, in state.h, record.h and param_file.h.
 #pragma once
 
 #include <cstdint>
+
+#include "link/state.h"
 
 // ---- Command codes (the command word of a transmit frame) -------------------------------
 enum {
@@ -181,3 +184,65 @@ const int MEASURE_WORDS_VIDEO = 12;
 int TakeMeasurementWords(int count);
 // 1 when a reported teach value and tolerance may go back to the sensor.
 int TeachPairInRange(int teach, int tolerance);
+
+// ---- Sequences (sequences.cpp) -----------------------------------------------------------------
+// The protocol's operations, one function each, as the window and kvormx-cli
+// both run them; the callers keep only what they show or print.
+
+// What a loop tells its caller on the way. Every member may be null.
+struct LoopHooks {
+    ExchangeWritten firstWritten;     // the loop's first request is out (the window's "Line Ok!")
+    int (*more)(long records);        // asked before each further request: 0 ends the loop there
+    ExchangeWritten block64Written;   // video: a 64-sample block's request is out
+    ExchangeWritten block256Written;  // video: the 256-sample block's request is out
+    void (*blockRead)(int samples, int result);  // video: a block read came to `result`
+};
+
+// How a loop ended.
+struct LoopEnd {
+    int result;           // EX_STOPPED: Stop (stop_flag) or the program ends; EX_REPLY: `more`
+                          // said so; else the failed exchange's (EX_TIMEOUT, EX_LOST, EX_BUSY, ...)
+    int blockSamples;     // 0: a measurement request failed; else the block's size (64, 256)
+    int firstSample;      // of that block
+    long records;         // replies or pictures taken
+};
+
+// Run mode: a measurement request carrying the parameter set, and for every
+// reply the next request at once with the teach value and tolerance the
+// sensor reported (TakeMeasurementWords); the reply's record goes to the
+// sinks while the sensor answers. Until stop_flag, a missing reply, or `more`.
+void RunMode(const LoopHooks* hooks, LoopEnd* end);
+// Video mode: picture after picture, a measurement request (the first with
+// the parameter set, each later one with the reply before it as payload),
+// then the video line by board type (ReadPicture); each picture's record to
+// the sinks, complete or not. Stop is looked at after a picture; a missing
+// reply or block ends the loop there.
+void VideoMode(const LoopHooks* hooks, LoopEnd* end);
+// The video line by board type into adcbuf: four blocks of 64 samples on
+// board type 0, one of 256 on any other. Ends at the first block that does
+// not come whole; EX_REPLY when all did (a longer one counts: its first
+// bytes are the block), else that block's result, its first sample in
+// *failedAt.
+int ReadPicture(const LoopHooks* hooks, int* failedAt);
+// Teach: the command carrying the parameter set; when the sensor answers,
+// RAM is read back for the teach value it chose (the set in pp, for the
+// caller to take). The teach's own failure, or the read-back's result;
+// *readBack says whether the read-back ran.
+int TeachAndReadBack(ExchangeWritten teachWritten, ExchangeWritten readWritten, int* readBack);
+// The max/min reset, carrying the parameter set: EX_REPLY once the sensor answered.
+int ResetMaxMin(ExchangeWritten written);
+
+// ---- Status texts (status.cpp) ----------------------------------------------------------------------
+// What an exchange's result says, in one table for the window's status line
+// (the program's own texts) and kvormx-cli's messages (which add `detail`).
+enum {
+    OP_LINE_CHECK, OP_HARDWARE, OP_FIRMWARE, OP_PARAMETERS, OP_SEND, OP_TEACH, OP_RESET, OP_LOOP,
+    OP_BLOCK64, OP_BLOCK256, OPERATIONS
+};
+// The status line's text for `result` of `operation`; "" where the status
+// line keeps its text (a longer block, a reply whose content decides).
+const char* ResultText(int operation, int result);
+// A sentence for a person reading a message: what happened on the line
+// ("no reply within 1.5 s", "40 bytes came where 36 belong").
+const char* ResultDetail(int operation, int result);
+

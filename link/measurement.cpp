@@ -3,7 +3,7 @@
 // same way, so a word means the same in every display and every row.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 
 int TeachPairInRange(int teach, int tolerance)
 {

@@ -1,7 +1,7 @@
 // The parameter file's format, through the runtime's array files.
-#include "params/param_file.h"
+#include "link/param_file.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/util.h"
 

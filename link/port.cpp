@@ -3,7 +3,7 @@
 // follows a good line check belongs to the program's start-up.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "runtime/rs232.h"
 
 #include <cstdio>

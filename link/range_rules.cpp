@@ -4,7 +4,7 @@
 // them to a file before it writes the file to the sensor.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 
 #include <cstdio>
 

@@ -1,6 +1,8 @@
-// Program-wide state with its start values. ResetProgramState assigns them;
-// InitVars runs it at start-up.
-#include "app/state.h"
+// The link's program-wide state with its start values. ResetLinkState assigns
+// them; the window's start-up and kvormx-cli run it first.
+#include "link/state.h"
+
+#include "link/record.h"
 
 #include <cstring>
 
@@ -20,19 +22,12 @@ char szVersion[STATUS_LEN];
 int com, order, target, rx_flag, graphrefresh, stop_flag;
 int exchange_busy, ref_flag, quit_flag;
 double tstart, tdiff, reply_limit;
-int nBytesW, nBytesR, ret;
+int nBytesW, nBytesR;
 long teach_pairs_refused;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
 char szStatus[STATUS_LEN];
 
-int panelHandle, panelPopUp;
-char proj_dir[PATH_LEN], file_name[PATH_LEN];
-
-uint16_t adcbuf[256], xArray[256], thdArray[256];
-double arrayNORM[HISTORY_LEN];
-
-char szSoftName[STATUS_LEN];
-char szSoftVersion[STATUS_LEN];
+uint16_t adcbuf[256];
 
 // The variables in packet order; both copies walk this one table so they can
 // never disagree about a word's place.
@@ -66,7 +61,7 @@ static const uint16_t kParamDefaults[PNUM] = {
     1000,  // para15
 };
 
-void ResetProgramState(void)
+void ResetLinkState(void)
 {
     sync_word = 0x55;
     for (int i = 0; i < PNUM; i++) *kParamVars[i] = kParamDefaults[i];
@@ -83,20 +78,13 @@ void ResetProgramState(void)
     exchange_busy = ref_flag = quit_flag = 0;
     tstart = tdiff = 0.0;
     reply_limit = TIMEOUT;
-    nBytesW = nBytesR = ret = 0;
+    nBytesW = nBytesR = 0;
     teach_pairs_refused = 0;
     std::memset(szWriteBuf, 0, sizeof szWriteBuf);
     std::memset(szReadBuf, 0, sizeof szReadBuf);
     CopyText(szStatus, STATUS_LEN, "InitVars");
-    file_name[0] = '\0';
-
     std::memset(adcbuf, 0, sizeof adcbuf);
-    std::memset(xArray, 0, sizeof xArray);
-    std::memset(thdArray, 0, sizeof thdArray);
-    std::memset(arrayNORM, 0, sizeof arrayNORM);
-
-    CopyText(szSoftName, STATUS_LEN, SOFT_NAME);
-    CopyText(szSoftVersion, STATUS_LEN, SOFT_VERSION);
+    ClearRecordSinks();
 }
 
 void ResetSensorIdentity(void)

@@ -1,4 +1,8 @@
-// Every program-wide variable and constant, declared once and explained once.
+// What the sensor link owns: the parameter packet and its variables, the
+// measurement variables, the sensor's identity, the state of the line and its
+// buffers, each declared once and explained once, with its start value in
+// state.cpp. The window and kvormx-cli share all of it; what only the panels
+// need lives with them (form/, display/, params/, app/).
 //
 // The program is a single thread: callbacks, the receive callback and the
 // loops all run on the user-interface thread, so these are plain globals
@@ -82,37 +86,23 @@ extern int ref_flag;                  // 1 on the last 64-sample block of a vide
 extern double tstart, tdiff;          // start of the current wait, and seconds since (Timer)
 extern double reply_limit;            // seconds link/ waits for a reply: TIMEOUT unless kvormx-cli --timeout
 extern int nBytesW, nBytesR;          // bytes of the last port write and of the last polled read
-extern int ret;                       // result of the last step of the port set-up
 extern long teach_pairs_refused;      // run-mode teach value/tolerance pairs kept back (range rules, long reply)
 extern char szWriteBuf[SERIAL_BUF_LEN];  // transmit buffer; a frame uses the first 36 bytes
 extern char szReadBuf[SERIAL_BUF_LEN];   // receive buffer; a frame or raw block from byte 0
 extern char szStatus[STATUS_LEN];     // text last written to the status line
 
-// ---- Panels and files ----------------------------------------------------------------------
-extern int panelHandle;               // main panel
-extern int panelPopUp;                // pop-up panel of further parameters
-extern char proj_dir[PATH_LEN];       // directory of the program; file dialogs start here
-extern char file_name[PATH_LEN];     // parameter file last chosen
-
-// ---- Display arrays ------------------------------------------------------------------------
-extern uint16_t adcbuf[256];          // video samples 0..1023
-extern uint16_t xArray[256];          // pixel number of each sample
-extern uint16_t thdArray[256];        // threshold line: every element vThd
-const int HISTORY_SAMPLES = 100;      // strip chart history: samples kept
-const int TRACES = 5;                 // traces of the strip chart
-const int HISTORY_LEN = HISTORY_SAMPLES * TRACES;
-extern double arrayNORM[HISTORY_LEN]; // strip chart history: the samples of the 5 traces, interleaved
+// ---- Video samples ---------------------------------------------------------------------------
+extern uint16_t adcbuf[256];          // the last video line: samples 0..1023, filled block by block
 
 // ---- Program texts ---------------------------------------------------------------------------
+// The program's name and version as both programs show them.
 #define SOFT_NAME "K-VOR-MX-Zidad"
 #define SOFT_VERSION "Version 1.5"
-extern char szSoftName[STATUS_LEN];   // SOFT_NAME, shown in the logo strip
-extern char szSoftVersion[STATUS_LEN];  // SOFT_VERSION, shown in the logo strip
 
 // Every variable above back to its value before start-up: the parameter
 // defaults, the identity of a 1024-pixel board-0 sensor, no exchange and no
-// loop running, empty measurement, display and text buffers.
-void ResetProgramState(void);
+// loop running, empty measurement and text buffers.
+void ResetLinkState(void);
 // The identity of the sensor back to what start-up assumes: a 1024-pixel
 // line on board type 0, nothing known of its CCD.
 void ResetSensorIdentity(void);

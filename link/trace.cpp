@@ -7,9 +7,10 @@
 //   the words decoded  the raw bytes in hex
 // Lines starting with '#' are comments.
 #include "link/link.h"
+#include "link/record.h"
 #include "link/trace.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "runtime/filewriter.h"
 #include "runtime/rs232.h"
 #include "runtime/util.h"
@@ -49,10 +50,6 @@ static const char* CommandName(int command, int reply)
     }
 }
 
-static const char* const kMeasureNames[PNUM] = {
-    "Ledge", "Redge", "Mvalue", "tVal", "tTol", "pix1", "edcnt", "mvstart",
-    "mvend", "pixdelta", "anaMax", "anaMin", "in0", "w13", "w14", "w15",
-};
 static const char* const kHardwareNames[PNUM] = {
     "ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4", "w5", "w6", "w7",
     "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15",
@@ -68,7 +65,7 @@ static const char* const kBlockRequestNames[PNUM] = {
 static const char* const* WordNames(int tx, int command, int reply)
 {
     if (tx) return command == CMD_READ_VIDEO64 || (command == 11 && reply > 0) ? kBlockRequestNames : kParamNames;
-    if (command == CMD_MEASURE) return kMeasureNames;
+    if (command == CMD_MEASURE) return kMeasureWordNames;
     if (command == CMD_HARDWARE_INFO) return kHardwareNames;
     return kParamNames;
 }

@@ -2,7 +2,7 @@
 // samples (board type 0) or one of 256.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 
 // Decoded whatever happened: after a short block the picture shows what the
 // buffer holds, and the caller's status line says the block was short.

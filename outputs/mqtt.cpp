@@ -17,8 +17,9 @@
 
 #include "outputs/outputs.h"
 
-#include "app/state.h"
+#include "link/state.h"
 #include "outputs/mqtt_client.h"
+#include "runtime/filewriter.h"
 
 #include <cstdio>
 #include <cstring>
@@ -33,64 +34,14 @@ const int TEXT_LEN = 512;
 enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS };
 
 char g_statusText[TEXT_LEN] = "";     // the status line's text as last published
-unsigned long g_sequence = 0;         // `seq` of the last measurement or picture
 char g_error[TEXT_LEN] = "";
 
 // ---- [SECTION] JSON -----------------------------------------------------------------------
 
-// Latin-1 (the program's texts) to UTF-8 JSON string contents.
-int JsonText(char* out, int size, const char* text)
-{
-    int n = 0;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p && n < size - 7; p++) {
-        unsigned c = *p;
-        if (c == '"' || c == '\\') {
-            out[n++] = '\\';
-            out[n++] = static_cast<char>(c);
-        } else if (c < 0x20) {
-            n += std::snprintf(out + n, size - n, "\\u%04x", c);
-        } else if (c >= 0x80) {
-            out[n++] = static_cast<char>(0xC0 | (c >> 6));
-            out[n++] = static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out[n++] = static_cast<char>(c);
-        }
-    }
-    out[n] = '\0';
-    return n;
-}
-
-// UTC with milliseconds, e.g. 2026-12-07T12:52:31.123Z; no locale involved.
-void IsoTime(char* out, int size)
-{
-    timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
-    tm t{};
-    gmtime_r(&ts.tv_sec, &t);
-    std::snprintf(out, size, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec, static_cast<int>(ts.tv_nsec / 1000000));
-}
-
-// The measurement as JSON members (no braces); integers only, so the
-// locale's decimal separator never enters.
-int MeasurementMembers(char* out, int size)
-{
-    char when[40];
-    IsoTime(when, sizeof when);
-    int mv = Mvalue, t = tVal, tol = tTol;
-    bool inBand = mv >= t - tol && mv <= t + tol;
-    return std::snprintf(out, size,
-                         "\"time\":\"%s\",\"seq\":%lu,\"value\":%d,\"left_edge\":%d,\"right_edge\":%d,"
-                         "\"edges\":%d,\"teach\":%d,\"tolerance\":%d,\"max\":%d,\"min\":%d,\"in_band\":%s",
-                         when, g_sequence, mv, static_cast<int>(Ledge), static_cast<int>(Redge),
-                         static_cast<int>(edcnt), t, tol, static_cast<int>(anaMax), static_cast<int>(anaMin),
-                         inBand ? "true" : "false");
-}
-
 int StatusPayload(char* out, int size, const char* state)
 {
     char text[TEXT_LEN * 2];
-    JsonText(text, sizeof text, g_statusText);
+    JsonString(text, sizeof text, g_statusText);
     return std::snprintf(out, size, "{\"state\":\"%s\",\"text\":\"%s\"}", state, text);
 }
 
@@ -124,7 +75,6 @@ int MqttStart(const char* url, const char* authFile)
     std::memset(password, 0, sizeof password);
     if (rc != 0) return -1;
     g_statusText[0] = '\0';
-    g_sequence = 0;
     // "online" from the first connect on, with the status line's text once there is one.
     char payload[MSG_LEN];
     MqttClientKeep(SLOT_STATUS, payload, StatusPayload(payload, MSG_LEN, "online"));
@@ -141,31 +91,18 @@ void MqttStop(void)
 
 const char* MqttError(void) { return g_error; }
 
-void MqttPublishMeasurement(void)
+void MqttPublishMeasurement(const MeasurementRecord* r)
 {
     if (!MqttClientActive()) return;
     char payload[MSG_LEN];
-    g_sequence++;
-    int n = 1;
-    payload[0] = '{';
-    n += MeasurementMembers(payload + n, MSG_LEN - n - 2);
-    payload[n++] = '}';
-    MqttClientQueue("measurement", payload, n);
+    MqttClientQueue("measurement", payload, FormatMeasurement(payload, MSG_LEN, r, FORMAT_JSON));
 }
 
-void MqttPublishVideo(void)
+void MqttPublishVideo(const PictureRecord* r)
 {
-    if (!MqttClientActive()) return;
+    if (!MqttClientActive() || !r->complete) return;
     char payload[MSG_LEN];
-    g_sequence++;
-    int n = 1;
-    payload[0] = '{';
-    n += MeasurementMembers(payload + n, 400);
-    n += std::snprintf(payload + n, MSG_LEN - n, ",\"first_pixel\":%d,\"samples\":[",
-                       static_cast<int>(ccdMode == 1 ? pStart : 0));
-    for (int i = 0; i < 256; i++) n += std::snprintf(payload + n, MSG_LEN - n, i ? ",%d" : "%d", adcbuf[i] & 0x3FF);
-    n += std::snprintf(payload + n, MSG_LEN - n, "]}");
-    MqttClientQueue("video", payload, n);
+    MqttClientQueue("video", payload, FormatPicture(payload, MSG_LEN, r, FORMAT_JSON));
 }
 
 void MqttPublishParameters(void)
@@ -175,8 +112,8 @@ void MqttPublishParameters(void)
                                          &eBeg,  &eEnd,      &tVal,  &tTol,   &iGain,    &ePoti,
                                          &ccdMode, &pStart,  &anaMode, &para15};
     char payload[MSG_LEN];
-    char when[40];
-    IsoTime(when, sizeof when);
+    char when[RECORD_TIME_LEN];
+    UtcTimeText(when, sizeof when);
     int n = std::snprintf(payload, MSG_LEN, "{\"time\":\"%s\",\"words\":[", when);
     for (int i = 0; i < PNUM; i++) n += std::snprintf(payload + n, MSG_LEN - n, i ? ",%d" : "%d", *words[i]);
     n += std::snprintf(payload + n, MSG_LEN - n, "]");
@@ -185,23 +122,11 @@ void MqttPublishParameters(void)
     MqttClientKeep(SLOT_PARAMETERS, payload, n);
 }
 
-void MqttPublishIdentity(const char* description, const char* port)
+void MqttPublishIdentity(const IdentityRecord* r)
 {
     if (!MqttClientActive()) return;
-    char desc[TEXT_LEN], firmware[TEXT_LEN], dev[TEXT_LEN];
-    // The descriptions start with blanks that only place them on the panel.
-    const char* d = description ? description : "";
-    while (*d == ' ') d++;
-    JsonText(desc, sizeof desc, d);
-    JsonText(firmware, sizeof firmware, szVersion);
-    JsonText(dev, sizeof dev, port ? port : "");
     char payload[MSG_LEN];
-    int n = std::snprintf(payload, MSG_LEN,
-                          "{\"description\":\"%s\",\"line_length\":%d,\"board_type\":%d,\"ccd_type\":%d,"
-                          "\"resolution\":%d,\"firmware\":\"%s\",\"port\":\"%s\"}",
-                          desc, static_cast<int>(ccdmaxpixel), static_cast<int>(pcbtype), static_cast<int>(ccdtype),
-                          static_cast<int>(ccdresolution), firmware, dev);
-    MqttClientKeep(SLOT_IDENTITY, payload, n);
+    MqttClientKeep(SLOT_IDENTITY, payload, FormatIdentityJson(payload, MSG_LEN, r));
 }
 
 void MqttPublishStatus(const char* text)
@@ -223,3 +148,11 @@ int MqttActive(void) { return MqttClientActive(); }
 int MqttConnected(void) { return MqttClientConnected(); }
 
 unsigned long MqttDropped(void) { return MqttClientDropped(); }
+
+static const RecordSink kMqttSink = {MqttPublishMeasurement, MqttPublishVideo, MqttPublishIdentity,
+                                     MqttPublishParameters, nullptr};
+
+void AddMqttSink(void)
+{
+    AddRecordSink(&kMqttSink);
+}

@@ -1,8 +1,11 @@
 // What the program keeps of the sensor's work and where else it goes: the
-// CSV recording of run and video mode, and the MQTT broker. Used by the loops in display/, by the Record control and by the
-// command-line tool; it touches no panel. Files are written through the
-// runtime's file writer, so a row never waits for the disk.
+// CSV recording of run and video mode, and the MQTT broker. Both are sinks
+// of the records (link/record.h), registered by the window's start-up or by
+// kvormx-cli; they touch no panel. Files are written through the runtime's
+// file writer, so a row never waits for the disk.
 #pragma once
+
+#include "link/record.h"
 
 // ---- Recording (recording.cpp) ------------------------------------------------------------
 // Starts a recording into `path` (created or emptied) with its header row:
@@ -13,13 +16,14 @@ int RecordStart(const char* path);
 // were lost (RecordError() says why).
 int RecordStop(void);
 int RecordActive(void);               // 1 while a recording runs
-// One row per run-mode reply, from the measurement variables as the reply
-// set them. Does nothing without a recording.
-void RecordMeasurement(void);
-// One row per video picture: the measurement columns and the 256 samples of
-// adcbuf. A picture whose measurement or blocks did not all come (complete 0)
-// is left out: its columns would hold the previous picture's values.
-void RecordPicture(int complete);
+// One row per run-mode reply. Does nothing without a recording.
+void RecordMeasurement(const MeasurementRecord* r);
+// One row per video picture. A picture whose blocks did not all come is left
+// out: its samples would be partly the previous picture's.
+void RecordPicture(const PictureRecord* r);
+// The recording as a sink of the records: rows while a recording runs, the
+// rest onto the disk when a loop ends.
+void AddRecordingSink(void);
 // The rows so far onto the disk now (a loop ended); waits a little for it.
 void RecordFlush(void);
 const char* RecordPath(void);         // file of the running (or last) recording
@@ -35,17 +39,11 @@ void SetRecordStoppedHandler(RecordStoppedHandler handler);
 // date and time, in `dir` (no folder when dir is empty).
 void DefaultFileName(char* path, int size, const char* dir, const char* prefix, const char* ext);
 
-// ---- The tolerance rule the recording and the displays share ---------------------------------
-// 1 when Mvalue lies within the band the strip chart draws: tVal - tTol .. tVal + tTol,
-// kept within pixels 1 .. 1023.
-int MvalueInBand(void);
-
 // ---- Publishing to an MQTT broker (mqtt.cpp) ---------------------------------------------
 // Plain C-style calls for the single-threaded program (the GUI's loops and
 // kvormx-cli). Nothing here blocks an exchange: a call formats a message
-// from the program-wide variables and puts it on a bounded queue; the
-// client's own threads talk to the broker. Every call is a no-op until
-// MqttStart has succeeded.
+// from a record and puts it on a bounded queue; the client's own threads
+// talk to the broker. Every call is a no-op until MqttStart has succeeded.
 
 // Starts publishing to `url` ("mqtt://host[:port]/prefix" or
 // "mqtts://host[:port]/prefix", prefix without wildcards; default ports 1883
@@ -59,15 +57,17 @@ int MqttStart(const char* url, const char* authFile);
 void MqttStop(void);
 const char* MqttError(void);          // why MqttStart failed
 
-// One measurement reply (run mode): the measurement variables of app/state.h.
-void MqttPublishMeasurement(void);
-// One picture (video mode): the measurement and the 256 samples of adcbuf.
-void MqttPublishVideo(void);
+// One measurement reply (run mode) on PREFIX/measurement.
+void MqttPublishMeasurement(const MeasurementRecord* r);
+// One whole picture (video mode) on PREFIX/video; one with a missing block is
+// not sent.
+void MqttPublishVideo(const PictureRecord* r);
 // The sixteen parameter words with their names (retained).
 void MqttPublishParameters(void);
-// The sensor's identity (retained); description and port are the caller's
-// texts (Latin-1), the rest comes from the identification variables.
-void MqttPublishIdentity(const char* description, const char* port);
+// The sensor's identity (retained).
+void MqttPublishIdentity(const IdentityRecord* r);
+// All of the above as a sink of the records, registered once.
+void AddMqttSink(void);
 // The status line's text (retained, beside "online"); repeats are not sent.
 void MqttPublishStatus(const char* text);
 

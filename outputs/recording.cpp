@@ -1,42 +1,28 @@
-// The CSV recording: one row per run-mode reply, one per video picture.
+// The CSV recording: one row per run-mode reply, one per whole video picture,
+// from the records (link/record.h), with their one list of column names.
 //
 // Every row has the same leading columns; a video row carries the picture's
-// 256 samples after them, a run-mode row ends with the port. The header names
-// every column a row may have, so a reader fills the samples of run-mode rows
-// as empty. Numbers are integers, and the seconds are written from whole
-// milliseconds: no decimal comma of any locale can creep in.
+// first pixel, pixel step and 256 samples after them. The header names every
+// column a row may have, so a reader fills the picture columns of run-mode
+// rows as empty.
 #include "outputs/outputs.h"
 
-#include "app/state.h"
+#include "link/record.h"
 #include "runtime/filewriter.h"
 #include "runtime/util.h"
 
 #include <cstdio>
 #include <cstring>
 
-const int ROW_LEN = 2048;             // a video row: 11 columns and 256 samples of at most 5 digits
+const int ROW_LEN = RECORD_LINE_LEN;  // a video row: the measurement, the picture's columns and 256 samples
 const int WHY_LEN = PATH_LEN + 96;    // "<file>: <reason>"
 const double FLUSH_WAIT = 0.5;        // seconds a flush at the end of a loop waits for the disk
 
 static int g_writer = 0;              // file writer of the running recording, 0 when none
 static char g_path[PATH_LEN];
 static char g_why[WHY_LEN];
-static double g_started;              // Timer() when the recording began
 static long g_rows;
 static RecordStoppedHandler g_onStopped = nullptr;
-
-static const char kHeader[] =
-    "time,seconds,value,left_edge,right_edge,teach,tolerance,maximum,minimum,in_band,port";
-
-int MvalueInBand(void)
-{
-    int upper = static_cast<int>(tVal) + static_cast<int>(tTol);
-    int lower = static_cast<int>(tVal) - static_cast<int>(tTol);
-    if (upper > 1023) upper = 1023;
-    if (lower < 1) lower = 1;
-    int v = Mvalue;
-    return v >= lower && v <= upper ? 1 : 0;
-}
 
 void DefaultFileName(char* path, int size, const char* dir, const char* prefix, const char* ext)
 {
@@ -84,11 +70,9 @@ int RecordStart(const char* path)
         return -1;
     }
     g_writer = w;
-    g_started = Timer();
 
-    char header[ROW_LEN * 2];
-    int n = std::snprintf(header, sizeof header, "%s", kHeader);
-    for (int i = 0; i < 256; i++) n += std::snprintf(header + n, sizeof header - n, ",sample_%d", i);
+    char header[ROW_LEN + 1];
+    int n = FormatCsvHeader(header, ROW_LEN, 1);
     header[n++] = '\n';
     if (FileWriterPut(g_writer, header, n) < 0) {
         StopOnFailure();
@@ -114,32 +98,20 @@ int RecordActive(void)
     return g_writer ? 1 : 0;
 }
 
-// The columns every row has, up to and including the port; returns the length.
-static int MeasurementColumns(char* row)
-{
-    char time[48];
-    WallClockText(time, sizeof time, 3);
-    long ms = static_cast<long>((Timer() - g_started) * 1000.0 + 0.5);
-    return std::snprintf(row, ROW_LEN, "%s,%ld.%03ld,%u,%u,%u,%u,%u,%u,%u,%d,COM%d", time, ms / 1000, ms % 1000,
-                         unsigned{Mvalue}, unsigned{Ledge}, unsigned{Redge}, unsigned{tVal}, unsigned{tTol},
-                         unsigned{anaMax}, unsigned{anaMin}, MvalueInBand(), com);
-}
-
-void RecordMeasurement(void)
+void RecordMeasurement(const MeasurementRecord* r)
 {
     if (!g_writer) return;
-    char row[ROW_LEN];
-    int n = MeasurementColumns(row);
+    char row[ROW_LEN + 1];
+    int n = FormatMeasurement(row, ROW_LEN, r, FORMAT_CSV);
     row[n++] = '\n';
     Put(row, n);
 }
 
-void RecordPicture(int complete)
+void RecordPicture(const PictureRecord* r)
 {
-    if (!g_writer || !complete) return;
-    char row[ROW_LEN];
-    int n = MeasurementColumns(row);
-    for (int i = 0; i < 256; i++) n += std::snprintf(row + n, ROW_LEN - n, ",%u", unsigned{adcbuf[i]});
+    if (!g_writer || !r->complete) return;
+    char row[ROW_LEN + 1];
+    int n = FormatPicture(row, ROW_LEN, r, FORMAT_CSV);
     row[n++] = '\n';
     Put(row, n);
 }
@@ -168,4 +140,16 @@ long RecordRows(void)
 void SetRecordStoppedHandler(RecordStoppedHandler handler)
 {
     g_onStopped = handler;
+}
+
+static void RecordLoopEnded(int, int)
+{
+    RecordFlush();
+}
+
+static const RecordSink kRecordingSink = {RecordMeasurement, RecordPicture, nullptr, nullptr, RecordLoopEnded};
+
+void AddRecordingSink(void)
+{
+    AddRecordSink(&kRecordingSink);
 }

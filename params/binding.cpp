@@ -2,9 +2,8 @@
 // values, and show a parameter set with its range rules applied.
 #include "params/params.h"
 
-#include "app/panels.h"
-#include "app/state.h"
-#include "display/display.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"

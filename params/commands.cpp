@@ -2,8 +2,8 @@
 // set, and a wait for the sensor's answer.
 #include "params/params.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
@@ -27,12 +27,12 @@ int CC_ButtonTeach(int, int, int event, void*, int, int)
     // sensor took a new setpoint. The time-out goes to the status line only:
     // szStatus keeps the last exchange's outcome, which a Get from a file
     // shows again.
-    CopyVarsToPP();
-    int r = Exchange(CMD_TEACH, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowTeachSent);
-    if (r == EX_REPLY)
-        PushGET(RAM);
+    int readBack = 0;
+    int r = TeachAndReadBack(ShowTeachSent, ShowParamsWaiting, &readBack);
+    if (readBack)
+        ShowParameterRead(RAM, r);
     else
-        SetCtrlVal(panelHandle, PANEL_STATUS, r == EX_LOST ? PortLostText(com) : "Timeout-RS-232...");
+        SetCtrlVal(panelHandle, PANEL_STATUS, ResultText(OP_TEACH, r));
     EndExchange();
     return 0;
 }
@@ -43,10 +43,7 @@ int CC_ButtonReset(int, int, int event, void*, int, int)
     if (!BeginExchange()) return 0;
     // Decided by the reply itself, not by the clock: a reply taken in the
     // last pass is a success, and no reply is never one.
-    CopyVarsToPP();
-    int r = Exchange(CMD_RESET_MAXMIN, pp, REPLY_FRAME, TIMEOUT, EX_EVENTS, ShowResetSent);
-    CopyText(szStatus, STATUS_LEN,
-             r == EX_REPLY ? "Reset Max/Min OK!" : r == EX_LOST ? PortLostText(com) : "Timeout-RS-232...");
+    CopyText(szStatus, STATUS_LEN, ResultText(OP_RESET, ResetMaxMin(ShowResetSent)));
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
     EndExchange();
     return 0;

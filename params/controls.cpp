@@ -3,8 +3,8 @@
 // variable; GetPanelValues collects them before a Send or a file write.
 #include "params/params.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 

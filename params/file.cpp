@@ -3,17 +3,19 @@
 // the parameter set as it was and says so in the status line.
 #include "params/params.h"
 
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/settings.h"
-#include "params/param_file.h"
+#include "link/param_file.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+
+char file_name[PATH_LEN];
 
 // The error goes straight to the status line: szStatus keeps the outcome of
 // the last exchange, which a later Get from a file shows again.

@@ -3,10 +3,10 @@
 // callbacks keep exactly one of them on, falling back to RAM.
 #include "params/params.h"
 
-#include "app/app.h"
-#include "app/panels.h"
-#include "app/state.h"
+#include "form/form.h"
+#include "link/state.h"
 #include "link/link.h"
+#include "link/record.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -59,21 +59,11 @@ int CC_RBTFile(int, int, int event, void*, int, int)
 static void ShowSendResult(int r, int differs, uint16_t held)
 {
     char text[STATUS_LEN];
-    if (r == VERIFY_OK) {
-        CopyText(text, STATUS_LEN, "Line Ok!");
-    } else if (r == VERIFY_DIFFERS) {
+    if (r == VERIFY_DIFFERS)
         std::snprintf(text, sizeof text, "Verify error: %s is %u in the sensor, %u sent!", kParamNames[differs],
                       static_cast<unsigned>(held), static_cast<unsigned>(pp[differs]));
-    } else if (r == EX_WRITE_FAILED) {
-        std::snprintf(text, sizeof text, "Transmit error: %s",
-                      nBytesW < 0 ? PortErrorText(nBytesW) : "the frame did not go out whole");
-    } else if (r == EX_LONG) {
-        CopyText(text, STATUS_LEN, TXT_REPLY_TOO_LONG);
-    } else if (r == EX_LOST) {
-        CopyText(text, STATUS_LEN, PortLostText(com));
-    } else {
-        CopyText(text, STATUS_LEN, "Timeout-RS-232... - the sent set was not confirmed");
-    }
+    else
+        CopyText(text, STATUS_LEN, ResultText(OP_SEND, r));
     SetCtrlVal(panelHandle, PANEL_STATUS, text);
 }
 
@@ -101,7 +91,7 @@ int CC_BTNSend(int, int, int event, void*, int, int)
         uint16_t held = 0;
         int r = SendParameterSet(target, &differs, &held);
         ShowSendResult(r, differs, held);
-        if (r == VERIFY_OK) PublishParameters();
+        if (r == VERIFY_OK) DeliverParameters();
     }
     EndExchange();
     return 0;
@@ -124,30 +114,28 @@ int CC_BTNGet(int, int, int event, void*, int, int)
     return 0;
 }
 
-static void ShowParamsWaiting(int bytesWritten)
+void ShowParamsWaiting(int bytesWritten)
 {
     if (bytesWritten == FRAME_BYTES) SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for parameter-frame ...");
 }
 
 int PushGET(int from)
 {
+    return ShowParameterRead(from, from == DATFILE ? EX_REPLY : ReadParameterSet(from, ShowParamsWaiting));
+}
+
+int ShowParameterRead(int from, int r)
+{
     int taken = from == DATFILE;
     if (from != DATFILE) {
-        int r = ReadParameterSet(from, ShowParamsWaiting);
         if (r == EX_REPLY) {
             CopyPPtoVars();
-            CopyText(szStatus, STATUS_LEN, "Parameter-frame received! - Line Ok!");
             taken = 1;
-        } else if (r == EX_LONG) {
-            CopyText(szStatus, STATUS_LEN, TXT_REPLY_TOO_LONG);
-        } else if (r == EX_LOST) {
-            CopyText(szStatus, STATUS_LEN, PortLostText(com));
-        } else {
-            CopyText(szStatus, STATUS_LEN, "Timeout-RS-232...");
         }
+        CopyText(szStatus, STATUS_LEN, ResultText(OP_PARAMETERS, r));
     }
     SetPanelValues();
     SetCtrlVal(panelHandle, PANEL_STATUS, szStatus);
-    if (taken) PublishParameters();
+    if (taken) DeliverParameters();
     return taken;
 }

@@ -340,6 +340,17 @@ int WallClockText(char* out, int size, int digits, double secondsSinceEpoch)
     return n;
 }
 
+int UtcTimeText(char* out, int size)
+{
+    if (!out || size < 32) return 0;
+    timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    tm utc;
+    gmtime_r(&ts.tv_sec, &utc);
+    int n = int(strftime(out, size_t(size), "%Y-%m-%dT%H:%M:%S", &utc));
+    return n + std::snprintf(out + n, size_t(size - n), ".%03ldZ", ts.tv_nsec / 1000000L);
+}
+
 int WallClockStamp(char* out, int size)
 {
     if (!out || size < 16) return 0;

@@ -43,6 +43,9 @@ int FileWriterClose(int handle);
 // offset: "2025-03-07T14:03:22.517+01:00". `size` >= 40. Returns the text's length.
 // secondsSinceEpoch < 0 means now.
 int WallClockText(char* out, int size, int digits, double secondsSinceEpoch = -1);
+// UTC now in ISO-8601 with milliseconds: "2025-03-07T13:03:22.517Z", what
+// machine-readable rows and messages carry. `size` >= 32. Returns the length.
+int UtcTimeText(char* out, int size);
 double WallClockSeconds(void);                // seconds since the epoch, microsecond resolution
 // "20250307-140322": a file-name stamp of the local time now. `size` >= 16.
 int WallClockStamp(char* out, int size);

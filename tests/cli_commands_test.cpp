@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/state.h"
-#include "params/param_file.h"
+#include "link/state.h"
+#include "link/param_file.h"
 #include "runtime/rs232.h"
 #include "sim/wire.h"
 
@@ -145,7 +145,8 @@ TEST_F(CliTest, SensorThatDoesNotAnswerOrRefusesExitsOneNamingTheExchange)
     StartSensor(o);
     CliRun silent = Cli({"--timeout", "0.2", "identify"});
     EXPECT_EQ(1, silent.status);
-    EXPECT_NE(std::string::npos, silent.err.find("line check (echo frame): no reply within 0.2 s")) << silent.err;
+    EXPECT_NE(std::string::npos, silent.err.find("line check (echo frame): Timeout-RS-232... - no reply within 0.2 s"))
+        << silent.err;
     EXPECT_EQ(std::vector<int>{sim::CMD_ECHO}, Commands(sensor));
 
     sensor.ClearFrames();
@@ -166,7 +167,8 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
     CliRun r = Cli({"identify"});
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("description: CCD-SENSOR:512 pixel; 25\u00b5m pixel-pitch, 12,8mm working range\n"
-              "ccd_type: 3\npixels: 512\nresolution: 30\nboard: 0\nfirmware: KVOR FW 4.2\n",
+              "ccd_type: 3\npixels: 512\nresolution: 30\nboard_type: 0\nfirmware: KVOR FW 4.2\nport: " +
+                  std::string(sensor.SlavePath()) + "\n",
               r.out);
     EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_VERSION}), Commands(sensor));
 
@@ -176,9 +178,10 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
     StartSensor(o);
     r = Cli({"identify", "--json"});
     EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_EQ("{\"description\": \"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\", "
-              "\"ccd_type\": 101, \"pixels\": 256, \"resolution\": 250, \"board\": 400, "
-              "\"firmware\": \"Board \\\"400\\\" text\"}\n",
+    EXPECT_EQ("{\"description\":\"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\","
+              "\"ccd_type\":101,\"pixels\":256,\"resolution\":250,\"board_type\":400,"
+              "\"firmware\":\"Board \\\"400\\\" text\",\"port\":\"" +
+                  std::string(sensor.SlavePath()) + "\"}\n",
               r.out);
 }
 
@@ -332,5 +335,5 @@ TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
     sensor.SetFaults(silentAfterRead);
     CliRun lost = Cli({"--timeout", "0.2", "reset"});
     EXPECT_EQ(1, lost.status);
-    EXPECT_NE(std::string::npos, lost.err.find("max/min reset: no reply within 0.2 s")) << lost.err;
+    EXPECT_NE(std::string::npos, lost.err.find("max/min reset: Timeout-RS-232... - no reply within 0.2 s")) << lost.err;
 }

@@ -3,6 +3,8 @@
 // receives is compared with what the tool printed and what the sensor sent.
 #include "cli_runner.h"
 
+#include "link/record.h"
+
 #include "sim/wire.h"
 #include "support/broker.h"
 
@@ -51,14 +53,16 @@ class CliMqttTest : public ::testing::Test {
     LocalBroker broker;
 };
 
-// Value, edges, teach value, tolerance, max and min of a message against
-// columns 2..8 of a CSV row, and the band against column 9.
+// A message against the CSV row printed from the same record: every field
+// of the one list under the same name, with the same value.
 void ExpectMessageIsRow(const std::string& json, const std::vector<std::string>& row)
 {
-    const char* const names[] = {"value", "left_edge", "right_edge", "teach", "tolerance", "max", "min"};
-    ASSERT_GE(row.size(), 10u);
-    for (int k = 0; k < 7; k++) EXPECT_EQ(row[k + 2], std::to_string(Member(json, names[k]))) << names[k];
-    EXPECT_NE(std::string::npos, json.find(row[9] == "1" ? "\"in_band\":true" : "\"in_band\":false")) << json;
+    ASSERT_GE(row.size(), static_cast<size_t>(MEASUREMENT_FIELDS));
+    for (int k = 0; k < MEASUREMENT_FIELDS; k++) {
+        std::string value = RawMember(json, kMeasurementFields[k]);
+        if (k == FIELD_IN_BAND) value = value == "true" ? "1" : "0";
+        EXPECT_EQ(row[k], value) << kMeasurementFields[k];
+    }
 }
 
 }  // namespace
@@ -86,7 +90,6 @@ TEST_F(CliMqttTest, WatchPublishesEveryReplyInOrderAndLeavesItsSensorRetained)
     ASSERT_EQ(static_cast<size_t>(N), measures.size());
     for (int i = 0; i < N; i++) {
         SCOPED_TRACE(got[i]);
-        EXPECT_EQ(i + 1, Member(got[i], "seq"));
         ExpectMessageIsRow(got[i], Split(lines[i + 1], ','));
         EXPECT_EQ(ReplyWord(measures[i], sim::M_MVALUE), static_cast<unsigned>(Member(got[i], "value")));
         EXPECT_EQ(ReplyWord(measures[i], sim::M_LEDGE), static_cast<unsigned>(Member(got[i], "left_edge")));
@@ -100,7 +103,7 @@ TEST_F(CliMqttTest, WatchPublishesEveryReplyInOrderAndLeavesItsSensorRetained)
     }));
     for (const Received& m : late.Got()) EXPECT_TRUE(m.retained) << m.topic;
     std::string identity = late.On("fleet/s1/identity").back();
-    EXPECT_EQ(1024, Member(identity, "line_length")) << identity;
+    EXPECT_EQ(1024, Member(identity, "pixels")) << identity;
     EXPECT_EQ(0, Member(identity, "board_type"));
     EXPECT_EQ("K-VOR-MX virtual sensor FW 1.0", TextMember(identity, "firmware"));
     EXPECT_EQ(sensor.SlavePath(), TextMember(identity, "port"));
@@ -129,8 +132,10 @@ TEST_F(CliMqttTest, VideoPublishesEachPictureWithTheSamplesItPrinted)
     for (int p = 0; p < 2; p++) {
         std::vector<std::string> row = Split(lines[p + 1], ',');
         ExpectMessageIsRow(got[p], row);
+        EXPECT_EQ(row[MEASUREMENT_FIELDS], RawMember(got[p], kPictureFields[0]));
+        EXPECT_EQ(row[MEASUREMENT_FIELDS + 1], RawMember(got[p], kPictureFields[1]));
         std::string samples;
-        for (int s = 0; s < 256; s++) samples += (s ? "," : "") + row[10 + s];
+        for (int s = 0; s < 256; s++) samples += (s ? "," : "") + row[MEASUREMENT_FIELDS + 2 + s];
         EXPECT_NE(std::string::npos, got[p].find("\"samples\":[" + samples + "]")) << got[p];
     }
     EXPECT_EQ("video ended after 2 pictures", TextMember(RetainedStatus("fleet/v"), "text"));
@@ -220,6 +225,7 @@ TEST_F(CliMqttTest, SigtermAndATimeOutBothLeaveOfflineWithTheReason)
     EXPECT_EQ(3u, Lines(lost.out).size());
     status = RetainedStatus("fleet/s4");
     EXPECT_EQ("offline", TextMember(status, "state"));
-    EXPECT_NE(std::string::npos, TextMember(status, "text").find("measurement request 4: no reply within 0.2 s"))
+    EXPECT_NE(std::string::npos,
+              TextMember(status, "text").find("measurement request 4: Timeout RS232-Line! - no reply within 0.2 s"))
         << status << lost.err << broker.Log();
 }

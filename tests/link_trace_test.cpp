@@ -92,8 +92,10 @@ class TraceTest : public ProgramTest {
     std::string dir, file;
 };
 
-const char* const kMeasure[] = {"Ledge", "Redge", "Mvalue", "tVal", "tTol", "pix1", "edcnt", "mvstart",
-                                "mvend", "pixdelta", "anaMax", "anaMin", "in0", "w13", "w14", "w15"};
+// A measurement reply's words by the record's names where a word is a field.
+const char* const kMeasure[] = {"left_edge", "right_edge", "value", "teach", "tolerance", "pix1",
+                                "edges",     "mvstart",    "mvend", "pixdelta", "maximum", "minimum",
+                                "in0",       "w13",        "w14",   "w15"};
 const char* const kHardware[] = {"ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4", "w5", "w6", "w7",
                                  "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15"};
 const char* const kBlockRequest[] = {"first", "last", "w2", "w3", "w4", "w5", "w6", "w7",

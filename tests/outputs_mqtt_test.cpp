@@ -109,8 +109,8 @@ TEST_F(MqttTest, EveryReplyOfARunArrivesOnceAndInOrder)
         EXPECT_EQ(i + 1, Member(got[i], "seq"));
         EXPECT_EQ(150, Member(got[i], "teach"));
         EXPECT_EQ(10, Member(got[i], "tolerance"));
-        EXPECT_EQ(900, Member(got[i], "max"));
-        EXPECT_EQ(5, Member(got[i], "min"));
+        EXPECT_EQ(900, Member(got[i], "maximum"));
+        EXPECT_EQ(5, Member(got[i], "minimum"));
         EXPECT_EQ(2, Member(got[i], "edges"));
         bool inBand = i >= 140 && i <= 160;
         EXPECT_NE(std::string::npos, got[i].find(inBand ? "\"in_band\":true" : "\"in_band\":false"));
@@ -141,7 +141,7 @@ TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
     for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
     EXPECT_NE(std::string::npos, params.find("\"words\":[600,0,300,100,"));
     std::string identity = late.On("plant/line1/identity")[0];
-    EXPECT_EQ(ccdmaxpixel, Member(identity, "line_length"));
+    EXPECT_EQ(ccdmaxpixel, Member(identity, "pixels"));
     EXPECT_EQ(pcbtype, Member(identity, "board_type"));
     EXPECT_NE(std::string::npos, identity.find(GetComDevice(1))) << identity;
     EXPECT_NE(std::string::npos, identity.find("\"description\":\"CCD-SENSOR")) << identity;
@@ -279,7 +279,7 @@ TEST_F(MqttTest, PublishFromThePanelDescribesTheSensorAtOnceAndOffSaysOffline)
                                      sub.On("plant/line1/parameters").size() == 1; }, 5.0));
     std::string params = sub.On("plant/line1/parameters")[0];
     for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
-    EXPECT_EQ(ccdmaxpixel, Member(sub.On("plant/line1/identity")[0], "line_length"));
+    EXPECT_EQ(ccdmaxpixel, Member(sub.On("plant/line1/identity")[0], "pixels"));
     // Kept for the next start, without the blanks.
     EXPECT_EQ(Url(), Setting("mqtt/url"));
     EXPECT_EQ("", Setting("mqtt/auth"));

@@ -3,6 +3,7 @@
 // Video and a time-out; a full disk stops it and nothing else.
 #include "support/program_fixture.h"
 
+#include "link/record.h"
 #include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
@@ -72,14 +73,13 @@ class RecordingTest : public ProgramTest {
 };
 
 // Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
+// The values walk through the band 412..612: reply 1 lies on its lower limit,
+// reply 21 on its upper one.
 Words Reply(int i)
 {
-    return {uint16_t(100 + i), uint16_t(600 + i), uint16_t(380 + 10 * i), 512, 100, 1, 2, 10, 20, 0,
+    return {uint16_t(100 + i), uint16_t(600 + i), uint16_t(402 + 10 * i), 512, 100, 1, 2, 10, 20, 0,
             uint16_t(700 + i), uint16_t(i == 0 ? 1023 : 200 + i), 0, 0, 0, 0};
 }
-
-const char* const kColumns[] = {"time", "seconds", "value", "left_edge", "right_edge", "teach",
-                                "tolerance", "maximum", "minimum", "in_band", "port"};
 
 }  // namespace
 
@@ -104,32 +104,35 @@ TEST_F(RecordingTest, RowsAreTheSensorsRepliesInOrderAndOutliveATimeOut)
     std::vector<std::string> lines = Lines();
     ASSERT_EQ(1u + replies, lines.size());
     Row header = Split(lines[0]);
-    ASSERT_EQ(11u + 256u, header.size());
-    for (int c = 0; c < 11; c++) EXPECT_EQ(kColumns[c], header[c]);
-    EXPECT_EQ("sample_0", header[11]);
+    ASSERT_EQ(MEASUREMENT_FIELDS + 2u + 256u, header.size());
+    for (int c = 0; c < MEASUREMENT_FIELDS; c++) EXPECT_EQ(kMeasurementFields[c], header[c]);
+    EXPECT_EQ("first_pixel", header[MEASUREMENT_FIELDS]);
+    EXPECT_EQ("sample_0", header[MEASUREMENT_FIELDS + 2]);
     EXPECT_EQ("sample_255", header.back());
 
-    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d)");
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z)");
     const std::regex seconds(R"(\d+\.\d{3})");
     double last = -1;
     for (int i = 0; i < replies; i++) {
         SCOPED_TRACE(i);
         Row row = Split(lines[1 + i]);
-        ASSERT_EQ(11u, row.size());
+        ASSERT_EQ(static_cast<size_t>(MEASUREMENT_FIELDS), row.size());
         Words w = Reply(i);
-        EXPECT_TRUE(std::regex_match(row[0], iso)) << row[0];
-        EXPECT_TRUE(std::regex_match(row[1], seconds)) << row[1];
-        EXPECT_GE(std::stod(row[1]), last);
-        last = std::stod(row[1]);
-        EXPECT_EQ(std::to_string(w[2]), row[2]);    // value
-        EXPECT_EQ(std::to_string(w[0]), row[3]);    // left edge
-        EXPECT_EQ(std::to_string(w[1]), row[4]);    // right edge
-        EXPECT_EQ("512", row[5]);
-        EXPECT_EQ("100", row[6]);
-        EXPECT_EQ(std::to_string(w[10]), row[7]);   // maximum
-        EXPECT_EQ(std::to_string(w[11]), row[8]);   // minimum as the sensor sent it (1023: none yet)
-        EXPECT_EQ(w[2] >= 412 && w[2] <= 612 ? "1" : "0", row[9]);
-        EXPECT_EQ("COM1", row[10]);
+        EXPECT_TRUE(std::regex_match(row[FIELD_TIME], iso)) << row[FIELD_TIME];
+        EXPECT_TRUE(std::regex_match(row[FIELD_SECONDS], seconds)) << row[FIELD_SECONDS];
+        EXPECT_GE(std::stod(row[FIELD_SECONDS]), last);
+        last = std::stod(row[FIELD_SECONDS]);
+        EXPECT_EQ(std::to_string(i + 1), row[FIELD_SEQ]);
+        EXPECT_EQ(std::to_string(w[2]), row[FIELD_VALUE]);
+        EXPECT_EQ(std::to_string(w[0]), row[FIELD_LEFT_EDGE]);
+        EXPECT_EQ(std::to_string(w[1]), row[FIELD_RIGHT_EDGE]);
+        EXPECT_EQ("2", row[FIELD_EDGES]);
+        EXPECT_EQ("512", row[FIELD_TEACH]);
+        EXPECT_EQ("100", row[FIELD_TOLERANCE]);
+        EXPECT_EQ(std::to_string(w[10]), row[FIELD_MAXIMUM]);
+        EXPECT_EQ(std::to_string(w[11]), row[FIELD_MINIMUM]);   // as the sensor sent it (1023: none yet)
+        EXPECT_EQ(i >= 1 && i <= 21 ? "1" : "0", row[FIELD_IN_BAND]);   // both limits inside
+        EXPECT_EQ(peer.Path(), row[FIELD_PORT]);
     }
     // The last value lies outside its band: the value displays show it.
     int bg = 0;
@@ -174,14 +177,15 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
     const int runRows = int(lines.size()) - 1 - pictures;
     ASSERT_GE(runRows, runRequests - 1);
     ASSERT_LE(runRows, runRequests);
-    for (int i = 1; i <= runRows; i++) ASSERT_EQ(11u, Split(lines[i]).size()) << i;
-    for (size_t i = 1 + runRows; i < lines.size(); i++) ASSERT_EQ(11u + 256u, Split(lines[i]).size()) << i;
+    for (int i = 1; i <= runRows; i++) ASSERT_EQ(size_t(MEASUREMENT_FIELDS), Split(lines[i]).size()) << i;
+    for (size_t i = 1 + runRows; i < lines.size(); i++)
+        ASSERT_EQ(MEASUREMENT_FIELDS + 2u + 256u, Split(lines[i]).size()) << i;
 
     Row lastPicture = Split(lines.back());
-    EXPECT_EQ(std::to_string(Mvalue), lastPicture[2]);
-    EXPECT_EQ(std::to_string(Ledge), lastPicture[3]);
-    EXPECT_EQ(std::to_string(Redge), lastPicture[4]);
-    for (int k = 0; k < 256; k++) ASSERT_EQ(std::to_string(adcbuf[k]), lastPicture[11 + k]) << k;
+    EXPECT_EQ(std::to_string(Mvalue), lastPicture[FIELD_VALUE]);
+    EXPECT_EQ(std::to_string(Ledge), lastPicture[FIELD_LEFT_EDGE]);
+    EXPECT_EQ(std::to_string(Redge), lastPicture[FIELD_RIGHT_EDGE]);
+    for (int k = 0; k < 256; k++) ASSERT_EQ(std::to_string(adcbuf[k]), lastPicture[MEASUREMENT_FIELDS + 2 + k]) << k;
 }
 
 // The operator takes longer over the file than a reply may take: the line
@@ -222,7 +226,7 @@ TEST_F(RecordingTest, AFullDiskStopsTheRecordingButNotRunMode)
     EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
     std::vector<std::string> lines = Lines();
     ASSERT_GT(lines.size(), 10u);
-    for (size_t i = 1; i < lines.size(); i++) ASSERT_EQ(11u, Split(lines[i]).size()) << i;
+    for (size_t i = 1; i < lines.size(); i++) ASSERT_EQ(size_t(MEASUREMENT_FIELDS), Split(lines[i]).size()) << i;
     // Run mode went on to the operator's Stop, long after the disk was full.
     EXPECT_GT(CountSent(CMD_MEASURE), int(lines.size()) + 20);
     EXPECT_EQ(1, stop_flag);

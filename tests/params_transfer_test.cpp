@@ -110,6 +110,15 @@ TEST_F(Transfer, SendSaysWhyTheSetWasNotConfirmed)
     Press(PANEL_SEND);
     EXPECT_EQ("Verify error: tVal is 512 in the sensor, 444 sent!", Status());
     EXPECT_EQ(444, tVal);                     // the operator's set stays on the panels
+    // The first and the last word are compared as well.
+    Enter(panelHandle, PANEL_TEACH, 512);
+    Enter(panelHandle, PANEL_POWER, 600);
+    Press(PANEL_SEND);
+    EXPECT_EQ("Verify error: power is 500 in the sensor, 600 sent!", Status());
+    Enter(panelHandle, PANEL_POWER, 500);
+    para15 = 500;                             // a word without a control
+    Press(PANEL_SEND);
+    EXPECT_EQ("Verify error: para15 is 1000 in the sensor, 500 sent!", Status());
 
     CloseCom(com);
     Press(PANEL_SEND);

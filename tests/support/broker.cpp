@@ -176,6 +176,17 @@ long Member(const std::string& json, const std::string& name)
     return std::strtol(json.c_str() + at + name.size() + 3, nullptr, 10);
 }
 
+std::string RawMember(const std::string& json, const std::string& name)
+{
+    std::string key = "\"" + name + "\":";
+    size_t at = json.find(key);
+    if (at == std::string::npos) return "";
+    size_t begin = at + key.size();
+    if (json[begin] == '"') return TextMember(json, name);
+    size_t end = json.find_first_of(",}]", begin);
+    return json.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
 std::string TextMember(const std::string& json, const std::string& name)
 {
     std::string key = "\"" + name + "\":\"";

@@ -81,3 +81,5 @@ class Subscriber {
 long Member(const std::string& json, const std::string& name);
 // A text member of a flat JSON text (no escapes inside); "" when absent.
 std::string TextMember(const std::string& json, const std::string& name);
+// A member as it stands: a number or true/false as written, a text's contents.
+std::string RawMember(const std::string& json, const std::string& name);
