@@ -1,7 +1,7 @@
 // Reading the parameter set from the sensor's RAM or EEPROM.
 #include "link/link.h"
 
-#include "app/state.h"
+#include "link/state.h"
 
 int ReadParameterSet(int from, ExchangeWritten written)
 {
