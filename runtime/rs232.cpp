@@ -278,8 +278,10 @@ int LineWait(int port, int count, double deadline) {
     LineWakeAt(port, count);
     short ev = WaitFor(g_lines[port].fd, POLLIN, deadline);
     if (ev == 0) return 0;
-    // A hang-up or an error with nothing left to read: the device is gone.
-    if ((ev & (POLLERR | POLLHUP | POLLNVAL)) && !(ev & POLLIN)) return -1;
+    // An error with nothing to read: the device is gone. A hang-up is left to
+    // the read that follows, which takes what arrived before it and then
+    // reports the device gone.
+    if ((ev & (POLLERR | POLLNVAL)) && !(ev & POLLIN)) return -1;
     return 1;
 }
 
