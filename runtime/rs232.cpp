@@ -1,5 +1,5 @@
-// RS-232 library of the runtime: the termios port, the line under the
-// portable queue and dispatch of com_queue.cpp (the interface is com_port.h).
+// RS-232 library of the runtime: the termios line under the port table,
+// input queue and receive dispatch of com_queue.cpp (their seam is com_port.h).
 //
 // Every open port owns its file descriptor (non-blocking). A QSocketNotifier
 // takes arriving bytes into the port's queue while the event loop waits, so
@@ -11,7 +11,7 @@
 // once that many bytes are there, so the program wakes once per reply instead
 // of once per byte, and every wait still has its own time-out.
 //
-// This is the only file of the project that includes <termios.h>.
+// This is the only file of the runtime that includes <termios.h>.
 //
 // Index:
 //   [SECTION] The line of each port
@@ -31,6 +31,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <string>
