@@ -1,7 +1,8 @@
-// The virtual line of the fuzz build: an in-memory implementation of the
-// runtime's RS-232 library (runtime/rs232.h) with a clock of its own, linked
-// in place of runtime/rs232.cpp. The program and the runtime above it run
-// unchanged; only the port and Timer() are virtual.
+// The virtual line of the fuzz build: an in-memory line with a clock of its
+// own under the runtime's RS-232 library, linked in place of the termios port
+// (runtime/rs232.cpp). The program, the runtime above it and the library's
+// queue and dispatch (runtime/com_queue.cpp) run unchanged; only the line and
+// Timer() are virtual.
 //
 // The clock stands still while the program computes. It moves on when the
 // program waits: a ProcessSystemEvents pass advances it as far as the pass

@@ -1,6 +1,6 @@
-// What every implementation of the serial library shares: the device behind
-// each COM number and the check of an open's settings. The termios port
-// (rs232.cpp) and the fuzz build's in-memory line both link it.
+// The serial library's device map and the check of an open's settings,
+// beside the port table of com_queue.cpp: the same in every build, whether
+// the line under the queue is the termios port or the fuzz build's.
 #include "runtime/port_events.h"
 #include "runtime/rs232.h"
 

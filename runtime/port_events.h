@@ -1,4 +1,5 @@
-// The seam between the event loop (event_loop.cpp) and the RS-232 library (rs232.cpp).
+// The seam between the event loop (event_loop.cpp) and the RS-232 library
+// (com_queue.cpp over its line: rs232.cpp, or the fuzz build's virtual line).
 // Internal to the runtime; the program never includes it.
 #pragma once
 
@@ -8,8 +9,8 @@
 int ComDispatchPending(void);
 
 // The settings of an open other than its rate, and the port number: 0,
-// RS_INVALID_PORT or RS_INVALID_PARAMETER (com_devices.cpp, shared by every
-// implementation of the serial library).
+// RS_INVALID_PORT or RS_INVALID_PARAMETER (com_devices.cpp; OpenComConfig
+// checks with it before anything is touched).
 int ComCheckSettings(int port, int parity, int dataBits, int stopBits, int inputQueueSize, int outputQueueSize);
 
 // Closes every open port (end of the runtime, tests tearing down).
@@ -36,8 +37,8 @@ int ComCallbackDue(void);
 int ComWaitReadable(double seconds);
 
 #ifdef KVORMX_VIRTUAL_CLOCK
-// Fuzz build only: the RS-232 library is an in-memory line with a clock of
-// its own (fuzz/virtual_line.cpp), which Timer() reads. Its ComWaitReadable
+// Fuzz build only: the RS-232 library runs on an in-memory line with a clock
+// of its own (fuzz/virtual_line.cpp), which Timer() reads. Its ComWaitReadable
 // moves that clock on instead of sleeping.
 double ComVirtualClock(void);
 #endif

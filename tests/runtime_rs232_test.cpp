@@ -523,4 +523,27 @@ TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting) {
     EXPECT_EQ(0, CloseCom(1));
 }
 
+TEST_F(Rs232Test, BlockingWaitEndsAtItsCountItsDeadlineOrWhenTheDeviceVanishes) {
+    ASSERT_EQ(0, Open());
+    DeviceSays("0123");
+    EXPECT_EQ(4, WaitInQLen(1, 4, 10.0));
+    EXPECT_EQ(4, WaitInQLen(1, 36, 0.1));   // the deadline gives what is there
+
+    std::thread device([this] {
+        poll(nullptr, 0, 50);
+        close(master_);
+    });
+    double t0 = Timer();
+    int waited = WaitInQLen(1, 36, 10.0);   // under way when the device goes
+    device.join();
+    master_ = -1;
+    EXPECT_EQ(4, waited);                   // what came before the device went is kept
+    EXPECT_EQ(1, ComPortGone(1));
+    EXPECT_EQ(4, WaitInQLen(1, 36, 10.0));
+    EXPECT_LT(Timer() - t0, 5.0);           // no wait sat out its 10 s
+    char buf[8];
+    EXPECT_EQ(4, ComRd(1, buf, 8));
+    EXPECT_EQ(RS_IO_ERROR, WaitInQLen(1, 1, 10.0));
+}
+
 }  // namespace
