@@ -31,7 +31,6 @@ static void ShowLoopEnd(int result, int blockSamples)
     if (EndIfPortLost(result)) return;
     if (result == EX_TIMEOUT && blockSamples == 0)
         SetCtrlVal(panelHandle, PANEL_STATUS, ResultText(OP_LOOP, EX_TIMEOUT));
-    stop_flag = 1;
 }
 
 static const RecordSink kDisplaySink = {ShowMeasurement, ShowPicture, nullptr, nullptr, ShowLoopEnd};

@@ -47,6 +47,7 @@ void RunMode(const LoopHooks* hooks, LoopEnd* end)
     // port gone) is shown all the same.
     DeliverPendingReply(0);
     end->result = r;
+    stop_flag = 1;   // the loop is over, whatever ended it
     EndOfLoop();
     DeliverLoopEnded(end->result, 0);
 }
@@ -110,6 +111,7 @@ void VideoMode(const LoopHooks* hooks, LoopEnd* end)
         ProcessSystemEvents();
         if (stop_flag) end->result = EX_STOPPED;
     } while (stop_flag == 0);
+    stop_flag = 1;
     EndOfLoop();
     DeliverLoopEnded(end->result, end->blockSamples);
 }

@@ -2,8 +2,6 @@
 // them; the window's start-up and kvormx-cli run it first.
 #include "link/state.h"
 
-#include "link/record.h"
-
 #include <cstring>
 
 int sync_word;
@@ -84,7 +82,6 @@ void ResetLinkState(void)
     std::memset(szReadBuf, 0, sizeof szReadBuf);
     CopyText(szStatus, STATUS_LEN, "InitVars");
     std::memset(adcbuf, 0, sizeof adcbuf);
-    ClearRecordSinks();
 }
 
 void ResetSensorIdentity(void)
