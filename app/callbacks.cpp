@@ -4,7 +4,10 @@
 #include "form/form.h"
 #include "runtime/ui.h"
 
-#define CTRL_CB(name) {#name, name, nullptr}
+#define CTRL_CB(name)        \
+    {                        \
+#name, name, nullptr \
+    }
 
 static const CallbackEntry kCallbacks[] = {
     {"CC_PANEL", nullptr, CC_PANEL},

@@ -13,11 +13,11 @@ const int TEXT_POINTS = 11;
 const int SUPPLIER_LEFT = 15;
 
 struct Brand {
-    bool draws;                      // brand 5 leaves the strip as the form has it
+    bool draws;  // brand 5 leaves the strip as the form has it
     int frameColor;
-    const char* bitmap;              // nullptr: the picture is hidden
+    const char* bitmap;  // nullptr: the picture is hidden
     int picLeft, picTop;
-    const char* supplier[3];         // company, telephone, web; nullptr: no supplier lines
+    const char* supplier[3];  // company, telephone, web; nullptr: no supplier lines
     int supplierTop[3];
     int nameLeft, nameTop, versionLeft, versionTop;
     int textColor, textBg;
@@ -26,21 +26,50 @@ struct Brand {
 static const Brand kBrands[7] = {
     {true, 0xFFFFFF, nullptr, 0, 0, {nullptr, nullptr, nullptr}, {0, 0, 0}, 20, 20, 170, 26, 0x808080, 0xFFFFFF},
     {true, 0x0080FF, nullptr, 0, 0, {nullptr, nullptr, nullptr}, {0, 0, 0}, 20, 20, 170, 26, 0xFFFFFF, 0x0080FF},
-    {true, 0x0080FF, "logo2.png", 300, 10,
-     {"Example Sensors GmbH", "Tel. +49 (0) 000 / 000 00-0", "www.example.com"}, {10, 25, 40},
-     300, 35, 450, 40, 0xFFFFFF, 0x0080FF},
+    {true,
+     0x0080FF,
+     "logo2.png",
+     300,
+     10,
+     {"Example Sensors GmbH", "Tel. +49 (0) 000 / 000 00-0", "www.example.com"},
+     {10, 25, 40},
+     300,
+     35,
+     450,
+     40,
+     0xFFFFFF,
+     0x0080FF},
     {true, 0xFFFFFF, "logo3.png", 470, 8, {nullptr, nullptr, nullptr}, {0, 0, 0}, 20, 20, 170, 26, 0x808080, 0xFFFFFF},
-    {true, 0x0080FF, "logo4.png", 470, 7,
-     {"Example Line Sensors Ltd.", "Phone +44 (0) 0000 000000", "sensors.example.com"}, {7, 22, 37},
-     220, 30, 370, 36, 0xFFFFFF, 0x0080FF},
+    {true,
+     0x0080FF,
+     "logo4.png",
+     470,
+     7,
+     {"Example Line Sensors Ltd.", "Phone +44 (0) 0000 000000", "sensors.example.com"},
+     {7, 22, 37},
+     220,
+     30,
+     370,
+     36,
+     0xFFFFFF,
+     0x0080FF},
     {false, 0, nullptr, 0, 0, {nullptr, nullptr, nullptr}, {0, 0, 0}, 0, 0, 0, 0, 0, 0},
-    {true, 0xFFFFFF, "logo6.png", 470, 7,
-     {"Example Optics S.A.", "Tel. +33 (0)0 00 00 00 00", "optics.example.com"}, {7, 22, 37},
-     220, 30, 370, 36, 0x808080, 0xFFFFFF},
+    {true,
+     0xFFFFFF,
+     "logo6.png",
+     470,
+     7,
+     {"Example Optics S.A.", "Tel. +33 (0)0 00 00 00 00", "optics.example.com"},
+     {7, 22, 37},
+     220,
+     30,
+     370,
+     36,
+     0x808080,
+     0xFFFFFF},
 };
 
-void ShowInfoText(int /*control*/, int bgColor, int textColor, const char* text, int left, int top,
-                  int pointSize)
+void ShowInfoText(int /*control*/, int bgColor, int textColor, const char* text, int left, int top, int pointSize)
 {
     // A new text control each time: the strip is drawn once per run.
     int control = NewCtrl(panelHandle, CTRL_TEXT_MSG, "", top, left);
@@ -63,8 +92,7 @@ void ShowLogo(int brand)
         DisplayImageFile(panelHandle, PANEL_LOGO_PICTURE, b.bitmap);
         if (b.supplier[0])
             for (int i = 0; i < 3; i++)
-                ShowInfoText(0, b.textBg, b.textColor, b.supplier[i], SUPPLIER_LEFT, b.supplierTop[i],
-                             TEXT_POINTS);
+                ShowInfoText(0, b.textBg, b.textColor, b.supplier[i], SUPPLIER_LEFT, b.supplierTop[i], TEXT_POINTS);
     } else {
         SetCtrlAttribute(panelHandle, PANEL_LOGO_PICTURE, ATTR_VISIBLE, 0);
     }

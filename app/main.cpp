@@ -2,10 +2,10 @@
 // both panels, program state, the sensor link — and the event loop until the
 // operator closes the main panel.
 #include "app/app.h"
-#include "form/form.h"
-#include "link/state.h"
 #include "app/version.h"
+#include "form/form.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "outputs/outputs.h"
 #include "params/params.h"
 #include "runtime/ports.h"
@@ -82,7 +82,7 @@ static const char* OptionValue(const char* name, int argc, char** argv, int* i)
 int main(int argc, char** argv)
 {
     bool simulate = false, exitWhenReady = false, listPorts = false;
-    int namedPort = 0;   // the port the command line starts on (COM 1 when named, else the first)
+    int namedPort = 0;  // the port the command line starts on (COM 1 when named, else the first)
     const char* tracePath = nullptr;
     const char* mqttUrl = nullptr;
     const char* mqttAuth = nullptr;
@@ -139,8 +139,8 @@ int main(int argc, char** argv)
                 return 2;
             }
             if (rc != 0) {
-                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n",
-                             COM_MAX_PORTS, value);
+                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n", COM_MAX_PORTS,
+                             value);
                 return 2;
             }
             if (number == 1 || !namedPort) namedPort = number;
@@ -204,7 +204,7 @@ int main(int argc, char** argv)
         CloseRuntime();
         return 1;
     }
-    exchange_busy = 1;   // nothing may start another exchange while the set-up runs
+    exchange_busy = 1;  // nothing may start another exchange while the set-up runs
     InitRS232(com);
     exchange_busy = 0;
     DisplayPanel(panelHandle);
@@ -218,10 +218,10 @@ int main(int argc, char** argv)
         RunUserInterface();
     }
 
-    RecordStop();        // the rows and trace lines still buffered go to their files
+    RecordStop();  // the rows and trace lines still buffered go to their files
     TraceClose();
     StopWatchingPorts();
-    CloseCom(com);       // normally closed by the panel already; harmless
+    CloseCom(com);  // normally closed by the panel already; harmless
     MqttStop();
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);

@@ -5,8 +5,8 @@
 #include "app/app.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"

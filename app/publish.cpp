@@ -29,15 +29,30 @@ void WatchBroker(void)
     if (statusFree && MqttStateChanged()) SetCtrlVal(panelHandle, PANEL_STATUS, MqttState());
     char text[STATUS_LEN * 2] = "";
     GetCtrlVal(panelHandle, PANEL_STATUS, text, static_cast<int>(sizeof text));
-    MqttPublishStatus(text);   // repeats are not sent
+    MqttPublishStatus(text);  // repeats are not sent
 }
 
 // After everything the records sent to the broker, what the broker did.
-static void WatchAfterMeasurement(const MeasurementRecord*) { WatchBroker(); }
-static void WatchAfterPicture(const PictureRecord*) { WatchBroker(); }
-static void WatchAfterIdentity(const IdentityRecord*) { WatchBroker(); }
-static void WatchAfterParameters(void) { WatchBroker(); }
-static void WatchAfterLoop(int, int) { WatchBroker(); }
+static void WatchAfterMeasurement(const MeasurementRecord*)
+{
+    WatchBroker();
+}
+static void WatchAfterPicture(const PictureRecord*)
+{
+    WatchBroker();
+}
+static void WatchAfterIdentity(const IdentityRecord*)
+{
+    WatchBroker();
+}
+static void WatchAfterParameters(void)
+{
+    WatchBroker();
+}
+static void WatchAfterLoop(int, int)
+{
+    WatchBroker();
+}
 
 static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity,
                                             WatchAfterParameters, WatchAfterLoop};
@@ -60,17 +75,17 @@ void PublishIdentity(void)
     DeliverParameters();
 }
 
-// ---- The broker setting of the pop-up --------------------------------------------------------
+// ---- The broker setting of the pop-up -----------------------------------------------------------
 
 const char* const SETTING_MQTT_URL = "mqtt/url";
-const char* const SETTING_MQTT_AUTH = "mqtt/auth";    // the file's path; the password stays in the file
+const char* const SETTING_MQTT_AUTH = "mqtt/auth";  // the file's path; the password stays in the file
 // Between the operator's actions no reply or picture calls WatchBroker, so
 // a timer does: a broker lost or back shows within this, and so does the
 // status line on the broker.
 const double BROKER_WATCH_SECONDS = 0.25;
 const int MESSAGE_LEN = PATH_LEN + 256;
 
-static int g_brokerWatch = 0;         // ticker handle while publishing, else 0
+static int g_brokerWatch = 0;  // ticker handle while publishing, else 0
 
 static void WatchBrokerIdle(void*)
 {
@@ -160,7 +175,7 @@ void StopPublishing(void)
     if (g_brokerWatch) StopTicker(g_brokerWatch);
     g_brokerWatch = 0;
     MqttStop();
-    MqttStateChanged();               // the change to off is said here, not at the next reply
+    MqttStateChanged();  // the change to off is said here, not at the next reply
     ShowPublishing(0);
     SayPublishing(MqttState());
 }
@@ -191,8 +206,10 @@ int CC_BTNMqttAuth(int /*panel*/, int /*control*/, int event, void*, int, int)
     GetCtrlVal(panelPopUp, POPUP_MQTT_AUTH, dir, sizeof dir);
     Trimmed(dir);
     char* slash = std::strrchr(dir, '/');
-    if (slash) *(slash == dir ? slash + 1 : slash) = '\0';
-    else CopyText(dir, PATH_LEN, proj_dir);
+    if (slash)
+        *(slash == dir ? slash + 1 : slash) = '\0';
+    else
+        CopyText(dir, PATH_LEN, proj_dir);
     if (FileSelectPopup(dir, "", "*", "MQTT broker credentials", 0, 0, 0, 1, 0, path) <= 0 || !path[0]) return 0;
     SetCtrlVal(panelPopUp, POPUP_MQTT_AUTH, path);
     return 0;

@@ -5,8 +5,8 @@
 #include "app/app.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
@@ -14,13 +14,13 @@
 #include <cstdio>
 #include <cstring>
 
-const int ON_COLOR = 0xC00000;        // background of a toggle whose file is being written
+const int ON_COLOR = 0xC00000;  // background of a toggle whose file is being written
 const int ON_TEXT_COLOR = 0xFFFFFF;
-const int STYLE_COLOR = -1;           // the style's own colour
+const int STYLE_COLOR = -1;  // the style's own colour
 const int MESSAGE_LEN = PATH_LEN + 128;
 
-static char g_recordDir[PATH_LEN];    // folder of the last recording file chosen
-static char g_traceDir[PATH_LEN];     // folder of the last trace file chosen
+static char g_recordDir[PATH_LEN];  // folder of the last recording file chosen
+static char g_traceDir[PATH_LEN];   // folder of the last trace file chosen
 
 void ShowOn(int panel, int control, int on)
 {
@@ -42,14 +42,15 @@ static void RememberFolder(char* dir, const char* path)
 {
     CopyText(dir, PATH_LEN, path);
     char* slash = std::strrchr(dir, '/');
-    if (slash) *(slash == dir ? slash + 1 : slash) = '\0';
-    else dir[0] = '\0';
+    if (slash)
+        *(slash == dir ? slash + 1 : slash) = '\0';
+    else
+        dir[0] = '\0';
 }
 
 // Asks for the file, proposing a name with the date and time in the folder
 // last used: 1 with the path, 0 when the operator cancelled.
-static int ChooseFile(char* dir, const char* prefix, const char* ext, const char* types, const char* title,
-                      char* path)
+static int ChooseFile(char* dir, const char* prefix, const char* ext, const char* types, const char* title, char* path)
 {
     if (!dir[0]) CopyText(dir, PATH_LEN, proj_dir);
     char name[PATH_LEN];
@@ -59,7 +60,7 @@ static int ChooseFile(char* dir, const char* prefix, const char* ext, const char
     return 1;
 }
 
-// ---- Recording -----------------------------------------------------------------------------
+// ---- Recording ----------------------------------------------------------------------------------
 
 static void RecordingStopped(const char* why)
 {
@@ -98,7 +99,7 @@ int CC_TOGGBTN_Record(int /*panel*/, int /*control*/, int event, void*, int, int
     return 0;
 }
 
-// ---- Frame trace -----------------------------------------------------------------------------
+// ---- Frame trace --------------------------------------------------------------------------------
 
 static void TraceStopped(const char* why)
 {
@@ -139,7 +140,7 @@ int CC_TOGGBTN_Trace(int /*panel*/, int /*control*/, int event, void*, int, int)
     return 0;
 }
 
-// ---- Exports of the graphs ---------------------------------------------------------------------
+// ---- Exports of the graphs ----------------------------------------------------------------------
 
 static void ExportDone(const char* target, const char* error)
 {

@@ -3,10 +3,10 @@
 // the panels. Runs at start-up and on every port choice.
 #include "app/app.h"
 
-#include "form/form.h"
-#include "link/state.h"
 #include "display/display.h"
+#include "form/form.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "params/params.h"
 #include "runtime/graph.h"
 #include "runtime/rs232.h"
@@ -55,7 +55,7 @@ static void ShowSensorIdentity(void)
     const char* description = SensorDescription();
     if (description) {
         Describe(description);
-        DimGain(ccdtype == 101);   // the 256-pixel CCD has no gain switch
+        DimGain(ccdtype == 101);  // the 256-pixel CCD has no gain switch
     }
     if (ccdtype == 3) SetAxisScalingMode(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, VAL_MANUAL, 0.0, ccdmaxpixel);
 

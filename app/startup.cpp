@@ -2,9 +2,9 @@
 // callback, through which the program ends.
 #include "app/app.h"
 
+#include "display/display.h"
 #include "form/form.h"
 #include "link/state.h"
-#include "display/display.h"
 #include "outputs/outputs.h"
 #include "params/params.h"
 #include "runtime/graph.h"

@@ -30,7 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const double kByteTime = 10.0 / 19200.0;   // seconds a byte takes on the line
+const double kByteTime = 10.0 / 19200.0;  // seconds a byte takes on the line
 
 double Seconds(Clock::duration d)
 {
@@ -80,7 +80,8 @@ bool Start(Tool* t, const std::vector<std::string>& args)
 // false after `seconds`.
 bool ReadLines(Tool* t, int lines, double seconds)
 {
-    Clock::time_point until = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    Clock::time_point until =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (t->lines < lines) {
         if (Clock::now() > until) return false;
         pollfd p{t->out, POLLIN, 0};
@@ -154,10 +155,11 @@ bool RunWatch(VirtualSensor& sensor, double seconds, Watch* w)
 
 void Report(const char* what, const Watch& w, double limit)
 {
-    std::printf("%s: %.2f /s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround "
-                "median %.3f ms, 99th percentile %.3f ms; %zu requests, %zu replies, %d lines, status %d after Ctrl-C\n",
-                what, w.rate, 100 * w.rate / limit, limit, 100 * w.cpu, 1e3 * Percentile(w.turnaround, 0.5),
-                1e3 * Percentile(w.turnaround, 0.99), w.requests, w.replied, w.lines, w.status);
+    std::printf(
+        "%s: %.2f /s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround "
+        "median %.3f ms, 99th percentile %.3f ms; %zu requests, %zu replies, %d lines, status %d after Ctrl-C\n",
+        what, w.rate, 100 * w.rate / limit, limit, 100 * w.cpu, 1e3 * Percentile(w.turnaround, 0.5),
+        1e3 * Percentile(w.turnaround, 0.99), w.requests, w.replied, w.lines, w.status);
 }
 
 }  // namespace
@@ -170,7 +172,7 @@ int main(int argc, char** argv)
     if (starts < 1) starts = 5;
 
     VirtualSensor sensor;
-    SensorOptions o;   // paced
+    SensorOptions o;  // paced
     if (!sensor.Start(o)) {
         std::fprintf(stderr, "cli_watch: the virtual sensor did not start\n");
         return 1;
@@ -213,13 +215,15 @@ int main(int argc, char** argv)
     }
     const double limit = 1.0 / (72 * kByteTime);
 
-    std::printf("targets: watch >= 98 %% of the line limit with <= 1 %% of a core, also with a jittering "
-                "tolerance; start to first reply < 0.3 s\n");
+    std::printf(
+        "targets: watch >= 98 %% of the line limit with <= 1 %% of a core, also with a jittering "
+        "tolerance; start to first reply < 0.3 s\n");
     Report("kvormx-cli watch", plain, limit);
     Report("kvormx-cli watch, tolerance jittering by 3", jitter, limit);
-    std::printf("start to first reply: median %.3f s, worst %.3f s; to its line on stdout: median %.3f s, worst "
-                "%.3f s (%d starts; line time of echo, RAM read and measurement %.3f s)\n",
-                Percentile(toReply, 0.5), Percentile(toReply, 1.0), Percentile(toLine, 0.5), Percentile(toLine, 1.0),
-                starts, 3 * 72 * kByteTime);
+    std::printf(
+        "start to first reply: median %.3f s, worst %.3f s; to its line on stdout: median %.3f s, worst "
+        "%.3f s (%d starts; line time of echo, RAM read and measurement %.3f s)\n",
+        Percentile(toReply, 0.5), Percentile(toReply, 1.0), Percentile(toLine, 0.5), Percentile(toLine, 1.0), starts,
+        3 * 72 * kByteTime);
     return 0;
 }

@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     //    the strip chart, then the bar graph afresh (bars, band, edge cursor).
     const double drawSeconds = 5.0;
     static double history[500];
-    SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);   // as run mode shows them
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);  // as run mode shows them
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 1);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, 5);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_POINTS_PER_SCREEN, 101);
@@ -158,13 +158,14 @@ int main(int argc, char** argv)
                 watching ? "running" : "NOT running", listed, 100 * idleCpu, idleSeconds);
     std::printf("idle ProcessSystemEvents loop: CPU %.2f %% of a core, %.2f ms a pass (%.0f s, nothing arriving)\n",
                 100 * idleLoopCpu, 1e3 * idleLoopWall / std::max(1L, idlePasses), idleLoopSeconds);
-    std::printf("ProcessSystemEvents loop: CPU %.2f %% of a core (%.0f s, a byte every 10 ms)\n",
-                100 * loopCpu, loopSeconds);
+    std::printf("ProcessSystemEvents loop: CPU %.2f %% of a core (%.0f s, a byte every 10 ms)\n", 100 * loopCpu,
+                loopSeconds);
     std::printf("byte to receive callback: median %.3f ms, 99th percentile %.3f ms (%zu bytes)\n",
                 1e3 * Percentile(g_latency, 0.5), 1e3 * Percentile(g_latency, 0.99), g_latency.size());
-    std::printf("run mode's drawing, 27 frames a second: CPU %.2f %% of a core, strip chart drawn %d times "
-                "for %d frames (%.0f s)\n",
-                100 * drawCpu, renders, frames, drawSeconds);
+    std::printf(
+        "run mode's drawing, 27 frames a second: CPU %.2f %% of a core, strip chart drawn %d times "
+        "for %d frames (%.0f s)\n",
+        100 * drawCpu, renders, frames, drawSeconds);
     DiscardPanel(panelPopUp);
     DiscardPanel(panelHandle);
     CloseRuntime();

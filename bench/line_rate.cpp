@@ -38,23 +38,24 @@
 
 #include "app/app.h"
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/record.h"
+#include "link/state.h"
 #include "link/trace.h"
 #include "outputs/outputs.h"
-#include "support/broker.h"
-#include "support/inspect.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/sensor.h"
 #include "sim/wire.h"
+#include "support/broker.h"
+#include "support/inspect.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const double kByteTime = 10.0 / 19200.0;   // seconds a byte takes on the line
+const double kByteTime = 10.0 / 19200.0;  // seconds a byte takes on the line
 
 double ThreadCpuSeconds()
 {
@@ -83,11 +84,11 @@ double Percentile(std::vector<double> v, double p)
 }
 
 struct Figures {
-    double rate = 0;         // completed requests of the counted command per second
-    double cpu = 0;          // share of a core, user-interface thread
-    double processCpu = 0;   // share of a core, the whole process (the virtual sensor included)
-    std::vector<double> turnaround;   // seconds from a reply's last byte to the next request
-    std::vector<double> afterPicture; // the same, where the reply ended a picture (video mode)
+    double rate = 0;                   // completed requests of the counted command per second
+    double cpu = 0;                    // share of a core, user-interface thread
+    double processCpu = 0;             // share of a core, the whole process (the virtual sensor included)
+    std::vector<double> turnaround;    // seconds from a reply's last byte to the next request
+    std::vector<double> afterPicture;  // the same, where the reply ended a picture (video mode)
     size_t frames = 0;
 };
 
@@ -151,13 +152,13 @@ bool Connect(VirtualSensor& sensor, int board, const SensorFaults& link = Sensor
     return pcbtype == board;
 }
 
-// ---- The virtual sensor's pacing ------------------------------------------------------------
+// ---- The virtual sensor's pacing ----------------------------------------------------------------
 
 struct Pacing {
-    double run = 0;             // ms per run-mode exchange (36 out, 36 back)
-    double block64 = 0;         // ms per 64-sample block (36 out, 128 back)
-    double block256First = 0;   // ms to the first byte of the 256-sample block (36 out, 512 back)
-    double block256 = 0;        // ms to its last byte
+    double run = 0;            // ms per run-mode exchange (36 out, 36 back)
+    double block64 = 0;        // ms per 64-sample block (36 out, 128 back)
+    double block256First = 0;  // ms to the first byte of the 256-sample block (36 out, 512 back)
+    double block256 = 0;       // ms to its last byte
     bool ok = false;
 };
 
@@ -184,8 +185,8 @@ Pacing MeasurePacing()
 {
     Pacing m;
     VirtualSensor sensor;
-    SensorOptions o;                                   // paced
-    o.identity.board = 1;                              // answers the 256-sample read
+    SensorOptions o;       // paced
+    o.identity.board = 1;  // answers the 256-sample read
     if (!sensor.Start(o)) return m;
     int fd = open(sensor.SlavePath(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     termios t;
@@ -257,17 +258,26 @@ void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double li
         }
     }
     // The cost on the user-interface thread alone, without the line's noise:
-    // a row, and a run exchange's two trace lines, many times over.
+    // a record filled and written as a row, and a run exchange's two trace
+    // lines, many times over.
     const int n = 20000;
+    MeasurementRecord reply;
+    static PictureRecord picture;
     RecordStart(record);
     double c0 = ThreadCpuSeconds();
-    for (int i = 0; i < n; i++) RecordMeasurement();
+    for (int i = 0; i < n; i++) {
+        FillMeasurementRecord(&reply);
+        RecordMeasurement(&reply);
+    }
     double perRow = (ThreadCpuSeconds() - c0) / n;
     RecordStop();
     for (int i = 0; i < 256; i++) adcbuf[i] = static_cast<uint16_t>(4 * i);
     RecordStart(record);
     c0 = ThreadCpuSeconds();
-    for (int i = 0; i < n / 10; i++) RecordPicture(1);
+    for (int i = 0; i < n / 10; i++) {
+        FillPictureRecord(&picture, 1);
+        RecordPicture(&picture);
+    }
     double perPicture = (ThreadCpuSeconds() - c0) / (n / 10);
     RecordStop();
     TraceOpen(trace);
@@ -280,11 +290,13 @@ void MeasureOutputs(VirtualSensor& sensor, double seconds, int rounds, double li
     TraceClose();
     unlink(record);
     unlink(trace);
-    std::printf("user-interface thread: %.1f us a run-mode row, %.1f us a video row, %.1f us a run exchange's trace lines;"
-                " at the line limit %.3f %%, %.3f %% and %.3f %% of a core\n",
-                1e6 * perRow, 1e6 * perPicture, 1e6 * perExchange, 100 * perRow * limit,
-                100 * perPicture * 3.10, 100 * perExchange * limit);
-    std::printf("targets: with recording, trace or publishing >= 98 %% of the line limit, at most 1 %% of a core more\n");
+    std::printf(
+        "user-interface thread: %.1f us a run-mode row, %.1f us a video row, %.1f us a run exchange's trace lines;"
+        " at the line limit %.3f %%, %.3f %% and %.3f %% of a core\n",
+        1e6 * perRow, 1e6 * perPicture, 1e6 * perExchange, 100 * perRow * limit, 100 * perPicture * 3.10,
+        100 * perExchange * limit);
+    std::printf(
+        "targets: with recording, trace or publishing >= 98 %% of the line limit, at most 1 %% of a core more\n");
     for (int v = 0; v < variants; v++) {
         if (rate[v].empty()) continue;
         double r = Percentile(rate[v], 0.5), c = Percentile(cpu[v], 0.5), p = Percentile(process[v], 0.5);
@@ -323,21 +335,24 @@ void MeasureLink(VirtualSensor& sensor, int piece, double gap, int exchanges)
     char status[STATUS_LEN];
     GetCtrlVal(panelHandle, PANEL_STATUS, status, sizeof status);
     const bool timedOut = std::strcmp(status, "Timeout RS232-Line!") == 0;
-    std::printf("run mode through pieces of %d bytes, %.0f ms apart: %.2f /s (%.1f %% of the link's pace %.2f), "
-                "%zu exchanges, %s\n",
-                piece, 1e3 * gap, f.rate, 100 * f.rate / pace, pace, f.frames,
-                timedOut ? "ended by a time-out" : "no time-out");
+    std::printf(
+        "run mode through pieces of %d bytes, %.0f ms apart: %.2f /s (%.1f %% of the link's pace %.2f), "
+        "%zu exchanges, %s\n",
+        piece, 1e3 * gap, f.rate, 100 * f.rate / pace, pace, f.frames,
+        timedOut ? "ended by a time-out" : "no time-out");
 }
 
 void Report(const char* what, const Figures& f, double limit, const char* unit)
 {
-    std::printf("%s: %.2f %s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround median "
-                "%.3f ms, 99th percentile %.3f ms (%zu frames)\n",
-                what, f.rate, unit, 100 * f.rate / limit, limit, 100 * f.cpu, 1e3 * Percentile(f.turnaround, 0.5),
-                1e3 * Percentile(f.turnaround, 0.99), f.frames);
+    std::printf(
+        "%s: %.2f %s (%.1f %% of the line limit %.2f), CPU %.2f %% of a core, turnaround median "
+        "%.3f ms, 99th percentile %.3f ms (%zu frames)\n",
+        what, f.rate, unit, 100 * f.rate / limit, limit, 100 * f.cpu, 1e3 * Percentile(f.turnaround, 0.5),
+        1e3 * Percentile(f.turnaround, 0.99), f.frames);
     if (!f.afterPicture.empty())
-        std::printf("  of which after a picture (drawn before the next cycle): median %.3f ms, 99th percentile %.3f ms\n",
-                    1e3 * Percentile(f.afterPicture, 0.5), 1e3 * Percentile(f.afterPicture, 0.99));
+        std::printf(
+            "  of which after a picture (drawn before the next cycle): median %.3f ms, 99th percentile %.3f ms\n",
+            1e3 * Percentile(f.afterPicture, 0.5), 1e3 * Percentile(f.afterPicture, 0.99));
 }
 
 }  // namespace
@@ -410,12 +425,14 @@ int main(int argc, char** argv)
 
     const double byteMs = 1e3 * kByteTime;
     if (!pacing.ok) std::printf("virtual sensor pacing: the exchanges failed\n");
-    std::printf("virtual sensor pacing (line time in brackets): run exchange %.2f ms (%.2f), 64-sample block "
-                "%.2f ms (%.2f), 256-sample block first byte %.2f ms (%.2f), last %.2f ms (%.2f)\n",
-                pacing.run, 72 * byteMs, pacing.block64, 164 * byteMs, pacing.block256First, 37 * byteMs,
-                pacing.block256, 548 * byteMs);
-    std::printf("targets: run >= 98 %%, video >= 97 %% of the line limit; CPU in run mode <= 5 %%; "
-                "turnaround median < 0.5 ms, 99th percentile < 3 ms\n");
+    std::printf(
+        "virtual sensor pacing (line time in brackets): run exchange %.2f ms (%.2f), 64-sample block "
+        "%.2f ms (%.2f), 256-sample block first byte %.2f ms (%.2f), last %.2f ms (%.2f)\n",
+        pacing.run, 72 * byteMs, pacing.block64, 164 * byteMs, pacing.block256First, 37 * byteMs, pacing.block256,
+        548 * byteMs);
+    std::printf(
+        "targets: run >= 98 %%, video >= 97 %% of the line limit; CPU in run mode <= 5 %%; "
+        "turnaround median < 0.5 ms, 99th percentile < 3 ms\n");
     Report("run mode exchanges", run, runLimit, "/s");
     Report("video mode pictures, board 0", video0, video0Limit, "/s");
     Report("video mode pictures, board 3", video3, videoLimit, "/s");

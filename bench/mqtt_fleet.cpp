@@ -37,10 +37,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const double kByteTime = 10.0 / 19200.0;   // seconds a byte takes on the line
+const double kByteTime = 10.0 / 19200.0;  // seconds a byte takes on the line
 // A run exchange is a 36-byte request and a 36-byte reply.
 const double kLineLimit = 1.0 / (72 * kByteTime);
-const double kMinShare = 0.97;              // of the line limit, for every line
+const double kMinShare = 0.97;  // of the line limit, for every line
 
 double Seconds(Clock::duration d)
 {
@@ -52,7 +52,7 @@ double CpuSeconds(pid_t pid)
 {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    size_t close = text.rfind(')');   // the command name may hold blanks
+    size_t close = text.rfind(')');  // the command name may hold blanks
     if (close == std::string::npos) return 0.0;
     std::istringstream fields(text.substr(close + 2));
     std::string f;
@@ -69,8 +69,8 @@ struct Tool {
     std::string partial;
     long lines = 0;
     int status = -1;
-    double cpu0 = 0, cpu1 = 0;       // CpuSeconds at the start and the end of the measured span
-    rusage usage{};                  // the whole life, from wait4
+    double cpu0 = 0, cpu1 = 0;  // CpuSeconds at the start and the end of the measured span
+    rusage usage{};             // the whole life, from wait4
     std::string errFile;
 };
 
@@ -83,7 +83,7 @@ bool Start(Tool* t, const std::vector<std::string>& args)
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;   // no other tool holds this pipe open
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;  // no other tool holds this pipe open
     t->pid = fork();
     if (t->pid == 0) {
         dup2(fds[1], 1);
@@ -100,7 +100,8 @@ bool Start(Tool* t, const std::vector<std::string>& args)
 // Reads what the tools have printed, for at most `seconds`; counts lines.
 void Drain(std::vector<Tool>& tools, double seconds)
 {
-    Clock::time_point until = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    Clock::time_point until =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     for (;;) {
         std::vector<pollfd> fds;
         std::vector<Tool*> owners;
@@ -135,12 +136,12 @@ std::string ReadText(const std::string& path)
 }
 
 struct Line {
-    double rate = 0;          // requests per second, from the sensor's record
+    double rate = 0;  // requests per second, from the sensor's record
     size_t requests = 0;
-    long printed = 0;         // replies the tool printed
-    size_t received = 0;      // measurement messages the subscriber got
-    long inOrder = 0;         // of them, seq 1, 2, 3, ... without a gap
-    double cpu = 0;           // share of a core while measuring
+    long printed = 0;     // replies the tool printed
+    size_t received = 0;  // measurement messages the subscriber got
+    long inOrder = 0;     // of them, seq 1, 2, 3, ... without a gap
+    double cpu = 0;       // share of a core while measuring
 };
 
 }  // namespace
@@ -174,7 +175,7 @@ int main(int argc, char** argv)
     std::unique_ptr<VirtualSensor[]> sensors(new VirtualSensor[count]);
     for (int i = 0; i < count; i++) {
         VirtualSensor& s = sensors[i];
-        SensorOptions o;   // paced: each its own 19200-baud line
+        SensorOptions o;  // paced: each its own 19200-baud line
         if (!s.Start(o)) {
             std::fprintf(stderr, "mqtt_fleet: a virtual sensor did not start: %s\n", s.Error());
             return 1;
@@ -203,18 +204,21 @@ int main(int argc, char** argv)
     const double span = Seconds(Clock::now() - w0);
     for (Tool& t : tools) t.cpu1 = CpuSeconds(t.pid);
     const double b1 = CpuSeconds(broker.Pid());
-    Drain(tools, 15.0);   // the tools end by themselves after --duration, and flush
+    Drain(tools, 15.0);  // the tools end by themselves after --duration, and flush
     for (Tool& t : tools) {
         int raw = 0;
-        if (wait4(t.pid, &raw, 0, &t.usage) != t.pid) t.status = -1;
-        else t.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        if (wait4(t.pid, &raw, 0, &t.usage) != t.pid)
+            t.status = -1;
+        else
+            t.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
     }
     // What the broker has passed on: every message reached it before its tool ended.
     long printedAll = 0;
     for (Tool& t : tools) printedAll += t.lines;
     WaitUntil(publish ? 10.0 : 0.0, [&] {
         size_t n = 0;
-        for (const Received& r : sub.Got()) n += r.topic.size() > 12 && r.topic.compare(r.topic.size() - 12, 12, "/measurement") == 0;
+        for (const Received& r : sub.Got())
+            n += r.topic.size() > 12 && r.topic.compare(r.topic.size() - 12, 12, "/measurement") == 0;
         return static_cast<long>(n) >= printedAll;
     });
     for (int i = 0; i < count; i++) sensors[i].Stop();
@@ -265,12 +269,14 @@ int main(int argc, char** argv)
     std::printf("targets: every line >= 97 %% of the line limit %.2f /s; no message lost while the broker is up\n",
                 kLineLimit);
     if (!publish) std::printf("plain: the tools ran without --mqtt\n");
-    std::printf("mqtt_fleet: %d sensors for %.0f s: slowest line %.2f /s (%.1f %% of the line limit); %ld replies "
-                "printed, %ld messages received\n",
-                count, seconds, rateMin, 100 * rateMin / kLineLimit, printedAll, receivedAll);
-    std::printf("CPU while measuring (%.1f s, /proc utime+stime): kvormx-cli all %d %.2f %% of a core, %.2f %% per "
-                "sensor; broker %.2f %% of a core; whole lives of the tools (start and flush included) %.2f CPU s\n",
-                span, count, 100 * cpuAll, 100 * cpuAll / count, 100 * brokerCpu, lifeCpu);
+    std::printf(
+        "mqtt_fleet: %d sensors for %.0f s: slowest line %.2f /s (%.1f %% of the line limit); %ld replies "
+        "printed, %ld messages received\n",
+        count, seconds, rateMin, 100 * rateMin / kLineLimit, printedAll, receivedAll);
+    std::printf(
+        "CPU while measuring (%.1f s, /proc utime+stime): kvormx-cli all %d %.2f %% of a core, %.2f %% per "
+        "sensor; broker %.2f %% of a core; whole lives of the tools (start and flush included) %.2f CPU s\n",
+        span, count, 100 * cpuAll, 100 * cpuAll / count, 100 * brokerCpu, lifeCpu);
     std::printf("%s\n", failed ? "mqtt_fleet: FAILED" : "mqtt_fleet: passed");
     return failed ? 1 : 0;
 }

@@ -44,8 +44,8 @@
 
 #include "app/app.h"
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "params/params.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -55,14 +55,14 @@
 
 namespace {
 
-const int kRoundExchanges = 60;      // measurement requests a round runs for, without a fault
+const int kRoundExchanges = 60;  // measurement requests a round runs for, without a fault
 const long kGrowthLimitKb = 512;
 // What a round may take beyond the time its exchanges explain: the program's
 // own turnaround per request, the quiet line it waits for after a Stop or a
 // time-out before its next request, and a factor for a loaded machine.
-const double kTurnaround = 0.02;     // seconds per request
-const double kSettle = 0.5;          // the program's wait for a quiet line after a time-out or Stop
-const double kSlack = 2.0;           // seconds per round
+const double kTurnaround = 0.02;  // seconds per request
+const double kSettle = 0.5;       // the program's wait for a quiet line after a time-out or Stop
+const double kSlack = 2.0;        // seconds per round
 const double kFactor = 1.5;
 
 using Set = std::array<uint16_t, 16>;
@@ -77,8 +77,8 @@ long ResidentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-uint16_t* const kVariables[16] = {&power, &rs232Mode, &vThd, &bVal,  &polarity, &eMode,   &eBeg,    &eEnd,
-                                  &tVal,  &tTol,      &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15};
+uint16_t* const kVariables[16] = {&power, &rs232Mode, &vThd,  &bVal,  &polarity, &eMode,  &eBeg,    &eEnd,
+                                  &tVal,  &tTol,      &iGain, &ePoti, &ccdMode,  &pStart, &anaMode, &para15};
 
 Set Variables()
 {
@@ -122,13 +122,13 @@ double Seconds(std::chrono::steady_clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-// ---- The sensors and what they heard --------------------------------------------------------
+// ---- The sensors and what they heard ------------------------------------------------------------
 
 struct Sensor {
     VirtualSensor line;
     SensorOptions options;
     int port = 0;
-    Set ram{}, eeprom{};                 // the sets it started with
+    Set ram{}, eeprom{};  // the sets it started with
 };
 
 bool AllZero(const ReceivedFrame& f)
@@ -141,10 +141,14 @@ bool AllZero(const ReceivedFrame& f)
 size_t OwedBytes(const ReceivedFrame& f, int board)
 {
     switch (f.command) {
-    case CMD_VERSION: return FIRMWARE_BYTES;
-    case CMD_READ_VIDEO64: return 128;
-    case CMD_READ_VIDEO256: return board != 0 && AllZero(f) ? 512 : FRAME_BYTES;
-    default: return f.command >= 1 && f.command <= 11 ? FRAME_BYTES : 0;
+        case CMD_VERSION:
+            return FIRMWARE_BYTES;
+        case CMD_READ_VIDEO64:
+            return 128;
+        case CMD_READ_VIDEO256:
+            return board != 0 && AllZero(f) ? 512 : FRAME_BYTES;
+        default:
+            return f.command >= 1 && f.command <= 11 ? FRAME_BYTES : 0;
     }
 }
 
@@ -183,44 +187,46 @@ const char* const kActionNames[] = {"port set-up", "run mode", "video mode"};
 bool Asked(Action a, const ReceivedFrame& f, int board)
 {
     switch (a) {
-    case SETUP:
-        return f.command == CMD_ECHO || f.command == CMD_HARDWARE_INFO || f.command == CMD_READ_RAM ||
-               f.command == CMD_VERSION;
-    case RUN: return f.command == CMD_MEASURE;
-    case VIDEO:
-        if (f.command == CMD_MEASURE) return true;
-        // A board-0 sensor reads its line in 64-sample blocks and takes any
-        // command 11 for a max/min reset; the other boards read the line with
-        // an all-zero command 11, and a payload turns it into the reset.
-        return board == 0 ? f.command == CMD_READ_VIDEO64 : f.command == CMD_READ_VIDEO256 && AllZero(f);
+        case SETUP:
+            return f.command == CMD_ECHO || f.command == CMD_HARDWARE_INFO || f.command == CMD_READ_RAM ||
+                   f.command == CMD_VERSION;
+        case RUN:
+            return f.command == CMD_MEASURE;
+        case VIDEO:
+            if (f.command == CMD_MEASURE) return true;
+            // A board-0 sensor reads its line in 64-sample blocks and takes any
+            // command 11 for a max/min reset; the other boards read the line with
+            // an all-zero command 11, and a payload turns it into the reset.
+            return board == 0 ? f.command == CMD_READ_VIDEO64 : f.command == CMD_READ_VIDEO256 && AllZero(f);
     }
     return false;
 }
 
 // Reports every request in frames[from, to) the action does not ask for.
-long UnaskedCommands(const std::vector<ReceivedFrame>& frames, size_t from, size_t to, Action a,
-                     const Sensor& s, long round, const std::string& what)
+long UnaskedCommands(const std::vector<ReceivedFrame>& frames, size_t from, size_t to, Action a, const Sensor& s,
+                     long round, const std::string& what)
 {
     long n = 0;
     for (size_t i = from; i < to && i < frames.size(); i++) {
         if (Asked(a, frames[i], s.options.identity.board)) continue;
         if (n++ == 0)
-            std::fprintf(stderr, "soak: round %ld (%s): the board-%u sensor on COM%d received command %u (payload "
-                                 "word 0: %u) during %s, which no operator asked for\n",
-                         round, what.c_str(), s.options.identity.board, s.port, frames[i].command,
-                         frames[i].payload[0], kActionNames[a]);
+            std::fprintf(stderr,
+                         "soak: round %ld (%s): the board-%u sensor on COM%d received command %u (payload "
+                         "word 0: %u) during %s, which no operator asked for\n",
+                         round, what.c_str(), s.options.identity.board, s.port, frames[i].command, frames[i].payload[0],
+                         kActionNames[a]);
     }
     if (n > 1) std::fprintf(stderr, "soak: round %ld: %ld unasked requests in all\n", round, n);
     return n;
 }
 
-// ---- The operator ---------------------------------------------------------------------------
+// ---- The operator -------------------------------------------------------------------------------
 
 struct Round {
     VirtualSensor* sensor;
-    size_t target;            // measurement requests after which Stop is pressed
-    bool running = true;      // the loop has not returned yet
-    bool stopped = false;     // ended by the operator's Stop; else by a time-out
+    size_t target;         // measurement requests after which Stop is pressed
+    bool running = true;   // the loop has not returned yet
+    bool stopped = false;  // ended by the operator's Stop; else by a time-out
 };
 
 size_t Requests(const VirtualSensor& s)
@@ -247,7 +253,7 @@ struct Injection {
     VirtualSensor* sensor;
     SensorFaults fault;
     const Round* round;
-    long* seen;               // faults that met a running loop
+    long* seen;  // faults that met a running loop
 };
 
 // A fault only counts when the loop is still running; one that comes after
@@ -262,19 +268,31 @@ void Inject(void* data)
 
 const char* const kFaultNames[] = {"no reply", "short", "long", "stray bytes", "wrong sync", "late"};
 
-SensorFaults g_link;                   // the link and sensor every round has (the options)
+SensorFaults g_link;  // the link and sensor every round has (the options)
 
 SensorFaults RandomFault(std::mt19937& rng, int* kind)
 {
     SensorFaults f = g_link;
     *kind = static_cast<int>(rng() % 6);
     switch (*kind) {
-    case 0: f.no_reply_every = 1; break;
-    case 1: f.short_reply = true; break;
-    case 2: f.long_reply = true; break;
-    case 3: f.garbage = true; break;
-    case 4: f.bad_sync = true; break;
-    default: f.delay_ms = 1700; break;
+        case 0:
+            f.no_reply_every = 1;
+            break;
+        case 1:
+            f.short_reply = true;
+            break;
+        case 2:
+            f.long_reply = true;
+            break;
+        case 3:
+            f.garbage = true;
+            break;
+        case 4:
+            f.bad_sync = true;
+            break;
+        default:
+            f.delay_ms = 1700;
+            break;
     }
     return f;
 }
@@ -338,9 +356,12 @@ bool SetUpSucceeded(const Sensor& s, long round)
     const SensorIdentity& id = s.options.identity;
     std::string status = StatusText();
     std::string why;
-    if (com != s.port) why = "another port is in use";
-    else if (pcbtype != id.board || ccdmaxpixel != id.pixels) why = "the sensor's identity was not taken";
-    else if (status.find("FW") == std::string::npos) why = "no firmware text";
+    if (com != s.port)
+        why = "another port is in use";
+    else if (pcbtype != id.board || ccdmaxpixel != id.pixels)
+        why = "the sensor's identity was not taken";
+    else if (status.find("FW") == std::string::npos)
+        why = "no firmware text";
     if (why.empty()) return true;
     std::fprintf(stderr, "soak: round %ld: port set-up of COM%d failed (%s): \"%s\"\n", round, s.port, why.c_str(),
                  status.c_str());
@@ -356,8 +377,8 @@ int main(int argc, char** argv)
     bool paced = false;
     int positional = 0;
     for (int i = 1; i < argc; i++) {
-        int* option = std::strcmp(argv[i], "--pot-jitter") == 0 ? &g_link.pot_jitter
-                      : std::strcmp(argv[i], "--piece") == 0    ? &g_link.piece_bytes
+        int* option = std::strcmp(argv[i], "--pot-jitter") == 0  ? &g_link.pot_jitter
+                      : std::strcmp(argv[i], "--piece") == 0     ? &g_link.piece_bytes
                       : std::strcmp(argv[i], "--piece-gap") == 0 ? &g_link.piece_gap_ms
                                                                  : nullptr;
         if (option) {
@@ -406,8 +427,8 @@ int main(int argc, char** argv)
     long done = 0, rounds = 0, injected = 0, seen = 0, timeouts = 0, changes = 0, unasked = 0, slowRounds = 0;
     long byKind[6] = {};
     long rssStart = 0;
-    int combos = 0;                             // mode and board pairs that have run
-    double closest = 0, closestTook = 0, closestBudget = 0;   // the round nearest its budget
+    int combos = 0;                                          // mode and board pairs that have run
+    double closest = 0, closestTook = 0, closestBudget = 0;  // the round nearest its budget
     long missedTotal = 0;
 
     while (done < exchanges) {
@@ -469,8 +490,9 @@ int main(int argc, char** argv)
         const auto strays = idle.line.Frames();
         if (!strays.empty()) {
             unasked += static_cast<long>(strays.size());
-            std::fprintf(stderr, "soak: round %ld: the sensor on COM%d, not in use, received %zu requests (first: "
-                                 "command %u)\n",
+            std::fprintf(stderr,
+                         "soak: round %ld: the sensor on COM%d, not in use, received %zu requests (first: "
+                         "command %u)\n",
                          rounds, idle.port, strays.size(), strays[0].command);
         }
 
@@ -480,8 +502,9 @@ int main(int argc, char** argv)
         const double budget = kFactor * explained + kSlack;
         if (took > budget) {
             slowRounds++;
-            std::fprintf(stderr, "soak: round %ld (%s, board %d) took %.2f s; its %zu requests (%d unanswered or late) "
-                                 "explain %.2f s\n",
+            std::fprintf(stderr,
+                         "soak: round %ld (%s, board %d) took %.2f s; its %zu requests (%d unanswered or late) "
+                         "explain %.2f s\n",
                          rounds, what.c_str(), board, took, frames.size(), missed, explained);
         }
         if (took / budget > closest) {
@@ -504,7 +527,7 @@ int main(int argc, char** argv)
     board0.line.Stop();
     board400.line.Stop();
 
-    if (rssStart == 0) rssStart = rssEnd;       // too short a soak to tell
+    if (rssStart == 0) rssStart = rssEnd;  // too short a soak to tell
     const bool grew = rssEnd - rssStart > kGrowthLimitKb;
     std::printf("soak: %s line, seed %u", paced ? "paced 19200-baud" : "unpaced", seed);
     if (g_link.pot_jitter > 0) std::printf(", tolerance jittering by %d", g_link.pot_jitter);
@@ -514,9 +537,10 @@ int main(int argc, char** argv)
     std::printf("soak: faults drawn by kind:");
     for (int k = 0; k < 6; k++) std::printf("%s %s %ld", k ? "," : "", kFaultNames[k], byKind[k]);
     std::printf("\n");
-    std::printf("soak: exchanges %ld in %ld rounds, faults injected %ld, met a running loop %ld, loops ended by "
-                "time-out %ld, requests unanswered or late %ld\n",
-                done, rounds, injected, seen, timeouts, missedTotal);
+    std::printf(
+        "soak: exchanges %ld in %ld rounds, faults injected %ld, met a running loop %ld, loops ended by "
+        "time-out %ld, requests unanswered or late %ld\n",
+        done, rounds, injected, seen, timeouts, missedTotal);
     std::printf("soak: failed port set-ups %ld\n", failedSetUps);
     std::printf("soak: requests no operator asked for %ld\n", unasked);
     std::printf("soak: rounds far longer than their faults explain %ld (nearest its limit: %.2f s of %.2f s)\n",

@@ -27,17 +27,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 struct Run {
-    double shown = -1;        // process start to the panel shown
-    double identified = -1;   // process start to the firmware text's last byte on the line
+    double shown = -1;       // process start to the panel shown
+    double identified = -1;  // process start to the firmware text's last byte on the line
 };
 
 Run StartOnce(const std::string& program, int* failures)
 {
     Run r;
-    VirtualSensor sensor;   // paced: the real line's byte times
+    VirtualSensor sensor;  // paced: the real line's byte times
     if (!sensor.Start(SensorOptions{})) {
         ++*failures;
         return r;
@@ -80,7 +83,7 @@ Run StartOnce(const std::string& program, int* failures)
             r.identified = Seconds(f.replied - start);
             firmware = true;
         }
-    if (!firmware) ++*failures;   // the sensor was not identified: no figure worth having
+    if (!firmware) ++*failures;  // the sensor was not identified: no figure worth having
     sensor.Stop();
     return r;
 }
@@ -107,16 +110,15 @@ int main(int argc, char** argv)
 
     std::vector<double> shown, identified;
     int failures = 0;
-    StartOnce(program, &failures);   // warm-up: libraries and fonts into the page cache
+    StartOnce(program, &failures);  // warm-up: libraries and fonts into the page cache
     failures = 0;
     for (int i = 0; i < runs; i++) {
         Run r = StartOnce(program, &failures);
         if (r.shown >= 0) shown.push_back(r.shown);
         if (r.identified >= 0) identified.push_back(r.identified);
     }
-    const double lineTime = (36 * 2 * 3 + 36 + 72) * 10.0 / 19200.0;   // echo, hardware, parameters; firmware
-    std::printf("startup: %d runs, %d failed; line time of the set-up exchanges %.3f s\n", runs, failures,
-                lineTime);
+    const double lineTime = (36 * 2 * 3 + 36 + 72) * 10.0 / 19200.0;  // echo, hardware, parameters; firmware
+    std::printf("startup: %d runs, %d failed; line time of the set-up exchanges %.3f s\n", runs, failures, lineTime);
     std::printf("startup: process start to sensor identified (firmware text read), median %.3f s, worst %.3f s\n",
                 Median(identified), identified.empty() ? 0 : *std::max_element(identified.begin(), identified.end()));
     std::printf("startup: process start to panel shown, median %.3f s, worst %.3f s (target under 0.600 s)\n",

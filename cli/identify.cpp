@@ -38,8 +38,10 @@ int CmdIdentify(int argc, char** argv)
 {
     int json = 0;
     for (int i = 0; i < argc; i++) {
-        if (std::strcmp(argv[i], "--json") == 0) json = 1;
-        else return UsageError("identify", "unexpected argument '%s'", argv[i]);
+        if (std::strcmp(argv[i], "--json") == 0)
+            json = 1;
+        else
+            return UsageError("identify", "unexpected argument '%s'", argv[i]);
     }
     int status = OpenLine();
     if (status != EXIT_DONE) return status;

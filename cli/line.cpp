@@ -8,15 +8,15 @@
 #include "runtime/rs232.h"
 #include "sim/sensor.h"
 
-#include <cstdio>
-#include <cstring>
 #include <strings.h>
 #include <sys/stat.h>
+#include <cstdio>
+#include <cstring>
 
-static VirtualSensor g_sensor;          // --simulate
-static int g_portsMapped = 0;           // MapPorts has run
-static int g_open = 0;                  // the port `com` is open
-static char g_name[PATH_LEN + 32];      // the line as messages name it
+static VirtualSensor g_sensor;      // --simulate
+static int g_portsMapped = 0;       // MapPorts has run
+static int g_open = 0;              // the port `com` is open
+static char g_name[PATH_LEN + 32];  // the line as messages name it
 
 // "3", "COM3", "com3": the number; 0 when the text is no COM number at all
 // (a device path), -1 for a number out of range.

@@ -40,9 +40,9 @@ static const char* const kExitHelp =
 struct Command {
     const char* name;
     int (*run)(int argc, char** argv);
-    const char* synopsis;   // arguments, as in the overview
-    const char* summary;    // one line in the overview
-    const char* help;       // the rest of `kvormx-cli COMMAND --help`
+    const char* synopsis;  // arguments, as in the overview
+    const char* summary;   // one line in the overview
+    const char* help;      // the rest of `kvormx-cli COMMAND --help`
 };
 
 static const Command kCommands[] = {
@@ -181,11 +181,10 @@ static void Overview(FILE* out)
 
 static void CommandHelp(const Command& c)
 {
-    std::printf("Usage: kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", c.name, c.synopsis, c.help, kCommonHelp,
-                kExitHelp);
+    std::printf("Usage: kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", c.name, c.synopsis, c.help, kCommonHelp, kExitHelp);
 }
 
-// ---- Argument helpers ------------------------------------------------------------------------
+// ---- Argument helpers ---------------------------------------------------------------------------
 
 void Message(const char* format, ...)
 {
@@ -194,7 +193,7 @@ void Message(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    std::fflush(stdout);   // data before the message, where both go to one terminal
+    std::fflush(stdout);  // data before the message, where both go to one terminal
     std::fprintf(stderr, "kvormx-cli: %s\n", text);
     // With --mqtt the broker's status text says the same (a time-out, a lost port).
     MqttPublishStatus(text);
@@ -254,7 +253,7 @@ int ParseSeconds(const char* name, const char* text, double* seconds)
     return 1;
 }
 
-// ---- Entry -------------------------------------------------------------------------------------
+// ---- Entry --------------------------------------------------------------------------------------
 
 int main(int argc, char** argv)
 {
@@ -301,8 +300,10 @@ int main(int argc, char** argv)
         }
     }
     if (help) {
-        if (command) CommandHelp(*command);
-        else Overview(stdout);
+        if (command)
+            CommandHelp(*command);
+        else
+            Overview(stdout);
         return FinishOutput();
     }
     if (!command) {

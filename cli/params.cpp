@@ -5,11 +5,11 @@
 #include "link/link.h"
 #include "link/param_file.h"
 
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 // A scratch file for the parameter file format on standard input or output:
 // the runtime's array files write and read paths, and a pipe has none.
@@ -94,8 +94,10 @@ int CmdGet(int argc, char** argv)
                 cause ? std::strerror(cause) : "");
         return EXIT_USAGE;
     }
-    if (json) PrintParamJson();
-    else if (toStdout) return PrintParamFile();
+    if (json)
+        PrintParamJson();
+    else if (toStdout)
+        return PrintParamFile();
     return EXIT_DONE;
 }
 
@@ -186,8 +188,8 @@ int CmdSend(int argc, char** argv)
     for (int i = 0; i < PNUM; i++) *kParamVars[i] = words[i];
     broken = ApplyRangeRules(changes, PNUM);
     for (int i = 0; i < broken; i++)
-        Message("send: %s: %s %d -> %d (%s)", shown, kParamNames[changes[i].word], changes[i].before,
-                changes[i].after, changes[i].why);
+        Message("send: %s: %s %d -> %d (%s)", shown, kParamNames[changes[i].word], changes[i].before, changes[i].after,
+                changes[i].why);
     uint16_t sent[PNUM];
     CopyVarsToPP();
     std::memcpy(sent, pp, sizeof sent);
@@ -198,8 +200,8 @@ int CmdSend(int argc, char** argv)
     int r = SendParameterSet(to, &word, &held);
     if (r == VERIFY_OK) return EXIT_DONE;
     if (r == VERIFY_DIFFERS) {
-        Message("%s: send to %s: the set read back differs: word %d (%s) is %u in the sensor, %u was sent",
-                LineName(), target, word, kParamNames[word], unsigned(held), unsigned(sent[word]));
+        Message("%s: send to %s: the set read back differs: word %d (%s) is %u in the sensor, %u was sent", LineName(),
+                target, word, kParamNames[word], unsigned(held), unsigned(sent[word]));
         return EXIT_SENSOR;
     }
     char what[64];

@@ -13,13 +13,22 @@
 #include <cstdio>
 #include <cstring>
 
-static int g_publishing = 0;            // MqttStart has succeeded
-static char g_shown[STATUS_LEN * 4];    // the broker's state as last put on stderr
+static int g_publishing = 0;          // MqttStart has succeeded
+static char g_shown[STATUS_LEN * 4];  // the broker's state as last put on stderr
 
 // After every message the records sent, what the broker did.
-static void WatchAfterMeasurement(const MeasurementRecord*) { WatchBroker(); }
-static void WatchAfterPicture(const PictureRecord*) { WatchBroker(); }
-static void WatchAfterIdentity(const IdentityRecord*) { WatchBroker(); }
+static void WatchAfterMeasurement(const MeasurementRecord*)
+{
+    WatchBroker();
+}
+static void WatchAfterPicture(const PictureRecord*)
+{
+    WatchBroker();
+}
+static void WatchAfterIdentity(const IdentityRecord*)
+{
+    WatchBroker();
+}
 static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity, nullptr,
                                             nullptr};
 

@@ -13,11 +13,11 @@
 #include <cstring>
 
 struct LoopOptions {
-    long count;          // lines to print; 0 no limit
-    double duration;     // seconds after which the next line is the last; 0 no limit
-    int format;          // FORMAT_TEXT, FORMAT_CSV or FORMAT_JSON (link/record.h)
-    const char* mqttUrl;    // --mqtt; null: no publishing
-    const char* mqttAuth;   // --mqtt-auth; null: anonymous
+    long count;            // lines to print; 0 no limit
+    double duration;       // seconds after which the next line is the last; 0 no limit
+    int format;            // FORMAT_TEXT, FORMAT_CSV or FORMAT_JSON (link/record.h)
+    const char* mqttUrl;   // --mqtt; null: no publishing
+    const char* mqttAuth;  // --mqtt-auth; null: anonymous
 };
 
 static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOptions* o)
@@ -59,10 +59,10 @@ static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOpti
     return 1;
 }
 
-// ---- Rows: a sink of the records ------------------------------------------------------------
+// ---- Rows: a sink of the records ----------------------------------------------------------------
 
 static LoopOptions g_options;
-static double g_started;              // Timer() at the loop's first request
+static double g_started;  // Timer() at the loop's first request
 
 static void PrintHeader(int picture)
 {
@@ -143,13 +143,15 @@ static int Loop(const char* command, int video)
     }
     char what[96];
     if (end.blockSamples)
-        std::snprintf(what, sizeof what, "video block from sample %d of picture %ld", end.firstSample,
-                      end.records);
+        std::snprintf(what, sizeof what, "video block from sample %d of picture %ld", end.firstSample, end.records);
     else if (video)
         std::snprintf(what, sizeof what, "measurement request of picture %ld", end.records + 1);
     else
         std::snprintf(what, sizeof what, "measurement request %ld", end.records + 1);
-    return ExchangeFailed(what, end.blockSamples == 64 ? OP_BLOCK64 : end.blockSamples ? OP_BLOCK256 : OP_LOOP,
+    return ExchangeFailed(what,
+                          end.blockSamples == 64 ? OP_BLOCK64
+                          : end.blockSamples     ? OP_BLOCK256
+                                                 : OP_LOOP,
                           end.result);
 }
 

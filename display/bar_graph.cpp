@@ -4,14 +4,14 @@
 #include "display/display.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/record.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
 const int BAR_RED = 0xFF0000;
-const double BAR_LOW = 0.25, BAR_HIGH = 1.0;     // red bars
-const double BAND_LOW = 0.0, BAND_HIGH = 0.35;   // green bands of a measurement
+const double BAR_LOW = 0.25, BAR_HIGH = 1.0;    // red bars
+const double BAND_LOW = 0.0, BAND_HIGH = 0.35;  // green bands of a measurement
 const double CURSOR_Y = 0.75;
 
 static void Bar(int from, int to)

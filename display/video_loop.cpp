@@ -12,8 +12,14 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
-static void ShowWaiting64(int) { SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[64] ..."); }
-static void ShowWaiting256(int) { SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[256] ..."); }
+static void ShowWaiting64(int)
+{
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[64] ...");
+}
+static void ShowWaiting256(int)
+{
+    SetCtrlVal(panelHandle, PANEL_STATUS, "Waiting for Data[256] ...");
+}
 
 // A block's outcome on the status line; a longer block leaves it as it was.
 static void ShowBlockResult(int samples, int r)

@@ -8,8 +8,8 @@
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
-const int RED = 0xFF0000;             // video curve
-const int DARK_GREEN = 0x008000;      // threshold line
+const int RED = 0xFF0000;         // video curve
+const int DARK_GREEN = 0x008000;  // threshold line
 
 void SetVideoAxis(int windowed, int first)
 {
@@ -29,8 +29,8 @@ void PlotVIDEOCurve(const uint16_t* samples)
     SetAxisScalingMode(panelHandle, PANEL_GRAPH_VIDEO, AXIS_Y, VAL_MANUAL, 0.0, 1023.0);
     DeleteGraphPlot(panelHandle, PANEL_GRAPH_VIDEO, VAL_ALL_PLOTS, 1);
     // The curve first, the threshold line over it.
-    PlotXY(panelHandle, PANEL_GRAPH_VIDEO, xArray, samples, 256, VAL_UNSIGNED_SHORT_INTEGER,
-           VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, RED);
+    PlotXY(panelHandle, PANEL_GRAPH_VIDEO, xArray, samples, 256, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER,
+           5, 10, 0, 1, RED);
     PlotXY(panelHandle, PANEL_GRAPH_VIDEO, xArray, thdArray, 256, VAL_UNSIGNED_SHORT_INTEGER,
            VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, DARK_GREEN);
 }

@@ -2,76 +2,75 @@
 // between the program and its form. A test checks that the form agrees.
 #pragma once
 
-// ---- Resources ------------------------------------------------------------------
-#define PANEL 1                      // main panel, top-level; panel callback CC_PANEL
-#define POPUP 2                      // further parameters, a tool window of the main panel; panel callback CC_POPUP
+// ---- Resources ----------------------------------------------------------------------------------
+#define PANEL 1  // main panel, top-level; panel callback CC_PANEL
+#define POPUP 2  // further parameters, a tool window of the main panel; panel callback CC_POPUP
 
-// ---- Main panel -------------------------------------------------------------------
-#define PANEL_COMPORT          2     // drop-down ring, int: COM port number
-#define PANEL_LOOPLOCK_A       3     // dimmed while a loop runs (the Run button)
-#define PANEL_RS232MODE        4     // switch, u16: rs232Mode
-#define PANEL_RBT_FILE         10    // radio, int: target parameter file
-#define PANEL_RBT_EEPROM       11    // radio, int: target sensor EEPROM
-#define PANEL_TOLERANCE        12    // numeric, u16: tTol
-#define PANEL_TEACH            13    // numeric, u16: tVal
-#define PANEL_RBT_RAM          14    // radio, int: target sensor RAM
-#define PANEL_POLARITY         15    // switch, u16: polarity
-#define PANEL_LOOPLOCK_B       16    // dimmed while a loop runs (the Video button)
-#define PANEL_LOOPLOCK_C       18    // dimmed while a loop runs (the Get button)
-#define PANEL_EDGEMODE         19    // ring, u16: eMode
-#define PANEL_MVALUE_2         21    // indicator: second display of Mvalue
-#define PANEL_MVALUE           22    // indicator: Mvalue
-#define PANEL_TEACH_SHOW       23    // indicator: teach value last shown or reported
-#define PANEL_ANAMIN           24    // indicator: anaMin
-#define PANEL_ANAMAX           25    // indicator: anaMax
-#define PANEL_TOLERANCE_SHOW   26    // indicator: tolerance last shown or reported
-#define PANEL_LEDGE            27    // indicator: Ledge
-#define PANEL_REDGE            28    // indicator: Redge
-#define PANEL_LOGO_FRAME       34    // decoration: background of the logo strip
-#define PANEL_EDGE_RIGHT       35    // numeric, u16: eEnd
-#define PANEL_EDGE_LEFT        36    // numeric, u16: eBeg
-#define PANEL_STATUS           37    // text message: the status line
-#define PANEL_GRAPH_VIDEO      38    // graph: video curve and threshold line
-#define PANEL_GRAPH_BAR        39    // graph, three cursors: bar graph of the line
-#define PANEL_VIDEO_THRESHOLD  40    // slide, u16: vThd
-#define PANEL_POWER            41    // numeric, u16: power
-#define PANEL_GRAPH_RAW        42    // strip chart, five traces
-#define PANEL_LOGO_PICTURE     43    // picture: brand bitmap
-#define PANEL_STRIP_ZOOM       44    // switch, int: 0 whole line, else zoom around the teach value
-#define PANEL_PARAII           45    // toggle, int: shows the pop-up panel
+// ---- Main panel ---------------------------------------------------------------------------------
+#define PANEL_COMPORT         2   // drop-down ring, int: COM port number
+#define PANEL_LOOPLOCK_A      3   // dimmed while a loop runs (the Run button)
+#define PANEL_RS232MODE       4   // switch, u16: rs232Mode
+#define PANEL_RBT_FILE        10  // radio, int: target parameter file
+#define PANEL_RBT_EEPROM      11  // radio, int: target sensor EEPROM
+#define PANEL_TOLERANCE       12  // numeric, u16: tTol
+#define PANEL_TEACH           13  // numeric, u16: tVal
+#define PANEL_RBT_RAM         14  // radio, int: target sensor RAM
+#define PANEL_POLARITY        15  // switch, u16: polarity
+#define PANEL_LOOPLOCK_B      16  // dimmed while a loop runs (the Video button)
+#define PANEL_LOOPLOCK_C      18  // dimmed while a loop runs (the Get button)
+#define PANEL_EDGEMODE        19  // ring, u16: eMode
+#define PANEL_MVALUE_2        21  // indicator: second display of Mvalue
+#define PANEL_MVALUE          22  // indicator: Mvalue
+#define PANEL_TEACH_SHOW      23  // indicator: teach value last shown or reported
+#define PANEL_ANAMIN          24  // indicator: anaMin
+#define PANEL_ANAMAX          25  // indicator: anaMax
+#define PANEL_TOLERANCE_SHOW  26  // indicator: tolerance last shown or reported
+#define PANEL_LEDGE           27  // indicator: Ledge
+#define PANEL_REDGE           28  // indicator: Redge
+#define PANEL_LOGO_FRAME      34  // decoration: background of the logo strip
+#define PANEL_EDGE_RIGHT      35  // numeric, u16: eEnd
+#define PANEL_EDGE_LEFT       36  // numeric, u16: eBeg
+#define PANEL_STATUS          37  // text message: the status line
+#define PANEL_GRAPH_VIDEO     38  // graph: video curve and threshold line
+#define PANEL_GRAPH_BAR       39  // graph, three cursors: bar graph of the line
+#define PANEL_VIDEO_THRESHOLD 40  // slide, u16: vThd
+#define PANEL_POWER           41  // numeric, u16: power
+#define PANEL_GRAPH_RAW       42  // strip chart, five traces
+#define PANEL_LOGO_PICTURE    43  // picture: brand bitmap
+#define PANEL_STRIP_ZOOM      44  // switch, int: 0 whole line, else zoom around the teach value
+#define PANEL_PARAII          45  // toggle, int: shows the pop-up panel
 
 // Controls reached only through their callbacks. Run, Video and Get are the
 // three loop-locked controls, so no loop can start while one runs.
-#define PANEL_RUN              PANEL_LOOPLOCK_A
-#define PANEL_VIDEO            PANEL_LOOPLOCK_B
-#define PANEL_GET              PANEL_LOOPLOCK_C
-#define PANEL_STOP             50
-#define PANEL_SEND             51
-#define PANEL_BUTTON_TEACH     52
-#define PANEL_BUTTON_RESET     53
-#define PANEL_RECORD           54    // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
+#define PANEL_RUN          PANEL_LOOPLOCK_A
+#define PANEL_VIDEO        PANEL_LOOPLOCK_B
+#define PANEL_GET          PANEL_LOOPLOCK_C
+#define PANEL_STOP         50
+#define PANEL_SEND         51
+#define PANEL_BUTTON_TEACH 52
+#define PANEL_BUTTON_RESET 53
+#define PANEL_RECORD       54  // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
 
-// ---- Pop-up panel -------------------------------------------------------------------
-#define POPUP_SENSOR_INFO      2     // text box: line 0 describes the CCD sensor
-#define POPUP_PIXELSTART       3     // slide, u16: pStart
-#define POPUP_PIXELEND         4     // indicator: pStart + 255
-#define POPUP_BVAL             6     // numeric, u16: bVal
-#define POPUP_ENABLE_TOL       7     // switch, u16: ePoti
-#define POPUP_GAIN             8     // switch, u16: iGain
-#define POPUP_ANAMODE          10    // ring, u16: anaMode
-#define POPUP_CCDMODE          11    // ring, u16: ccdMode
-#define POPUP_POTI_ITEM        12    // dimmed together with the tolerance switch
-#define POPUP_TRACE            13    // toggle, int: the frame trace is written
-#define POPUP_MQTT             14    // toggle, int: publishing to the MQTT broker
-#define POPUP_MQTT_URL         15    // text entry, text: the broker's URL
-#define POPUP_MQTT_AUTH        16    // text entry, text: the broker's credentials file ("": none)
-#define POPUP_MQTT_AUTH_PICK   17    // button: picks the credentials file
+// ---- Pop-up panel -------------------------------------------------------------------------------
+#define POPUP_SENSOR_INFO    2   // text box: line 0 describes the CCD sensor
+#define POPUP_PIXELSTART     3   // slide, u16: pStart
+#define POPUP_PIXELEND       4   // indicator: pStart + 255
+#define POPUP_BVAL           6   // numeric, u16: bVal
+#define POPUP_ENABLE_TOL     7   // switch, u16: ePoti
+#define POPUP_GAIN           8   // switch, u16: iGain
+#define POPUP_ANAMODE        10  // ring, u16: anaMode
+#define POPUP_CCDMODE        11  // ring, u16: ccdMode
+#define POPUP_POTI_ITEM      12  // dimmed together with the tolerance switch
+#define POPUP_TRACE          13  // toggle, int: the frame trace is written
+#define POPUP_MQTT           14  // toggle, int: publishing to the MQTT broker
+#define POPUP_MQTT_URL       15  // text entry, text: the broker's URL
+#define POPUP_MQTT_AUTH      16  // text entry, text: the broker's credentials file ("": none)
+#define POPUP_MQTT_AUTH_PICK 17  // button: picks the credentials file
 
-// ---- Callbacks (bound by name in callbacks.cpp) --------------------------------------
+// ---- Callbacks (bound by name in callbacks.cpp) -------------------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
 int CC_POPUP(int panel, int event, void* callbackData, int eventData1, int eventData2);
-#define CC_DECLARE(name) \
-    int name(int panel, int control, int event, void* callbackData, int eventData1, int eventData2)
+#define CC_DECLARE(name) int name(int panel, int control, int event, void* callbackData, int eventData1, int eventData2)
 CC_DECLARE(CC_DropDCom);
 CC_DECLARE(CC_RBTFile);
 CC_DECLARE(CC_RBTEeprom);

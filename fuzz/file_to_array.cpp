@@ -7,11 +7,11 @@
 #include "runtime/graph.h"
 #include "runtime/util.h"
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 static std::string g_file, g_copy;
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1) return 0;
     static const int kTypes[] = {VAL_DOUBLE, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_INTEGER};
     const int type = kTypes[data[0] % 3];
-    const int count = 1 + (data[0] >> 2) % 32;   // 16, the parameter file, is among them
+    const int count = 1 + (data[0] >> 2) % 32;  // 16, the parameter file, is among them
 
     FILE* f = std::fopen(g_file.c_str(), "wb");
     if (!f) return 0;
@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (std::memcmp(array, before, sizeof array) != 0) __builtin_trap();
         return 0;
     }
-    if (type == VAL_DOUBLE) return 0;   // decimal text of a double need not round-trip exactly
+    if (type == VAL_DOUBLE) return 0;  // decimal text of a double need not round-trip exactly
 
     if (ArrayToFile(g_copy.c_str(), array, type, count, 1, 0, 0, 0, 4, 1, 0) < 0) return 0;
     unsigned char again[sizeof array];

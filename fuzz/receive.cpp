@@ -44,11 +44,11 @@
 //     and the loops take only the teach value and tolerance the sensor
 //     reports into them.
 #include "app/app.h"
-#include "form/form.h"
-#include "link/state.h"
 #include "display/display.h"
+#include "form/form.h"
 #include "fuzz/virtual_line.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "params/params.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
@@ -70,11 +70,11 @@
 
 namespace {
 
-const int kSensorPort = 1;          // COM1 has the sensor; COM2 has nothing behind it
+const int kSensorPort = 1;  // COM1 has the sensor; COM2 has nothing behind it
 const int kMaxOps = 8;
-const double kByteTime = 10.0 / 19200;   // start bit, 8 data bits, stop bit
+const double kByteTime = 10.0 / 19200;  // start bit, 8 data bits, stop bit
 
-// ---- The input ---------------------------------------------------------------------------
+// ---- The input ----------------------------------------------------------------------------------
 
 struct Input {
     const uint8_t* data = nullptr;
@@ -83,20 +83,32 @@ struct Input {
     uint8_t Next() { return pos < size ? data[pos++] : 0; }
 };
 
-// ---- The operation under way and what it may send ---------------------------------------
+// ---- The operation under way and what it may send -----------------------------------------------
 
-enum Op { OP_GET_RAM, OP_GET_EEPROM, OP_SEND_RAM, OP_SEND_EEPROM, OP_TEACH, OP_RESET,
-          OP_RUN, OP_VIDEO, OP_PORT, OP_UNPLUG, OP_COUNT, OP_SETUP = OP_COUNT };
+enum Op {
+    OP_GET_RAM,
+    OP_GET_EEPROM,
+    OP_SEND_RAM,
+    OP_SEND_EEPROM,
+    OP_TEACH,
+    OP_RESET,
+    OP_RUN,
+    OP_VIDEO,
+    OP_PORT,
+    OP_UNPLUG,
+    OP_COUNT,
+    OP_SETUP = OP_COUNT
+};
 
-const char* const kOpNames[] = {"Get RAM", "Get EEPROM", "Send RAM", "Send EEPROM", "Teach", "Reset",
-                                "Run", "Video", "port choice", "adapter pulled", "port set-up"};
+const char* const kOpNames[] = {"Get RAM", "Get EEPROM", "Send RAM",    "Send EEPROM",    "Teach",      "Reset",
+                                "Run",     "Video",      "port choice", "adapter pulled", "port set-up"};
 
 enum Nested { NEST_NONE, NEST_GET, NEST_SEND, NEST_TEACH, NEST_RESET, NEST_PORT };
 
 struct Operator {
     int op = OP_SETUP;
-    int stopAfter = 0;                 // loops: Stop once this many measurement requests are out
-    int nested = NEST_NONE;            // a button pressed just before Stop
+    int stopAfter = 0;       // loops: Stop once this many measurement requests are out
+    int nested = NEST_NONE;  // a button pressed just before Stop
     bool stopped = false;
 };
 
@@ -116,40 +128,49 @@ bool AllZero(const uint16_t* words)
 bool Asked(int op, int command, const uint16_t* payload)
 {
     switch (op) {
-    case OP_SETUP:
-    case OP_PORT: return command == CMD_ECHO || command == CMD_HARDWARE_INFO || command == CMD_READ_RAM ||
-                         command == CMD_VERSION;
-    case OP_GET_RAM: return command == CMD_READ_RAM;
-    case OP_GET_EEPROM: return command == CMD_READ_EEPROM;
-    case OP_SEND_RAM: return command == CMD_WRITE_RAM || command == CMD_READ_RAM;
-    case OP_SEND_EEPROM: return command == CMD_WRITE_EEPROM || command == CMD_READ_EEPROM;
-    case OP_TEACH: return command == CMD_TEACH || command == CMD_READ_RAM;
-    case OP_RESET: return command == CMD_RESET_MAXMIN;
-    case OP_RUN: return command == CMD_MEASURE;
-    case OP_VIDEO:
-        // Board 0 reads its line in 64-sample blocks; command 11 with an
-        // all-zero payload is the video read of the other boards only, and a
-        // board-0 sensor would take it for a max/min reset.
-        if (command == CMD_MEASURE) return true;
-        if (pcbtype == 0) return command == CMD_READ_VIDEO64;
-        return command == CMD_READ_VIDEO256 && AllZero(payload);
-    default: return false;
+        case OP_SETUP:
+        case OP_PORT:
+            return command == CMD_ECHO || command == CMD_HARDWARE_INFO || command == CMD_READ_RAM ||
+                   command == CMD_VERSION;
+        case OP_GET_RAM:
+            return command == CMD_READ_RAM;
+        case OP_GET_EEPROM:
+            return command == CMD_READ_EEPROM;
+        case OP_SEND_RAM:
+            return command == CMD_WRITE_RAM || command == CMD_READ_RAM;
+        case OP_SEND_EEPROM:
+            return command == CMD_WRITE_EEPROM || command == CMD_READ_EEPROM;
+        case OP_TEACH:
+            return command == CMD_TEACH || command == CMD_READ_RAM;
+        case OP_RESET:
+            return command == CMD_RESET_MAXMIN;
+        case OP_RUN:
+            return command == CMD_MEASURE;
+        case OP_VIDEO:
+            // Board 0 reads its line in 64-sample blocks; command 11 with an
+            // all-zero payload is the video read of the other boards only, and a
+            // board-0 sensor would take it for a max/min reset.
+            if (command == CMD_MEASURE) return true;
+            if (pcbtype == 0) return command == CMD_READ_VIDEO64;
+            return command == CMD_READ_VIDEO256 && AllZero(payload);
+        default:
+            return false;
     }
 }
 
-// ---- The sensor's end of the line ------------------------------------------------------------
+// ---- The sensor's end of the line ---------------------------------------------------------------
 
 struct Sensor {
     Input in;
     std::unique_ptr<sim::Responder> reference;
     bool eepromStuck = false;
-    double bornAt = 0;                 // the scene's time runs from here
+    double bornAt = 0;  // the scene's time runs from here
     int measureRequests = 0;
     Operator who;
 };
 
 Sensor g_sensor;
-bool g_trace = false;                  // FUZZ_RECEIVE_TRACE set: requests and status lines on stderr
+bool g_trace = false;  // FUZZ_RECEIVE_TRACE set: requests and status lines on stderr
 
 void Send(const std::vector<uint8_t>& bytes, double at)
 {
@@ -169,88 +190,107 @@ void Answer(Sensor& s, int command, const sim::Words& payload)
     Input& in = s.in;
     const uint8_t control = in.Next();
     const double now = VirtualLineClock();
-    const double heard = now + FRAME_BYTES * kByteTime;    // the request's own line time
+    const double heard = now + FRAME_BYTES * kByteTime;  // the request's own line time
 
     bool isFrame = false;
-    std::vector<uint8_t> reply = s.reference->Answer(static_cast<uint16_t>(command), payload, heard - s.bornAt,
-                                                     &isFrame, s.eepromStuck);
+    std::vector<uint8_t> reply =
+        s.reference->Answer(static_cast<uint16_t>(command), payload, heard - s.bornAt, &isFrame, s.eepromStuck);
     switch (control >> 6) {
-    case 1:
-        for (size_t i = 0; i < 4 && i < reply.size(); i++) reply[i] = in.Next();
-        break;
-    case 2: reply = FromInput(in, reply.empty() ? FRAME_BYTES : reply.size()); break;
-    case 3: return;
-    default: break;
+        case 1:
+            for (size_t i = 0; i < 4 && i < reply.size(); i++) reply[i] = in.Next();
+            break;
+        case 2:
+            reply = FromInput(in, reply.empty() ? FRAME_BYTES : reply.size());
+            break;
+        case 3:
+            return;
+        default:
+            break;
     }
 
     switch (control & 7) {
-    case 1: if (!reply.empty()) reply.pop_back(); break;
-    case 2: reply.resize(reply.size() / 2); break;
-    case 3: reply.resize(std::min<size_t>(reply.size(), 1)); break;
-    case 4: reply.push_back(in.Next()); break;
-    case 5: reply.insert(reply.end(), 4, 0xEE); break;
-    case 6: {
-        auto more = FromInput(in, FRAME_BYTES);
-        reply.insert(reply.end(), more.begin(), more.end());
-        break;
-    }
-    case 7: {
-        auto more = FromInput(in, in.Next() % 64);
-        reply.insert(reply.end(), more.begin(), more.end());
-        break;
-    }
-    default: break;
+        case 1:
+            if (!reply.empty()) reply.pop_back();
+            break;
+        case 2:
+            reply.resize(reply.size() / 2);
+            break;
+        case 3:
+            reply.resize(std::min<size_t>(reply.size(), 1));
+            break;
+        case 4:
+            reply.push_back(in.Next());
+            break;
+        case 5:
+            reply.insert(reply.end(), 4, 0xEE);
+            break;
+        case 6: {
+            auto more = FromInput(in, FRAME_BYTES);
+            reply.insert(reply.end(), more.begin(), more.end());
+            break;
+        }
+        case 7: {
+            auto more = FromInput(in, in.Next() % 64);
+            reply.insert(reply.end(), more.begin(), more.end());
+            break;
+        }
+        default:
+            break;
     }
     if (reply.empty()) return;
 
     const size_t len = reply.size();
-    const double done = heard + len * kByteTime;            // the reply's last byte, paced
+    const double done = heard + len * kByteTime;  // the reply's last byte, paced
     switch ((control >> 3) & 7) {
-    case 0: Send(reply, done); break;
-    case 1: {
-        // A USB adapter hands a reply over in pieces; a gap inside one reply
-        // stays below the frame gap.
-        size_t split = in.Next() % len;
-        double gap = (in.Next() % 20) * 0.001;
-        Send(std::vector<uint8_t>(reply.begin(), reply.begin() + split), heard + split * kByteTime);
-        Send(std::vector<uint8_t>(reply.begin() + split, reply.end()), done + gap);
-        break;
-    }
-    case 2: {
-        auto stray = FromInput(in, 1 + in.Next() % 35);
-        double pause = 0.025 + (in.Next() % 40) * 0.001;
-        Send(stray, heard + stray.size() * kByteTime);
-        Send(reply, done + stray.size() * kByteTime + pause);
-        break;
-    }
-    case 3: Send(reply, done + TIMEOUT + 0.05 + (in.Next() % 64) * 0.01); break;
-    case 4:
-        for (size_t at = 0; at < len; at += 8) {
-            size_t end = std::min(len, at + 8);
-            Send(std::vector<uint8_t>(reply.begin() + at, reply.begin() + end), heard + end * kByteTime);
+        case 0:
+            Send(reply, done);
+            break;
+        case 1: {
+            // A USB adapter hands a reply over in pieces; a gap inside one reply
+            // stays below the frame gap.
+            size_t split = in.Next() % len;
+            double gap = (in.Next() % 20) * 0.001;
+            Send(std::vector<uint8_t>(reply.begin(), reply.begin() + split), heard + split * kByteTime);
+            Send(std::vector<uint8_t>(reply.begin() + split, reply.end()), done + gap);
+            break;
         }
-        break;
-    case 5: {
-        auto stray = FromInput(in, 1 + in.Next() % 35);
-        stray.insert(stray.end(), reply.begin(), reply.end());
-        Send(stray, done + (stray.size() - len) * kByteTime);
-        break;
-    }
-    case 6: {
-        // A frame nobody asked for comes after the reply.
-        Send(reply, done);
-        bool frame = false;
-        auto again = s.reference->Answer(static_cast<uint16_t>(command), payload, heard - s.bornAt, &frame,
-                                         s.eepromStuck);
-        Send(again, done + 0.04 + again.size() * kByteTime);
-        break;
-    }
-    case 7: {
-        size_t kept = in.Next() % (len + 1);
-        Send(std::vector<uint8_t>(reply.begin(), reply.begin() + kept), heard + kept * kByteTime);
-        VirtualLineVanish(kSensorPort, heard + kept * kByteTime);
-        break;
-    }
+        case 2: {
+            auto stray = FromInput(in, 1 + in.Next() % 35);
+            double pause = 0.025 + (in.Next() % 40) * 0.001;
+            Send(stray, heard + stray.size() * kByteTime);
+            Send(reply, done + stray.size() * kByteTime + pause);
+            break;
+        }
+        case 3:
+            Send(reply, done + TIMEOUT + 0.05 + (in.Next() % 64) * 0.01);
+            break;
+        case 4:
+            for (size_t at = 0; at < len; at += 8) {
+                size_t end = std::min(len, at + 8);
+                Send(std::vector<uint8_t>(reply.begin() + at, reply.begin() + end), heard + end * kByteTime);
+            }
+            break;
+        case 5: {
+            auto stray = FromInput(in, 1 + in.Next() % 35);
+            stray.insert(stray.end(), reply.begin(), reply.end());
+            Send(stray, done + (stray.size() - len) * kByteTime);
+            break;
+        }
+        case 6: {
+            // A frame nobody asked for comes after the reply.
+            Send(reply, done);
+            bool frame = false;
+            auto again =
+                s.reference->Answer(static_cast<uint16_t>(command), payload, heard - s.bornAt, &frame, s.eepromStuck);
+            Send(again, done + 0.04 + again.size() * kByteTime);
+            break;
+        }
+        case 7: {
+            size_t kept = in.Next() % (len + 1);
+            Send(std::vector<uint8_t>(reply.begin(), reply.begin() + kept), heard + kept * kByteTime);
+            VirtualLineVanish(kSensorPort, heard + kept * kByteTime);
+            break;
+        }
     }
 }
 
@@ -263,7 +303,8 @@ void OnWrite(int /*port*/, const unsigned char* bytes, int count, void* data)
     const int command = bytes[2] << 8 | bytes[3];
     sim::Words payload;
     uint16_t words[PNUM];
-    for (int i = 0; i < PNUM; i++) words[i] = payload[i] = static_cast<uint16_t>(bytes[4 + 2 * i] << 8 | bytes[5 + 2 * i]);
+    for (int i = 0; i < PNUM; i++)
+        words[i] = payload[i] = static_cast<uint16_t>(bytes[4 + 2 * i] << 8 | bytes[5 + 2 * i]);
     if (!Asked(s.who.op, command, words)) {
         char what[96];
         std::snprintf(what, sizeof what, "command %d sent that the operator did not ask for", command);
@@ -274,7 +315,7 @@ void OnWrite(int /*port*/, const unsigned char* bytes, int count, void* data)
     Answer(s, command, payload);
 }
 
-// ---- The operator's hand -------------------------------------------------------------------
+// ---- The operator's hand ------------------------------------------------------------------------
 
 // Runs at the start of every event-loop pass: once a loop has sent its
 // share of requests, a button pressed in passing (it must do nothing while
@@ -286,22 +327,31 @@ void OperatorHand(void* data)
     if ((who.op != OP_RUN && who.op != OP_VIDEO) || who.stopped || s.measureRequests < who.stopAfter) return;
     who.stopped = true;
     switch (who.nested) {
-    case NEST_GET: CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0); break;
-    case NEST_SEND: CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0); break;
-    case NEST_TEACH: CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0); break;
-    case NEST_RESET: CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0); break;
-    case NEST_PORT:
-        SetCtrlVal(panelHandle, PANEL_COMPORT, 2);
-        CC_DropDCom(panelHandle, PANEL_COMPORT, EVENT_COMMIT, nullptr, 0, 0);
-        break;
-    default: break;
+        case NEST_GET:
+            CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case NEST_SEND:
+            CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
+            break;
+        case NEST_TEACH:
+            CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case NEST_RESET:
+            CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case NEST_PORT:
+            SetCtrlVal(panelHandle, PANEL_COMPORT, 2);
+            CC_DropDCom(panelHandle, PANEL_COMPORT, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        default:
+            break;
     }
     CC_BTNStop(panelHandle, PANEL_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
 }
 
 using Set = std::array<uint16_t, PNUM>;
-uint16_t* const kVariables[PNUM] = {&power, &rs232Mode, &vThd, &bVal,  &polarity, &eMode,   &eBeg,    &eEnd,
-                                    &tVal,  &tTol,      &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15};
+uint16_t* const kVariables[PNUM] = {&power, &rs232Mode, &vThd,  &bVal,  &polarity, &eMode,  &eBeg,    &eEnd,
+                                    &tVal,  &tTol,      &iGain, &ePoti, &ccdMode,  &pStart, &anaMode, &para15};
 
 Set Variables()
 {
@@ -345,40 +395,46 @@ void Run(Sensor& s, uint8_t code)
     const Set variablesBefore = Variables();
     const Set panelsBefore = Panels();
     switch (op) {
-    case OP_GET_RAM:
-    case OP_GET_EEPROM:
-        ChooseTarget(op == OP_GET_RAM ? RAM : EEPROM);
-        CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0);
-        break;
-    case OP_SEND_RAM:
-    case OP_SEND_EEPROM:
-        ChooseTarget(op == OP_SEND_RAM ? RAM : EEPROM);
-        CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
-        break;
-    case OP_TEACH: CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0); break;
-    case OP_RESET: CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0); break;
-    case OP_RUN: {
-        static const int kNested[] = {NEST_NONE, NEST_GET, NEST_SEND, NEST_PORT};
-        s.who.stopAfter = s.measureRequests + 1 + arg % 8;   // arg % 8 replies, then Stop
-        s.who.nested = kNested[(arg / 8) % 4];
-        CC_BTNRun(panelHandle, PANEL_RUN, EVENT_COMMIT, nullptr, 0, 0);
-        break;
-    }
-    case OP_VIDEO: {
-        static const int kNested[] = {NEST_NONE, NEST_TEACH, NEST_RESET, NEST_GET};
-        s.who.stopAfter = s.measureRequests + 1 + arg % 3;   // Stop in the last cycle
-        s.who.nested = kNested[(arg / 3) % 4];
-        CC_BTNVideo(panelHandle, PANEL_VIDEO, EVENT_COMMIT, nullptr, 0, 0);
-        break;
-    }
-    case OP_PORT: {
-        const int port = 1 + arg % 2;
-        // A port choice is also how an operator recovers from a pulled adapter.
-        if (port == kSensorPort) VirtualLineAttach(kSensorPort, OnWrite, &s);
-        ChoosePort(port);
-        break;
-    }
-    case OP_UNPLUG: VirtualLineVanish(kSensorPort, VirtualLineClock()); break;
+        case OP_GET_RAM:
+        case OP_GET_EEPROM:
+            ChooseTarget(op == OP_GET_RAM ? RAM : EEPROM);
+            CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case OP_SEND_RAM:
+        case OP_SEND_EEPROM:
+            ChooseTarget(op == OP_SEND_RAM ? RAM : EEPROM);
+            CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
+            break;
+        case OP_TEACH:
+            CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case OP_RESET:
+            CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        case OP_RUN: {
+            static const int kNested[] = {NEST_NONE, NEST_GET, NEST_SEND, NEST_PORT};
+            s.who.stopAfter = s.measureRequests + 1 + arg % 8;  // arg % 8 replies, then Stop
+            s.who.nested = kNested[(arg / 8) % 4];
+            CC_BTNRun(panelHandle, PANEL_RUN, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        }
+        case OP_VIDEO: {
+            static const int kNested[] = {NEST_NONE, NEST_TEACH, NEST_RESET, NEST_GET};
+            s.who.stopAfter = s.measureRequests + 1 + arg % 3;  // Stop in the last cycle
+            s.who.nested = kNested[(arg / 3) % 4];
+            CC_BTNVideo(panelHandle, PANEL_VIDEO, EVENT_COMMIT, nullptr, 0, 0);
+            break;
+        }
+        case OP_PORT: {
+            const int port = 1 + arg % 2;
+            // A port choice is also how an operator recovers from a pulled adapter.
+            if (port == kSensorPort) VirtualLineAttach(kSensorPort, OnWrite, &s);
+            ChoosePort(port);
+            break;
+        }
+        case OP_UNPLUG:
+            VirtualLineVanish(kSensorPort, VirtualLineClock());
+            break;
     }
 
     if (g_trace) {
@@ -423,9 +479,12 @@ SensorIdentity Identity(uint8_t b)
 // The program allocates on every plot; AddressSanitizer's default quarantine
 // of 256 MB then keeps touching fresh pages, which costs a third of the run.
 // 16 MB still holds every block freed during one input.
-extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"; }
+extern "C" const char* __asan_default_options()
+{
+    return "quarantine_size_mb=16";
+}
 
-static std::string g_settings;         // a settings file of this process's own
+static std::string g_settings;  // a settings file of this process's own
 
 static void RemoveSettings()
 {

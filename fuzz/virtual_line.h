@@ -29,12 +29,12 @@ void VirtualLineSend(int port, const unsigned char* bytes, int count, double at)
 // VirtualLineAttach.
 void VirtualLineVanish(int port, double at);
 
-double VirtualLineClock(void);                     // the virtual clock, seconds (what Timer() returns)
-void VirtualLineAdvance(double seconds);           // time passes without the program
+double VirtualLineClock(void);            // the virtual clock, seconds (what Timer() returns)
+void VirtualLineAdvance(double seconds);  // time passes without the program
 // Called at the start of every ProcessSystemEvents pass, where a window event
 // would be handled: the operator's hand. Not re-entered.
 void VirtualLineSetPassHook(void (*fn)(void* data), void* data);
-long VirtualLinePasses(void);                      // ProcessSystemEvents passes so far
+long VirtualLinePasses(void);  // ProcessSystemEvents passes so far
 
 // Every port closed, every device detached, nothing on its way, the clock
 // moved on by a few seconds (so that no wait the program started before can

@@ -36,10 +36,10 @@
 // taken as lost; the next request waits for a quiet line until then.
 const double LATE_REPLY_SETTLE = 0.5;
 
-static int g_waiting = 0;         // 1 while an exchange waits for its reply frame or block
-static int g_rawWaiting = 0;      // bytes waiting when the last raw wait ended
-static int g_burstExtra = 0;      // bytes beyond the frame in the last reply's burst so far
-static double g_unsettledAt = -1; // when an exchange was left with its reply maybe in flight
+static int g_waiting = 0;          // 1 while an exchange waits for its reply frame or block
+static int g_rawWaiting = 0;       // bytes waiting when the last raw wait ended
+static int g_burstExtra = 0;       // bytes beyond the frame in the last reply's burst so far
+static double g_unsettledAt = -1;  // when an exchange was left with its reply maybe in flight
 
 static void CallbackOn(void)
 {
@@ -93,10 +93,10 @@ static void SettleLine(void)
     for (;;) {
         double left = g_unsettledAt + LATE_REPLY_SETTLE - Timer();
         if (left <= 0.0 || Timer() - started > 2 * LATE_REPLY_SETTLE) break;
-        if (WaitInQLen(com, 1, left) <= 0) break;   // quiet to the end, or the port is gone
+        if (WaitInQLen(com, 1, left) <= 0) break;  // quiet to the end, or the port is gone
         if (TraceActive()) TraceBytesFlushed(com, "late, after a time-out or stop: flushed");
         FlushInQ(com);
-        g_unsettledAt = Timer();                     // quiet only from here on
+        g_unsettledAt = Timer();  // quiet only from here on
     }
     g_unsettledAt = -1;
 }
@@ -110,7 +110,7 @@ static int WaitFrame(double limit, int flags)
         // Stop wins over a reply taken in the same pass: the loop ends
         // without another request.
         if (((flags & EX_STOPPABLE) && stop_flag) || quit_flag) return EX_STOPPED;
-        if (rx_flag == 1) return EX_REPLY;   // also when this pass ran past the limit
+        if (rx_flag == 1) return EX_REPLY;  // also when this pass ran past the limit
         if (ComPortGone(com) == 1) return EX_LOST;
         if (tdiff > limit) return EX_TIMEOUT;
     }
@@ -169,11 +169,10 @@ static void TraceOutcome(int result, double limit)
     }
 }
 
-int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
-             ExchangeWritten written)
+int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags, ExchangeWritten written)
 {
     if (g_waiting) return EX_BUSY;
-    if (quit_flag) return EX_STOPPED;   // the program is ending: nothing more goes out
+    if (quit_flag) return EX_STOPPED;  // the program is ending: nothing more goes out
     if (ComPortGone(com) == 1) {
         g_rawWaiting = 0;
         return EX_LOST;

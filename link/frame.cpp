@@ -14,8 +14,7 @@ void PutWord(char* at, unsigned word)
 
 uint16_t GetWord(const char* at)
 {
-    return static_cast<uint16_t>(static_cast<unsigned char>(at[0]) * 256u +
-                                 static_cast<unsigned char>(at[1]));
+    return static_cast<uint16_t>(static_cast<unsigned char>(at[0]) * 256u + static_cast<unsigned char>(at[1]));
 }
 
 void FillTxBuf(int ord, const uint16_t* values)

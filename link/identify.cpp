@@ -54,19 +54,21 @@ int ReadFirmwareText(ExchangeWritten written)
 const char* SensorDescription(void)
 {
     switch (ccdtype) {
-    case 1:
-        return ccdresolution == 30 ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
-                                   : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
-    case 2:
-        if (ccdresolution == 750) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range";
-        if (ccdresolution == 350) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range";
-        if (ccdresolution == 250) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range";
-        return nullptr;
-    case 3:
-        return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
-    case 101:
-        return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
-    default:
-        return "  CCD-SENSOR: no information avialable!";
+        case 1:
+            return ccdresolution == 30 ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
+                                       : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
+        case 2:
+            if (ccdresolution == 750)
+                return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range";
+            if (ccdresolution == 350)
+                return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range";
+            if (ccdresolution == 250) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range";
+            return nullptr;
+        case 3:
+            return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
+        case 101:
+            return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
+        default:
+            return "  CCD-SENSOR: no information avialable!";
     }
 }

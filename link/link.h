@@ -10,54 +10,54 @@
 
 #include "link/state.h"
 
-// ---- Command codes (the command word of a transmit frame) -------------------------------
+// ---- Command codes (the command word of a transmit frame) ---------------------------------------
 enum {
-    CMD_WRITE_RAM = 1,        // payload: parameter set from the panels; no reply awaited
-    CMD_READ_RAM = 2,         // reply frame: the parameter set in RAM
-    CMD_WRITE_EEPROM = 3,     // as CMD_WRITE_RAM, into EEPROM as well
-    CMD_READ_EEPROM = 4,      // reply frame: the parameter set in EEPROM
-    CMD_ECHO = 5,             // reply frame with sync word 0x00AA
-    CMD_TEACH = 6,            // reply frame; the parameters are read back afterwards
-    CMD_VERSION = 7,          // 72 raw bytes of firmware text
-    CMD_MEASURE = 8,          // reply frame with the measurement words
-    CMD_READ_VIDEO64 = 9,     // 128 raw bytes: 64 samples from payload word 0
-    CMD_HARDWARE_INFO = 10,   // reply frame with command word 10 and the identity words
-    CMD_RESET_MAXMIN = 11,    // reply frame; only its arrival counts
-    CMD_READ_VIDEO256 = 11,   // same code, all-zero payload: 512 raw bytes, 256 samples
+    CMD_WRITE_RAM = 1,       // payload: parameter set from the panels; no reply awaited
+    CMD_READ_RAM = 2,        // reply frame: the parameter set in RAM
+    CMD_WRITE_EEPROM = 3,    // as CMD_WRITE_RAM, into EEPROM as well
+    CMD_READ_EEPROM = 4,     // reply frame: the parameter set in EEPROM
+    CMD_ECHO = 5,            // reply frame with sync word 0x00AA
+    CMD_TEACH = 6,           // reply frame; the parameters are read back afterwards
+    CMD_VERSION = 7,         // 72 raw bytes of firmware text
+    CMD_MEASURE = 8,         // reply frame with the measurement words
+    CMD_READ_VIDEO64 = 9,    // 128 raw bytes: 64 samples from payload word 0
+    CMD_HARDWARE_INFO = 10,  // reply frame with command word 10 and the identity words
+    CMD_RESET_MAXMIN = 11,   // reply frame; only its arrival counts
+    CMD_READ_VIDEO256 = 11,  // same code, all-zero payload: 512 raw bytes, 256 samples
 };
 
-const int ECHO_SYNC = 0x00AA;             // sync word of a good echo reply
-const int FIRMWARE_BYTES = 72;            // raw firmware text
-const double FIRMWARE_TIMEOUT = 2.0;      // seconds; the firmware wait processes no events
+const int ECHO_SYNC = 0x00AA;         // sync word of a good echo reply
+const int FIRMWARE_BYTES = 72;        // raw firmware text
+const double FIRMWARE_TIMEOUT = 2.0;  // seconds; the firmware wait processes no events
 
-// ---- Word codec (frame.cpp): every word on the line is big-endian --------------------------
-void PutWord(char* at, unsigned word);     // two bytes, most significant first
-uint16_t GetWord(const char* at);          // the word whose bytes start at `at`
+// ---- Word codec (frame.cpp): every word on the line is big-endian -------------------------------
+void PutWord(char* at, unsigned word);  // two bytes, most significant first
+uint16_t GetWord(const char* at);       // the word whose bytes start at `at`
 
-// ---- Frames (frame.cpp) -------------------------------------------------------------------
+// ---- Frames (frame.cpp) -------------------------------------------------------------------------
 void FillTxBuf(int order, const uint16_t* values);  // a complete transmit frame into szWriteBuf
 void GetRxBuf(int count);                           // payload words 0..count-1 of szReadBuf into pp
 
-// ---- The exchange (exchange.cpp) -----------------------------------------------------------
+// ---- The exchange (exchange.cpp) ----------------------------------------------------------------
 // What an exchange waits for after its request: nothing, one reply frame
 // (taken by the receive callback into pp), or a raw block of N > 0 bytes
 // (read into szReadBuf with the receive callback off).
 enum { REPLY_NONE = 0, REPLY_FRAME = -1 };
 
 enum {
-    EX_EVENTS = 1,            // process events while waiting (all waits but the firmware text's)
-    EX_STOPPABLE = 2,         // the wait ends as soon as stop_flag is set (the loops)
+    EX_EVENTS = 1,     // process events while waiting (all waits but the firmware text's)
+    EX_STOPPABLE = 2,  // the wait ends as soon as stop_flag is set (the loops)
 };
 
 enum {
-    EX_REPLY = 1,             // the reply frame, or exactly the block size, arrived
-    EX_TIMEOUT = 0,           // nothing, or fewer bytes than the block, within the limit
-    EX_LONG = 2,              // a raw block with more bytes than asked (all read, first ones decoded)
-    EX_WRITTEN = 3,           // REPLY_NONE: the request went out whole
-    EX_BUSY = -1,             // another exchange is waiting on the line: nothing was sent
-    EX_STOPPED = -2,          // stop_flag ended the wait (EX_STOPPABLE)
-    EX_WRITE_FAILED = -3,     // REPLY_NONE: fewer than 36 bytes went out
-    EX_LOST = -4,             // the port's device is gone (unplugged): nothing more can come
+    EX_REPLY = 1,          // the reply frame, or exactly the block size, arrived
+    EX_TIMEOUT = 0,        // nothing, or fewer bytes than the block, within the limit
+    EX_LONG = 2,           // a raw block with more bytes than asked (all read, first ones decoded)
+    EX_WRITTEN = 3,        // REPLY_NONE: the request went out whole
+    EX_BUSY = -1,          // another exchange is waiting on the line: nothing was sent
+    EX_STOPPED = -2,       // stop_flag ended the wait (EX_STOPPABLE)
+    EX_WRITE_FAILED = -3,  // REPLY_NONE: fewer than 36 bytes went out
+    EX_LOST = -4,          // the port's device is gone (unplugged): nothing more can come
 };
 
 // Called once the request is written, before the wait: where a caller puts
@@ -75,7 +75,7 @@ typedef void (*ExchangeWritten)(int bytesWritten);
 // nothing, or stops waiting, and returns EX_LOST.
 int Exchange(int command, const uint16_t* payload, int reply, double limit, int flags,
              ExchangeWritten written = nullptr);
-int RawBytesWaiting(void);   // bytes that were waiting when the last raw wait ended (may be < 0)
+int RawBytesWaiting(void);  // bytes that were waiting when the last raw wait ended (may be < 0)
 // The doubt by length: 1 when more than a frame's 36 bytes had come by the
 // time the last reply frame was decoded, or more come within `look` seconds
 // after it (0: no wait at all). A sensor never sends more than a frame, so
@@ -86,7 +86,7 @@ const double QUIET_LOOK = 5 * 10.0 / 19200;
 // Receive callback: while an exchange waits, a 36-byte reply into pp and
 // rx_flag; a frame that comes while none waits is read and dropped.
 void RX_Receive_Function(int port, int events, void* data);
-void EndOfLoop(void);        // input flushed, rx_flag and graphrefresh cleared, callback on
+void EndOfLoop(void);  // input flushed, rx_flag and graphrefresh cleared, callback on
 // The next request first waits for a quiet line, as after a time-out: what
 // the last reply was may still be arriving.
 void SettleBeforeNextRequest(void);
@@ -97,7 +97,7 @@ void SettleBeforeNextRequest(void);
 int BeginExchange(void);
 void EndExchange(void);
 
-// ---- Port set-up (port.cpp) ------------------------------------------------------------------
+// ---- Port set-up (port.cpp) ---------------------------------------------------------------------
 // Opens `port` with the line's fixed settings and installs the receive
 // callback: 0, or the negative error code of the serial library.
 int OpenSensorPort(int port);
@@ -105,7 +105,7 @@ int CheckComLine(int port);           // 1 when the echo reply carries 0x00AA; i
 const char* PortErrorText(int code);  // status text for an OpenComConfig error code
 const char* PortLostText(int port);   // "Port lost: DEVICE", the port's device path
 
-// ---- Identification (identify.cpp) -----------------------------------------------------------
+// ---- Identification (identify.cpp) --------------------------------------------------------------
 // Hardware words of the sensor: 1 when a reply with command word 10 arrived
 // and ccdtype, ccdmaxpixel, ccdresolution, pcbtype, pixB, pixE and eEnd took
 // it over; 0 otherwise ("Timeout-RS-232..." in szStatus after a time-out).
@@ -119,7 +119,7 @@ int ReadFirmwareText(ExchangeWritten written = nullptr);
 // stays.
 const char* SensorDescription(void);
 
-// ---- Parameter read (params_read.cpp) --------------------------------------------------------
+// ---- Parameter read (params_read.cpp) -----------------------------------------------------------
 // The set in RAM or EEPROM: EX_REPLY with the set in pp; EX_LONG when the
 // reply's burst was longer than a frame twice; or the exchange's failure.
 // After any failure pp holds the staged variables.
@@ -134,7 +134,7 @@ int ReadParameterSet(int from, ExchangeWritten written = nullptr);
 enum { VERIFY_OK = 10, VERIFY_DIFFERS = 11 };
 int SendParameterSet(int to, int* word, uint16_t* readValue);
 
-// ---- Video blocks (video_blocks.cpp) ----------------------------------------------------------
+// ---- Video blocks (video_blocks.cpp) ------------------------------------------------------------
 // One raw block of 64 samples (command 9, `first` 0/64/128/192, `last` mark)
 // into adcbuf[first..first+63], or of 256 (command 11) into adcbuf. Decoded
 // whatever happened; the result says what did (EX_REPLY, EX_TIMEOUT, EX_LONG,
@@ -149,22 +149,22 @@ int ReadVideoBlock256(int flags, ExchangeWritten written = nullptr);
 // tested again. Applied to the sixteen parameter variables. Returns how many
 // words changed; the first `max` of them go to `changes` (may be nullptr).
 struct RangeChange {
-    int word;                 // packet index (kParamNames)
+    int word;  // packet index (kParamNames)
     int before, after;
-    char why[16];             // the rule broken: "above 1000", "below 50"
+    char why[16];  // the rule broken: "above 1000", "below 50"
 };
 int ApplyRangeRules(RangeChange* changes, int max);
 
-// ---- Frame trace (trace.cpp) -------------------------------------------------------------------
+// ---- Frame trace (trace.cpp) --------------------------------------------------------------------
 // Every frame and raw block sent and received on the line, the bytes flushed
 // or dropped as stray, and the time-outs, one line each: wall-clock time with
 // microseconds, seconds since the trace began, direction, the command's name,
 // the words decoded, the raw bytes in hex. Written by the runtime's file
 // writer: the line never waits for the disk.
-int TraceOpen(const char* path);      // 0, or a negative error with the cause in TraceError()
-void TraceClose(void);                // the rest written, the file closed
-int TraceActive(void);                // 1 while a trace is written
-const char* TraceError(void);         // "<file>: <reason>" of the last failure, "" if none
+int TraceOpen(const char* path);  // 0, or a negative error with the cause in TraceError()
+void TraceClose(void);            // the rest written, the file closed
+int TraceActive(void);            // 1 while a trace is written
+const char* TraceError(void);     // "<file>: <reason>" of the last failure, "" if none
 // Called (once) when a write fails and the trace stops by itself.
 typedef void (*TraceStoppedHandler)(const char* why);
 void SetTraceStoppedHandler(TraceStoppedHandler handler);
@@ -185,26 +185,26 @@ int TakeMeasurementWords(int count);
 // 1 when a reported teach value and tolerance may go back to the sensor.
 int TeachPairInRange(int teach, int tolerance);
 
-// ---- Sequences (sequences.cpp) -----------------------------------------------------------------
+// ---- Sequences (sequences.cpp) ------------------------------------------------------------------
 // The protocol's operations, one function each, as the window and kvormx-cli
 // both run them; the callers keep only what they show or print.
 
 // What a loop tells its caller on the way. Every member may be null.
 struct LoopHooks {
-    ExchangeWritten firstWritten;     // the loop's first request is out (the window's "Line Ok!")
-    int (*more)(long records);        // asked before each further request: 0 ends the loop there
-    ExchangeWritten block64Written;   // video: a 64-sample block's request is out
-    ExchangeWritten block256Written;  // video: the 256-sample block's request is out
+    ExchangeWritten firstWritten;                // the loop's first request is out (the window's "Line Ok!")
+    int (*more)(long records);                   // asked before each further request: 0 ends the loop there
+    ExchangeWritten block64Written;              // video: a 64-sample block's request is out
+    ExchangeWritten block256Written;             // video: the 256-sample block's request is out
     void (*blockRead)(int samples, int result);  // video: a block read came to `result`
 };
 
 // How a loop ended.
 struct LoopEnd {
-    int result;           // EX_STOPPED: Stop (stop_flag) or the program ends; EX_REPLY: `more`
-                          // said so; else the failed exchange's (EX_TIMEOUT, EX_LOST, EX_BUSY, ...)
-    int blockSamples;     // 0: a measurement request failed; else the block's size (64, 256)
-    int firstSample;      // of that block
-    long records;         // replies or pictures taken
+    int result;        // EX_STOPPED: Stop (stop_flag) or the program ends; EX_REPLY: `more`
+                       // said so; else the failed exchange's (EX_TIMEOUT, EX_LOST, EX_BUSY, ...)
+    int blockSamples;  // 0: a measurement request failed; else the block's size (64, 256)
+    int firstSample;   // of that block
+    long records;      // replies or pictures taken
 };
 
 // Run mode: a measurement request carrying the parameter set, and for every
@@ -232,12 +232,21 @@ int TeachAndReadBack(ExchangeWritten teachWritten, ExchangeWritten readWritten, 
 // The max/min reset, carrying the parameter set: EX_REPLY once the sensor answered.
 int ResetMaxMin(ExchangeWritten written);
 
-// ---- Status texts (status.cpp) ----------------------------------------------------------------------
+// ---- Status texts (status.cpp) ------------------------------------------------------------------
 // What an exchange's result says, in one table for the window's status line
 // (the program's own texts) and kvormx-cli's messages (which add `detail`).
 enum {
-    OP_LINE_CHECK, OP_HARDWARE, OP_FIRMWARE, OP_PARAMETERS, OP_SEND, OP_TEACH, OP_RESET, OP_LOOP,
-    OP_BLOCK64, OP_BLOCK256, OPERATIONS
+    OP_LINE_CHECK,
+    OP_HARDWARE,
+    OP_FIRMWARE,
+    OP_PARAMETERS,
+    OP_SEND,
+    OP_TEACH,
+    OP_RESET,
+    OP_LOOP,
+    OP_BLOCK64,
+    OP_BLOCK256,
+    OPERATIONS
 };
 // The status line's text for `result` of `operation`; "" where the status
 // line keeps its text (a longer block, a reply whose content decides).
@@ -245,4 +254,3 @@ const char* ResultText(int operation, int result);
 // A sentence for a person reading a message: what happened on the line
 // ("no reply within 1.5 s", "40 bytes came where 36 belong").
 const char* ResultDetail(int operation, int result);
-

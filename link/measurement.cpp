@@ -12,7 +12,7 @@ int TeachPairInRange(int teach, int tolerance)
 
 int TakeMeasurementWords(int count)
 {
-    uint16_t* const words[] = {&Ledge, &Redge, &Mvalue,   &tVal,   &tTol,   &pix1,  &edcnt,
+    uint16_t* const words[] = {&Ledge,   &Redge, &Mvalue,   &tVal,   &tTol,   &pix1, &edcnt,
                                &mvstart, &mvend, &pixdelta, &anaMax, &anaMin, &in0};
     const int known = static_cast<int>(sizeof words / sizeof words[0]);
     if (count > known) count = known;

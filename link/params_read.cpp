@@ -19,7 +19,7 @@ int ReadParameterSet(int from, ExchangeWritten written)
         }
         if (!ReplyLongerThanFrame(QUIET_LOOK)) return EX_REPLY;
     }
-    CopyVarsToPP();   // the refused bytes must not go out as the next payload
+    CopyVarsToPP();  // the refused bytes must not go out as the next payload
     return EX_LONG;
 }
 
@@ -37,7 +37,7 @@ static void WaitQuiet(double quiet)
     const double started = Timer();
     while (Timer() - started < 4 * quiet) {
         int n = WaitInQLen(com, 1, quiet);
-        if (n <= 0) return;   // quiet for the whole time, or the port is gone
+        if (n <= 0) return;  // quiet for the whole time, or the port is gone
         // An answer has begun: it is a frame, whatever pauses it has, and
         // its rest must not run into the read-back's reply.
         if (n < FRAME_BYTES) WaitInQLen(com, FRAME_BYTES, reply_limit);

@@ -12,10 +12,14 @@ static const struct {
     int code;
     const char* text;
 } kPortErrors[] = {
-    {RS_UNKNOWN_SYS_ERROR, "Unknown system error"}, {RS_INVALID_PORT, "Invalid port number"},
-    {RS_PORT_NOT_OPEN, "Port is not open"},         {RS_IO_ERROR, "Unknown I/0 error"},
-    {RS_NO_PORT_FOUND, "No serial port found"},     {RS_CANNOT_OPEN_PORT, "Cannot open port"},
-    {RS_INVALID_PARAMETER, "Invalid parameter"},    {RS_TIMEOUT, "Timeout"},
+    {RS_UNKNOWN_SYS_ERROR, "Unknown system error"},
+    {RS_INVALID_PORT, "Invalid port number"},
+    {RS_PORT_NOT_OPEN, "Port is not open"},
+    {RS_IO_ERROR, "Unknown I/0 error"},
+    {RS_NO_PORT_FOUND, "No serial port found"},
+    {RS_CANNOT_OPEN_PORT, "Cannot open port"},
+    {RS_INVALID_PARAMETER, "Invalid parameter"},
+    {RS_TIMEOUT, "Timeout"},
     {RS_PORT_IN_USE, "Port in use"},
 };
 

@@ -10,31 +10,30 @@
 
 namespace {
 
-const int LINE_END = -1;      // replacement: the last pixel of the identified line (ccdmaxpixel)
+const int LINE_END = -1;  // replacement: the last pixel of the identified line (ccdmaxpixel)
 
 // In this order. A word that breaks a rule takes the rule's fixed value and
 // is not tested again (vThd 2000 becomes 950, and 950 stands).
 const struct Rule {
-    int word;                 // packet index
+    int word;  // packet index
     int limit;
-    bool below;               // the rule is broken below `limit`, else above it
-    int replacement;          // or LINE_END
+    bool below;       // the rule is broken below `limit`, else above it
+    int replacement;  // or LINE_END
 } kRules[] = {
-    {0, 1000, false, 500},    // power
-    {1, 1, false, 0},         // rs232Mode
-    {2, 950, false, 950},     // vThd
-    {2, 50, true, 50},
-    {4, 1, false, 1},         // polarity
-    {5, 3, false, 4},         // eMode: 4, not 3, so that modes 0 to 4 all survive
-    {6, 1024, false, 1},      // eBeg
-    {7, 1024, false, LINE_END},  // eEnd
-    {8, 1024, false, 512},    // tVal
-    {9, 512, false, 128},     // tTol
-    {3, 1023, false, 60},     // bVal
-    {10, 1, false, 0},        // iGain
-    {11, 1, false, 1},        // ePoti
-    {13, 1023, false, 1},     // pStart
-    {15, 1023, false, 1023},  // para15
+    {0, 1000, false, 500},                         // power
+    {1, 1, false, 0},                              // rs232Mode
+    {2, 950, false, 950},                          // vThd
+    {2, 50, true, 50},          {4, 1, false, 1},  // polarity
+    {5, 3, false, 4},                              // eMode: 4, not 3, so that modes 0 to 4 all survive
+    {6, 1024, false, 1},                           // eBeg
+    {7, 1024, false, LINE_END},                    // eEnd
+    {8, 1024, false, 512},                         // tVal
+    {9, 512, false, 128},                          // tTol
+    {3, 1023, false, 60},                          // bVal
+    {10, 1, false, 0},                             // iGain
+    {11, 1, false, 1},                             // ePoti
+    {13, 1023, false, 1},                          // pStart
+    {15, 1023, false, 1023},                       // para15
     {15, 1, true, 1},
 };
 

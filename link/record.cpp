@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <cstring>
 
-// ---- [SECTION] In band ----------------------------------------------------------------------
+// ---- [SECTION] In band --------------------------------------------------------------------------
 
 void BandLimits(int teach, int tolerance, int* lower, int* upper)
 {
@@ -38,10 +38,10 @@ int InBand(int value, int teach, int tolerance)
     return value >= lower && value <= upper ? 1 : 0;
 }
 
-// ---- [SECTION] Filling the records ----------------------------------------------------------
+// ---- [SECTION] Filling the records --------------------------------------------------------------
 
-static double g_loopStarted;          // Timer() at the loop's first request
-static unsigned long g_seq;           // records of this loop
+static double g_loopStarted;  // Timer() at the loop's first request
+static unsigned long g_seq;   // records of this loop
 
 void BeginRecords(void)
 {
@@ -92,7 +92,7 @@ void FillIdentityRecord(IdentityRecord* r, const char* description)
 {
     const char* d = description ? description : SensorDescription();
     if (!d) d = "CCD-SENSOR: no information";
-    while (*d == ' ') d++;   // the indent only places it on the panel
+    while (*d == ' ') d++;  // the indent only places it on the panel
     CopyText(r->description, IDENTITY_TEXT_LEN, d);
     r->ccd_type = ccdtype;
     r->pixels = ccdmaxpixel;
@@ -100,11 +100,11 @@ void FillIdentityRecord(IdentityRecord* r, const char* description)
     r->board_type = pcbtype;
     CopyText(r->firmware, STATUS_LEN, szVersion);
     for (int n = static_cast<int>(std::strlen(r->firmware)); n > 0 && r->firmware[n - 1] == ' '; n--)
-        r->firmware[n - 1] = '\0';   // blanks pad the text to its 72 bytes
+        r->firmware[n - 1] = '\0';  // blanks pad the text to its 72 bytes
     CopyText(r->port, RECORD_PORT_LEN, GetComDevice(com));
 }
 
-// ---- [SECTION] Names ------------------------------------------------------------------------
+// ---- [SECTION] Names ----------------------------------------------------------------------------
 
 const char* const kMeasurementFields[MEASUREMENT_FIELDS] = {
     "time",  "seconds",   "seq",     "value",   "left_edge", "right_edge", "edges",
@@ -118,15 +118,25 @@ const char* const kIdentityFields[7] = {
 };
 
 const char* const kMeasureWordNames[PNUM] = {
-    kMeasurementFields[FIELD_LEFT_EDGE], kMeasurementFields[FIELD_RIGHT_EDGE], kMeasurementFields[FIELD_VALUE],
-    kMeasurementFields[FIELD_TEACH],     kMeasurementFields[FIELD_TOLERANCE],  "pix1",
-    kMeasurementFields[FIELD_EDGES],     "mvstart",                            "mvend",
-    "pixdelta",                          kMeasurementFields[FIELD_MAXIMUM],    kMeasurementFields[FIELD_MINIMUM],
-    "in0",                               "w13",                                "w14",
+    kMeasurementFields[FIELD_LEFT_EDGE],
+    kMeasurementFields[FIELD_RIGHT_EDGE],
+    kMeasurementFields[FIELD_VALUE],
+    kMeasurementFields[FIELD_TEACH],
+    kMeasurementFields[FIELD_TOLERANCE],
+    "pix1",
+    kMeasurementFields[FIELD_EDGES],
+    "mvstart",
+    "mvend",
+    "pixdelta",
+    kMeasurementFields[FIELD_MAXIMUM],
+    kMeasurementFields[FIELD_MINIMUM],
+    "in0",
+    "w13",
+    "w14",
     "w15",
 };
 
-// ---- [SECTION] Formats ----------------------------------------------------------------------
+// ---- [SECTION] Formats --------------------------------------------------------------------------
 
 namespace {
 
@@ -172,8 +182,8 @@ void JsonText(Line& line, const char* latin1)
 void Measurement(Line& line, const MeasurementRecord* r, int format)
 {
     const long ms = static_cast<long>(r->seconds * 1000.0 + 0.5);
-    const int numbers[] = {r->value, r->left_edge, r->right_edge, r->edges, r->teach, r->tolerance,
-                           r->maximum, r->minimum};
+    const int numbers[] = {r->value, r->left_edge, r->right_edge, r->edges,
+                           r->teach, r->tolerance, r->maximum,    r->minimum};
     if (format == FORMAT_JSON) {
         line.Add("{\"%s\":\"%s\",\"%s\":%ld.%03ld,\"%s\":%lu", kMeasurementFields[FIELD_TIME], r->time,
                  kMeasurementFields[FIELD_SECONDS], ms / 1000, ms % 1000, kMeasurementFields[FIELD_SEQ], r->seq);
@@ -181,7 +191,7 @@ void Measurement(Line& line, const MeasurementRecord* r, int format)
         line.Add(",\"%s\":%s,\"%s\":", kMeasurementFields[FIELD_IN_BAND], r->in_band ? "true" : "false",
                  kMeasurementFields[FIELD_PORT]);
         JsonText(line, r->port);
-        return;   // the caller closes the object
+        return;  // the caller closes the object
     }
     const char sep = format == FORMAT_CSV ? ',' : ' ';
     line.Add("%s%c%ld.%03ld%c%lu", r->time, sep, ms / 1000, ms % 1000, sep, r->seq);
@@ -266,7 +276,7 @@ int FormatIdentityJson(char* out, int size, const IdentityRecord* r)
     return line.n;
 }
 
-// ---- [SECTION] Sinks ------------------------------------------------------------------------
+// ---- [SECTION] Sinks ----------------------------------------------------------------------------
 
 static const RecordSink* g_sinks[MAX_SINKS];
 static int g_sinkCount = 0;

@@ -13,29 +13,29 @@
 
 #include "link/state.h"
 
-// ---- The records ----------------------------------------------------------------------------
+// ---- The records --------------------------------------------------------------------------------
 const int RECORD_TIME_LEN = 32;
-const int RECORD_PORT_LEN = 256;      // a device path; a longer one is cut
+const int RECORD_PORT_LEN = 256;  // a device path; a longer one is cut
 const int PICTURE_SAMPLES = 256;
 
 struct MeasurementRecord {
-    char time[RECORD_TIME_LEN];       // when the reply was taken: ISO 8601 UTC with milliseconds
-    double seconds;                   // since the loop's first request
-    unsigned long seq;                // replies (or pictures) of this loop, from 1
-    int value;                        // measured value, pixels (Mvalue)
-    int left_edge, right_edge;        // edges, pixels; 0 = none (Ledge, Redge)
-    int edges;                        // edge count (edcnt)
-    int teach, tolerance;             // teach value and tolerance either side (tVal, tTol)
-    int maximum, minimum;             // since the last max/min reset (anaMax, anaMin; 1023: none yet)
-    int in_band;                      // InBand(value, teach, tolerance)
-    char port[RECORD_PORT_LEN];       // the device of the port in use
+    char time[RECORD_TIME_LEN];  // when the reply was taken: ISO 8601 UTC with milliseconds
+    double seconds;              // since the loop's first request
+    unsigned long seq;           // replies (or pictures) of this loop, from 1
+    int value;                   // measured value, pixels (Mvalue)
+    int left_edge, right_edge;   // edges, pixels; 0 = none (Ledge, Redge)
+    int edges;                   // edge count (edcnt)
+    int teach, tolerance;        // teach value and tolerance either side (tVal, tTol)
+    int maximum, minimum;        // since the last max/min reset (anaMax, anaMin; 1023: none yet)
+    int in_band;                 // InBand(value, teach, tolerance)
+    char port[RECORD_PORT_LEN];  // the device of the port in use
 };
 
 struct PictureRecord {
-    MeasurementRecord m;              // the picture's measurement reply
-    int complete;                     // 0: a block did not come whole; samples hold what there was
-    int first_pixel;                  // pixel of sample 0
-    int pixel_step;                   // pixels from one sample to the next
+    MeasurementRecord m;                // the picture's measurement reply
+    int complete;                       // 0: a block did not come whole; samples hold what there was
+    int first_pixel;                    // pixel of sample 0
+    int pixel_step;                     // pixels from one sample to the next
     uint16_t samples[PICTURE_SAMPLES];  // the video line, 0..1023
 };
 
@@ -44,18 +44,18 @@ const int IDENTITY_TEXT_LEN = 128;
 struct IdentityRecord {
     char description[IDENTITY_TEXT_LEN];  // the sensor's description line, without its indent (Latin-1)
     int ccd_type, pixels, resolution, board_type;
-    char firmware[STATUS_LEN];        // firmware text, without its padding (Latin-1)
-    char port[RECORD_PORT_LEN];       // the device of the port in use
+    char firmware[STATUS_LEN];   // firmware text, without its padding (Latin-1)
+    char port[RECORD_PORT_LEN];  // the device of the port in use
 };
 
-// ---- The one rule for "in band" --------------------------------------------------------------
+// ---- The one rule for "in band" -----------------------------------------------------------------
 // The band the strip chart draws: teach -+ tolerance, its limits kept within
 // pixels 1 and 1023.
 void BandLimits(int teach, int tolerance, int* lower, int* upper);
 // 1 when the value lies within BandLimits, both limits included.
 int InBand(int value, int teach, int tolerance);
 
-// ---- Filling them ------------------------------------------------------------------------------
+// ---- Filling them -------------------------------------------------------------------------------
 // A loop begins: seq from 1 again, seconds from now.
 void BeginRecords(void);
 // From the measurement variables, as the last TakeMeasurementWords left them.
@@ -71,14 +71,25 @@ int LineSampleStep(void);
 // From the identification variables; `description` null takes the sensor's own.
 void FillIdentityRecord(IdentityRecord* r, const char* description);
 
-// ---- Names and formats ----------------------------------------------------------------------------
+// ---- Names and formats --------------------------------------------------------------------------
 enum {
-    FIELD_TIME, FIELD_SECONDS, FIELD_SEQ, FIELD_VALUE, FIELD_LEFT_EDGE, FIELD_RIGHT_EDGE, FIELD_EDGES,
-    FIELD_TEACH, FIELD_TOLERANCE, FIELD_MAXIMUM, FIELD_MINIMUM, FIELD_IN_BAND, FIELD_PORT,
+    FIELD_TIME,
+    FIELD_SECONDS,
+    FIELD_SEQ,
+    FIELD_VALUE,
+    FIELD_LEFT_EDGE,
+    FIELD_RIGHT_EDGE,
+    FIELD_EDGES,
+    FIELD_TEACH,
+    FIELD_TOLERANCE,
+    FIELD_MAXIMUM,
+    FIELD_MINIMUM,
+    FIELD_IN_BAND,
+    FIELD_PORT,
     MEASUREMENT_FIELDS
 };
 extern const char* const kMeasurementFields[MEASUREMENT_FIELDS];
-extern const char* const kPictureFields[2];      // "first_pixel", "pixel_step"; then the samples
+extern const char* const kPictureFields[2];  // "first_pixel", "pixel_step"; then the samples
 extern const char* const kIdentityFields[7];
 // The words of a measurement reply by the names above where a word is a
 // field, by the program's own names where it is not (the frame trace).
@@ -98,7 +109,7 @@ int FormatIdentityJson(char* out, int size, const IdentityRecord* r);
 // A Latin-1 text as the contents of a JSON string (UTF-8, escaped); returns the length.
 int JsonString(char* out, int size, const char* latin1);
 
-// ---- Sinks ---------------------------------------------------------------------------------------
+// ---- Sinks --------------------------------------------------------------------------------------
 // Each member may be null. The loops call them on the program's thread.
 struct RecordSink {
     void (*measurement)(const MeasurementRecord* r);  // a run-mode reply
@@ -110,7 +121,7 @@ struct RecordSink {
     void (*loopEnded)(int result, int blockSamples);
 };
 const int MAX_SINKS = 8;
-int AddRecordSink(const RecordSink* sink);       // 0, or -1 when MAX_SINKS are registered already
+int AddRecordSink(const RecordSink* sink);  // 0, or -1 when MAX_SINKS are registered already
 void RemoveRecordSink(const RecordSink* sink);
 void ClearRecordSinks(void);
 void DeliverMeasurement(const MeasurementRecord* r);

@@ -8,10 +8,10 @@
 
 #include "runtime/ui.h"
 
-// ---- Run mode ---------------------------------------------------------------------------------
+// ---- Run mode -----------------------------------------------------------------------------------
 
-static MeasurementRecord g_reply;     // the reply taken last
-static int g_replyPending = 0;        // 1 until it went to the sinks
+static MeasurementRecord g_reply;  // the reply taken last
+static int g_replyPending = 0;     // 1 until it went to the sinks
 
 // The next request is out: the reply before it goes to the sinks while the
 // sensor answers, so drawing and writing cost the line nothing.
@@ -40,19 +40,19 @@ void RunMode(const LoopHooks* hooks, LoopEnd* end)
         end->records = static_cast<long>(g_reply.seq);
         if (hooks && hooks->more && !hooks->more(end->records)) break;
         graphrefresh = 0;
-        CopyVarsToPP();   // carries the sensor's own tVal and tTol back to it
+        CopyVarsToPP();  // carries the sensor's own tVal and tTol back to it
         r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS | EX_STOPPABLE, DeliverPendingReply);
     }
     // A reply whose next request never went out (Stop, the count reached, the
     // port gone) is shown all the same.
     DeliverPendingReply(0);
     end->result = r;
-    stop_flag = 1;   // the loop is over, whatever ended it
+    stop_flag = 1;  // the loop is over, whatever ended it
     EndOfLoop();
     DeliverLoopEnded(end->result, 0);
 }
 
-// ---- Video mode --------------------------------------------------------------------------------
+// ---- Video mode ---------------------------------------------------------------------------------
 
 int ReadPicture(const LoopHooks* hooks, int* failedAt)
 {
@@ -116,7 +116,7 @@ void VideoMode(const LoopHooks* hooks, LoopEnd* end)
     DeliverLoopEnded(end->result, end->blockSamples);
 }
 
-// ---- Commands ------------------------------------------------------------------------------------
+// ---- Commands -----------------------------------------------------------------------------------
 
 int TeachAndReadBack(ExchangeWritten teachWritten, ExchangeWritten readWritten, int* readBack)
 {

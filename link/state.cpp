@@ -30,13 +30,13 @@ uint16_t adcbuf[256];
 // The variables in packet order; both copies walk this one table so they can
 // never disagree about a word's place.
 uint16_t* const kParamVars[PNUM] = {
-    &power, &rs232Mode, &vThd, &bVal, &polarity, &eMode, &eBeg, &eEnd,
-    &tVal, &tTol, &iGain, &ePoti, &ccdMode, &pStart, &anaMode, &para15,
+    &power, &rs232Mode, &vThd,  &bVal,  &polarity, &eMode,  &eBeg,    &eEnd,
+    &tVal,  &tTol,      &iGain, &ePoti, &ccdMode,  &pStart, &anaMode, &para15,
 };
 
 const char* const kParamNames[PNUM] = {
-    "power", "rs232Mode", "vThd", "bVal", "polarity", "eMode", "eBeg", "eEnd",
-    "tVal", "tTol", "iGain", "ePoti", "ccdMode", "pStart", "anaMode", "para15",
+    "power", "rs232Mode", "vThd",  "bVal",  "polarity", "eMode",  "eBeg",    "eEnd",
+    "tVal",  "tTol",      "iGain", "ePoti", "ccdMode",  "pStart", "anaMode", "para15",
 };
 
 // The parameter defaults, in packet order.

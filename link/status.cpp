@@ -10,19 +10,19 @@
 namespace {
 
 struct Texts {
-    const char* reply;        // EX_REPLY (VERIFY_OK for a send)
-    const char* timeout;      // EX_TIMEOUT, and what no other column names
-    const char* longer;       // EX_LONG
+    const char* reply;    // EX_REPLY (VERIFY_OK for a send)
+    const char* timeout;  // EX_TIMEOUT, and what no other column names
+    const char* longer;   // EX_LONG
 };
 
 const Texts kTexts[OPERATIONS] = {
     /* OP_LINE_CHECK */ {"Echo Check - Line Ok!", "Timeout-RS-232...", "Timeout-RS-232..."},
     /* OP_HARDWARE   */ {"", "Timeout-RS-232...", "Timeout-RS-232..."},
     /* OP_FIRMWARE   */ {"", "Timeout - reading firmware info!", ""},
-    /* OP_PARAMETERS */ {"Parameter-frame received! - Line Ok!", "Timeout-RS-232...",
-                         "read error - reply longer than a frame!"},
-    /* OP_SEND       */ {"Line Ok!", "Timeout-RS-232... - the sent set was not confirmed",
-                         "read error - reply longer than a frame!"},
+    /* OP_PARAMETERS */
+    {"Parameter-frame received! - Line Ok!", "Timeout-RS-232...", "read error - reply longer than a frame!"},
+    /* OP_SEND       */
+    {"Line Ok!", "Timeout-RS-232... - the sent set was not confirmed", "read error - reply longer than a frame!"},
     /* OP_TEACH      */ {"", "Timeout-RS-232...", "read error - reply longer than a frame!"},
     /* OP_RESET      */ {"Reset Max/Min OK!", "Timeout-RS-232...", "Reset Max/Min OK!"},
     /* OP_LOOP       */ {"", "Timeout RS232-Line!", ""},
@@ -30,7 +30,10 @@ const Texts kTexts[OPERATIONS] = {
     /* OP_BLOCK256   */ {"Data[256] block received!", "Timeout-RS-232 while reading 256 data-words!", ""},
 };
 
-bool Known(int operation) { return operation >= 0 && operation < OPERATIONS; }
+bool Known(int operation)
+{
+    return operation >= 0 && operation < OPERATIONS;
+}
 
 }  // namespace
 

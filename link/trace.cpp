@@ -6,9 +6,9 @@
 //   direction (TX, RX, or -- for what the program concluded)  command name
 //   the words decoded  the raw bytes in hex
 // Lines starting with '#' are comments.
+#include "link/trace.h"
 #include "link/link.h"
 #include "link/record.h"
-#include "link/trace.h"
 
 #include "link/state.h"
 #include "runtime/filewriter.h"
@@ -19,44 +19,55 @@
 #include <cstdio>
 #include <cstring>
 
-const int TRACE_LINE_LEN = 8192;      // a 512-byte block: 1536 characters of hex, 256 samples decoded
+const int TRACE_LINE_LEN = 8192;  // a 512-byte block: 1536 characters of hex, 256 samples decoded
 const int TRACE_WHY_LEN = PATH_LEN + 96;
 
 static int g_writer = 0;
 static char g_path[PATH_LEN];
 static char g_why[TRACE_WHY_LEN];
 static double g_started;
-static int g_command = 0;             // command of the last request, for the replies that follow
-static int g_reply = REPLY_NONE;      // and what it waited for
+static int g_command = 0;         // command of the last request, for the replies that follow
+static int g_reply = REPLY_NONE;  // and what it waited for
 static TraceStoppedHandler g_onStopped = nullptr;
 
-// ---- Names ------------------------------------------------------------------------------------
+// ---- Names --------------------------------------------------------------------------------------
 
 static const char* CommandName(int command, int reply)
 {
     switch (command) {
-    case CMD_WRITE_RAM: return "WRITE_RAM";
-    case CMD_READ_RAM: return "READ_RAM";
-    case CMD_WRITE_EEPROM: return "WRITE_EEPROM";
-    case CMD_READ_EEPROM: return "READ_EEPROM";
-    case CMD_ECHO: return "ECHO";
-    case CMD_TEACH: return "TEACH";
-    case CMD_VERSION: return "VERSION";
-    case CMD_MEASURE: return "MEASURE";
-    case CMD_READ_VIDEO64: return "READ_VIDEO64";
-    case CMD_HARDWARE_INFO: return "HARDWARE_INFO";
-    case 11: return reply > 0 ? "READ_VIDEO256" : "RESET_MAXMIN";
-    default: return "UNKNOWN";
+        case CMD_WRITE_RAM:
+            return "WRITE_RAM";
+        case CMD_READ_RAM:
+            return "READ_RAM";
+        case CMD_WRITE_EEPROM:
+            return "WRITE_EEPROM";
+        case CMD_READ_EEPROM:
+            return "READ_EEPROM";
+        case CMD_ECHO:
+            return "ECHO";
+        case CMD_TEACH:
+            return "TEACH";
+        case CMD_VERSION:
+            return "VERSION";
+        case CMD_MEASURE:
+            return "MEASURE";
+        case CMD_READ_VIDEO64:
+            return "READ_VIDEO64";
+        case CMD_HARDWARE_INFO:
+            return "HARDWARE_INFO";
+        case 11:
+            return reply > 0 ? "READ_VIDEO256" : "RESET_MAXMIN";
+        default:
+            return "UNKNOWN";
     }
 }
 
 static const char* const kHardwareNames[PNUM] = {
-    "ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4", "w5", "w6", "w7",
-    "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15",
+    "ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4",  "w5",  "w6",  "w7",
+    "w8",      "w9",          "w10",           "w11",     "w12", "w13", "w14", "w15",
 };
 static const char* const kBlockRequestNames[PNUM] = {
-    "first", "last", "w2", "w3", "w4", "w5", "w6", "w7",
-    "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15",
+    "first", "last", "w2", "w3", "w4", "w5", "w6", "w7", "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15",
 };
 
 // What the 16 payload words of a frame mean: requests carry the parameter
@@ -70,7 +81,7 @@ static const char* const* WordNames(int tx, int command, int reply)
     return kParamNames;
 }
 
-// ---- Writing a line ------------------------------------------------------------------------------
+// ---- Writing a line -----------------------------------------------------------------------------
 
 struct Line {
     char text[TRACE_LINE_LEN];
@@ -124,8 +135,8 @@ static void End(Line& line)
 }
 
 // A frame: sync and command word, the 16 words by name, then the hex.
-static void FrameLine(const char* direction, const char* name, const char* const* names, const char* bytes,
-                      int n, const char* note)
+static void FrameLine(const char* direction, const char* name, const char* const* names, const char* bytes, int n,
+                      const char* note)
 {
     Line line;
     Begin(line, direction, name);
@@ -141,7 +152,7 @@ static void FrameLine(const char* direction, const char* name, const char* const
     End(line);
 }
 
-// ---- trace.h ---------------------------------------------------------------------------------------
+// ---- trace.h ------------------------------------------------------------------------------------
 
 void TraceSent(int command, int reply, const char* bytes, int n)
 {
@@ -212,7 +223,7 @@ void TraceNote(const char* direction, const char* text)
     End(line);
 }
 
-// ---- link.h ------------------------------------------------------------------------------------------
+// ---- link.h -------------------------------------------------------------------------------------
 
 int TraceOpen(const char* path)
 {

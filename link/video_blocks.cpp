@@ -6,8 +6,7 @@
 
 // Decoded whatever happened: after a short block the picture shows what the
 // buffer holds, and the caller's status line says the block was short.
-static int ReadBlock(int command, int first, int last, int samples, uint16_t* dest, int flags,
-                     ExchangeWritten written)
+static int ReadBlock(int command, int first, int last, int samples, uint16_t* dest, int flags, ExchangeWritten written)
 {
     // Word 0 the first sample, word 1 the last-block mark, the rest zero.
     uint16_t request[PNUM] = {static_cast<uint16_t>(first), static_cast<uint16_t>(last)};

@@ -33,10 +33,10 @@ const int TEXT_LEN = 512;
 // The retained topics, in the order they go out after a connect.
 enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS };
 
-char g_statusText[TEXT_LEN] = "";     // the status line's text as last published
+char g_statusText[TEXT_LEN] = "";  // the status line's text as last published
 char g_error[TEXT_LEN] = "";
 
-// ---- [SECTION] JSON -----------------------------------------------------------------------
+// ---- [SECTION] JSON -----------------------------------------------------------------------------
 
 int StatusPayload(char* out, int size, const char* state)
 {
@@ -52,7 +52,7 @@ int DroppedPayload(char* out, int size, unsigned long dropped)
 
 }  // namespace
 
-// ---- [SECTION] outputs.h API --------------------------------------------------------------
+// ---- [SECTION] outputs.h API --------------------------------------------------------------------
 
 int MqttStart(const char* url, const char* authFile)
 {
@@ -89,7 +89,10 @@ void MqttStop(void)
     MqttClientStop("status", payload, len);
 }
 
-const char* MqttError(void) { return g_error; }
+const char* MqttError(void)
+{
+    return g_error;
+}
 
 void MqttPublishMeasurement(const MeasurementRecord* r)
 {
@@ -108,16 +111,16 @@ void MqttPublishVideo(const PictureRecord* r)
 void MqttPublishParameters(void)
 {
     if (!MqttClientActive()) return;
-    const uint16_t* const words[PNUM] = {&power, &rs232Mode, &vThd,  &bVal,   &polarity, &eMode,
-                                         &eBeg,  &eEnd,      &tVal,  &tTol,   &iGain,    &ePoti,
-                                         &ccdMode, &pStart,  &anaMode, &para15};
+    const uint16_t* const words[PNUM] = {&power, &rs232Mode, &vThd,  &bVal,  &polarity, &eMode,  &eBeg,    &eEnd,
+                                         &tVal,  &tTol,      &iGain, &ePoti, &ccdMode,  &pStart, &anaMode, &para15};
     char payload[MSG_LEN];
     char when[RECORD_TIME_LEN];
     UtcTimeText(when, sizeof when);
     int n = std::snprintf(payload, MSG_LEN, "{\"time\":\"%s\",\"words\":[", when);
     for (int i = 0; i < PNUM; i++) n += std::snprintf(payload + n, MSG_LEN - n, i ? ",%d" : "%d", *words[i]);
     n += std::snprintf(payload + n, MSG_LEN - n, "]");
-    for (int i = 0; i < PNUM; i++) n += std::snprintf(payload + n, MSG_LEN - n, ",\"%s\":%d", kParamNames[i], *words[i]);
+    for (int i = 0; i < PNUM; i++)
+        n += std::snprintf(payload + n, MSG_LEN - n, ",\"%s\":%d", kParamNames[i], *words[i]);
     n += std::snprintf(payload + n, MSG_LEN - n, "}");
     MqttClientKeep(SLOT_PARAMETERS, payload, n);
 }
@@ -139,15 +142,30 @@ void MqttPublishStatus(const char* text)
     MqttClientKeep(SLOT_STATUS, payload, n);
 }
 
-const char* MqttState(void) { return MqttClientState(); }
+const char* MqttState(void)
+{
+    return MqttClientState();
+}
 
-int MqttStateChanged(void) { return MqttClientStateChanged(); }
+int MqttStateChanged(void)
+{
+    return MqttClientStateChanged();
+}
 
-int MqttActive(void) { return MqttClientActive(); }
+int MqttActive(void)
+{
+    return MqttClientActive();
+}
 
-int MqttConnected(void) { return MqttClientConnected(); }
+int MqttConnected(void)
+{
+    return MqttClientConnected();
+}
 
-unsigned long MqttDropped(void) { return MqttClientDropped(); }
+unsigned long MqttDropped(void)
+{
+    return MqttClientDropped();
+}
 
 static const RecordSink kMqttSink = {MqttPublishMeasurement, MqttPublishVideo, MqttPublishIdentity,
                                      MqttPublishParameters, nullptr};

@@ -32,10 +32,10 @@
 
 namespace {
 
-const int TOPIC_LEN = MQTT_PREFIX_LEN + MQTT_LEAF_LEN;   // "prefix/leaf"
-const int IN_FLIGHT_MAX = 64;         // handed to the library but not yet on the socket
-const double STOP_FLUSH = 2.0;        // seconds a stop gives the queue to reach a connected broker
-const double STOP_ACK = 1.0;          // seconds it waits for the broker to take the last words
+const int TOPIC_LEN = MQTT_PREFIX_LEN + MQTT_LEAF_LEN;  // "prefix/leaf"
+const int IN_FLIGHT_MAX = 64;                           // handed to the library but not yet on the socket
+const double STOP_FLUSH = 2.0;                          // seconds a stop gives the queue to reach a connected broker
+const double STOP_ACK = 1.0;                            // seconds it waits for the broker to take the last words
 
 enum State { S_OFF, S_CONNECTING, S_UNREACHABLE, S_CONNECTED, S_LOST, S_REFUSED_AUTH, S_REFUSED };
 
@@ -49,16 +49,16 @@ struct Retained {
     char leaf[MQTT_LEAF_LEN];
     char payload[MQTT_PAYLOAD_LEN];
     int len = 0;
-    bool pending = false;             // changed since it was last handed over
+    bool pending = false;  // changed since it was last handed over
 };
 
-Message g_ring[MQTT_QUEUE_LEN];       // under g_lock
+Message g_ring[MQTT_QUEUE_LEN];  // under g_lock
 int g_head = 0, g_count = 0;
-Retained g_slots[MQTT_SLOTS];         // under g_lock
+Retained g_slots[MQTT_SLOTS];  // under g_lock
 int g_slotCount = 0;
-char g_droppedLeaf[MQTT_LEAF_LEN] = "";   // "" when the count is not published
+char g_droppedLeaf[MQTT_LEAF_LEN] = "";  // "" when the count is not published
 MqttCountPayload g_droppedPayload = nullptr;
-unsigned long g_droppedSent = 0;      // the count last published
+unsigned long g_droppedSent = 0;  // the count last published
 
 std::mutex g_lock;
 std::condition_variable g_wake;
@@ -67,10 +67,10 @@ std::atomic<bool> g_stopping{false};
 int g_inFlight = 0;
 
 mosquitto* g_mosq = nullptr;
-bool g_started = false;               // program thread only
+bool g_started = false;  // program thread only
 std::atomic<int> g_state{S_OFF};
 std::atomic<unsigned> g_stateSerial{0};
-unsigned g_stateSeen = 0;             // program thread only
+unsigned g_stateSeen = 0;  // program thread only
 std::atomic<unsigned long> g_dropped{0};
 
 MqttTarget g_target{};
@@ -90,7 +90,7 @@ bool CopyLeaf(char* out, const char* leaf)
     return true;
 }
 
-// ---- [SECTION] Ring and slots -------------------------------------------------------------
+// ---- [SECTION] Ring and slots -------------------------------------------------------------------
 
 // The dropped count differs from the one last published. Called with the lock held.
 bool DroppedChanged()
@@ -151,7 +151,7 @@ bool Drained()
     return g_count == 0 && g_inFlight == 0 && !SlotPending() && !DroppedChanged();
 }
 
-// ---- [SECTION] The client's threads ----------------------------------------------------------
+// ---- [SECTION] The client's threads -------------------------------------------------------------
 
 void OnConnect(mosquitto*, void*, int rc)
 {
@@ -206,7 +206,7 @@ void Send(const Message& m, int qos, bool retain)
 
 void SenderThread()
 {
-    static Message msg;               // this thread's own
+    static Message msg;  // this thread's own
     std::unique_lock<std::mutex> l(g_lock);
     for (;;) {
         g_wake.wait(l, [] {
@@ -225,7 +225,7 @@ void SenderThread()
     }
 }
 
-// ---- [SECTION] Start and stop -------------------------------------------------------------
+// ---- [SECTION] Start and stop -------------------------------------------------------------------
 
 bool Fail(char* error, int size, const char* what, int rc)
 {
@@ -310,7 +310,7 @@ int MqttClientStart(const MqttClientSetup* setup, char* error, int size)
         std::snprintf(error, size, "cannot create the MQTT client: %s", std::strerror(errno));
         return -1;
     }
-    if (!Configure(setup, error, size)) {   // the library keeps its own copy of the password
+    if (!Configure(setup, error, size)) {  // the library keeps its own copy of the password
         mosquitto_destroy(g_mosq);
         g_mosq = nullptr;
         return -1;
@@ -432,34 +432,35 @@ int MqttClientKeep(int slot, const char* payload, int len)
     return 0;
 }
 
-// ---- [SECTION] State --------------------------------------------------------------------------
+// ---- [SECTION] State ----------------------------------------------------------------------------
 
 const char* MqttClientState(void)
 {
     const char* host = g_target.host;
     const int port = g_target.port;
     switch (g_state.load()) {
-    case S_CONNECTING:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connecting to %s:%d ...", host, port);
-        break;
-    case S_UNREACHABLE:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d not reachable, retrying ...", host, port);
-        break;
-    case S_CONNECTED:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connected to %s:%d", host, port);
-        break;
-    case S_LOST:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d lost, reconnecting ...", host, port);
-        break;
-    case S_REFUSED_AUTH:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d refused the credentials", host, port);
-        break;
-    case S_REFUSED:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d refused the connection", host, port);
-        break;
-    default:
-        std::snprintf(g_stateText, sizeof g_stateText, "MQTT: off");
-        break;
+        case S_CONNECTING:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connecting to %s:%d ...", host, port);
+            break;
+        case S_UNREACHABLE:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d not reachable, retrying ...", host,
+                          port);
+            break;
+        case S_CONNECTED:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connected to %s:%d", host, port);
+            break;
+        case S_LOST:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d lost, reconnecting ...", host, port);
+            break;
+        case S_REFUSED_AUTH:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d refused the credentials", host, port);
+            break;
+        case S_REFUSED:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d refused the connection", host, port);
+            break;
+        default:
+            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: off");
+            break;
     }
     return g_stateText;
 }
@@ -472,8 +473,17 @@ int MqttClientStateChanged(void)
     return 1;
 }
 
-int MqttClientActive(void) { return g_started ? 1 : 0; }
+int MqttClientActive(void)
+{
+    return g_started ? 1 : 0;
+}
 
-int MqttClientConnected(void) { return g_state.load() == S_CONNECTED; }
+int MqttClientConnected(void)
+{
+    return g_state.load() == S_CONNECTED;
+}
 
-unsigned long MqttClientDropped(void) { return g_dropped.load(); }
+unsigned long MqttClientDropped(void)
+{
+    return g_dropped.load();
+}

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-// ---- [SECTION] URL ------------------------------------------------------------------------
+// ---- [SECTION] URL ------------------------------------------------------------------------------
 
 int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
 {
@@ -42,7 +42,7 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
     }
     const char* colon = nullptr;
     const char* hostBegin = rest;
-    if (*rest == '[') {   // [IPv6]
+    if (*rest == '[') {  // [IPv6]
         const char* close = std::strchr(rest, ']');
         if (!close || close > hostEnd) {
             std::snprintf(error, size, "bad host in the MQTT URL '%s'", url);
@@ -73,7 +73,7 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
     }
     const char* prefix = slash ? slash + 1 : "";
     int len = static_cast<int>(std::strlen(prefix));
-    while (len > 0 && prefix[len - 1] == '/') len--;   // "prefix/" means "prefix"
+    while (len > 0 && prefix[len - 1] == '/') len--;  // "prefix/" means "prefix"
     if (len == 0) {
         prefix = "kvormx";
         len = 6;
@@ -89,7 +89,7 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
     return 0;
 }
 
-// ---- [SECTION] Credentials file ---------------------------------------------------------------
+// ---- [SECTION] Credentials file -----------------------------------------------------------------
 
 // "user\npassword\n"; a file without a password is a user without one.
 int MqttReadAuth(const char* file, char* user, char* password, int size, char* error, int errorSize)

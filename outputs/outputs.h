@@ -7,7 +7,7 @@
 
 #include "link/record.h"
 
-// ---- Recording (recording.cpp) ------------------------------------------------------------
+// ---- Recording (recording.cpp) ------------------------------------------------------------------
 // Starts a recording into `path` (created or emptied) with its header row:
 // 0, or -1 with the cause in RecordError(). A recording already running is
 // ended first.
@@ -15,7 +15,7 @@ int RecordStart(const char* path);
 // Ends the recording: the rest written, the file closed. 0, or -1 when rows
 // were lost (RecordError() says why).
 int RecordStop(void);
-int RecordActive(void);               // 1 while a recording runs
+int RecordActive(void);  // 1 while a recording runs
 // One row per run-mode reply. Does nothing without a recording.
 void RecordMeasurement(const MeasurementRecord* r);
 // One row per video picture. A picture whose blocks did not all come is left
@@ -26,9 +26,9 @@ void RecordPicture(const PictureRecord* r);
 void AddRecordingSink(void);
 // The rows so far onto the disk now (a loop ended); waits a little for it.
 void RecordFlush(void);
-const char* RecordPath(void);         // file of the running (or last) recording
-const char* RecordError(void);        // "<file>: <reason>" of the last failure, "" if none
-long RecordRows(void);                // rows written since the recording began
+const char* RecordPath(void);   // file of the running (or last) recording
+const char* RecordError(void);  // "<file>: <reason>" of the last failure, "" if none
+long RecordRows(void);          // rows written since the recording began
 
 // Called (once) when a write fails and the recording stops by itself, with
 // "<file>: <reason>". Rows before the failure stay in the file.
@@ -39,7 +39,7 @@ void SetRecordStoppedHandler(RecordStoppedHandler handler);
 // date and time, in `dir` (no folder when dir is empty).
 void DefaultFileName(char* path, int size, const char* dir, const char* prefix, const char* ext);
 
-// ---- Publishing to an MQTT broker (mqtt.cpp) ---------------------------------------------
+// ---- Publishing to an MQTT broker (mqtt.cpp) ----------------------------------------------------
 // Plain C-style calls for the single-threaded program (the GUI's loops and
 // kvormx-cli). Nothing here blocks an exchange: a call formats a message
 // from a record and puts it on a bounded queue; the client's own threads
@@ -55,7 +55,7 @@ int MqttStart(const char* url, const char* authFile);
 // What is queued first (at most 2 s while connected or making the first
 // connection), then "offline" retained and acknowledged, then disconnect.
 void MqttStop(void);
-const char* MqttError(void);          // why MqttStart failed
+const char* MqttError(void);  // why MqttStart failed
 
 // One measurement reply (run mode) on PREFIX/measurement.
 void MqttPublishMeasurement(const MeasurementRecord* r);
@@ -76,8 +76,8 @@ const char* MqttState(void);
 // 1 once after every change of the broker's state (connected, lost,
 // refused), else 0. Read from the program's own thread between exchanges.
 int MqttStateChanged(void);
-int MqttActive(void);                 // 1 from a successful MqttStart to MqttStop
-int MqttConnected(void);              // 1 while the broker has accepted us
+int MqttActive(void);     // 1 from a successful MqttStart to MqttStop
+int MqttConnected(void);  // 1 while the broker has accepted us
 // Measurements dropped so far because the queue was full, the connection
 // went down with them unsent or MqttStop could not flush them; after
 // MqttStop, the whole run's.

@@ -18,7 +18,7 @@ const int ROW_LEN = RECORD_LINE_LEN;  // a video row: the measurement, the pictu
 const int WHY_LEN = PATH_LEN + 96;    // "<file>: <reason>"
 const double FLUSH_WAIT = 0.5;        // seconds a flush at the end of a loop waits for the disk
 
-static int g_writer = 0;              // file writer of the running recording, 0 when none
+static int g_writer = 0;  // file writer of the running recording, 0 when none
 static char g_path[PATH_LEN];
 static char g_why[WHY_LEN];
 static long g_rows;

@@ -3,14 +3,14 @@
 #include "params/params.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
 #include <cstdio>
 
-const int GREY = 0xA0A0A0;            // evaluation window on the bar graph
+const int GREY = 0xA0A0A0;  // evaluation window on the bar graph
 
 void GetPanelValues(void)
 {

@@ -3,8 +3,8 @@
 #include "params/params.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 

@@ -81,8 +81,7 @@ int CC_POPUP(int, int event, void*, int, int)
 int CC_BIN_Sw_EnableTol(int, int, int event, void*, int, int)
 {
     if (event != EVENT_VAL_CHANGED) return 0;
-    SetCtrlAttribute(panelHandle, PANEL_TOLERANCE, ATTR_DIMMED,
-                     ReadU16(panelPopUp, POPUP_ENABLE_TOL) == 1);
+    SetCtrlAttribute(panelHandle, PANEL_TOLERANCE, ATTR_DIMMED, ReadU16(panelPopUp, POPUP_ENABLE_TOL) == 1);
     return 0;
 }
 

@@ -4,10 +4,10 @@
 #include "params/params.h"
 
 #include "form/form.h"
+#include "link/param_file.h"
 #include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/settings.h"
-#include "link/param_file.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -37,10 +37,9 @@ void ShowFileError(const char* text)
 int ReadParaFromFile(void)
 {
     char chosen[PATH_LEN] = "";
-    int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Parameter-File", 3, 0, 1, 1, 1,
-                            chosen);
+    int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Parameter-File", 3, 0, 1, 1, 1, chosen);
     if (r == 0) return 0;
-    if (r < 0) return -1;   // a path the program cannot hold
+    if (r < 0) return -1;  // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);
     RememberParamFolder(chosen);
     return ReadParamFile(file_name) < 0 ? -1 : 1;

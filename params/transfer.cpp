@@ -4,9 +4,9 @@
 #include "params/params.h"
 
 #include "form/form.h"
-#include "link/state.h"
 #include "link/link.h"
 #include "link/record.h"
+#include "link/state.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -74,8 +74,8 @@ int CC_BTNSend(int, int, int event, void*, int, int)
     SetCtrlVal(panelHandle, PANEL_STATUS, "Transmit...");
     if (target == DATFILE) {
         char chosen[PATH_LEN] = "";
-        int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1,
-                                1, 1, chosen);
+        int r =
+            FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1, 1, 1, chosen);
         if (r > 0) {
             CopyText(file_name, PATH_LEN, chosen);
             RememberParamFolder(chosen);

@@ -17,11 +17,11 @@
 
 namespace kvr {
 
-static const char* const kRole = "kvormxAccessibleRole";   // dynamic property: the kind described here
+static const char* const kRole = "kvormxAccessibleRole";  // dynamic property: the kind described here
 
 // A text message: name = what it is, description and text = what it shows.
 class TextMessageAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
+ public:
     explicit TextMessageAccessible(QLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
     QLabel* label() const { return static_cast<QLabel*>(widget()); }
 
@@ -29,14 +29,14 @@ public:
     {
         QString shown = label()->text();
         switch (t) {
-        case QAccessible::Name:
-            return widget()->accessibleName().isEmpty() ? shown : widget()->accessibleName();
-        case QAccessible::Description:
-            return widget()->accessibleName().isEmpty() ? widget()->accessibleDescription() : shown;
-        case QAccessible::Value:
-            return shown;
-        default:
-            return QAccessibleWidget::text(t);
+            case QAccessible::Name:
+                return widget()->accessibleName().isEmpty() ? shown : widget()->accessibleName();
+            case QAccessible::Description:
+                return widget()->accessibleName().isEmpty() ? widget()->accessibleDescription() : shown;
+            case QAccessible::Value:
+                return shown;
+            default:
+                return QAccessibleWidget::text(t);
         }
     }
     void* interface_cast(QAccessible::InterfaceType t) override
@@ -68,7 +68,7 @@ public:
 
 // A radio button the program keeps exclusive itself.
 class RadioAccessible : public QAccessibleWidget {
-public:
+ public:
     explicit RadioAccessible(QRadioButton* b) : QAccessibleWidget(b, QAccessible::RadioButton) {}
     QRadioButton* button() const { return static_cast<QRadioButton*>(widget()); }
 
@@ -122,20 +122,21 @@ void DescribeForScreenReaders(const Control& c)
 {
     QWidget* w = c.widget;
     switch (c.kind) {
-    case CTRL_TEXT_MSG: case CTRL_RADIO_BUTTON:
-        w->setProperty(kRole, c.kind);
-        // Building the form may have made Qt's description already; the next
-        // question then goes through Factory.
-        if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(w))
-            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
-        break;
-    case CTRL_SLIDE: {
-        QSlider* s = static_cast<KSlide*>(w)->slider();
-        if (s->accessibleName().isEmpty()) s->setAccessibleName(w->accessibleName());
-        break;
-    }
-    default:
-        break;
+        case CTRL_TEXT_MSG:
+        case CTRL_RADIO_BUTTON:
+            w->setProperty(kRole, c.kind);
+            // Building the form may have made Qt's description already; the next
+            // question then goes through Factory.
+            if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(w))
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+            break;
+        case CTRL_SLIDE: {
+            QSlider* s = static_cast<KSlide*>(w)->slider();
+            if (s->accessibleName().isEmpty()) s->setAccessibleName(w->accessibleName());
+            break;
+        }
+        default:
+            break;
     }
 }
 

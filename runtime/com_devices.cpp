@@ -8,14 +8,18 @@
 
 namespace {
 
-const int kMaxQueueSize = 1 << 20;   // a queue larger than this is a caller's mistake
+const int kMaxQueueSize = 1 << 20;  // a queue larger than this is a caller's mistake
 
 std::string g_devices[COM_MAX_PORTS + 1];
 bool g_devicesInitialised = false;
 
-bool ValidPort(int port) { return port >= 1 && port <= COM_MAX_PORTS; }
+bool ValidPort(int port)
+{
+    return port >= 1 && port <= COM_MAX_PORTS;
+}
 
-void InitDevices() {
+void InitDevices()
+{
     if (g_devicesInitialised) return;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) g_devices[n] = "/dev/ttyS" + std::to_string(n - 1);
     g_devicesInitialised = true;
@@ -23,7 +27,8 @@ void InitDevices() {
 
 }  // namespace
 
-int SetComDevice(int port, const char* device) {
+int SetComDevice(int port, const char* device)
+{
     if (!ValidPort(port)) return RS_INVALID_PORT;
     InitDevices();
     // Null restores the default; an empty text leaves the port without a device.
@@ -31,13 +36,15 @@ int SetComDevice(int port, const char* device) {
     return 0;
 }
 
-const char* GetComDevice(int port) {
+const char* GetComDevice(int port)
+{
     if (!ValidPort(port)) return "";
     InitDevices();
     return g_devices[port].c_str();
 }
 
-int ComCheckSettings(int port, int parity, int dataBits, int stopBits, int inputQueueSize, int outputQueueSize) {
+int ComCheckSettings(int port, int parity, int dataBits, int stopBits, int inputQueueSize, int outputQueueSize)
+{
     if (!ValidPort(port)) return RS_INVALID_PORT;
     if (parity < 0 || parity > 2) return RS_INVALID_PARAMETER;
     if (dataBits < 5 || dataBits > 8) return RS_INVALID_PARAMETER;

@@ -14,12 +14,13 @@
 #include <string>
 #include <vector>
 
-// ---- The port table (com_queue.cpp) ---------------------------------------------------
+// ---- The port table (com_queue.cpp) -------------------------------------------------------------
 
 // Fixed-capacity byte ring: the port's input queue.
 class ByteQueue {
-public:
-    void reset(int capacity) {
+ public:
+    void reset(int capacity)
+    {
         buf_.assign(static_cast<size_t>(capacity), 0);
         head_ = size_ = 0;
     }
@@ -27,33 +28,33 @@ public:
     int size() const { return size_; }
     int capacity() const { return static_cast<int>(buf_.size()); }
     int space() const { return capacity() - size_; }
-    void push(const char* data, int n) {
-        for (int i = 0; i < n; ++i)
-            buf_[static_cast<size_t>((head_ + size_ + i) % capacity())] = data[i];
+    void push(const char* data, int n)
+    {
+        for (int i = 0; i < n; ++i) buf_[static_cast<size_t>((head_ + size_ + i) % capacity())] = data[i];
         size_ += n;
     }
-    int pop(char* out, int n) {
+    int pop(char* out, int n)
+    {
         if (n > size_) n = size_;
-        for (int i = 0; i < n; ++i)
-            out[i] = buf_[static_cast<size_t>((head_ + i) % capacity())];
+        for (int i = 0; i < n; ++i) out[i] = buf_[static_cast<size_t>((head_ + i) % capacity())];
         head_ = (head_ + n) % (capacity() > 0 ? capacity() : 1);
         size_ -= n;
         return n;
     }
 
-private:
+ private:
     std::vector<char> buf_;
     int head_ = 0;
     int size_ = 0;
 };
 
-const double kDefaultComTimeout = 2.0;    // seconds, until SetComTime says otherwise
+const double kDefaultComTimeout = 2.0;  // seconds, until SetComTime says otherwise
 
 // What a port is whatever line lies under it. The line reads it (is the port
 // open, has the queue room) and keeps its own state beside it.
 struct ComPort {
     bool open = false;
-    bool dead = false;                    // device vanished: every transfer reports RS_IO_ERROR
+    bool dead = false;  // device vanished: every transfer reports RS_IO_ERROR
     double timeout = kDefaultComTimeout;
     ByteQueue queue;
     // Receive callback.
@@ -61,14 +62,17 @@ struct ComPort {
     int notifyCount = 0;
     ComCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
-    bool inCallback = false;              // guards against a nested call for this port
-    int wakeCount = 1;                    // SetComWakeCount: queue length that wakes an event wait
-    unsigned generation = 0;              // changes on every open and close
+    bool inCallback = false;  // guards against a nested call for this port
+    int wakeCount = 1;        // SetComWakeCount: queue length that wakes an event wait
+    unsigned generation = 0;  // changes on every open and close
 };
 
-extern ComPort g_comPorts[COM_MAX_PORTS + 1];   // index 0 unused: ports count from 1
+extern ComPort g_comPorts[COM_MAX_PORTS + 1];  // index 0 unused: ports count from 1
 
-inline bool ComValidPort(int port) { return port >= 1 && port <= COM_MAX_PORTS; }
+inline bool ComValidPort(int port)
+{
+    return port >= 1 && port <= COM_MAX_PORTS;
+}
 
 // Moves whatever the line holds right now into the queue, as far as the
 // queue has room. Returns false when the device is gone. The line's own
@@ -78,7 +82,7 @@ bool ComTakeIn(int port);
 // The cause ComOpenCause reports, "device: reason"; returns `code`.
 int ComOpenFailed(int code, const std::string& device, const std::string& reason);
 
-// ---- The line (rs232.cpp, or fuzz/virtual_line.cpp) ------------------------------------
+// ---- The line (rs232.cpp, or fuzz/virtual_line.cpp) ---------------------------------------------
 // The queue calls these only for an open port, and the transfers only while
 // it is not dead. A count is always at least 1.
 

@@ -33,22 +33,21 @@
 #include <cmath>
 #include <string>
 
-// ============================================================================
-// [SECTION] Port table and helpers
-// ============================================================================
-
+// ---- [SECTION] Port table and helpers -----------------------------------------------------------
 ComPort g_comPorts[COM_MAX_PORTS + 1];
 
 namespace {
 
 // Common entry check of every per-port call: 0 when the port is open.
-int CheckOpen(int port) {
+int CheckOpen(int port)
+{
     if (!ComValidPort(port)) return RS_INVALID_PORT;
     if (!g_comPorts[port].open) return RS_PORT_NOT_OPEN;
     return 0;
 }
 
-void MarkDead(int port) {
+void MarkDead(int port)
+{
     ComPort& p = g_comPorts[port];
     if (p.dead) return;
     p.dead = true;
@@ -61,14 +60,16 @@ void MarkDead(int port) {
 // What the port's owner waits for when no read of its own is under way: the
 // receive callback's notification count, else the wake count. When the queue
 // holds that much already, the event is due anyway and the count is left.
-void UpdateWake(int port) {
+void UpdateWake(int port)
+{
     const ComPort& p = g_comPorts[port];
     bool frameMode = p.callback && (p.eventMask & LWRS_RECEIVE);
     int need = (frameMode ? p.notifyCount : p.wakeCount) - p.queue.size();
     if (need > 0) LineWakeAt(port, need);
 }
 
-void ReleasePort(int port) {
+void ReleasePort(int port)
+{
     LineClose(port);
     ComPort& p = g_comPorts[port];
     p.open = false;
@@ -86,13 +87,13 @@ void ReleasePort(int port) {
 
 }  // namespace
 
-bool ComTakeIn(int port) {
+bool ComTakeIn(int port)
+{
     ComPort& p = g_comPorts[port];
     if (p.dead) return false;
     char chunk[4096];
     while (p.queue.space() > 0) {
-        int want = p.queue.space() < static_cast<int>(sizeof chunk) ? p.queue.space()
-                                                                     : static_cast<int>(sizeof chunk);
+        int want = p.queue.space() < static_cast<int>(sizeof chunk) ? p.queue.space() : static_cast<int>(sizeof chunk);
         int n = LineRead(port, chunk, want);
         if (n > 0) {
             p.queue.push(chunk, n);
@@ -111,21 +112,23 @@ bool ComTakeIn(int port) {
     return true;
 }
 
-// ============================================================================
-// [SECTION] Open and close
-// ============================================================================
-
+// ---- [SECTION] Open and close -------------------------------------------------------------------
 static std::string g_openCause;
 
-const char* ComOpenCause(void) { return g_openCause.c_str(); }
+const char* ComOpenCause(void)
+{
+    return g_openCause.c_str();
+}
 
-int ComOpenFailed(int code, const std::string& device, const std::string& reason) {
+int ComOpenFailed(int code, const std::string& device, const std::string& reason)
+{
     g_openCause = device + ": " + reason;
     return code;
 }
 
-int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits,
-                  int stopBits, int inputQueueSize, int outputQueueSize) {
+int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits, int stopBits,
+                  int inputQueueSize, int outputQueueSize)
+{
     // Every parameter is checked before anything is touched.
     int invalid = ComCheckSettings(port, parity, dataBits, stopBits, inputQueueSize, outputQueueSize);
     if (invalid < 0) return invalid;
@@ -150,23 +153,23 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     return 0;
 }
 
-int CloseCom(int port) {
+int CloseCom(int port)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ReleasePort(port);
     return 0;
 }
 
-void ComCloseAll(void) {
+void ComCloseAll(void)
+{
     for (int n = 1; n <= COM_MAX_PORTS; ++n)
         if (g_comPorts[n].open) ReleasePort(n);
 }
 
-// ============================================================================
-// [SECTION] Settings and flushes
-// ============================================================================
-
-int SetComTime(int port, double seconds) {
+// ---- [SECTION] Settings and flushes -------------------------------------------------------------
+int SetComTime(int port, double seconds)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     if (!(seconds >= 0.0) || !std::isfinite(seconds)) return RS_INVALID_PARAMETER;
@@ -174,13 +177,15 @@ int SetComTime(int port, double seconds) {
     return 0;
 }
 
-int SetCTSMode(int port, int mode) {
+int SetCTSMode(int port, int mode)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     return mode == 0 ? 0 : RS_INVALID_PARAMETER;
 }
 
-int FlushInQ(int port) {
+int FlushInQ(int port)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ComPort& p = g_comPorts[port];
@@ -192,7 +197,8 @@ int FlushInQ(int port) {
     return 0;
 }
 
-int FlushOutQ(int port) {
+int FlushOutQ(int port)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     if (g_comPorts[port].dead) return RS_IO_ERROR;
@@ -200,11 +206,9 @@ int FlushOutQ(int port) {
     return 0;
 }
 
-// ============================================================================
-// [SECTION] Read, write, queue length
-// ============================================================================
-
-int ComWrt(int port, const char* buffer, int count) {
+// ---- [SECTION] Read, write, queue length --------------------------------------------------------
+int ComWrt(int port, const char* buffer, int count)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     if (count < 0 || (count > 0 && !buffer)) return RS_INVALID_PARAMETER;
@@ -217,10 +221,11 @@ int ComWrt(int port, const char* buffer, int count) {
         MarkDead(port);
         return RS_IO_ERROR;
     }
-    return done;   // fewer than asked when the time-out passed
+    return done;  // fewer than asked when the time-out passed
 }
 
-int ComRd(int port, char* buffer, int count) {
+int ComRd(int port, char* buffer, int count)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     if (count < 0 || (count > 0 && !buffer)) return RS_INVALID_PARAMETER;
@@ -238,7 +243,7 @@ int ComRd(int port, char* buffer, int count) {
         }
         if (n == 0) {
             int woke = LineWait(port, count - done, deadline);
-            if (woke == 0) break;                // time-out: the caller gets the partial count
+            if (woke == 0) break;  // time-out: the caller gets the partial count
             if (woke > 0) continue;
         }
         MarkDead(port);
@@ -251,7 +256,8 @@ int ComRd(int port, char* buffer, int count) {
     return done;
 }
 
-int GetInQLen(int port) {
+int GetInQLen(int port)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ComPort& p = g_comPorts[port];
@@ -267,7 +273,8 @@ int GetInQLen(int port) {
     return len;
 }
 
-int WaitInQLen(int port, int count, double seconds) {
+int WaitInQLen(int port, int count, double seconds)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     if (!(seconds >= 0.0)) return RS_INVALID_PARAMETER;
@@ -302,7 +309,8 @@ int WaitInQLen(int port, int count, double seconds) {
     return result;
 }
 
-int ComPortGone(int port) {
+int ComPortGone(int port)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ComPort& p = g_comPorts[port];
@@ -315,11 +323,13 @@ int ComPortGone(int port) {
     return p.dead ? 1 : 0;
 }
 
-void ComMarkGone(int port) {
+void ComMarkGone(int port)
+{
     if (CheckOpen(port) == 0) MarkDead(port);
 }
 
-int SetComWakeCount(int port, int count) {
+int SetComWakeCount(int port, int count)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ComPort& p = g_comPorts[port];
@@ -329,12 +339,10 @@ int SetComWakeCount(int port, int count) {
     return 0;
 }
 
-// ============================================================================
-// [SECTION] Receive callbacks
-// ============================================================================
-
-int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
-                       ComCallbackPtr callback, void* callbackData) {
+// ---- [SECTION] Receive callbacks ----------------------------------------------------------------
+int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter, ComCallbackPtr callback,
+                       void* callbackData)
+{
     int rc = CheckOpen(port);
     if (rc < 0) return rc;
     ComPort& p = g_comPorts[port];
@@ -347,8 +355,7 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharac
     }
     if ((eventMask & LWRS_RECEIVE) && (notifyCount < 1 || notifyCount > p.queue.capacity()))
         return RS_INVALID_PARAMETER;  // a count the queue can never hold would never fire
-    if ((eventMask & LWRS_RXFLAG) && (eventCharacter < 0 || eventCharacter > 255))
-        return RS_INVALID_PARAMETER;
+    if ((eventMask & LWRS_RXFLAG) && (eventCharacter < 0 || eventCharacter > 255)) return RS_INVALID_PARAMETER;
     p.eventMask = eventMask;
     p.notifyCount = notifyCount;
     p.callback = callback;
@@ -357,13 +364,14 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharac
     return 0;
 }
 
-int ComDispatchPending(void) {
+int ComDispatchPending(void)
+{
     int ran = 0;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
         ComPort& p = g_comPorts[n];
         if (!p.open || !p.callback || !(p.eventMask & LWRS_RECEIVE) || p.inCallback) continue;
         LineWatch(n);
-        if (!LineWatched(n)) ComTakeIn(n);   // a watched port takes its bytes in itself (GetInQLen)
+        if (!LineWatched(n)) ComTakeIn(n);  // a watched port takes its bytes in itself (GetInQLen)
         if (p.queue.size() < p.notifyCount) continue;
 
         ComCallbackPtr fn = p.callback;
@@ -378,11 +386,11 @@ int ComDispatchPending(void) {
     return ran;
 }
 
-int ComCallbackDue(void) {
+int ComCallbackDue(void)
+{
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
         const ComPort& p = g_comPorts[n];
-        if (p.open && p.callback && (p.eventMask & LWRS_RECEIVE) && !p.inCallback &&
-            p.queue.size() >= p.notifyCount)
+        if (p.open && p.callback && (p.eventMask & LWRS_RECEIVE) && !p.inCallback && p.queue.size() >= p.notifyCount)
             return 1;
     }
     return 0;

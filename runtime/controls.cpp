@@ -25,21 +25,33 @@
 
 using namespace kvr;
 
-// ---- [SECTION] Control values -----------------------------------------------------------
+// ---- [SECTION] Control values -------------------------------------------------------------------
 
 static bool IsNumericKind(int kind)
 {
     switch (kind) {
-    case CTRL_NUMERIC: case CTRL_NUMERIC_INDICATOR: case CTRL_SLIDE: case CTRL_RING:
-    case CTRL_DROPDOWN_RING: case CTRL_RADIO_BUTTON: case CTRL_SWITCH: case CTRL_TOGGLE_BUTTON:
-        return true;
-    default:
-        return false;
+        case CTRL_NUMERIC:
+        case CTRL_NUMERIC_INDICATOR:
+        case CTRL_SLIDE:
+        case CTRL_RING:
+        case CTRL_DROPDOWN_RING:
+        case CTRL_RADIO_BUTTON:
+        case CTRL_SWITCH:
+        case CTRL_TOGGLE_BUTTON:
+            return true;
+        default:
+            return false;
     }
 }
 
-bool kvr::IsTextKind(int kind) { return kind == CTRL_TEXT_MSG || kind == CTRL_TEXT_BOX; }
-static bool TakesText(int kind) { return IsTextKind(kind) || kind == CTRL_STRING; }
+bool kvr::IsTextKind(int kind)
+{
+    return kind == CTRL_TEXT_MSG || kind == CTRL_TEXT_BOX;
+}
+static bool TakesText(int kind)
+{
+    return IsTextKind(kind) || kind == CTRL_STRING;
+}
 
 int kvr::Mismatch(int panel, int control, const char* what)
 {
@@ -52,19 +64,27 @@ bool kvr::ReadInt(const Control& c, int* v)
 {
     QWidget* w = c.widget;
     switch (c.kind) {
-    case CTRL_NUMERIC: case CTRL_NUMERIC_INDICATOR: *v = static_cast<QSpinBox*>(w)->value(); return true;
-    case CTRL_SLIDE: *v = static_cast<KSlide*>(w)->value(); return true;
-    case CTRL_RING: case CTRL_DROPDOWN_RING: {
-        auto* cb = static_cast<QComboBox*>(w);
-        if (cb->currentIndex() < 0) return false;
-        *v = cb->currentData().toInt();
-        return true;
-    }
-    case CTRL_RADIO_BUTTON: case CTRL_SWITCH: case CTRL_TOGGLE_BUTTON:
-        *v = static_cast<QAbstractButton*>(w)->isChecked() ? 1 : 0;
-        return true;
-    default:
-        return false;
+        case CTRL_NUMERIC:
+        case CTRL_NUMERIC_INDICATOR:
+            *v = static_cast<QSpinBox*>(w)->value();
+            return true;
+        case CTRL_SLIDE:
+            *v = static_cast<KSlide*>(w)->value();
+            return true;
+        case CTRL_RING:
+        case CTRL_DROPDOWN_RING: {
+            auto* cb = static_cast<QComboBox*>(w);
+            if (cb->currentIndex() < 0) return false;
+            *v = cb->currentData().toInt();
+            return true;
+        }
+        case CTRL_RADIO_BUTTON:
+        case CTRL_SWITCH:
+        case CTRL_TOGGLE_BUTTON:
+            *v = static_cast<QAbstractButton*>(w)->isChecked() ? 1 : 0;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -89,7 +109,8 @@ int GetCtrlVal(int panel, int control, uint16_t* value)
     int err;
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
-    if (c->valType != VALTYPE_U16 || !IsNumericKind(c->kind)) return Mismatch(panel, control, "an unsigned 16-bit value");
+    if (c->valType != VALTYPE_U16 || !IsNumericKind(c->kind))
+        return Mismatch(panel, control, "an unsigned 16-bit value");
     int v;
     if (!ReadInt(*c, &v)) return Fail(UIE_BAD_VALUE, QString("control %1 has no value").arg(control));
     *value = uint16_t(std::clamp(v, 0, 65535));
@@ -129,26 +150,28 @@ int SetCtrlVal(int panel, int control, int value)
     QWidget* w = c->widget;
     if (c->valType == VALTYPE_U16) value = std::clamp(value, 0, 65535);
     switch (c->kind) {
-    case CTRL_NUMERIC: case CTRL_NUMERIC_INDICATOR: {
-        auto* s = static_cast<KSpinBox*>(w);
-        s->setValue(value);         // QSpinBox coerces into its range
-        s->ClearPending();
-        break;
-    }
-    case CTRL_SLIDE:
-        static_cast<KSlide*>(w)->setValue(value);
-        break;
-    case CTRL_RING: case CTRL_DROPDOWN_RING: {
-        auto* cb = static_cast<QComboBox*>(w);
-        int index = cb->findData(value);
-        if (index < 0)
-            return Fail(UIE_BAD_VALUE, QString("ring %1 has no item with value %2").arg(control).arg(value));
-        cb->setCurrentIndex(index);
-        break;
-    }
-    default:
-        static_cast<QAbstractButton*>(w)->setChecked(value != 0);
-        break;
+        case CTRL_NUMERIC:
+        case CTRL_NUMERIC_INDICATOR: {
+            auto* s = static_cast<KSpinBox*>(w);
+            s->setValue(value);  // QSpinBox coerces into its range
+            s->ClearPending();
+            break;
+        }
+        case CTRL_SLIDE:
+            static_cast<KSlide*>(w)->setValue(value);
+            break;
+        case CTRL_RING:
+        case CTRL_DROPDOWN_RING: {
+            auto* cb = static_cast<QComboBox*>(w);
+            int index = cb->findData(value);
+            if (index < 0)
+                return Fail(UIE_BAD_VALUE, QString("ring %1 has no item with value %2").arg(control).arg(value));
+            cb->setCurrentIndex(index);
+            break;
+        }
+        default:
+            static_cast<QAbstractButton*>(w)->setChecked(value != 0);
+            break;
     }
     return 0;
 }
@@ -166,7 +189,7 @@ int SetCtrlVal(int panel, int control, const char* text)
     if (c->kind == CTRL_STRING) {
         auto* e = static_cast<QLineEdit*>(c->widget.data());
         e->setText(s);
-        e->setModified(false);      // a later focus change is no commit of the operator's
+        e->setModified(false);  // a later focus change is no commit of the operator's
     } else if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
         QString before = l->text();
@@ -180,13 +203,14 @@ int SetCtrlVal(int panel, int control, const char* text)
     return 0;
 }
 
-// ---- [SECTION] Made controls, pictures, text boxes, rings -------------------------------
+// ---- [SECTION] Made controls, pictures, text boxes, rings ---------------------------------------
 
 int NewCtrl(int panel, int style, const char* label, int top, int left)
 {
     Panel* p = FindPanel(panel);
     if (!p) return Fail(UIE_BAD_HANDLE, QString("no panel with handle %1").arg(panel));
-    if (style != CTRL_TEXT_MSG) return Fail(UIE_BAD_VALUE, QString("NewCtrl makes text messages only, not style %1").arg(style));
+    if (style != CTRL_TEXT_MSG)
+        return Fail(UIE_BAD_VALUE, QString("NewCtrl makes text messages only, not style %1").arg(style));
     int number = 1;
     if (!p->controls.empty()) number = std::max(1, p->controls.rbegin()->first + 1);
     auto* l = new QLabel(p->canvas);
@@ -214,7 +238,8 @@ int DisplayImageFile(int panel, int control, const char* file)
     if (!c) return err;
     if (c->kind != CTRL_PICTURE) return Mismatch(panel, control, "an image");
     QString path = ResolveFile(file ? file : "");
-    if (path.isEmpty()) return Fail(UIE_FILE_NOT_FOUND, QString("image file %1 not found").arg(QFile::decodeName(file ? file : "")));
+    if (path.isEmpty())
+        return Fail(UIE_FILE_NOT_FOUND, QString("image file %1 not found").arg(QFile::decodeName(file ? file : "")));
     QPixmap pix(path);
     if (pix.isNull()) return Fail(UIE_FILE_NOT_FOUND, QString("%1 is not a readable image").arg(path));
     static_cast<QLabel*>(c->widget.data())->setPixmap(pix);

@@ -30,22 +30,37 @@
 
 namespace kvr {
 
-// ---- [SECTION] Runtime state ------------------------------------------------------------
+// ---- [SECTION] Runtime state --------------------------------------------------------------------
 
 static QApplication* g_app = nullptr;
 static bool g_ownApp = false;
-static int g_quiet = 0;             // > 0 while the runtime itself changes widgets
-static int g_callbackDepth = 0;     // > 0 while program callbacks run
+static int g_quiet = 0;          // > 0 while the runtime itself changes widgets
+static int g_callbackDepth = 0;  // > 0 while program callbacks run
 
-bool Initialised() { return g_app != nullptr; }
+bool Initialised()
+{
+    return g_app != nullptr;
+}
 
-QuietScope::QuietScope() { g_quiet++; }
-QuietScope::~QuietScope() { g_quiet--; }
-bool Quiet() { return g_quiet > 0; }
+QuietScope::QuietScope()
+{
+    g_quiet++;
+}
+QuietScope::~QuietScope()
+{
+    g_quiet--;
+}
+bool Quiet()
+{
+    return g_quiet > 0;
+}
 
-bool InProgramCallback() { return g_callbackDepth > 0; }
+bool InProgramCallback()
+{
+    return g_callbackDepth > 0;
+}
 
-// ---- [SECTION] Events -------------------------------------------------------------------
+// ---- [SECTION] Events ---------------------------------------------------------------------------
 
 // Delivers one event to a control's callback. The panel and control are looked up
 // afresh: an earlier callback may have discarded the panel or dimmed the control.
@@ -82,7 +97,7 @@ static void WireShortcut(QAbstractButton* b)
 {
     QKeySequence keys = b->shortcut();
     if (keys.isEmpty()) return;
-    b->setShortcut(QKeySequence());     // Qt's own would press now and release 100 ms later, repeating
+    b->setShortcut(QKeySequence());  // Qt's own would press now and release 100 ms later, repeating
     auto* shortcut = new QShortcut(keys, b);
     shortcut->setContext(Qt::WindowShortcut);
     shortcut->setAutoRepeat(false);
@@ -100,58 +115,65 @@ void WireControl(Panel& panel, Control& control)
 {
     const int ph = panel.handle, cn = control.number;
     QWidget* w = control.widget;
-    auto changeThenCommit = [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); Fire(ph, cn, EVENT_COMMIT); };
+    auto changeThenCommit = [ph, cn] {
+        Fire(ph, cn, EVENT_VAL_CHANGED);
+        Fire(ph, cn, EVENT_COMMIT);
+    };
     switch (control.kind) {
-    case CTRL_COMMAND_BUTTON: {
-        auto* b = static_cast<QAbstractButton*>(w);
-        QObject::connect(b, &QAbstractButton::pressed, [ph, cn] { Fire(ph, cn, EVENT_LEFT_CLICK); });
-        QObject::connect(b, &QAbstractButton::clicked, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
-        break;
-    }
-    case CTRL_TOGGLE_BUTTON: case CTRL_RADIO_BUTTON: case CTRL_SWITCH:
-        // clicked is emitted for operator input only (mouse, Space, Enter), never by setChecked.
-        QObject::connect(static_cast<QAbstractButton*>(w), &QAbstractButton::clicked, changeThenCommit);
-        break;
-    case CTRL_NUMERIC: case CTRL_NUMERIC_INDICATOR: {
-        auto* s = static_cast<KSpinBox*>(w);
-        QObject::connect(s, &KSpinBox::changed, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
-        QObject::connect(s, &KSpinBox::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
-        break;
-    }
-    case CTRL_SLIDE: {
-        auto* s = static_cast<KSlide*>(w);
-        QObject::connect(s, &KSlide::changed, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
-        QObject::connect(s, &KSlide::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
-        break;
-    }
-    case CTRL_STRING: {
-        auto* e = static_cast<QLineEdit*>(w);
-        // textEdited comes from the operator only, never from setText.
-        QObject::connect(e, &QLineEdit::textEdited, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
-        QObject::connect(e, &QLineEdit::editingFinished, [ph, cn, e] {
-            if (!e->isModified()) return;   // Enter on an unchanged entry, or the focus just passing
-            e->setModified(false);
-            Fire(ph, cn, EVENT_COMMIT);
-        });
-        break;
-    }
-    case CTRL_RING: case CTRL_DROPDOWN_RING: {
-        auto* cb = static_cast<QComboBox*>(w);
-        QObject::connect(cb, &QComboBox::currentIndexChanged, [cb, changeThenCommit] {
-            if (!Quiet()) cb->setProperty("kvormxChanged", true);
-            changeThenCommit();
-        });
-        // Choosing the item already shown is a choice too (the port in use,
-        // picked again to reconnect): it commits without a change. Qt emits
-        // activated right after currentIndexChanged, which has committed a change.
-        QObject::connect(cb, &QComboBox::activated, [ph, cn, cb] {
-            if (!cb->property("kvormxChanged").toBool()) Fire(ph, cn, EVENT_COMMIT);
-            cb->setProperty("kvormxChanged", false);
-        });
-        break;
-    }
-    default:
-        break;
+        case CTRL_COMMAND_BUTTON: {
+            auto* b = static_cast<QAbstractButton*>(w);
+            QObject::connect(b, &QAbstractButton::pressed, [ph, cn] { Fire(ph, cn, EVENT_LEFT_CLICK); });
+            QObject::connect(b, &QAbstractButton::clicked, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
+            break;
+        }
+        case CTRL_TOGGLE_BUTTON:
+        case CTRL_RADIO_BUTTON:
+        case CTRL_SWITCH:
+            // clicked is emitted for operator input only (mouse, Space, Enter), never by setChecked.
+            QObject::connect(static_cast<QAbstractButton*>(w), &QAbstractButton::clicked, changeThenCommit);
+            break;
+        case CTRL_NUMERIC:
+        case CTRL_NUMERIC_INDICATOR: {
+            auto* s = static_cast<KSpinBox*>(w);
+            QObject::connect(s, &KSpinBox::changed, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
+            QObject::connect(s, &KSpinBox::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
+            break;
+        }
+        case CTRL_SLIDE: {
+            auto* s = static_cast<KSlide*>(w);
+            QObject::connect(s, &KSlide::changed, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
+            QObject::connect(s, &KSlide::committed, [ph, cn] { Fire(ph, cn, EVENT_COMMIT); });
+            break;
+        }
+        case CTRL_STRING: {
+            auto* e = static_cast<QLineEdit*>(w);
+            // textEdited comes from the operator only, never from setText.
+            QObject::connect(e, &QLineEdit::textEdited, [ph, cn] { Fire(ph, cn, EVENT_VAL_CHANGED); });
+            QObject::connect(e, &QLineEdit::editingFinished, [ph, cn, e] {
+                if (!e->isModified()) return;  // Enter on an unchanged entry, or the focus just passing
+                e->setModified(false);
+                Fire(ph, cn, EVENT_COMMIT);
+            });
+            break;
+        }
+        case CTRL_RING:
+        case CTRL_DROPDOWN_RING: {
+            auto* cb = static_cast<QComboBox*>(w);
+            QObject::connect(cb, &QComboBox::currentIndexChanged, [cb, changeThenCommit] {
+                if (!Quiet()) cb->setProperty("kvormxChanged", true);
+                changeThenCommit();
+            });
+            // Choosing the item already shown is a choice too (the port in use,
+            // picked again to reconnect): it commits without a change. Qt emits
+            // activated right after currentIndexChanged, which has committed a change.
+            QObject::connect(cb, &QComboBox::activated, [ph, cn, cb] {
+                if (!cb->property("kvormxChanged").toBool()) Fire(ph, cn, EVENT_COMMIT);
+                cb->setProperty("kvormxChanged", false);
+            });
+            break;
+        }
+        default:
+            break;
     }
     if (auto* b = qobject_cast<QAbstractButton*>(w)) WireShortcut(b);
 }
@@ -159,9 +181,10 @@ void WireControl(Panel& panel, Control& control)
 // Close box: the panel callback gets EVENT_CLOSE and the window stays until the
 // program discards it; a panel without a callback just hides.
 class PanelFilter : public QObject {
-public:
+ public:
     PanelFilter(QObject* parent, int handle) : QObject(parent), handle_(handle) {}
-protected:
+
+ protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
         if (e->type() != QEvent::Close) return QObject::eventFilter(watched, e);
@@ -171,9 +194,10 @@ protected:
             FirePanel(handle_, EVENT_CLOSE);
             return true;
         }
-        return false;               // accepted: the window hides
+        return false;  // accepted: the window hides
     }
-private:
+
+ private:
     int handle_;
 };
 
@@ -182,10 +206,10 @@ void WirePanel(Panel& panel)
     panel.window->installEventFilter(new PanelFilter(panel.window, panel.handle));
 }
 
-// ---- [SECTION] Event loop state ---------------------------------------------------------
+// ---- [SECTION] Event loop state -----------------------------------------------------------------
 
-const int WINDOW_WAIT_MS = 10;          // the longest wait of one ProcessSystemEvents
-static QTimer* g_waitTimer = nullptr;   // ends that wait
+const int WINDOW_WAIT_MS = 10;         // the longest wait of one ProcessSystemEvents
+static QTimer* g_waitTimer = nullptr;  // ends that wait
 static std::vector<QEventLoop*> g_runLoops;
 static bool g_quitPending = false;
 static int g_quitCode = 0;
@@ -193,7 +217,7 @@ static bool g_inDispatch = false;
 
 int DispatchPorts()
 {
-    if (g_inDispatch) return 0;     // a receive callback that processes events must not re-enter itself
+    if (g_inDispatch) return 0;  // a receive callback that processes events must not re-enter itself
     g_inDispatch = true;
     g_callbackDepth++;
     int ran = ComDispatchPending();
@@ -206,7 +230,7 @@ int DispatchPorts()
 
 using namespace kvr;
 
-// ---- [SECTION] Runtime life -------------------------------------------------------------
+// ---- [SECTION] Runtime life ---------------------------------------------------------------------
 
 static int WindowEventPass(void);
 
@@ -214,12 +238,15 @@ static int WindowEventPass(void);
 // obvious cases are checked first and reported as a 0 result instead.
 static bool WindowSystemReachable()
 {
-    auto set = [](const char* name) { const char* v = std::getenv(name); return v && *v; };
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && *platform) {
         if (std::strncmp(platform, "xcb", 3) == 0) return set("DISPLAY");
         if (std::strncmp(platform, "wayland", 7) == 0) return set("WAYLAND_DISPLAY");
-        return true;                // offscreen, minimal, vnc, eglfs, ...
+        return true;  // offscreen, minimal, vnc, eglfs, ...
     }
     return set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
@@ -256,10 +283,9 @@ int InitRuntime(int* argc, char** argv)
         g_waitTimer->setTimerType(Qt::PreciseTimer);
         // Receive callbacks of open ports run whenever the loop is about to sleep:
         // the port's socket notifier has then read what arrived.
-        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                         g_app, [] {
-                             if (DispatchPorts() > 0) QAbstractEventDispatcher::instance()->wakeUp();
-                         });
+        QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, g_app, [] {
+            if (DispatchPorts() > 0) QAbstractEventDispatcher::instance()->wakeUp();
+        });
         SetWindowEventPass(WindowEventPass);
     }
     return 1;
@@ -274,7 +300,7 @@ void CloseRuntime(void)
     g_quitCode = 0;
 }
 
-// ---- [SECTION] Event loop ---------------------------------------------------------------
+// ---- [SECTION] Event loop -----------------------------------------------------------------------
 
 int RunUserInterface(void)
 {
@@ -296,8 +322,10 @@ int RunUserInterface(void)
 int QuitUserInterface(int code)
 {
     g_quitCode = code;
-    if (g_runLoops.empty()) g_quitPending = true;
-    else g_runLoops.back()->exit(code);
+    if (g_runLoops.empty())
+        g_quitPending = true;
+    else
+        g_runLoops.back()->exit(code);
     return 0;
 }
 
@@ -305,16 +333,16 @@ int QuitUserInterface(int code)
 static int WindowEventPass(void)
 {
     if (!g_app) return 0;
-    // One pass of the event dispatcher: what is pending is handled at once; when
-    // nothing is, it sleeps until the next event source (a port's notifier, a
-    // window event, a timer) or at most WINDOW_WAIT, so an idle polling loop
-    // costs little while a reply still reaches its callback at once. A port
-    // wakes the pass when the bytes its owner waits for are there (rs232.cpp),
-    // so the limit only bounds how late a loop looks at its clock: a 1.5 s
-    // time-out noticed 10 ms late. Waking every millisecond instead cost run
-    // mode half its CPU. Callbacks already
-    // due run before any sleep (the aboutToBlock hook of InitRuntime), those the
-    // pass made due run right after it.
+        // One pass of the event dispatcher: what is pending is handled at once; when
+        // nothing is, it sleeps until the next event source (a port's notifier, a
+        // window event, a timer) or at most WINDOW_WAIT, so an idle polling loop
+        // costs little while a reply still reaches its callback at once. A port
+        // wakes the pass when the bytes its owner waits for are there (rs232.cpp),
+        // so the limit only bounds how late a loop looks at its clock: a 1.5 s
+        // time-out noticed 10 ms late. Waking every millisecond instead cost run
+        // mode half its CPU. Callbacks already
+        // due run before any sleep (the aboutToBlock hook of InitRuntime), those the
+        // pass made due run right after it.
 #ifdef KVORMX_VIRTUAL_CLOCK
     // Fuzz build: the pass waits on the virtual line, whose clock moves on as
     // far as this pass would have slept; nothing waits on the wall clock.

@@ -24,9 +24,9 @@ namespace {
 // themselves.
 const double HEADLESS_WAIT = 0.050;
 
-EventPass g_windowPass = nullptr;   // set by InitRuntime
-bool g_headless = false;            // InitRuntimeHeadless has been called
-bool g_inDispatch = false;          // a receive callback that processes events must not re-enter itself
+EventPass g_windowPass = nullptr;  // set by InitRuntime
+bool g_headless = false;           // InitRuntimeHeadless has been called
+bool g_inDispatch = false;         // a receive callback that processes events must not re-enter itself
 
 volatile sig_atomic_t g_signalNoted[NSIG];
 volatile sig_atomic_t g_anySignalNoted = 0;

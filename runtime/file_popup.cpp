@@ -18,19 +18,21 @@ namespace kvr {
 
 static FileDialogStandIn g_fileStandIn = nullptr;
 
-void SetFileDialogStandIn(FileDialogStandIn fn) { g_fileStandIn = fn; }
+void SetFileDialogStandIn(FileDialogStandIn fn)
+{
+    g_fileStandIn = fn;
+}
 
 }  // namespace kvr
 
 using namespace kvr;
 
-static const int PATH_MAX_BYTES = RT_PATH_LEN;   // the program's path buffers
+static const int PATH_MAX_BYTES = RT_PATH_LEN;  // the program's path buffers
 
-int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList,
-                    const char* title, int buttonLabel, int restrictDir, int restrictExt,
-                    int allowCancel, int allowMakeDir, char* path)
+int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList, const char* title,
+                    int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir, char* path)
 {
-    (void)restrictDir;              // a Qt file dialog cannot be held to one directory
+    (void)restrictDir;  // a Qt file dialog cannot be held to one directory
     if (!Initialised()) return Fail(UIE_NOT_INITIALISED, "InitRuntime has not been called");
     if (!path) return Fail(UIE_BAD_VALUE, "no path buffer");
 
@@ -42,7 +44,8 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
         chosen = QByteArray::fromStdString(answer);
     }
     if (result < 0) {
-        QFileDialog dlg(nullptr, QString::fromLatin1(title ? title : ""), QFile::decodeName(defaultDir ? defaultDir : ""));
+        QFileDialog dlg(nullptr, QString::fromLatin1(title ? title : ""),
+                        QFile::decodeName(defaultDir ? defaultDir : ""));
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         dlg.setOption(QFileDialog::ReadOnly, !allowMakeDir);
         QString types = QString::fromLatin1(typeList ? typeList : "").replace(';', ' ');
@@ -72,7 +75,8 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
     path[0] = '\0';
     if (result <= 0) return 0;
     if (chosen.size() >= PATH_MAX_BYTES)
-        return Fail(UIE_BAD_VALUE, QString("path of %1 bytes does not fit the %2-byte buffer").arg(chosen.size()).arg(PATH_MAX_BYTES));
+        return Fail(UIE_BAD_VALUE,
+                    QString("path of %1 bytes does not fit the %2-byte buffer").arg(chosen.size()).arg(PATH_MAX_BYTES));
     std::memcpy(path, chosen.constData(), size_t(chosen.size()));
     path[chosen.size()] = '\0';
     return result;

@@ -38,7 +38,7 @@ const int kSlots = 8;
 const size_t kMaxPending = 64u << 20;
 const double kCloseWait = 2.0;
 
-// ---- [SECTION] Writer ------------------------------------------------------------------------
+// ---- [SECTION] Writer ---------------------------------------------------------------------------
 
 struct Writer {
     std::string path;
@@ -47,20 +47,20 @@ struct Writer {
     ino_t ino = 0;
 
     std::mutex m;
-    std::condition_variable wake;       // the thread: something to do
-    std::condition_variable written;    // waiters of Flush and Close: the thread wrote
-    std::string pending;                // handed over, not yet taken by the thread
+    std::condition_variable wake;     // the thread: something to do
+    std::condition_variable written;  // waiters of Flush and Close: the thread wrote
+    std::string pending;              // handed over, not yet taken by the thread
     Clock::time_point pendingSince;
-    unsigned long long handed = 0;      // bytes handed over in total
-    unsigned long long done = 0;        // bytes the thread has dealt with (written or dropped)
+    unsigned long long handed = 0;  // bytes handed over in total
+    unsigned long long done = 0;    // bytes the thread has dealt with (written or dropped)
     bool flushAsked = false;
     bool closing = false;
-    bool finished = false;              // the thread has closed the file and ends
+    bool finished = false;  // the thread has closed the file and ends
     bool failed = false;
     std::string reason;
 
-    off_t fileSize = 0;                 // bytes in the file
-    off_t lineEnd = 0;                  // end of its last complete line
+    off_t fileSize = 0;  // bytes in the file
+    off_t lineEnd = 0;   // end of its last complete line
     std::thread thread;
 
     void Fail(const std::string& why)
@@ -76,7 +76,7 @@ struct Writer {
         size_t at = 0;
         while (at < data.size()) {
             ssize_t n = ::write(fd, data.data() + at, data.size() - at);
-            if (n < 0 && errno == EINTR) continue;   // a signal is no reason to give up
+            if (n < 0 && errno == EINTR) continue;  // a signal is no reason to give up
             if (n <= 0) {
                 int e = n < 0 ? errno : ENOSPC;
                 // Whatever of a line got out is no row: the file ends on its last whole line.
@@ -124,7 +124,7 @@ struct Writer {
                     continue;
                 }
                 wake.wait_until(lock, pendingSince + std::chrono::duration_cast<Clock::duration>(
-                                                        std::chrono::duration<double>(FILE_WRITE_DELAY)));
+                                                         std::chrono::duration<double>(FILE_WRITE_DELAY)));
                 continue;
             }
             flushAsked = false;
@@ -279,7 +279,8 @@ int FileWriterClose(int handle)
         std::unique_lock<std::mutex> lock(w->m);
         w->closing = true;
         w->wake.notify_one();
-        auto until = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kCloseWait));
+        auto until =
+            Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(kCloseWait));
         w->written.wait_until(lock, until, [&] { return w->finished; });
         if (!w->finished) {
             w->failed = true;
@@ -294,15 +295,17 @@ int FileWriterClose(int handle)
             std::lock_guard<std::mutex> lock(w->m);
             finished = w->finished;
         }
-        if (finished) w->thread.join();
-        else w->thread.detach();
+        if (finished)
+            w->thread.join();
+        else
+            w->thread.detach();
     }
     std::lock_guard<std::mutex> lock(g_slotsMutex);
     g_slots[handle - 1].reset();
     return ok ? 0 : FW_FAILED;
 }
 
-// ---- [SECTION] Wall-clock texts --------------------------------------------------------------------
+// ---- [SECTION] Wall-clock texts -----------------------------------------------------------------
 
 double WallClockSeconds(void)
 {

@@ -19,7 +19,7 @@
 
 namespace kvr {
 
-// ---- [SECTION] Anchors ------------------------------------------------------------------------
+// ---- [SECTION] Anchors --------------------------------------------------------------------------
 
 // On the widget: the edges it keeps (int) and its geometry in the form (QRect).
 // On its parent: the parent's size in the form (QSize), and whether it applies
@@ -34,14 +34,22 @@ int ParseAnchor(const QString& text, bool* ok)
     int edges = 0;
     const QStringList words = text.toLower().split(QRegularExpression("[\\s,|+]+"), Qt::SkipEmptyParts);
     for (const QString& w : words) {
-        if (w == "left") edges |= ANCHOR_LEFT;
-        else if (w == "right") edges |= ANCHOR_RIGHT;
-        else if (w == "top") edges |= ANCHOR_TOP;
-        else if (w == "bottom") edges |= ANCHOR_BOTTOM;
-        else if (w == "grow") edges |= ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM;
-        else if (w == "grow-x") edges |= ANCHOR_LEFT | ANCHOR_RIGHT;
-        else if (w == "grow-y") edges |= ANCHOR_TOP | ANCHOR_BOTTOM;
-        else *ok = false;
+        if (w == "left")
+            edges |= ANCHOR_LEFT;
+        else if (w == "right")
+            edges |= ANCHOR_RIGHT;
+        else if (w == "top")
+            edges |= ANCHOR_TOP;
+        else if (w == "bottom")
+            edges |= ANCHOR_BOTTOM;
+        else if (w == "grow")
+            edges |= ANCHOR_LEFT | ANCHOR_RIGHT | ANCHOR_TOP | ANCHOR_BOTTOM;
+        else if (w == "grow-x")
+            edges |= ANCHOR_LEFT | ANCHOR_RIGHT;
+        else if (w == "grow-y")
+            edges |= ANCHOR_TOP | ANCHOR_BOTTOM;
+        else
+            *ok = false;
     }
     // An edge pair not named keeps the form's default: the left and the top.
     if (!(edges & (ANCHOR_LEFT | ANCHOR_RIGHT))) edges |= ANCHOR_LEFT;
@@ -64,18 +72,23 @@ static void ApplyAnchors(QWidget* parent)
         if (!w || !w->property(kEdges).isValid()) continue;
         int edges = w->property(kEdges).toInt();
         QRect r = w->property(kFormRect).toRect();
-        if ((edges & ANCHOR_LEFT) && (edges & ANCHOR_RIGHT)) r.setWidth(std::max(1, r.width() + grown.width()));
-        else if (edges & ANCHOR_RIGHT) r.translate(grown.width(), 0);
-        if ((edges & ANCHOR_TOP) && (edges & ANCHOR_BOTTOM)) r.setHeight(std::max(1, r.height() + grown.height()));
-        else if (edges & ANCHOR_BOTTOM) r.translate(0, grown.height());
+        if ((edges & ANCHOR_LEFT) && (edges & ANCHOR_RIGHT))
+            r.setWidth(std::max(1, r.width() + grown.width()));
+        else if (edges & ANCHOR_RIGHT)
+            r.translate(grown.width(), 0);
+        if ((edges & ANCHOR_TOP) && (edges & ANCHOR_BOTTOM))
+            r.setHeight(std::max(1, r.height() + grown.height()));
+        else if (edges & ANCHOR_BOTTOM)
+            r.translate(0, grown.height());
         w->setGeometry(r);
     }
 }
 
 class AnchorFilter : public QObject {
-public:
+ public:
     using QObject::QObject;
-protected:
+
+ protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
         if (e->type() == QEvent::Resize) ApplyAnchors(static_cast<QWidget*>(watched));
@@ -106,7 +119,7 @@ void AnchorMoved(QWidget* w)
     w->setProperty(kFormRect, r);
 }
 
-// ---- [SECTION] Panel windows ---------------------------------------------------------------------
+// ---- [SECTION] Panel windows --------------------------------------------------------------------
 
 QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
 {
@@ -130,11 +143,14 @@ QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
     return area;
 }
 
-// ---- [SECTION] On the screen ----------------------------------------------------------------------
+// ---- [SECTION] On the screen --------------------------------------------------------------------
 
 static QRect g_areaStandIn;
 
-void SetScreenAreaStandIn(const QRect& area) { g_areaStandIn = area; }
+void SetScreenAreaStandIn(const QRect& area)
+{
+    g_areaStandIn = area;
+}
 
 static QRect FreeArea(const QWidget* w)
 {

@@ -30,16 +30,22 @@
 
 namespace kvr {
 
-static QColor Rgb(int v) { return QColor(QRgb(0xFF000000u | (unsigned(v) & 0xFFFFFFu))); }
+static QColor Rgb(int v)
+{
+    return QColor(QRgb(0xFF000000u | (unsigned(v) & 0xFFFFFFu)));
+}
 
-static const int CURSOR_ACTIVE_COLOR = 0x0000FF;   // cursor 1: the evaluated edge
-static const int CURSOR_WINDOW_COLOR = 0x000000;   // cursors 2 and 3: the evaluation window
+static const int CURSOR_ACTIVE_COLOR = 0x0000FF;  // cursor 1: the evaluated edge
+static const int CURSOR_WINDOW_COLOR = 0x000000;  // cursors 2 and 3: the evaluation window
 
 static RenderObserver g_renderObserver = nullptr;
 
-void SetRenderObserver(RenderObserver fn) { g_renderObserver = fn; }
+void SetRenderObserver(RenderObserver fn)
+{
+    g_renderObserver = fn;
+}
 
-// ---- [SECTION] Queued repaint (KPlotBase) ---------------------------------------------------------
+// ---- [SECTION] Queued repaint (KPlotBase) -------------------------------------------------------
 
 KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
 {
@@ -75,7 +81,7 @@ void KPlotBase::MarkDirty(int what)
 void KPlotBase::Flush()
 {
     queued_ = false;
-    if (!dirty_ || !isVisible()) return;   // a hidden chart renders when shown
+    if (!dirty_ || !isVisible()) return;  // a hidden chart renders when shown
     if ((dirty_ & DIRTY_ALL) || !width() || !height()) {
         replot(QCustomPlot::rpRefreshHint);
     } else {
@@ -124,7 +130,7 @@ void KPlotBase::ApplyFormProperties()
     MarkDirty(DIRTY_ALL);
 }
 
-// ---- [SECTION] Graph (KGraph) ------------------------------------------------------------------------
+// ---- [SECTION] Graph (KGraph) -------------------------------------------------------------------
 
 KGraph::KGraph(QWidget* parent) : KPlotBase(parent)
 {
@@ -140,7 +146,7 @@ KGraph::KGraph(QWidget* parent) : KPlotBase(parent)
         c.marker->setSize(7);
         c.marker->setPen(pen);
         c.marker->setBrush(QBrush(pen.color()));
-        c.line->setVisible(false);      // a cursor appears once the program places it
+        c.line->setVisible(false);  // a cursor appears once the program places it
         c.marker->setVisible(false);
     }
 }
@@ -260,26 +266,28 @@ int KGraph::Delete(int handle)
     return found || handle == VAL_ALL_PLOTS ? 0 : UIE_BAD_VALUE;
 }
 
-// ---- [SECTION] Strip chart (KStripChart) -------------------------------------------------------------------
+// ---- [SECTION] Strip chart (KStripChart) --------------------------------------------------------
 
 // Tick labels that count points back from the newest (0 at the right edge).
 class AgeTicker : public QCPAxisTicker {
-public:
+ public:
     double newest = 0;
-protected:
+
+ protected:
     QString getTickLabel(double tick, const QLocale&, QChar, int) override
     {
         return QString::number(qRound(tick - newest));
     }
 };
 
-static const int TRACE_DEFAULT_COLORS[] = {0xFF0000, 0x00A000, 0x0000FF, 0x000000, 0xFF00FF, 0x00A0A0, 0xA0A000, 0x808080};
+static const int TRACE_DEFAULT_COLORS[] = {0xFF0000, 0x00A000, 0x0000FF, 0x000000,
+                                           0xFF00FF, 0x00A0A0, 0xA0A000, 0x808080};
 
 KStripChart::KStripChart(QWidget* parent) : KPlotBase(parent)
 {
     xAxis->setTickLabels(false);
     xAxis->setRange(0, pps_ - 1);
-    cursorLayer_->setMode(QCPLayer::lmLogical);   // a strip chart has no cursors: no buffer for them
+    cursorLayer_->setMode(QCPLayer::lmLogical);  // a strip chart has no cursors: no buffer for them
     SetTraces(1);
 }
 
@@ -385,7 +393,7 @@ void KStripChart::Append(const double* values, int points)
                 t.ring[size_t((t.head + t.count) % cap)] = values[k * n + i];
                 t.count++;
             } else {
-                t.ring[size_t(t.head)] = values[k * n + i];   // the oldest point makes room
+                t.ring[size_t(t.head)] = values[k * n + i];  // the oldest point makes room
                 t.head = (t.head + 1) % cap;
             }
         }
@@ -432,9 +440,9 @@ std::vector<double> KStripChart::TracePoints(int trace) const
     return out;
 }
 
-// ---- [SECTION] Export (right-click menu) ----------------------------------------------------------------
+// ---- [SECTION] Export (right-click menu) --------------------------------------------------------
 
-static QString g_exportFolder;            // empty: the program's directory
+static QString g_exportFolder;  // empty: the program's directory
 static ExportObserver g_exportObserver = nullptr;
 
 static void Tell(const QString& target, const QString& error)
@@ -450,12 +458,14 @@ QStringList KPlotBase::FormList(const char* name) const
 
 void KPlotBase::FillExportMenu(QMenu* menu)
 {
-    struct Item { const char* name; const char* text; const char* format; };
+    struct Item {
+        const char* name;
+        const char* text;
+        const char* format;
+    };
     static const Item items[] = {
-        {"exportPng", "Save as PNG...", "png"},
-        {"exportSvg", "Save as SVG...", "svg"},
-        {"exportPdf", "Save as PDF...", "pdf"},
-        {"copyPicture", "Copy picture", "clipboard"},
+        {"exportPng", "Save as PNG...", "png"},      {"exportSvg", "Save as SVG...", "svg"},
+        {"exportPdf", "Save as PDF...", "pdf"},      {"copyPicture", "Copy picture", "clipboard"},
         {"exportCsv", "Save data as CSV...", "csv"},
     };
     for (const Item& item : items) {
@@ -584,7 +594,7 @@ QString KGraph::CsvText() const
         return out;
     }
     QStringList cursorNames = FormList("cursorNames");
-    QStringList colorNames = FormList("colorNames");   // "RRGGBB=name"
+    QStringList colorNames = FormList("colorNames");  // "RRGGBB=name"
     out += "item,from,to\n";
     for (int i = 0; i < 3; i++) {
         if (!cursors_[i].shown) continue;
@@ -619,7 +629,7 @@ QString KStripChart::CsvText() const
     return out;
 }
 
-// ---- [SECTION] graph.h API helpers ----------------------------------------------------------------------------
+// ---- [SECTION] graph.h API helpers --------------------------------------------------------------
 
 template <class T>
 static T* PlotControl(int panel, int control, int* err, const char* what)
@@ -627,7 +637,8 @@ static T* PlotControl(int panel, int control, int* err, const char* what)
     Control* c = FindControl(panel, control, err);
     if (!c) return nullptr;
     T* w = qobject_cast<T*>(c->widget.data());
-    if (!w) *err = Fail(UIE_TYPE_MISMATCH, QString("control %1 of panel %2 is not a %3").arg(control).arg(panel).arg(what));
+    if (!w)
+        *err = Fail(UIE_TYPE_MISMATCH, QString("control %1 of panel %2 is not a %3").arg(control).arg(panel).arg(what));
     return w;
 }
 
@@ -637,32 +648,44 @@ static bool ReadPoints(const void* data, int type, int n, int start, int step, s
     for (int i = 0; i < n; i++) {
         long idx = long(start) + long(i) * step;
         switch (type) {
-        case VAL_DOUBLE: (*out)[size_t(i)] = static_cast<const double*>(data)[idx]; break;
-        case VAL_UNSIGNED_SHORT_INTEGER: (*out)[size_t(i)] = static_cast<const uint16_t*>(data)[idx]; break;
-        case VAL_UNSIGNED_INTEGER: (*out)[size_t(i)] = static_cast<const uint32_t*>(data)[idx]; break;
-        default: return false;
+            case VAL_DOUBLE:
+                (*out)[size_t(i)] = static_cast<const double*>(data)[idx];
+                break;
+            case VAL_UNSIGNED_SHORT_INTEGER:
+                (*out)[size_t(i)] = static_cast<const uint16_t*>(data)[idx];
+                break;
+            case VAL_UNSIGNED_INTEGER:
+                (*out)[size_t(i)] = static_cast<const uint32_t*>(data)[idx];
+                break;
+            default:
+                return false;
         }
     }
     return true;
 }
 
-static bool ValidType(int t) { return t == VAL_DOUBLE || t == VAL_UNSIGNED_SHORT_INTEGER || t == VAL_UNSIGNED_INTEGER; }
+static bool ValidType(int t)
+{
+    return t == VAL_DOUBLE || t == VAL_UNSIGNED_SHORT_INTEGER || t == VAL_UNSIGNED_INTEGER;
+}
 
 }  // namespace kvr
 
 using namespace kvr;
 
-// ---- [SECTION] graph.h API --------------------------------------------------------------------------------------
+// ---- [SECTION] graph.h API ----------------------------------------------------------------------
 
 int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max)
 {
     int err;
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
-    if (mode != VAL_MANUAL) return Fail(UIE_BAD_VALUE, QString("scaling mode %1: only manual (0) is supported").arg(mode));
+    if (mode != VAL_MANUAL)
+        return Fail(UIE_BAD_VALUE, QString("scaling mode %1: only manual (0) is supported").arg(mode));
     if (axis != AXIS_X && axis != AXIS_Y) return Fail(UIE_BAD_VALUE, QString("no axis %1").arg(axis));
     if (!(min < max) || !std::isfinite(min) || !std::isfinite(max))
-        return Fail(UIE_BAD_VALUE, QString("axis range %1..%2 refused: the minimum must be below the maximum").arg(min).arg(max));
+        return Fail(UIE_BAD_VALUE,
+                    QString("axis range %1..%2 refused: the minimum must be below the maximum").arg(min).arg(max));
     if (auto* g = qobject_cast<KGraph*>(c->widget.data())) return g->SetRange(axis, min, max);
     if (auto* s = qobject_cast<KStripChart*>(c->widget.data())) {
         if (axis != AXIS_Y) return Fail(UIE_BAD_VALUE, "a strip chart's x axis is its points per screen");
@@ -677,8 +700,14 @@ int GetAxisRange(int panel, int control, int axis, double* min, double* max)
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
     if (axis != AXIS_X && axis != AXIS_Y) return Fail(UIE_BAD_VALUE, QString("no axis %1").arg(axis));
-    if (auto* g = qobject_cast<KGraph*>(c->widget.data())) { g->GetRange(axis, min, max); return 0; }
-    if (auto* s = qobject_cast<KStripChart*>(c->widget.data())) { s->GetRange(axis, min, max); return 0; }
+    if (auto* g = qobject_cast<KGraph*>(c->widget.data())) {
+        g->GetRange(axis, min, max);
+        return 0;
+    }
+    if (auto* s = qobject_cast<KStripChart*>(c->widget.data())) {
+        s->GetRange(axis, min, max);
+        return 0;
+    }
     return Fail(UIE_TYPE_MISMATCH, QString("control %1 is not a graph or strip chart").arg(control));
 }
 
@@ -702,7 +731,7 @@ int GetGraphCursor(int panel, int control, int cursor, double* x, double* y)
 
 int DeleteGraphPlot(int panel, int control, int plot, int refresh)
 {
-    (void)refresh;                  // every change is repainted at the next event processing
+    (void)refresh;  // every change is repainted at the next event processing
     int err;
     KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
     if (!g) return err;
@@ -710,15 +739,19 @@ int DeleteGraphPlot(int panel, int control, int plot, int refresh)
     return 0;
 }
 
-int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType,
-           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color)
+int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType, int plotStyle,
+           int pointStyle, int lineStyle, int pointFrequency, int color)
 {
-    (void)plotStyle; (void)pointStyle; (void)lineStyle; (void)pointFrequency;   // always a thin line through the points
+    (void)plotStyle;
+    (void)pointStyle;
+    (void)lineStyle;
+    (void)pointFrequency;  // always a thin line through the points
     int err;
     KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
     if (!g) return err;
     if (!x || !y || n <= 0) return Fail(UIE_BAD_VALUE, QString("PlotXY needs points, got %1").arg(n));
-    if (!ValidType(xType) || !ValidType(yType)) return Fail(UIE_BAD_VALUE, QString("data types %1/%2 not supported").arg(xType).arg(yType));
+    if (!ValidType(xType) || !ValidType(yType))
+        return Fail(UIE_BAD_VALUE, QString("data types %1/%2 not supported").arg(xType).arg(yType));
     std::vector<double> xs, ys;
     ReadPoints(x, xType, n, 0, 1, &xs);
     ReadPoints(y, yType, n, 0, 1, &ys);
@@ -763,8 +796,10 @@ int SetTraceAttribute(int panel, int control, int trace, int attribute, int valu
     int err;
     KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
     if (!s) return err;
-    if (attribute != ATTR_TRACE_COLOR) return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 not supported").arg(attribute));
-    if (s->SetTraceColor(trace, value) < 0) return Fail(UIE_BAD_VALUE, QString("strip chart %1 has no trace %2").arg(control).arg(trace));
+    if (attribute != ATTR_TRACE_COLOR)
+        return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 not supported").arg(attribute));
+    if (s->SetTraceColor(trace, value) < 0)
+        return Fail(UIE_BAD_VALUE, QString("strip chart %1 has no trace %2").arg(control).arg(trace));
     return 0;
 }
 

@@ -12,48 +12,46 @@
 // pointsPerScreen and traces. A cursor is drawn once SetGraphCursor has placed it.
 #pragma once
 
-// ---- Codes ---------------------------------------------------------------------
+// ---- Codes --------------------------------------------------------------------------------------
 enum {
     AXIS_X = 0,
     AXIS_Y = 1,
-    VAL_MANUAL = 0,                 // the only scaling mode: fixed minimum and maximum
-    VAL_DOUBLE = 4,                 // data-type codes of PlotXY / PlotStripChart
+    VAL_MANUAL = 0,  // the only scaling mode: fixed minimum and maximum
+    VAL_DOUBLE = 4,  // data-type codes of PlotXY / PlotStripChart
     VAL_UNSIGNED_SHORT_INTEGER = 6,
     VAL_UNSIGNED_INTEGER = 7,
-    VAL_ALL_PLOTS = -1,             // plot handle for DeleteGraphPlot
+    VAL_ALL_PLOTS = -1,  // plot handle for DeleteGraphPlot
 };
 
-// ---- Graph -----------------------------------------------------------------------
+// ---- Graph --------------------------------------------------------------------------------------
 // A range whose minimum is not below its maximum is refused (UIE_BAD_VALUE).
 int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
 int GetAxisRange(int panel, int control, int axis, double* min, double* max);
-int SetGraphCursor(int panel, int control, int cursor, double x, double y);   // cursor 1..3
+int SetGraphCursor(int panel, int control, int cursor, double x, double y);  // cursor 1..3
 int GetGraphCursor(int panel, int control, int cursor, double* x, double* y);
 // plot VAL_ALL_PLOTS removes every plot; cursors stay. `refresh` is accepted and ignored:
 // every change is repainted at the next event processing.
 int DeleteGraphPlot(int panel, int control, int plot, int refresh);
 // n points from arrays x and y of the given data-type codes; returns the plot handle (>0).
-int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType,
-           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
+int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType, int plotStyle,
+           int pointStyle, int lineStyle, int pointFrequency, int color);
 // Rectangle from (x1, y1) to (x2, y2), outline `color`, fill `fillColor`; returns the plot handle.
-int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2,
-                  int color, int fillColor);
+int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color, int fillColor);
 
-// ---- Strip chart -----------------------------------------------------------------
+// ---- Strip chart --------------------------------------------------------------------------------
 // `n` interleaved values (trace 1, trace 2, ... trace N, trace 1, ...) starting at
 // element `start`, taking every (skip + 1)th element; `n` must be a multiple of
 // the number of traces.
-int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip,
-                   int dataType);
+int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip, int dataType);
 int ClearStripChart(int panel, int control);
 int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);  // trace 1..N
 
-// ---- Export ----------------------------------------------------------------------
+// ---- Export -------------------------------------------------------------------------------------
 // A right click on a graph or strip chart offers: save as PNG, SVG or PDF, copy
 // as a picture to the clipboard, save the plotted data as CSV. The file dialog
 // proposes "kvormx-<name>-<date>-<time>.<ext>" (the form's exportName) in the
 // export folder, which then follows the folder last chosen.
-void SetExportFolder(const char* dir);              // default: the program's directory
+void SetExportFolder(const char* dir);  // default: the program's directory
 // Called after each export the operator chose: the file written (or
 // "clipboard"), and "" or the reason it failed.
 typedef void (*ExportObserver)(const char* target, const char* error);

@@ -28,11 +28,14 @@
 
 namespace kvr {
 
-// ---- [SECTION] Form widgets ------------------------------------------------------------------
+// ---- [SECTION] Form widgets ---------------------------------------------------------------------
 
 KPushButton::KPushButton(QWidget* parent) : QPushButton(parent) {}
 
-static bool IsEnter(QKeyEvent* e) { return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter; }
+static bool IsEnter(QKeyEvent* e)
+{
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
 
 void KPushButton::keyPressEvent(QKeyEvent* e)
 {
@@ -56,7 +59,7 @@ void KPushButton::keyReleaseEvent(QKeyEvent* e)
 
 KSpinBox::KSpinBox(QWidget* parent) : QSpinBox(parent)
 {
-    setKeyboardTracking(true);      // a value per keystroke, as the program expects event 2 while typing
+    setKeyboardTracking(true);  // a value per keystroke, as the program expects event 2 while typing
     // Enter re-interprets the text and emits valueChanged again with the same value;
     // only a new value is a change.
     connect(this, &QSpinBox::valueChanged, this, [this](int v) {
@@ -71,7 +74,7 @@ KSpinBox::KSpinBox(QWidget* parent) : QSpinBox(parent)
 void KSpinBox::keyPressEvent(QKeyEvent* e)
 {
     if (IsEnter(e) && !isReadOnly()) {
-        QSpinBox::keyPressEvent(e);     // interprets the text, may raise `changed`
+        QSpinBox::keyPressEvent(e);  // interprets the text, may raise `changed`
         pending_ = false;
         emit committed();
         return;
@@ -117,10 +120,24 @@ KSlide::KSlide(QWidget* parent) : QWidget(parent)
     Relayout();
 }
 
-void KSlide::setMinimum(int v) { slider_->setMinimum(v); Relayout(); }
-void KSlide::setMaximum(int v) { slider_->setMaximum(v); Relayout(); }
-void KSlide::setValue(int v) { slider_->setValue(v); }
-void KSlide::resizeEvent(QResizeEvent*) { Relayout(); }
+void KSlide::setMinimum(int v)
+{
+    slider_->setMinimum(v);
+    Relayout();
+}
+void KSlide::setMaximum(int v)
+{
+    slider_->setMaximum(v);
+    Relayout();
+}
+void KSlide::setValue(int v)
+{
+    slider_->setValue(v);
+}
+void KSlide::resizeEvent(QResizeEvent*)
+{
+    Relayout();
+}
 
 void KSlide::Relayout()
 {
@@ -132,21 +149,21 @@ void KSlide::Relayout()
     label_->setGeometry(width() - lw, 0, lw, height());
 }
 
-// ---- [SECTION] Reading the form ---------------------------------------------------------------
+// ---- [SECTION] Reading the form -----------------------------------------------------------------
 
 // One <widget> element of the form with its contract properties.
 struct FormWidget {
     QString cls, name;
-    std::map<QString, QString> props;   // stdset="0" properties, as text
-    int parent = -1;                    // index of the enclosing widget
+    std::map<QString, QString> props;  // stdset="0" properties, as text
+    int parent = -1;                   // index of the enclosing widget
 };
 
 static bool ReadForm(const QByteArray& xml, std::vector<FormWidget>* out, QString* why)
 {
     QXmlStreamReader r(xml);
-    std::vector<QString> elements;      // element stack
-    std::vector<int> widgets;           // FormWidget index per open <widget>
-    QString propName;                   // open <property stdset="0"> of a widget
+    std::vector<QString> elements;  // element stack
+    std::vector<int> widgets;       // FormWidget index per open <widget>
+    QString propName;               // open <property stdset="0"> of a widget
     int propOwner = -1;
     while (!r.atEnd()) {
         r.readNext();
@@ -160,12 +177,13 @@ static bool ReadForm(const QByteArray& xml, std::vector<FormWidget>* out, QStrin
                 w.parent = widgets.empty() ? -1 : widgets.back();
                 out->push_back(w);
                 widgets.push_back(int(out->size()) - 1);
-            } else if (el == "property" && parentEl == "widget" && r.attributes().value("stdset") == QLatin1String("0")) {
+            } else if (el == "property" && parentEl == "widget" &&
+                       r.attributes().value("stdset") == QLatin1String("0")) {
                 propName = r.attributes().value("name").toString();
                 propOwner = widgets.back();
             } else if (!propName.isEmpty() && (el == "number" || el == "string" || el == "bool" || el == "double")) {
                 (*out)[propOwner].props[propName] = r.readElementText();
-                continue;                // readElementText consumed the end element
+                continue;  // readElementText consumed the end element
             }
             elements.push_back(el);
         } else if (r.isEndElement()) {
@@ -177,7 +195,9 @@ static bool ReadForm(const QByteArray& xml, std::vector<FormWidget>* out, QStrin
     }
     if (r.hasError()) {
         *why = QString("malformed XML at line %1, column %2: %3")
-                   .arg(r.lineNumber()).arg(r.columnNumber()).arg(r.errorString());
+                   .arg(r.lineNumber())
+                   .arg(r.columnNumber())
+                   .arg(r.errorString());
         return false;
     }
     return true;
@@ -186,11 +206,21 @@ static bool ReadForm(const QByteArray& xml, std::vector<FormWidget>* out, QStrin
 static int KindCode(const QString& k)
 {
     static const std::map<QString, int> kinds = {
-        {"button", CTRL_COMMAND_BUTTON}, {"toggle", CTRL_TOGGLE_BUTTON}, {"numeric", CTRL_NUMERIC},
-        {"indicator", CTRL_NUMERIC_INDICATOR}, {"slide", CTRL_SLIDE}, {"ring", CTRL_RING},
-        {"dropdown", CTRL_DROPDOWN_RING}, {"radio", CTRL_RADIO_BUTTON}, {"switch", CTRL_SWITCH},
-        {"textmsg", CTRL_TEXT_MSG}, {"textbox", CTRL_TEXT_BOX}, {"graph", CTRL_GRAPH},
-        {"stripchart", CTRL_STRIP_CHART}, {"picture", CTRL_PICTURE}, {"decoration", CTRL_DECORATION},
+        {"button", CTRL_COMMAND_BUTTON},
+        {"toggle", CTRL_TOGGLE_BUTTON},
+        {"numeric", CTRL_NUMERIC},
+        {"indicator", CTRL_NUMERIC_INDICATOR},
+        {"slide", CTRL_SLIDE},
+        {"ring", CTRL_RING},
+        {"dropdown", CTRL_DROPDOWN_RING},
+        {"radio", CTRL_RADIO_BUTTON},
+        {"switch", CTRL_SWITCH},
+        {"textmsg", CTRL_TEXT_MSG},
+        {"textbox", CTRL_TEXT_BOX},
+        {"graph", CTRL_GRAPH},
+        {"stripchart", CTRL_STRIP_CHART},
+        {"picture", CTRL_PICTURE},
+        {"decoration", CTRL_DECORATION},
         {"string", CTRL_STRING},
     };
     auto it = kinds.find(k);
@@ -213,33 +243,56 @@ static bool WidgetFits(int kind, QWidget* w)
 {
     auto* b = qobject_cast<QPushButton*>(w);
     switch (kind) {
-    case CTRL_COMMAND_BUTTON: case CTRL_TOGGLE_BUTTON: return qobject_cast<KPushButton*>(w) && b;
-    case CTRL_NUMERIC: case CTRL_NUMERIC_INDICATOR: return qobject_cast<KSpinBox*>(w);
-    case CTRL_SLIDE: return qobject_cast<KSlide*>(w);
-    case CTRL_RING: case CTRL_DROPDOWN_RING: return qobject_cast<QComboBox*>(w);
-    case CTRL_RADIO_BUTTON: return qobject_cast<QRadioButton*>(w);
-    case CTRL_SWITCH: return qobject_cast<QCheckBox*>(w);
-    case CTRL_TEXT_MSG: case CTRL_PICTURE: return qobject_cast<QLabel*>(w);
-    case CTRL_TEXT_BOX: return qobject_cast<QPlainTextEdit*>(w);
-    case CTRL_STRING: return qobject_cast<QLineEdit*>(w);
-    case CTRL_GRAPH: return qobject_cast<KGraph*>(w);
-    case CTRL_STRIP_CHART: return qobject_cast<KStripChart*>(w);
-    case CTRL_DECORATION: return qobject_cast<QFrame*>(w);
-    default: return false;
+        case CTRL_COMMAND_BUTTON:
+        case CTRL_TOGGLE_BUTTON:
+            return qobject_cast<KPushButton*>(w) && b;
+        case CTRL_NUMERIC:
+        case CTRL_NUMERIC_INDICATOR:
+            return qobject_cast<KSpinBox*>(w);
+        case CTRL_SLIDE:
+            return qobject_cast<KSlide*>(w);
+        case CTRL_RING:
+        case CTRL_DROPDOWN_RING:
+            return qobject_cast<QComboBox*>(w);
+        case CTRL_RADIO_BUTTON:
+            return qobject_cast<QRadioButton*>(w);
+        case CTRL_SWITCH:
+            return qobject_cast<QCheckBox*>(w);
+        case CTRL_TEXT_MSG:
+        case CTRL_PICTURE:
+            return qobject_cast<QLabel*>(w);
+        case CTRL_TEXT_BOX:
+            return qobject_cast<QPlainTextEdit*>(w);
+        case CTRL_STRING:
+            return qobject_cast<QLineEdit*>(w);
+        case CTRL_GRAPH:
+            return qobject_cast<KGraph*>(w);
+        case CTRL_STRIP_CHART:
+            return qobject_cast<KStripChart*>(w);
+        case CTRL_DECORATION:
+            return qobject_cast<QFrame*>(w);
+        default:
+            return false;
     }
 }
 
 class FormLoader : public QUiLoader {
-public:
+ public:
     QWidget* createWidget(const QString& cls, QWidget* parent, const QString& name) override
     {
         QWidget* w = nullptr;
-        if (cls == "KGraph") w = new KGraph(parent);
-        else if (cls == "KStripChart") w = new KStripChart(parent);
-        else if (cls == "KSlide") w = new KSlide(parent);
-        else if (cls == "QSpinBox") w = new KSpinBox(parent);
-        else if (cls == "QPushButton") w = new KPushButton(parent);
-        else return QUiLoader::createWidget(cls, parent, name);
+        if (cls == "KGraph")
+            w = new KGraph(parent);
+        else if (cls == "KStripChart")
+            w = new KStripChart(parent);
+        else if (cls == "KSlide")
+            w = new KSlide(parent);
+        else if (cls == "QSpinBox")
+            w = new KSpinBox(parent);
+        else if (cls == "QPushButton")
+            w = new KPushButton(parent);
+        else
+            return QUiLoader::createWidget(cls, parent, name);
         w->setObjectName(name);
         return w;
     }
@@ -250,15 +303,33 @@ static void Prepare(Control& c)
 {
     QWidget* w = c.widget;
     switch (c.kind) {
-    case CTRL_COMMAND_BUTTON: static_cast<QPushButton*>(w)->setCheckable(false); break;
-    case CTRL_TOGGLE_BUTTON: static_cast<QPushButton*>(w)->setCheckable(true); break;
-    case CTRL_NUMERIC_INDICATOR: static_cast<QSpinBox*>(w)->setReadOnly(true); break;
-    case CTRL_RADIO_BUTTON: static_cast<QRadioButton*>(w)->setAutoExclusive(false); break;
-    case CTRL_SWITCH: static_cast<QCheckBox*>(w)->setTristate(false); break;
-    case CTRL_TEXT_MSG: static_cast<QLabel*>(w)->setTextFormat(Qt::PlainText); break;
-    case CTRL_TEXT_BOX: static_cast<QPlainTextEdit*>(w)->setReadOnly(true); break;
-    case CTRL_GRAPH: case CTRL_STRIP_CHART: static_cast<KPlotBase*>(w)->ApplyFormProperties(); break;
-    default: break;
+        case CTRL_COMMAND_BUTTON:
+            static_cast<QPushButton*>(w)->setCheckable(false);
+            break;
+        case CTRL_TOGGLE_BUTTON:
+            static_cast<QPushButton*>(w)->setCheckable(true);
+            break;
+        case CTRL_NUMERIC_INDICATOR:
+            static_cast<QSpinBox*>(w)->setReadOnly(true);
+            break;
+        case CTRL_RADIO_BUTTON:
+            static_cast<QRadioButton*>(w)->setAutoExclusive(false);
+            break;
+        case CTRL_SWITCH:
+            static_cast<QCheckBox*>(w)->setTristate(false);
+            break;
+        case CTRL_TEXT_MSG:
+            static_cast<QLabel*>(w)->setTextFormat(Qt::PlainText);
+            break;
+        case CTRL_TEXT_BOX:
+            static_cast<QPlainTextEdit*>(w)->setReadOnly(true);
+            break;
+        case CTRL_GRAPH:
+        case CTRL_STRIP_CHART:
+            static_cast<KPlotBase*>(w)->ApplyFormProperties();
+            break;
+        default:
+            break;
     }
     DescribeForScreenReaders(c);
 }
@@ -267,7 +338,7 @@ static void Prepare(Control& c)
 
 using namespace kvr;
 
-// ---- [SECTION] LoadPanel -----------------------------------------------------------------------
+// ---- [SECTION] LoadPanel ------------------------------------------------------------------------
 
 int LoadPanel(int parent, const char* file, int resource)
 {
@@ -281,7 +352,8 @@ int LoadPanel(int parent, const char* file, int resource)
     QString path = ResolveFile(file ? file : "");
     if (path.isEmpty()) return Fail(UIE_FILE_NOT_FOUND, QString("panel file %1 not found").arg(fileName));
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return Fail(UIE_FILE_NOT_FOUND, QString("cannot read %1: %2").arg(path, f.errorString()));
+    if (!f.open(QIODevice::ReadOnly))
+        return Fail(UIE_FILE_NOT_FOUND, QString("cannot read %1: %2").arg(path, f.errorString()));
     QByteArray xml = f.readAll();
 
     std::vector<FormWidget> form;
@@ -293,7 +365,8 @@ int LoadPanel(int parent, const char* file, int resource)
         auto it = form[i].props.find("resource");
         if (it != form[i].props.end() && it->second.toInt() == resource) panelIndex = int(i);
     }
-    if (panelIndex < 0) return Fail(UIE_BAD_RESOURCE, QString("%1 holds no panel with resource %2").arg(path).arg(resource));
+    if (panelIndex < 0)
+        return Fail(UIE_BAD_RESOURCE, QString("%1 holds no panel with resource %2").arg(path).arg(resource));
     const FormWidget& pw = form[size_t(panelIndex)];
     if (pw.name.isEmpty()) return Fail(UIE_BAD_RESOURCE, QString("panel %1 has no name").arg(resource));
 
@@ -303,49 +376,73 @@ int LoadPanel(int parent, const char* file, int resource)
     if (auto it = pw.props.find("callback"); it != pw.props.end() && !it->second.isEmpty()) {
         const CallbackEntry* e = LookupCallback(it->second.toLatin1().constData());
         if (!e || !e->panel)
-            return Fail(UIE_BAD_RESOURCE, QString("panel callback %1 of panel %2 is not in the callback table")
-                                              .arg(it->second, pw.name));
+            return Fail(UIE_BAD_RESOURCE,
+                        QString("panel callback %1 of panel %2 is not in the callback table").arg(it->second, pw.name));
         p->callbackName = it->second.toStdString();
         p->callback = e->panel;
     }
-    struct Pending { Control c; QString name; QString firstValue; };
+    struct Pending {
+        Control c;
+        QString name;
+        QString firstValue;
+    };
     std::vector<Pending> pending;
-    std::vector<std::pair<QString, int>> anchors;   // widget name, edges
+    std::vector<std::pair<QString, int>> anchors;  // widget name, edges
     std::set<QString> names;
     for (size_t i = 0; i < form.size(); i++) {
         bool inside = false;
         for (int a = form[i].parent; a >= 0; a = form[size_t(a)].parent)
-            if (a == panelIndex) { inside = true; break; }
+            if (a == panelIndex) {
+                inside = true;
+                break;
+            }
         if (!inside) continue;
         const FormWidget& w = form[i];
-        auto prop = [&](const char* k) { auto it = w.props.find(k); return it == w.props.end() ? QString() : it->second; };
+        auto prop = [&](const char* k) {
+            auto it = w.props.find(k);
+            return it == w.props.end() ? QString() : it->second;
+        };
         if (!prop("anchor").isEmpty()) {
             bool ok;
             int edges = ParseAnchor(prop("anchor"), &ok);
             if (!ok || w.name.isEmpty())
-                return Fail(UIE_BAD_RESOURCE, QString("widget %1: anchor '%2' is not made of left, right, top, bottom, grow, grow-x, grow-y")
-                                                  .arg(w.name, prop("anchor")));
+                return Fail(
+                    UIE_BAD_RESOURCE,
+                    QString("widget %1: anchor '%2' is not made of left, right, top, bottom, grow, grow-x, grow-y")
+                        .arg(w.name, prop("anchor")));
             anchors.emplace_back(w.name, edges);
         }
         if (prop("ctrl").isEmpty()) continue;
         Pending pc;
         bool ok;
         pc.c.number = prop("ctrl").toInt(&ok);
-        if (!ok || pc.c.number <= 0) return Fail(UIE_BAD_RESOURCE, QString("widget %1: control number %2 is not a positive integer").arg(w.name, prop("ctrl")));
-        if (p->controls.count(pc.c.number) || std::any_of(pending.begin(), pending.end(), [&](const Pending& o) { return o.c.number == pc.c.number; }))
-            return Fail(UIE_BAD_RESOURCE, QString("control number %1 appears twice on panel %2 (again at %3)").arg(pc.c.number).arg(pw.name, w.name));
+        if (!ok || pc.c.number <= 0)
+            return Fail(UIE_BAD_RESOURCE,
+                        QString("widget %1: control number %2 is not a positive integer").arg(w.name, prop("ctrl")));
+        if (p->controls.count(pc.c.number) ||
+            std::any_of(pending.begin(), pending.end(), [&](const Pending& o) { return o.c.number == pc.c.number; }))
+            return Fail(UIE_BAD_RESOURCE, QString("control number %1 appears twice on panel %2 (again at %3)")
+                                              .arg(pc.c.number)
+                                              .arg(pw.name, w.name));
         if (w.name.isEmpty() || !names.insert(w.name).second)
             return Fail(UIE_BAD_RESOURCE, QString("control %1 needs a name of its own").arg(pc.c.number));
         pc.c.kind = KindCode(prop("kind"));
-        if (!pc.c.kind) return Fail(UIE_BAD_RESOURCE, QString("control %1 (%2): unknown kind '%3'").arg(pc.c.number).arg(w.name, prop("kind")));
+        if (!pc.c.kind)
+            return Fail(UIE_BAD_RESOURCE,
+                        QString("control %1 (%2): unknown kind '%3'").arg(pc.c.number).arg(w.name, prop("kind")));
         pc.c.valType = ValueCode(prop("value"), &ok);
-        if (!ok) return Fail(UIE_BAD_RESOURCE, QString("control %1 (%2): unknown value type '%3'").arg(pc.c.number).arg(w.name, prop("value")));
+        if (!ok)
+            return Fail(
+                UIE_BAD_RESOURCE,
+                QString("control %1 (%2): unknown value type '%3'").arg(pc.c.number).arg(w.name, prop("value")));
         QString cb = prop("callback");
         if (!cb.isEmpty()) {
             const CallbackEntry* e = LookupCallback(cb.toLatin1().constData());
             if (!e || !e->control)
                 return Fail(UIE_BAD_RESOURCE, QString("callback %1 of control %2 (%3) is not in the callback table")
-                                                  .arg(cb).arg(pc.c.number).arg(w.name));
+                                                  .arg(cb)
+                                                  .arg(pc.c.number)
+                                                  .arg(w.name));
             pc.c.callbackName = cb.toStdString();
             pc.c.callback = e->control;
         }
@@ -369,7 +466,8 @@ int LoadPanel(int parent, const char* file, int resource)
         if (!w || !WidgetFits(pc.c.kind, w)) {
             QString cls = w ? w->metaObject()->className() : QString("nothing");
             delete top;
-            return Fail(UIE_BAD_RESOURCE, QString("control %1 (%2): kind does not fit a %3").arg(pc.c.number).arg(pc.name, cls));
+            return Fail(UIE_BAD_RESOURCE,
+                        QString("control %1 (%2): kind does not fit a %3").arg(pc.c.number).arg(pc.name, cls));
         }
         pc.c.widget = w;
     }

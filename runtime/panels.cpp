@@ -21,7 +21,7 @@
 
 namespace kvr {
 
-// ---- [SECTION] Registry and errors ------------------------------------------------------
+// ---- [SECTION] Registry and errors --------------------------------------------------------------
 
 static std::map<int, std::unique_ptr<Panel>> g_panels;
 static std::string g_error;
@@ -49,8 +49,7 @@ Control* FindControl(int panel, int control, int* err)
     }
     auto it = p->controls.find(control);
     if (it == p->controls.end() || !it->second.widget) {
-        *err = Fail(UIE_NO_SUCH_CONTROL,
-                    QString("panel %1 has no control %2").arg(panel).arg(control));
+        *err = Fail(UIE_NO_SUCH_CONTROL, QString("panel %1 has no control %2").arg(panel).arg(control));
         return nullptr;
     }
     *err = 0;
@@ -112,9 +111,12 @@ void SetCallbackTable(const CallbackEntry* table, int count)
     g_tableCount = table ? count : 0;
 }
 
-const char* GetRuntimeError(void) { return g_error.c_str(); }
+const char* GetRuntimeError(void)
+{
+    return g_error.c_str();
+}
 
-// ---- [SECTION] Panels -------------------------------------------------------------------
+// ---- [SECTION] Panels ---------------------------------------------------------------------------
 
 int DisplayPanel(int panel)
 {
@@ -152,7 +154,9 @@ int DiscardPanel(int panel)
     w->hide();
     // A callback of this very panel may be on the stack (its close box, a button):
     // then the widgets must outlive it.
-    if (InProgramCallback()) w->deleteLater();
-    else delete w;
+    if (InProgramCallback())
+        w->deleteLater();
+    else
+        delete w;
     return 0;
 }

@@ -21,10 +21,11 @@
 
 namespace {
 
-const int kPathSize = RT_PATH_LEN;   // the program's path buffers
+const int kPathSize = RT_PATH_LEN;  // the program's path buffers
 
 // Copies a folder name into a path buffer of the program; false when it does not fit.
-bool PutDir(char* dir, const QString& path) {
+bool PutDir(char* dir, const QString& path)
+{
     QByteArray bytes = QFile::encodeName(QDir::cleanPath(path));
     if (bytes.isEmpty() || bytes.size() + 1 > kPathSize) return false;
     std::memcpy(dir, bytes.constData(), static_cast<size_t>(bytes.size()) + 1);
@@ -33,7 +34,8 @@ bool PutDir(char* dir, const QString& path) {
 
 }  // namespace
 
-int GetDataDir(char* dir) {
+int GetDataDir(char* dir)
+{
     if (!dir) return -1;
     char bin[kPathSize];
     if (GetProjectDir(bin) != 0) return -1;
@@ -42,7 +44,8 @@ int GetDataDir(char* dir) {
     return PutDir(dir, data.canonicalFilePath()) ? 0 : -1;
 }
 
-int GetDefaultFileDir(char* dir) {
+int GetDefaultFileDir(char* dir)
+{
     if (!dir) return -1;
     char bin[kPathSize], data[kPathSize];
     if (GetProjectDir(bin) != 0) return -1;

@@ -39,10 +39,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-// ============================================================================
-// [SECTION] Port table and helpers
-// ============================================================================
-
+// ---- [SECTION] Port table and helpers -----------------------------------------------------------
 namespace {
 
 // What makes a port's device this device and not an earlier one: the stable
@@ -55,70 +52,78 @@ struct Identity {
     // When the name is a link: the time it was made. A link made afresh may
     // get the old one's inode number, and a pseudo-terminal the old number.
     timespec linkMade{};
-    bool operator==(const Identity& o) const {
-        return nameIno == o.nameIno && rdev == o.rdev && nodeIno == o.nodeIno &&
-               linkMade.tv_sec == o.linkMade.tv_sec && linkMade.tv_nsec == o.linkMade.tv_nsec;
+    bool operator==(const Identity& o) const
+    {
+        return nameIno == o.nameIno && rdev == o.rdev && nodeIno == o.nodeIno && linkMade.tv_sec == o.linkMade.tv_sec &&
+               linkMade.tv_nsec == o.linkMade.tv_nsec;
     }
     bool operator!=(const Identity& o) const { return !(*this == o); }
 };
 
 struct Entry {
-    std::string name;             // stable name; empty: the number was never given out
-    bool named = false;           // named on the command line: always listed
+    std::string name;    // stable name; empty: the number was never given out
+    bool named = false;  // named on the command line: always listed
     bool present = false;
-    Identity id;                  // while present
-    unsigned appearance = 0;      // 0 while away
+    Identity id;              // while present
+    unsigned appearance = 0;  // 0 while away
     std::string description;
 };
 
 // A device found by one scan.
 struct Found {
     std::string name;
-    int rank;                     // 0 named, 1 by-id, 2 kernel name: the lower is listed
+    int rank;  // 0 named, 1 by-id, 2 kernel name: the lower is listed
     Identity id;
-    std::string kernel;           // kernel name (ttyUSB0), "" when sysfs does not know the device
-    int onboard = -1;             // k of ttyS<k>
+    std::string kernel;  // kernel name (ttyUSB0), "" when sysfs does not know the device
+    int onboard = -1;    // k of ttyS<k>
     std::string description;
 };
 
-Entry g_table[COM_MAX_PORTS + 1];        // index 0 unused
+Entry g_table[COM_MAX_PORTS + 1];  // index 0 unused
 bool g_scanned = false;
-unsigned g_appearances = 0;              // last appearance number given out
+unsigned g_appearances = 0;  // last appearance number given out
 std::string g_byIdDir = "/dev/serial/by-id";
 std::string g_devDir = "/dev";
 std::string g_sysDir = "/sys/class/tty";
 
-const int kDefaultListed = 8;            // COM1..COM8 before anything was scanned
+const int kDefaultListed = 8;  // COM1..COM8 before anything was scanned
 
-bool ValidNumber(int n) { return n >= 1 && n <= COM_MAX_PORTS; }
+bool ValidNumber(int n)
+{
+    return n >= 1 && n <= COM_MAX_PORTS;
+}
 
-std::string ReadLine(const std::string& path) {
+std::string ReadLine(const std::string& path)
+{
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-        line.pop_back();
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' ')) line.pop_back();
     return line;
 }
 
-std::string DirOf(const std::string& path) {
+std::string DirOf(const std::string& path)
+{
     size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string BaseOf(const std::string& path) {
+std::string BaseOf(const std::string& path)
+{
     size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string Canonical(const std::string& path) {
+std::string Canonical(const std::string& path)
+{
     char buf[PATH_MAX];
     return realpath(path.c_str(), buf) ? std::string(buf) : std::string();
 }
 
 // Entries of a folder, sorted, without . and ..
-std::vector<std::string> ListDir(const std::string& dir) {
+std::vector<std::string> ListDir(const std::string& dir)
+{
     std::vector<std::string> names;
     DIR* d = opendir(dir.c_str());
     if (!d) return names;
@@ -132,7 +137,8 @@ std::vector<std::string> ListDir(const std::string& dir) {
 }
 
 // The identity of a character device behind `path`; false when there is none.
-bool DeviceAt(const std::string& path, Identity* id) {
+bool DeviceAt(const std::string& path, Identity* id)
+{
     struct stat link, node;
     if (lstat(path.c_str(), &link) != 0 || stat(path.c_str(), &node) != 0) return false;
     if (!S_ISCHR(node.st_mode)) return false;
@@ -143,21 +149,20 @@ bool DeviceAt(const std::string& path, Identity* id) {
     return true;
 }
 
-bool IsPtySlave(dev_t rdev) {
+bool IsPtySlave(dev_t rdev)
+{
     // Unix98 pseudo-terminal slaves have majors 136..143.
     return major(rdev) >= 136 && major(rdev) <= 143;
 }
 
 }  // namespace
 
-// ============================================================================
-// [SECTION] What sysfs says about a tty
-// ============================================================================
-
+// ---- [SECTION] What sysfs says about a tty ------------------------------------------------------
 namespace {
 
 // Kernel names by device number, from the `dev` file of every tty in sysfs.
-std::map<dev_t, std::string> SysfsTtys() {
+std::map<dev_t, std::string> SysfsTtys()
+{
     std::map<dev_t, std::string> ttys;
     for (const std::string& name : ListDir(g_sysDir)) {
         unsigned maj = 0, min = 0;
@@ -167,7 +172,8 @@ std::map<dev_t, std::string> SysfsTtys() {
     return ttys;
 }
 
-bool HasDevice(const std::string& kernel) {
+bool HasDevice(const std::string& kernel)
+{
     struct stat st;
     return lstat((g_sysDir + "/" + kernel + "/device").c_str(), &st) == 0;
 }
@@ -176,12 +182,13 @@ bool HasDevice(const std::string& kernel) {
 // have chips for one or two of the 4 to 32 ttyS nodes: only a known port
 // type says a UART is behind it. sysfs gives the type to anyone; the ioctl
 // is the fallback for a kernel without the attribute.
-bool UartHasHardware(const std::string& kernel) {
+bool UartHasHardware(const std::string& kernel)
+{
     std::string type = ReadLine(g_sysDir + "/" + kernel + "/type");
     if (!type.empty()) return std::atoi(type.c_str()) != PORT_UNKNOWN;
-    if (kernel.compare(0, 4, "ttyS") != 0) return true;      // no serial-core port: USB and the like
+    if (kernel.compare(0, 4, "ttyS") != 0) return true;  // no serial-core port: USB and the like
     int fd = open((g_devDir + "/" + kernel).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return errno == EACCES || errno == EBUSY;   // someone's port: it exists
+    if (fd < 0) return errno == EACCES || errno == EBUSY;  // someone's port: it exists
     serial_struct info;
     std::memset(&info, 0, sizeof info);
     bool known = ioctl(fd, TIOCGSERIAL, &info) != 0 || info.type != PORT_UNKNOWN;
@@ -197,12 +204,14 @@ bool UartHasHardware(const std::string& kernel) {
 // line or disturb a device in use) unless sysfs has no port type to read.
 // Pseudo-terminal slaves are not in sysfs at all: a link to one (the virtual
 // sensor, a device server's bridge) is taken by its device number instead.
-bool IsSerialTty(const std::string& kernel) {
+bool IsSerialTty(const std::string& kernel)
+{
     return HasDevice(kernel) && UartHasHardware(kernel);
 }
 
 // k of an on-board port's kernel name ttyS<k>, or -1.
-int OnboardIndex(const std::string& kernel) {
+int OnboardIndex(const std::string& kernel)
+{
     if (kernel.compare(0, 4, "ttyS") != 0 || kernel.size() == 4) return -1;
     for (size_t i = 4; i < kernel.size(); i++)
         if (!std::isdigit(static_cast<unsigned char>(kernel[i]))) return -1;
@@ -211,7 +220,8 @@ int OnboardIndex(const std::string& kernel) {
 
 // Maker, product and serial number of the USB device above the tty: the
 // first folder on the way up from the tty's device that names a product.
-std::string UsbDescription(const std::string& kernel) {
+std::string UsbDescription(const std::string& kernel)
+{
     std::string dir = Canonical(g_sysDir + "/" + kernel + "/device");
     for (int up = 0; up < 8 && dir.size() > 1; up++, dir = DirOf(dir)) {
         std::string product = ReadLine(dir + "/product");
@@ -226,7 +236,8 @@ std::string UsbDescription(const std::string& kernel) {
     return "";
 }
 
-std::string Describe(const std::string& kernel, dev_t rdev) {
+std::string Describe(const std::string& kernel, dev_t rdev)
+{
     if (kernel.empty()) {
         if (IsPtySlave(rdev)) return "pseudo-terminal (pts/" + std::to_string(minor(rdev)) + ")";
         return "";
@@ -239,16 +250,14 @@ std::string Describe(const std::string& kernel, dev_t rdev) {
 
 }  // namespace
 
-// ============================================================================
-// [SECTION] Finding the ports
-// ============================================================================
-
+// ---- [SECTION] Finding the ports ----------------------------------------------------------------
 namespace {
 
 // Every device there is now, one entry per device: the names the program
 // was given first (they are never merged away), then the by-id links, then
 // the kernel names of real hardware.
-std::vector<Found> FindPorts() {
+std::vector<Found> FindPorts()
+{
     std::map<dev_t, std::string> ttys = SysfsTtys();
     std::vector<Found> found;
     std::set<dev_t> taken;
@@ -289,13 +298,11 @@ std::vector<Found> FindPorts() {
 
 }  // namespace
 
-// ============================================================================
-// [SECTION] Numbering
-// ============================================================================
-
+// ---- [SECTION] Numbering ------------------------------------------------------------------------
 namespace {
 
-int NumberOf(const std::string& name) {
+int NumberOf(const std::string& name)
+{
     for (int n = 1; n <= COM_MAX_PORTS; n++)
         if (!g_table[n].name.empty() && g_table[n].name == name) return n;
     return 0;
@@ -303,7 +310,8 @@ int NumberOf(const std::string& name) {
 
 // The lowest number never given out; failing that, the number of a port
 // that is away and not open (it would get a new number if it came back).
-int FreeNumber() {
+int FreeNumber()
+{
     for (int n = 1; n <= COM_MAX_PORTS; n++)
         if (g_table[n].name.empty()) return n;
     for (int n = 1; n <= COM_MAX_PORTS; n++) {
@@ -316,7 +324,8 @@ int FreeNumber() {
     return 0;
 }
 
-void Give(int n, const std::string& name, bool named) {
+void Give(int n, const std::string& name, bool named)
+{
     Entry& e = g_table[n];
     e = Entry();
     e.name = name;
@@ -325,7 +334,8 @@ void Give(int n, const std::string& name, bool named) {
 }
 
 // A number for a port seen for the first time.
-int NumberFor(const Found& f) {
+int NumberFor(const Found& f)
+{
     // udev makes the by-id link a moment after the kernel's node: a port
     // first seen under its kernel name keeps its number under the link.
     if (f.rank == 1 && !f.kernel.empty()) {
@@ -347,24 +357,28 @@ int NumberFor(const Found& f) {
 
 }  // namespace
 
-void SetPortsByIdDir(const char* dir) {
+void SetPortsByIdDir(const char* dir)
+{
     g_byIdDir = dir && *dir ? dir : "/dev/serial/by-id";
     while (g_byIdDir.size() > 1 && g_byIdDir.back() == '/') g_byIdDir.pop_back();
 }
 
-void SetPortsSystemDirs(const char* devDir, const char* sysTtyDir) {
+void SetPortsSystemDirs(const char* devDir, const char* sysTtyDir)
+{
     g_devDir = devDir && *devDir ? devDir : "/dev";
     g_sysDir = sysTtyDir && *sysTtyDir ? sysTtyDir : "/sys/class/tty";
 }
 
-int AddComPort(int number, const char* device) {
+int AddComPort(int number, const char* device)
+{
     if (!ValidNumber(number) || !device || !*device) return RS_INVALID_PORT;
     if (g_table[number].named) return PORTS_NUMBER_TAKEN;
     Give(number, device, true);
     return 0;
 }
 
-int ScanPorts(void) {
+int ScanPorts(void)
+{
     std::vector<Found> found = FindPorts();
     // On-board ports first, so each finds its own number free, then the rest
     // in name order: the same machine numbers its ports the same way each run.
@@ -378,7 +392,7 @@ int ScanPorts(void) {
     for (const Found& f : found) {
         int n = NumberOf(f.name);
         if (!n) n = NumberFor(f);
-        if (!n) continue;                        // every number is in use
+        if (!n) continue;  // every number is in use
         Entry& e = g_table[n];
         seen[n] = true;
         if (!e.present || e.id != f.id) e.appearance = ++g_appearances;
@@ -410,11 +424,12 @@ int ScanPorts(void) {
     return count;
 }
 
-int ListedPorts(int* numbers, int max) {
+int ListedPorts(int* numbers, int max)
+{
     int count = 0;
     for (int n = 1; n <= COM_MAX_PORTS; n++) {
-        bool listed = g_scanned ? !g_table[n].name.empty() && (g_table[n].present || g_table[n].named)
-                                : n <= kDefaultListed;
+        bool listed =
+            g_scanned ? !g_table[n].name.empty() && (g_table[n].present || g_table[n].named) : n <= kDefaultListed;
         if (!listed) continue;
         if (numbers && count < max) numbers[count] = n;
         count++;
@@ -422,27 +437,28 @@ int ListedPorts(int* numbers, int max) {
     return count;
 }
 
-int PortPresent(int number) {
+int PortPresent(int number)
+{
     if (!g_scanned) return -1;
     return ValidNumber(number) && g_table[number].present ? 1 : 0;
 }
 
-unsigned PortAppearance(int number) {
+unsigned PortAppearance(int number)
+{
     return ValidNumber(number) ? g_table[number].appearance : 0;
 }
 
-const char* PortDescription(int number) {
+const char* PortDescription(int number)
+{
     return ValidNumber(number) ? g_table[number].description.c_str() : "";
 }
 
-int PortNumber(const char* device) {
+int PortNumber(const char* device)
+{
     return device && *device ? NumberOf(device) : 0;
 }
 
-// ============================================================================
-// [SECTION] Watching
-// ============================================================================
-
+// ---- [SECTION] Watching -------------------------------------------------------------------------
 namespace {
 
 // What a watched folder is watched for: any entry, entries named tty*, or
@@ -453,24 +469,26 @@ struct Interest {
     std::set<std::string> names;
 };
 
-const double kSettleSeconds = 0.15;      // a plug's burst of changes becomes one rescan
-const double kBusyRetrySeconds = 0.25;   // the program was on the line: ask again after this
+const double kSettleSeconds = 0.15;     // a plug's burst of changes becomes one rescan
+const double kBusyRetrySeconds = 0.25;  // the program was on the line: ask again after this
 
 int g_inotify = -1;
 QSocketNotifier* g_notifier = nullptr;
 QTimer* g_settle = nullptr;
 PortsChangedPtr g_callback = nullptr;
 void* g_callbackData = nullptr;
-std::map<int, Interest> g_watches;       // by watch descriptor
+std::map<int, Interest> g_watches;  // by watch descriptor
 
-bool IsDir(const std::string& path) {
+bool IsDir(const std::string& path)
+{
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // `dir` and what in it matters. A missing folder is waited for in the
 // nearest folder above it that exists, for the name of the one on the way.
-void Want(std::map<std::string, Interest>& want, std::string dir, std::string name, bool all, bool tty) {
+void Want(std::map<std::string, Interest>& want, std::string dir, std::string name, bool all, bool tty)
+{
     while (!IsDir(dir)) {
         if (dir.empty() || dir == "/" || dir == ".") return;
         name = BaseOf(dir);
@@ -483,7 +501,8 @@ void Want(std::map<std::string, Interest>& want, std::string dir, std::string na
     if (!name.empty()) i.names.insert(name);
 }
 
-void UpdateWatches() {
+void UpdateWatches()
+{
     if (g_inotify < 0) return;
     std::map<std::string, Interest> want;
     Want(want, g_devDir, "", false, true);
@@ -513,7 +532,8 @@ void UpdateWatches() {
     g_watches = watches;
 }
 
-bool Matters(const inotify_event* ev) {
+bool Matters(const inotify_event* ev)
+{
     if (ev->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) return true;
     auto w = g_watches.find(ev->wd);
     if (w == g_watches.end()) return false;
@@ -523,16 +543,18 @@ bool Matters(const inotify_event* ev) {
     return w->second.names.count(name) > 0;
 }
 
-void Settle(double seconds) {
+void Settle(double seconds)
+{
     if (g_settle && !g_settle->isActive()) g_settle->start(static_cast<int>(seconds * 1000));
 }
 
-void ReadEvents() {
+void ReadEvents()
+{
     alignas(inotify_event) char buf[8192];
     for (;;) {
         ssize_t n = read(g_inotify, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;   // interrupted before anything was read
-        if (n <= 0) return;                      // drained (EAGAIN)
+        if (n < 0 && errno == EINTR) continue;  // interrupted before anything was read
+        if (n <= 0) return;                     // drained (EAGAIN)
         for (char* p = buf; p < buf + n;) {
             auto* ev = reinterpret_cast<inotify_event*>(p);
             if (Matters(ev)) Settle(kSettleSeconds);
@@ -541,7 +563,8 @@ void ReadEvents() {
     }
 }
 
-void Rescan() {
+void Rescan()
+{
     // The program's answer to a change may process events (a set-up on the
     // line); a change it sees meanwhile is looked at once it is done.
     static bool inRescan = false;
@@ -559,11 +582,13 @@ void Rescan() {
 
 }  // namespace
 
-void PortsNoteDeadPort(int /*port*/) {
+void PortsNoteDeadPort(int /*port*/)
+{
     Settle(kSettleSeconds);
 }
 
-int WatchPorts(PortsChangedPtr callback, void* data) {
+int WatchPorts(PortsChangedPtr callback, void* data)
+{
     if (!QCoreApplication::instance()) return -1;
     StopWatchingPorts();
     g_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -580,12 +605,13 @@ int WatchPorts(PortsChangedPtr callback, void* data) {
     return 0;
 }
 
-void StopWatchingPorts(void) {
+void StopWatchingPorts(void)
+{
     delete g_notifier;
     g_notifier = nullptr;
     delete g_settle;
     g_settle = nullptr;
-    if (g_inotify >= 0) close(g_inotify);   // removes every watch with it
+    if (g_inotify >= 0) close(g_inotify);  // removes every watch with it
     g_inotify = -1;
     g_watches.clear();
     g_callback = nullptr;

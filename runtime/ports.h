@@ -24,9 +24,9 @@
 // sleeps until the kernel reports a change.
 #pragma once
 
-const int PORT_DESC_LEN = 160;        // description texts, terminated
+const int PORT_DESC_LEN = 160;  // description texts, terminated
 
-// ---- Where to look --------------------------------------------------------------------------
+// ---- Where to look ------------------------------------------------------------------------------
 // The folder of stable names (default /dev/serial/by-id); null or "" keeps
 // the default. The program's --by-id-dir.
 void SetPortsByIdDir(const char* dir);
@@ -36,7 +36,7 @@ void SetPortsSystemDirs(const char* devDir, const char* sysTtyDir);
 
 // ---- The list -----------------------------------------------------------------------------------
 enum {
-    PORTS_NUMBER_TAKEN = -20,         // AddComPort: that number was named already
+    PORTS_NUMBER_TAKEN = -20,  // AddComPort: that number was named already
 };
 // A device named on the command line as COM `number`: 0, RS_INVALID_PORT,
 // or PORTS_NUMBER_TAKEN.
@@ -46,15 +46,15 @@ int AddComPort(int number, const char* device);
 // stands for another device, reads as gone from then on (ComPortGone).
 // Returns the count of ports listed.
 int ScanPorts(void);
-int ListedPorts(int* numbers, int max);   // numbers of the listed ports, ascending; their count
-int PortPresent(int number);              // 1 there, 0 away or not listed, -1 nothing scanned yet
+int ListedPorts(int* numbers, int max);  // numbers of the listed ports, ascending; their count
+int PortPresent(int number);             // 1 there, 0 away or not listed, -1 nothing scanned yet
 // Changes each time the port's device appears anew (plugged in again, a
 // link pointed at another device); 0 while away.
 unsigned PortAppearance(int number);
 const char* PortDescription(int number);  // maker, product, serial, kernel name; "" if unknown
 int PortNumber(const char* device);       // number of the port with that stable name, 0 if none
 
-// ---- Watching -------------------------------------------------------------------------------
+// ---- Watching -----------------------------------------------------------------------------------
 // Called inside event processing after the list changed (rescanned already)
 // or an open port's device vanished. Returns 0 when done, 1 to be called
 // again a little later (the program was busy on the line).

@@ -20,9 +20,9 @@
 //   [SECTION] Waking and watching
 //   [SECTION] The event loop's wait
 
+#include "runtime/rs232.h"
 #include "runtime/com_port.h"
 #include "runtime/port_events.h"
-#include "runtime/rs232.h"
 #include "runtime/util.h"
 
 #include <QCoreApplication>
@@ -37,19 +37,16 @@
 #include <string>
 
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <fstream>
 
-// ============================================================================
-// [SECTION] The line of each port
-// ============================================================================
-
+// ---- [SECTION] The line of each port ------------------------------------------------------------
 namespace {
 
 // What the termios port keeps beside the port table (g_comPorts).
@@ -60,11 +57,12 @@ struct Line {
     int vmin = 1;                         // the terminal's minimum byte count now
 };
 
-Line g_lines[COM_MAX_PORTS + 1];          // index 0 unused: ports count from 1
+Line g_lines[COM_MAX_PORTS + 1];  // index 0 unused: ports count from 1
 
 // Milliseconds left until `deadline`, rounded up so a wait never ends a hair
 // early and then spins on a zero time-out.
-int MsUntil(double deadline) {
+int MsUntil(double deadline)
+{
     double left = (deadline - Timer()) * 1000.0;
     if (left <= 0.0) return 0;
     if (left >= static_cast<double>(INT_MAX)) return INT_MAX;
@@ -73,59 +71,86 @@ int MsUntil(double deadline) {
 
 // Waits for `events` on the descriptor, at most until `deadline`. Returns the
 // revents (0 on time-out).
-short WaitFor(int fd, short events, double deadline) {
+short WaitFor(int fd, short events, double deadline)
+{
     for (;;) {
         pollfd pfd{fd, events, 0};
         int n = poll(&pfd, 1, MsUntil(deadline));
         if (n > 0) return pfd.revents;
         if (n == 0) return 0;
-        if (errno == EINTR) continue;   // a signal is no reason to end the wait early
+        if (errno == EINTR) continue;  // a signal is no reason to end the wait early
         return POLLERR;
     }
 }
 
-speed_t BaudConstant(long baud) {
+speed_t BaudConstant(long baud)
+{
     switch (baud) {
-    case 50: return B50;
-    case 75: return B75;
-    case 110: return B110;
-    case 134: return B134;
-    case 150: return B150;
-    case 200: return B200;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 1800: return B1800;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    case 460800: return B460800;
-    case 500000: return B500000;
-    case 576000: return B576000;
-    case 921600: return B921600;
-    case 1000000: return B1000000;
-    case 1152000: return B1152000;
-    case 1500000: return B1500000;
-    case 2000000: return B2000000;
-    default: return B0;           // not a rate the driver interface can express
+        case 50:
+            return B50;
+        case 75:
+            return B75;
+        case 110:
+            return B110;
+        case 134:
+            return B134;
+        case 150:
+            return B150;
+        case 200:
+            return B200;
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 1800:
+            return B1800;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        case 460800:
+            return B460800;
+        case 500000:
+            return B500000;
+        case 576000:
+            return B576000;
+        case 921600:
+            return B921600;
+        case 1000000:
+            return B1000000;
+        case 1152000:
+            return B1152000;
+        case 1500000:
+            return B1500000;
+        case 2000000:
+            return B2000000;
+        default:
+            return B0;  // not a rate the driver interface can express
     }
 }
 
 }  // namespace
 
-// ============================================================================
-// [SECTION] Open and close
-// ============================================================================
-
+// ---- [SECTION] Open and close -------------------------------------------------------------------
 // The program holding a flock() lock on the file `st` names, from
 // /proc/locks: "name (pid N)", or "" when there is none or it cannot be known.
 // Only such a lock keeps this program out; a record lock (fcntl, lockf) does not.
-static std::string LockHolder(const struct stat& st) {
+static std::string LockHolder(const struct stat& st)
+{
     std::ifstream locks("/proc/locks");
     std::string line;
     while (std::getline(locks, line)) {
@@ -134,8 +159,8 @@ static std::string LockHolder(const struct stat& st) {
         unsigned major_ = 0, minor_ = 0;
         unsigned long inode = 0;
         int pid = 0;
-        if (std::sscanf(line.c_str(), "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major_,
-                        &minor_, &inode) != 7)
+        if (std::sscanf(line.c_str(), "%*d: %15s %15s %15s %d %x:%x:%lu", kind, mode, access, &pid, &major_, &minor_,
+                        &inode) != 7)
             continue;
         if (std::strcmp(kind, "FLOCK") != 0 || inode != st.st_ino || makedev(major_, minor_) != st.st_dev) continue;
         std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
@@ -146,13 +171,18 @@ static std::string LockHolder(const struct stat& st) {
     return "";
 }
 
-static int InUse(const std::string& device, const std::string& holder) {
+static int InUse(const std::string& device, const std::string& holder)
+{
     return ComOpenFailed(RS_PORT_IN_USE, device, holder.empty() ? "in use by another program" : "in use by " + holder);
 }
 
-bool LineRateKnown(long baudRate) { return BaudConstant(baudRate) != B0; }
+bool LineRateKnown(long baudRate)
+{
+    return BaudConstant(baudRate) != B0;
+}
 
-int LineOpen(int port, const std::string& device, long baudRate, int parity, int dataBits, int stopBits) {
+int LineOpen(int port, const std::string& device, long baudRate, int parity, int dataBits, int stopBits)
+{
     speed_t speed = BaudConstant(baudRate);
     // The lock is looked at before the open: the holder's exclusive mode
     // refuses every open but root's with a bare EBUSY, which names nobody.
@@ -237,7 +267,8 @@ int LineOpen(int port, const std::string& device, long baudRate, int parity, int
     return 0;
 }
 
-void LineClose(int port) {
+void LineClose(int port)
+{
     Line& l = g_lines[port];
     // The notifier's slot only takes bytes into the queue, so deleting it here
     // can never pull it out from under its own signal.
@@ -259,11 +290,9 @@ void LineClose(int port) {
     l.vmin = 1;
 }
 
-// ============================================================================
-// [SECTION] Read, write, flushes
-// ============================================================================
-
-int LineRead(int port, char* buffer, int count) {
+// ---- [SECTION] Read, write, flushes -------------------------------------------------------------
+int LineRead(int port, char* buffer, int count)
+{
     for (;;) {
         ssize_t n = read(g_lines[port].fd, buffer, static_cast<size_t>(count));
         if (n > 0) return static_cast<int>(n);
@@ -275,7 +304,8 @@ int LineRead(int port, char* buffer, int count) {
     }
 }
 
-int LineWait(int port, int count, double deadline) {
+int LineWait(int port, int count, double deadline)
+{
     LineWakeAt(port, count);
     short ev = WaitFor(g_lines[port].fd, POLLIN, deadline);
     if (ev == 0) return 0;
@@ -286,7 +316,8 @@ int LineWait(int port, int count, double deadline) {
     return 1;
 }
 
-int LineWrite(int port, const char* buffer, int count, double deadline) {
+int LineWrite(int port, const char* buffer, int count, double deadline)
+{
     const int fd = g_lines[port].fd;
     int done = 0;
     while (done < count) {
@@ -298,7 +329,7 @@ int LineWrite(int port, const char* buffer, int count, double deadline) {
         if (n < 0 && errno == EINTR) continue;  // interrupted before any byte went out
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             short ev = WaitFor(fd, POLLOUT, deadline);
-            if (ev == 0) break;                  // time-out: report what went out
+            if (ev == 0) break;  // time-out: report what went out
             if (ev & (POLLERR | POLLHUP | POLLNVAL)) return -1;
             continue;
         }
@@ -307,19 +338,18 @@ int LineWrite(int port, const char* buffer, int count, double deadline) {
     return done;
 }
 
-int LineFlush(int port, LineSide side) {
+int LineFlush(int port, LineSide side)
+{
     return tcflush(g_lines[port].fd, side == LINE_INPUT ? TCIFLUSH : TCOFLUSH) == 0 ? 0 : -1;
 }
 
-int LineHeld(int port) {
+int LineHeld(int port)
+{
     int more = 0;
     return ioctl(g_lines[port].fd, FIONREAD, &more) == 0 && more > 0 ? more : 0;
 }
 
-// ============================================================================
-// [SECTION] Waking and watching
-// ============================================================================
-
+// ---- [SECTION] Waking and watching --------------------------------------------------------------
 // The terminal wakes poll() once `count` more bytes are there. Set only when
 // it changes: on most ports a change is a driver call, and in a steady run
 // the count never changes. At most 64: Linux hands a non-canonical terminal
@@ -328,7 +358,8 @@ int LineHeld(int port) {
 // then wakes the wait once per 64 bytes, still not once per byte.
 static const int kMaxWake = 64;
 
-void LineWakeAt(int port, int count) {
+void LineWakeAt(int port, int count)
+{
     Line& l = g_lines[port];
     if (count < 1) count = 1;
     if (count > kMaxWake) count = kMaxWake;
@@ -345,41 +376,46 @@ void LineWakeAt(int port, int count) {
 
 // The notifier is made lazily: a port may be opened before the application
 // object exists, and QSocketNotifier needs one.
-void LineWatch(int port) {
+void LineWatch(int port)
+{
     Line& l = g_lines[port];
     if (l.notifier || l.fd < 0 || !QCoreApplication::instance()) return;
     l.notifier = new QSocketNotifier(l.fd, QSocketNotifier::Read);
-    QObject::connect(l.notifier, &QSocketNotifier::activated, [port]() {
-        ComTakeIn(port);
-    });
+    QObject::connect(l.notifier, &QSocketNotifier::activated, [port]() { ComTakeIn(port); });
     LineRoomChanged(port);
 }
 
-bool LineWatched(int port) { return g_lines[port].notifier != nullptr; }
+bool LineWatched(int port)
+{
+    return g_lines[port].notifier != nullptr;
+}
 
 // The notifier reads only while the queue has room; it sleeps while the queue
 // is full and wakes again once something has been taken out.
-void LineRoomChanged(int port) {
+void LineRoomChanged(int port)
+{
     const ComPort& p = g_comPorts[port];
     if (g_lines[port].notifier) g_lines[port].notifier->setEnabled(!p.dead && p.queue.space() > 0);
 }
 
 // A hang-up shows in the next read or wait, and the port list marks a port
 // whose device name now leads elsewhere (ComMarkGone): nothing to ask here.
-bool LineGone(int) { return false; }
+bool LineGone(int)
+{
+    return false;
+}
 
 // Real time moves on by itself while a loop asks a dead port again.
 void LineDeadWait(int) {}
 
-// ============================================================================
-// [SECTION] The event loop's wait
-// ============================================================================
-
-int ComOpenFd(int port) {
+// ---- [SECTION] The event loop's wait ------------------------------------------------------------
+int ComOpenFd(int port)
+{
     return ComValidPort(port) ? g_lines[port].fd : -1;
 }
 
-int ComWaitReadable(double seconds) {
+int ComWaitReadable(double seconds)
+{
     pollfd fds[COM_MAX_PORTS];
     nfds_t count = 0;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
@@ -394,7 +430,7 @@ int ComWaitReadable(double seconds) {
     if (count == 0) {
         // Nothing to watch: still a wait, so an idle loop does not spin.
         timespec ts{ms / 1000, (ms % 1000) * 1000000L};
-        nanosleep(&ts, nullptr);   // a signal ends it early, which is what the caller wants
+        nanosleep(&ts, nullptr);  // a signal ends it early, which is what the caller wants
         return 0;
     }
     // A signal ends the wait early on purpose: its callback is due.

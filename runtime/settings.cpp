@@ -11,9 +11,10 @@
 
 namespace {
 
-std::string g_file;   // empty: the per-user file
+std::string g_file;  // empty: the per-user file
 
-std::unique_ptr<QSettings> Open() {
+std::unique_ptr<QSettings> Open()
+{
     if (g_file.empty())
         return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "kvormx", "kvormx");
     return std::make_unique<QSettings>(QFile::decodeName(g_file.c_str()), QSettings::IniFormat);
@@ -21,12 +22,14 @@ std::unique_ptr<QSettings> Open() {
 
 }  // namespace
 
-int SetSettingsFile(const char* path) {
+int SetSettingsFile(const char* path)
+{
     g_file = path ? path : "";
     return 0;
 }
 
-int GetSetting(const char* key, char* value, int size) {
+int GetSetting(const char* key, char* value, int size)
+{
     if (!value || size < 1) return 0;
     value[0] = '\0';
     if (!key) return 0;
@@ -41,7 +44,8 @@ int GetSetting(const char* key, char* value, int size) {
     return 1;
 }
 
-int PutSetting(const char* key, const char* value) {
+int PutSetting(const char* key, const char* value)
+{
     if (!key || !value) return -1;
     auto s = Open();
     s->setValue(QString::fromLatin1(key), QFile::decodeName(value));

@@ -6,7 +6,7 @@
 // (the program's --settings FILE). Texts are bytes, like paths.
 #pragma once
 
-int SetSettingsFile(const char* path);               // null or "": the per-user file again; 0
+int SetSettingsFile(const char* path);  // null or "": the per-user file again; 0
 // 1 and the value (terminated) when the key is set and the value fits in
 // `size` bytes; 0 and "" otherwise.
 int GetSetting(const char* key, char* value, int size);

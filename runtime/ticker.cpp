@@ -12,7 +12,7 @@ namespace {
 
 struct Ticker {
     QPointer<QTimer> timer;
-    bool running = false;             // its callback is on the stack
+    bool running = false;  // its callback is on the stack
 };
 
 std::map<int, Ticker> g_tickers;

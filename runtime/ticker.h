@@ -12,4 +12,4 @@ typedef void (*TickCallbackPtr)(void* data);
 // InitRuntime. Returns a handle > 0, or -1 without a window runtime or
 // callback. A tick never runs inside its own callback.
 int StartTicker(double seconds, TickCallbackPtr callback, void* data);
-void StopTicker(int handle);          // harmless for a handle already stopped or never given
+void StopTicker(int handle);  // harmless for a handle already stopped or never given

@@ -11,29 +11,29 @@
 
 #include <cstdint>
 
-// ---- Error codes ---------------------------------------------------------------
+// ---- Error codes --------------------------------------------------------------------------------
 enum {
     UIE_NO_ERROR = 0,
-    UIE_BAD_HANDLE = -1,        // no such panel
-    UIE_NO_SUCH_CONTROL = -2,   // no control with that number on the panel
-    UIE_TYPE_MISMATCH = -3,     // value type of the call differs from the control's
-    UIE_BAD_ATTRIBUTE = -4,     // attribute not supported by this kind of control
-    UIE_BAD_VALUE = -5,         // value outside what the control or attribute accepts
-    UIE_FILE_NOT_FOUND = -6,    // resource or image file missing
-    UIE_BAD_RESOURCE = -7,      // form malformed, resource id absent, unknown callback name
-    UIE_NOT_INITIALISED = -8,   // InitRuntime not called
+    UIE_BAD_HANDLE = -1,       // no such panel
+    UIE_NO_SUCH_CONTROL = -2,  // no control with that number on the panel
+    UIE_TYPE_MISMATCH = -3,    // value type of the call differs from the control's
+    UIE_BAD_ATTRIBUTE = -4,    // attribute not supported by this kind of control
+    UIE_BAD_VALUE = -5,        // value outside what the control or attribute accepts
+    UIE_FILE_NOT_FOUND = -6,   // resource or image file missing
+    UIE_BAD_RESOURCE = -7,     // form malformed, resource id absent, unknown callback name
+    UIE_NOT_INITIALISED = -8,  // InitRuntime not called
     UIE_OUT_OF_MEMORY = -9,
 };
 
-// ---- Event codes ---------------------------------------------------------------
+// ---- Event codes --------------------------------------------------------------------------------
 enum {
-    EVENT_COMMIT = 1,           // committed: button released, Enter, focus left, slider released
-    EVENT_VAL_CHANGED = 2,      // value changed while typing or dragging
-    EVENT_LEFT_CLICK = 3,       // left mouse button (or Space/Enter) pressed on a button
-    EVENT_CLOSE = 11,           // close box of a panel window
+    EVENT_COMMIT = 1,       // committed: button released, Enter, focus left, slider released
+    EVENT_VAL_CHANGED = 2,  // value changed while typing or dragging
+    EVENT_LEFT_CLICK = 3,   // left mouse button (or Space/Enter) pressed on a button
+    EVENT_CLOSE = 11,       // close box of a panel window
 };
 
-// ---- Attribute codes -------------------------------------------------------------
+// ---- Attribute codes ----------------------------------------------------------------------------
 enum {
     ATTR_DIMMED = 500,              // int: 1 dimmed (no operator events), 0 operable
     ATTR_VISIBLE = 530,             // int: 1 visible, 0 hidden
@@ -51,45 +51,43 @@ enum {
     ATTR_TRACE_COLOR = 1230,        // int 0xRRGGBB, with SetTraceAttribute
     ATTR_STRIP_SCROLL = 1088,       // int: strip chart scrolls continuously (1)
     // Read-only descriptions of a control, for the panel contract and for tests.
-    ATTR_CTRL_STYLE = 9001,         // int: one of the CTRL_ kinds below
-    ATTR_DATA_TYPE = 9002,          // int: one of the VALTYPE_ codes below
-    ATTR_CALLBACK_NAME = 9003,      // text: name the control's callback was bound by ("" if none)
-    ATTR_ACCESSIBLE_NAME = 9004,    // text: plain-words name for screen readers
+    ATTR_CTRL_STYLE = 9001,       // int: one of the CTRL_ kinds below
+    ATTR_DATA_TYPE = 9002,        // int: one of the VALTYPE_ codes below
+    ATTR_CALLBACK_NAME = 9003,    // text: name the control's callback was bound by ("" if none)
+    ATTR_ACCESSIBLE_NAME = 9004,  // text: plain-words name for screen readers
 };
 
-// ---- Control kinds (ATTR_CTRL_STYLE; NewCtrl takes CTRL_TEXT_MSG) ------------------
+// ---- Control kinds (ATTR_CTRL_STYLE; NewCtrl takes CTRL_TEXT_MSG) -------------------------------
 enum {
     CTRL_COMMAND_BUTTON = 1,
     CTRL_TOGGLE_BUTTON = 2,
-    CTRL_NUMERIC = 3,           // numeric edit
+    CTRL_NUMERIC = 3,  // numeric edit
     CTRL_NUMERIC_INDICATOR = 4,
-    CTRL_SLIDE = 5,             // numeric slide with its value shown
+    CTRL_SLIDE = 5,  // numeric slide with its value shown
     CTRL_RING = 6,
     CTRL_DROPDOWN_RING = 7,
     CTRL_RADIO_BUTTON = 8,
-    CTRL_SWITCH = 9,            // on/off switch
+    CTRL_SWITCH = 9,  // on/off switch
     CTRL_TEXT_BOX = 10,
     CTRL_GRAPH = 11,
     CTRL_STRIP_CHART = 12,
     CTRL_PICTURE = 13,
     CTRL_DECORATION = 14,
-    CTRL_STRING = 15,           // one-line text entry
-    CTRL_TEXT_MSG = 160,        // one-line text message
+    CTRL_STRING = 15,     // one-line text entry
+    CTRL_TEXT_MSG = 160,  // one-line text message
 };
 
-// ---- Value types (ATTR_DATA_TYPE) ------------------------------------------------------
+// ---- Value types (ATTR_DATA_TYPE) ---------------------------------------------------------------
 enum {
-    VALTYPE_NONE = 0,           // the control delivers no value
-    VALTYPE_U16 = 1,            // unsigned 16-bit integer
-    VALTYPE_INT = 2,            // signed 32-bit integer
-    VALTYPE_TEXT = 3,           // zero-terminated Latin-1 text
+    VALTYPE_NONE = 0,  // the control delivers no value
+    VALTYPE_U16 = 1,   // unsigned 16-bit integer
+    VALTYPE_INT = 2,   // signed 32-bit integer
+    VALTYPE_TEXT = 3,  // zero-terminated Latin-1 text
 };
 
-// ---- Callbacks ----------------------------------------------------------------------
-typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void* callbackData,
-                               int eventData1, int eventData2);
-typedef int (*PanelCallbackPtr)(int panel, int event, void* callbackData,
-                                int eventData1, int eventData2);
+// ---- Callbacks ----------------------------------------------------------------------------------
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+typedef int (*PanelCallbackPtr)(int panel, int event, void* callbackData, int eventData1, int eventData2);
 
 // One entry of the program's name table; exactly one of the two pointers is set.
 struct CallbackEntry {
@@ -102,28 +100,28 @@ struct CallbackEntry {
 // outlive every panel loaded with it.
 void SetCallbackTable(const CallbackEntry* table, int count);
 
-// ---- Runtime life -----------------------------------------------------------------------
-int InitRuntime(int* argc, char** argv);    // 1 ready, 0 the window system cannot be used
+// ---- Runtime life -------------------------------------------------------------------------------
+int InitRuntime(int* argc, char** argv);  // 1 ready, 0 the window system cannot be used
 // The runtime without a window system, for a program without panels (the
 // command-line tool): event processing then serves the ports' receive
 // callbacks and the signal callbacks only, and no Qt object is made. It
 // lasts as long as the process; the program closes its ports itself. Not
 // combined with InitRuntime. Returns 1.
 int InitRuntimeHeadless(void);
-void CloseRuntime(void);                    // discards every panel; harmless when not initialised
-const char* GetRuntimeError(void);          // message of the last failed call ("" if none)
+void CloseRuntime(void);            // discards every panel; harmless when not initialised
+const char* GetRuntimeError(void);  // message of the last failed call ("" if none)
 
-// ---- Panels ------------------------------------------------------------------------------------
+// ---- Panels -------------------------------------------------------------------------------------
 // `file` is a bare name (resolved against GetProjectDir, then GetDataDir, then
 // the working directory) or a path. `parent` 0 loads a top-level panel; otherwise the panel
 // becomes a tool window owned by that panel. Returns the new handle (the lowest
 // free positive number) or a negative error code; the message names the cause.
 int LoadPanel(int parent, const char* file, int resource);
-int DisplayPanel(int panel);                // shows and raises the panel
+int DisplayPanel(int panel);  // shows and raises the panel
 int HidePanel(int panel);
-int DiscardPanel(int panel);                // destroys the panel (and its children)
+int DiscardPanel(int panel);  // destroys the panel (and its children)
 
-// ---- Control values ----------------------------------------------------------------------------
+// ---- Control values -----------------------------------------------------------------------------
 // The overload must match the control's value type (ATTR_DATA_TYPE); a mismatch
 // returns UIE_TYPE_MISMATCH and changes nothing. Programmatic sets raise no event.
 // A control without a value type (an indicator, a text box) delivers nothing to
@@ -131,7 +129,7 @@ int DiscardPanel(int panel);                // destroys the panel (and its child
 // appends a line; ReplaceTextBoxLine edits one in place.
 int GetCtrlVal(int panel, int control, uint16_t* value);
 int GetCtrlVal(int panel, int control, int* value);
-int GetCtrlVal(int panel, int control, char* text, int size);   // text controls
+int GetCtrlVal(int panel, int control, char* text, int size);  // text controls
 // Numeric kinds (numeric, indicator, slide, ring, radio, switch, toggle) take an
 // int, coerced into the control's range; text messages, text entries and text
 // boxes take text. A text entry raises EVENT_VAL_CHANGED while the operator
@@ -147,7 +145,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size
 // Creates a control on the panel (only CTRL_TEXT_MSG is supported); returns its
 // number (above every number of the form) or a negative error code.
 int NewCtrl(int panel, int style, const char* label, int top, int left);
-int DisplayImageFile(int panel, int control, const char* file);   // picture; bare name as LoadPanel
+int DisplayImageFile(int panel, int control, const char* file);  // picture; bare name as LoadPanel
 int ReplaceTextBoxLine(int panel, int control, int line, const char* text);
 int GetTextBoxLine(int panel, int control, int line, char* text, int size);
 // Ring items: label and value of item `index` (appended when index == count).
@@ -161,11 +159,10 @@ int GetValueFromIndex(int panel, int control, int index, int* value);           
 // ---- Pop-ups ------------------------------------------------------------------------------------
 // File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file
 // chosen, negative on error. `path` receives the chosen path (RT_PATH_LEN bytes).
-int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList,
-                    const char* title, int buttonLabel, int restrictDir, int restrictExt,
-                    int allowCancel, int allowMakeDir, char* path);
+int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList, const char* title,
+                    int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir, char* path);
 
-// ---- Event loop ----------------------------------------------------------------------------------
+// ---- Event loop ---------------------------------------------------------------------------------
 // Runs until QuitUserInterface has been called and control is back at this level.
 int RunUserInterface(void);
 int QuitUserInterface(int code);
@@ -177,7 +174,7 @@ int QuitUserInterface(int code);
 // port or a signal end that wait, and it lasts at most 50 ms.
 int ProcessSystemEvents(void);
 
-// ---- Signals ---------------------------------------------------------------------------------------
+// ---- Signals ------------------------------------------------------------------------------------
 // `signal` (SIGINT, SIGTERM, ...) no longer ends the process: it is noted at
 // once, and `callback` runs with its number in the next event processing, on
 // the program's thread, like a receive callback. A waiting ProcessSystemEvents

@@ -27,19 +27,24 @@
 
 namespace {
 
-const int kPathSize = RT_PATH_LEN;         // the program's path buffers
-std::string g_fileError;                   // cause of the last failed array file call
+const int kPathSize = RT_PATH_LEN;  // the program's path buffers
+std::string g_fileError;            // cause of the last failed array file call
 
-int FileFailed(int code, const std::string& path, const std::string& reason) {
+int FileFailed(int code, const std::string& path, const std::string& reason)
+{
     g_fileError = path + ": " + reason;
     return code;
 }
 
-int FileFailedErrno(int code, const std::string& path) { return FileFailed(code, path, strerror(errno)); }
+int FileFailedErrno(int code, const std::string& path)
+{
+    return FileFailed(code, path, strerror(errno));
+}
 
 // Opens without ever blocking (a FIFO with no writer or reader would block
 // for good), then makes sure it is a regular file. -1 with the cause noted.
-int OpenRegular(const std::string& path, int flags, mode_t mode) {
+int OpenRegular(const std::string& path, int flags, mode_t mode)
+{
     int fd;
     do {
         fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
@@ -59,13 +64,14 @@ int OpenRegular(const std::string& path, int flags, mode_t mode) {
 }
 
 // A renamed file survives a power cut only once its folder is on disk too.
-void SyncFolder(const std::string& dir) {
+void SyncFolder(const std::string& dir)
+{
     int fd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     (void)fsync(fd);
     close(fd);
 }
-const long kMaxArrayFileSize = 1L << 20;   // no array file of ours comes near this
+const long kMaxArrayFileSize = 1L << 20;  // no array file of ours comes near this
 const int kMaxFieldWidth = 255;
 
 // Negative results of the array-file functions.
@@ -78,31 +84,40 @@ enum {
     AF_TOO_FEW_VALUES = -6,
 };
 
-bool SupportedType(int dataType) {
-    return dataType == VAL_DOUBLE || dataType == VAL_UNSIGNED_SHORT_INTEGER ||
-           dataType == VAL_UNSIGNED_INTEGER;
+bool SupportedType(int dataType)
+{
+    return dataType == VAL_DOUBLE || dataType == VAL_UNSIGNED_SHORT_INTEGER || dataType == VAL_UNSIGNED_INTEGER;
 }
 
-size_t ElementSize(int dataType) {
+size_t ElementSize(int dataType)
+{
     switch (dataType) {
-    case VAL_DOUBLE: return sizeof(double);
-    case VAL_UNSIGNED_SHORT_INTEGER: return sizeof(uint16_t);
-    default: return sizeof(uint32_t);
+        case VAL_DOUBLE:
+            return sizeof(double);
+        case VAL_UNSIGNED_SHORT_INTEGER:
+            return sizeof(uint16_t);
+        default:
+            return sizeof(uint32_t);
     }
 }
 
 // Shortest text that reads back as the same double.
-void FormatDouble(char* out, size_t size, int width, double v) {
+void FormatDouble(char* out, size_t size, int width, double v)
+{
     for (int precision = 15; precision <= 17; ++precision) {
         snprintf(out, size, "%*.*g", width, precision, v);
         if (std::isnan(v) || strtod(out, nullptr) == v) return;
     }
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // Unsigned decimal digits only: no sign, no hex, no trailing junk.
-bool ParseUnsigned(const std::string& token, uint64_t limit, uint64_t* value) {
+bool ParseUnsigned(const std::string& token, uint64_t limit, uint64_t* value)
+{
     if (token.empty()) return false;
     uint64_t v = 0;
     for (char c : token) {
@@ -114,7 +129,8 @@ bool ParseUnsigned(const std::string& token, uint64_t limit, uint64_t* value) {
     return true;
 }
 
-bool ParseDouble(const std::string& token, double* value) {
+bool ParseDouble(const std::string& token, double* value)
+{
     if (token.empty()) return false;
     char* end = nullptr;
     errno = 0;
@@ -126,9 +142,10 @@ bool ParseDouble(const std::string& token, double* value) {
 
 }  // namespace
 
-// ---- Timer and program directory ---------------------------------------------------------
+// ---- Timer and program directory ----------------------------------------------------------------
 
-double Timer(void) {
+double Timer(void)
+{
 #ifdef KVORMX_VIRTUAL_CLOCK
     return ComVirtualClock();
 #endif
@@ -137,7 +154,8 @@ double Timer(void) {
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
 }
 
-int GetProjectDir(char* dir) {
+int GetProjectDir(char* dir)
+{
     if (!dir) return -1;
     char path[4096];
     ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -145,32 +163,35 @@ int GetProjectDir(char* dir) {
     path[n] = '\0';
     char* slash = strrchr(path, '/');
     if (!slash) return -1;
-    if (slash == path) slash[1] = '\0';  // the executable sits in the root directory
-    else *slash = '\0';
+    if (slash == path)
+        slash[1] = '\0';  // the executable sits in the root directory
+    else
+        *slash = '\0';
     if (strlen(path) + 1 > static_cast<size_t>(kPathSize)) return -1;
     strcpy(dir, path);
     return 0;
 }
 
-// ---- Array files -------------------------------------------------------------------------
+// ---- Array files --------------------------------------------------------------------------------
 
 // Writes the values as text to an open stream; false when any write fails.
-static bool WriteValues(FILE* f, const void* array, int dataType, int numElements, int fieldWidth) {
+static bool WriteValues(FILE* f, const void* array, int dataType, int numElements, int fieldWidth)
+{
     bool ok = true;
     char line[kMaxFieldWidth + 64];
     for (int i = 0; i < numElements && ok; ++i) {
         switch (dataType) {
-        case VAL_DOUBLE:
-            FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]);
-            break;
-        case VAL_UNSIGNED_SHORT_INTEGER:
-            snprintf(line, sizeof line, "%*u", fieldWidth,
-                     static_cast<unsigned>(static_cast<const uint16_t*>(array)[i]));
-            break;
-        default:
-            snprintf(line, sizeof line, "%*u", fieldWidth,
-                     static_cast<unsigned>(static_cast<const uint32_t*>(array)[i]));
-            break;
+            case VAL_DOUBLE:
+                FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]);
+                break;
+            case VAL_UNSIGNED_SHORT_INTEGER:
+                snprintf(line, sizeof line, "%*u", fieldWidth,
+                         static_cast<unsigned>(static_cast<const uint16_t*>(array)[i]));
+                break;
+            default:
+                snprintf(line, sizeof line, "%*u", fieldWidth,
+                         static_cast<unsigned>(static_cast<const uint32_t*>(array)[i]));
+                break;
         }
         ok = fputs(line, f) >= 0 && fputc('\n', f) != EOF;
     }
@@ -182,8 +203,8 @@ static bool WriteValues(FILE* f, const void* array, int dataType, int numElement
 
 // Appending, and targets that are not plain files (a device, a pipe), are
 // written where they are: there is nothing of the old content to lose.
-static int WriteInPlace(const char* path, bool append, const void* array, int dataType,
-                        int numElements, int fieldWidth) {
+static int WriteInPlace(const char* path, bool append, const void* array, int dataType, int numElements, int fieldWidth)
+{
     int fd = OpenRegular(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666);
     if (fd < 0) return AF_CANNOT_OPEN;
     FILE* f = fdopen(fd, append ? "a" : "w");
@@ -205,8 +226,8 @@ static int WriteInPlace(const char* path, bool append, const void* array, int da
 // the old file whole instead of cut short. A symbolic link is followed: the
 // file it points to is replaced and the link stays; a link that points
 // nowhere is refused rather than used to create a file somewhere else.
-static int WriteReplacing(const char* file, const void* array, int dataType, int numElements,
-                          int fieldWidth) {
+static int WriteReplacing(const char* file, const void* array, int dataType, int numElements, int fieldWidth)
+{
     std::string target = file;
     struct stat st;
     bool exists = false;
@@ -266,14 +287,12 @@ static int WriteReplacing(const char* file, const void* array, int dataType, int
     return ok ? 0 : AF_WRITE_FAILED;
 }
 
-int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
-                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
-                int fieldWidth, int fileType, int fileAction) {
+int ArrayToFile(const char* file, const void* array, int dataType, int numElements, int numGroups, int dataOrder,
+                int fileLayout, int columnSeparation, int fieldWidth, int fileType, int fileAction)
+{
     (void)columnSeparation;  // one group means one column: there is nothing to separate
-    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
-        return AF_BAD_ARGUMENT;
-    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
-        return AF_BAD_ARGUMENT;
+    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType)) return AF_BAD_ARGUMENT;
+    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1) return AF_BAD_ARGUMENT;
     // A negative width would turn right alignment into left alignment.
     if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
     if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
@@ -282,12 +301,11 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
     return WriteReplacing(file, array, dataType, numElements, fieldWidth);
 }
 
-int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,
-                int dataOrder, int fileLayout, int fileType) {
-    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType))
-        return AF_BAD_ARGUMENT;
-    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1)
-        return AF_BAD_ARGUMENT;
+int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups, int dataOrder,
+                int fileLayout, int fileType)
+{
+    if (!file || !file[0] || !array || numElements < 1 || !SupportedType(dataType)) return AF_BAD_ARGUMENT;
+    if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1) return AF_BAD_ARGUMENT;
 
     g_fileError.clear();
     int fd = OpenRegular(file, O_RDONLY, 0);
@@ -322,32 +340,36 @@ int FileToArray(const char* file, void* array, int dataType, int numElements, in
         uint64_t u = 0;
         double d = 0.0;
         switch (dataType) {
-        case VAL_DOUBLE:
-            if (!ParseDouble(token, &d)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
-            memcpy(&scratch[i * sizeof(double)], &d, sizeof d);
-            break;
-        case VAL_UNSIGNED_SHORT_INTEGER: {
-            if (!ParseUnsigned(token, UINT16_MAX, &u)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
-            uint16_t v = static_cast<uint16_t>(u);
-            memcpy(&scratch[i * sizeof v], &v, sizeof v);
-            break;
-        }
-        default: {
-            if (!ParseUnsigned(token, UINT32_MAX, &u)) return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
-            uint32_t v = static_cast<uint32_t>(u);
-            memcpy(&scratch[i * sizeof v], &v, sizeof v);
-            break;
-        }
+            case VAL_DOUBLE:
+                if (!ParseDouble(token, &d))
+                    return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
+                memcpy(&scratch[i * sizeof(double)], &d, sizeof d);
+                break;
+            case VAL_UNSIGNED_SHORT_INTEGER: {
+                if (!ParseUnsigned(token, UINT16_MAX, &u))
+                    return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
+                uint16_t v = static_cast<uint16_t>(u);
+                memcpy(&scratch[i * sizeof v], &v, sizeof v);
+                break;
+            }
+            default: {
+                if (!ParseUnsigned(token, UINT32_MAX, &u))
+                    return FileFailed(AF_TOO_FEW_VALUES, file, "not " + std::to_string(numElements) + " values");
+                uint32_t v = static_cast<uint32_t>(u);
+                memcpy(&scratch[i * sizeof v], &v, sizeof v);
+                break;
+            }
         }
     }
     memcpy(array, scratch.data(), scratch.size());
     return 0;
 }
 
-// ---- Fmt -------------------------------------------------------------------------------
+// ---- Fmt ----------------------------------------------------------------------------------------
 
 // Reads a decimal count at *p; false when there is none or it is absurdly large.
-static bool ReadCount(const char*& p, long* value) {
+static bool ReadCount(const char*& p, long* value)
+{
     if (*p < '0' || *p > '9') return false;
     long v = 0;
     while (*p >= '0' && *p <= '9') {
@@ -359,13 +381,14 @@ static bool ReadCount(const char*& p, long* value) {
     return true;
 }
 
-int Fmt(char* target, const char* format, const int* source) {
+int Fmt(char* target, const char* format, const int* source)
+{
     if (!target || !format || !source) return -1;
     // The only form the program uses: "%<n>c<%<m>i".
     const char* p = format;
     long n = 0, m = 0;
-    if (*p++ != '%' || !ReadCount(p, &n) || *p++ != 'c' || *p++ != '<' || *p++ != '%' ||
-        !ReadCount(p, &m) || *p++ != 'i' || *p != '\0')
+    if (*p++ != '%' || !ReadCount(p, &n) || *p++ != 'c' || *p++ != '<' || *p++ != '%' || !ReadCount(p, &m) ||
+        *p++ != 'i' || *p != '\0')
         return -1;
     long count = n < m ? n : m;
     long written = 0;
@@ -378,4 +401,7 @@ int Fmt(char* target, const char* format, const int* source) {
     return static_cast<int>(written);
 }
 
-const char* ArrayFileError(void) { return g_fileError.c_str(); }
+const char* ArrayFileError(void)
+{
+    return g_fileError.c_str();
+}

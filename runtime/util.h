@@ -5,8 +5,8 @@
 // the system takes fits.
 const int RT_PATH_LEN = 4096;
 
-double Timer(void);                  // monotonic seconds, microsecond resolution
-int GetProjectDir(char* dir);        // directory of the executable into dir (RT_PATH_LEN bytes); 0 or -1
+double Timer(void);            // monotonic seconds, microsecond resolution
+int GetProjectDir(char* dir);  // directory of the executable into dir (RT_PATH_LEN bytes); 0 or -1
 // paths.cpp: the installed data folder (share/kvormx beside the bin folder of
 // the executable) into dir (RT_PATH_LEN bytes); 0, or -1 when the executable has none.
 int GetDataDir(char* dir);
@@ -22,15 +22,14 @@ int GetDefaultFileDir(char* dir);
 // supported; fileType 1 (text) is the only file type.
 // ArrayToFile: 0, or a negative code when the file cannot be written in full;
 // an overwritten file is replaced whole or left as it was.
-int ArrayToFile(const char* file, const void* array, int dataType, int numElements,
-                int numGroups, int dataOrder, int fileLayout, int columnSeparation,
-                int fieldWidth, int fileType, int fileAction);
+int ArrayToFile(const char* file, const void* array, int dataType, int numElements, int numGroups, int dataOrder,
+                int fileLayout, int columnSeparation, int fieldWidth, int fileType, int fileAction);
 // FileToArray: 0, or a negative code when fewer than numElements values can be
 // read (the array is then left unchanged).
 // Only regular files (or links to one) are read or written: a FIFO, a device
 // or a directory is refused at once, never waited on.
-int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups,
-                int dataOrder, int fileLayout, int fileType);
+int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups, int dataOrder,
+                int fileLayout, int fileType);
 // Why the last ArrayToFile or FileToArray failed: the path and the reason.
 const char* ArrayFileError(void);
 

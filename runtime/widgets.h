@@ -34,24 +34,24 @@
 
 namespace kvr {
 
-// ---- [SECTION] Registry ---------------------------------------------------------------
+// ---- [SECTION] Registry -------------------------------------------------------------------------
 
 struct Control {
     int number = 0;
-    int kind = 0;                   // CTRL_ code
-    int valType = VALTYPE_NONE;     // VALTYPE_ code
-    std::string callbackName;       // "" when the control has no callback
+    int kind = 0;                // CTRL_ code
+    int valType = VALTYPE_NONE;  // VALTYPE_ code
+    std::string callbackName;    // "" when the control has no callback
     CtrlCallbackPtr callback = nullptr;
     QPointer<QWidget> widget;
-    bool autoSize = false;          // NewCtrl text messages follow their text
+    bool autoSize = false;  // NewCtrl text messages follow their text
 };
 
 struct Panel {
     int handle = 0;
-    int parent = 0;                 // 0: top-level window; else the owning panel's handle
-    QWidget* window = nullptr;      // the panel's window: a scroll area around the canvas
-    QWidget* canvas = nullptr;      // the form's panel widget, parent of the controls
-    bool placed = false;            // shown before: its place is the operator's or the window system's
+    int parent = 0;             // 0: top-level window; else the owning panel's handle
+    QWidget* window = nullptr;  // the panel's window: a scroll area around the canvas
+    QWidget* canvas = nullptr;  // the form's panel widget, parent of the controls
+    bool placed = false;        // shown before: its place is the operator's or the window system's
     std::string callbackName;
     PanelCallbackPtr callback = nullptr;
     std::map<int, Control> controls;
@@ -102,7 +102,7 @@ bool InProgramCallback();
 // Runs a due receive callback check; guarded against re-entry. Returns how many ran.
 int DispatchPorts();
 
-// ---- [SECTION] Accessibility ----------------------------------------------------------
+// ---- [SECTION] Accessibility --------------------------------------------------------------------
 
 // Installs the descriptions of accessible.cpp; InitRuntime calls it once.
 void InstallAccessibility();
@@ -111,7 +111,7 @@ void DescribeForScreenReaders(const Control& control);
 // Tells screen readers that a text message now shows another text.
 void AnnounceText(QLabel* label, const QString& before);
 
-// ---- [SECTION] Geometry -----------------------------------------------------------------
+// ---- [SECTION] Geometry -------------------------------------------------------------------------
 
 // Edges a widget keeps its distance to as its parent is resized (the form's
 // `anchor` property): both edges of a pair stretch it, one edge moves it with
@@ -135,7 +135,7 @@ void FitOnScreen(Panel& panel, bool shown);
 // Top-left of a window of `size` beside `owner`, within `area`.
 QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& area);
 
-// ---- [SECTION] Hooks ------------------------------------------------------------------
+// ---- [SECTION] Hooks ----------------------------------------------------------------------------
 // All are unset in the program: nothing but a library that sets them can make
 // them do anything.
 
@@ -160,15 +160,16 @@ void SetScreenAreaStandIn(const QRect& area);
 using RenderObserver = void (*)(QWidget* chart);
 void SetRenderObserver(RenderObserver fn);
 
-// ---- [SECTION] Form widgets ---------------------------------------------------------------
+// ---- [SECTION] Form widgets ---------------------------------------------------------------------
 
 // Command and toggle buttons: Enter acts like Space (press gives 3, release gives 1),
 // which a plain QPushButton outside a dialog ignores.
 class KPushButton : public QPushButton {
     Q_OBJECT
-public:
+ public:
     explicit KPushButton(QWidget* parent = nullptr);
-protected:
+
+ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
 };
@@ -177,9 +178,13 @@ protected:
 // value; Enter, an arrow step and leaving the field after typing raise `committed`.
 class KSpinBox : public QSpinBox {
     Q_OBJECT
-public:
+ public:
     explicit KSpinBox(QWidget* parent = nullptr);
-    void ClearPending() { pending_ = false; last_ = value(); }
+    void ClearPending()
+    {
+        pending_ = false;
+        last_ = value();
+    }
     // An indicator is set on every measurement reply, mostly to the value it
     // already shows; QSpinBox repaints even then. An edit keeps the plain
     // behaviour, which also throws away a half-typed text.
@@ -188,17 +193,20 @@ public:
         if (isReadOnly() && v == value()) return;
         QSpinBox::setValue(v);
     }
-signals:
+ signals:
     void changed();
     void committed();
-protected:
+
+ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-public:
+
+ public:
     void stepBy(int steps) override;
-private:
-    bool pending_ = false;          // typed changes not yet committed
-    int last_ = 0;                  // the value last reported
+
+ private:
+    bool pending_ = false;  // typed changes not yet committed
+    int last_ = 0;          // the value last reported
     bool stepping_ = false;
 };
 
@@ -208,7 +216,7 @@ class KSlide : public QWidget {
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
     Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
     Q_PROPERTY(int value READ value WRITE setValue)
-public:
+ public:
     explicit KSlide(QWidget* parent = nullptr);
     int minimum() const { return slider_->minimum(); }
     int maximum() const { return slider_->maximum(); }
@@ -217,25 +225,26 @@ public:
     void setMaximum(int v);
     void setValue(int v);
     QSlider* slider() const { return slider_; }
-signals:
-    void changed();                 // dragging or stepping moved the value
-    void committed();               // released, or a step that is complete at once
-protected:
+ signals:
+    void changed();    // dragging or stepping moved the value
+    void committed();  // released, or a step that is complete at once
+ protected:
     void resizeEvent(QResizeEvent* e) override;
-private:
+
+ private:
     void Relayout();
     QSlider* slider_;
     QLabel* label_;
 };
 
-// ---- [SECTION] Plot widgets ------------------------------------------------------------------
+// ---- [SECTION] Plot widgets ---------------------------------------------------------------------
 
 // Queued, layer-wise repaint shared by graphs and strip charts: a change marks what
 // it touched; the next event processing renders only those layers, and nothing at
 // all while the control is hidden.
 class KPlotBase : public QCustomPlot {
     Q_OBJECT
-public:
+ public:
     explicit KPlotBase(QWidget* parent);
     enum { DIRTY_PLOTS = 1, DIRTY_CURSORS = 2, DIRTY_ALL = 4 };
     void MarkDirty(int what);
@@ -244,33 +253,35 @@ public:
     // The export menu of a right click: pictures, the clipboard, the data.
     // Its actions are named exportPng, exportSvg, exportPdf, copyPicture, exportCsv.
     void FillExportMenu(QMenu* menu);
-    bool SavePicture(const QString& path, const QString& format, QString* why);   // "png", "svg", "pdf"
+    bool SavePicture(const QString& path, const QString& format, QString* why);  // "png", "svg", "pdf"
     bool SaveCsv(const QString& path, QString* why);
     void CopyPicture();
     // The plotted data as CSV text, columns named by the form's csvColumns.
     virtual QString CsvText() const = 0;
-protected:
+
+ protected:
     void showEvent(QShowEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void Export(const QString& format);
-    QStringList FormList(const char* property) const;   // a form property "a;b;c" or "a,b,c"
+    QStringList FormList(const char* property) const;  // a form property "a;b;c" or "a,b,c"
     void wheelEvent(QWheelEvent* e) override;
     QCPLayer* cursorLayer_;
-private slots:
+ private slots:
     void Flush();
-private:
+
+ private:
     int dirty_ = 0;
     bool queued_ = false;
 };
 
 class KGraph : public KPlotBase {
     Q_OBJECT
-public:
+ public:
     explicit KGraph(QWidget* parent = nullptr);
     enum { XY = 1, RECTANGLE = 2 };
     struct Plot {
         int handle;
-        int kind;                   // XY, RECTANGLE
+        int kind;  // XY, RECTANGLE
         std::vector<double> x, y;
         int color, fillColor;
         QCPAbstractPlottable* curve = nullptr;
@@ -292,36 +303,38 @@ public:
     const std::vector<Plot>& Plots() const { return plots_; }
     void ApplyFormProperties() override;
     QString CsvText() const override;
-private:
+
+ private:
     int NextHandle();
     std::vector<Plot> plots_;
-    std::vector<QCPItemRect*> spareRects_;   // of deleted plots, hidden, owned by the plot
+    std::vector<QCPItemRect*> spareRects_;  // of deleted plots, hidden, owned by the plot
     Cursor cursors_[3];
     int nextHandle_ = 1;
 };
 
 class KStripChart : public KPlotBase {
     Q_OBJECT
-public:
+ public:
     explicit KStripChart(QWidget* parent = nullptr);
     int SetTraces(int n);
     int Traces() const { return int(traces_.size()); }
     int SetPointsPerScreen(int n);
     int PointsPerScreen() const { return pps_; }
-    int scroll = 1;                 // ATTR_STRIP_SCROLL, kept as given
+    int scroll = 1;  // ATTR_STRIP_SCROLL, kept as given
     int SetRange(double min, double max);
     void GetRange(int axis, double* min, double* max) const;
     int SetTraceColor(int trace, int color);
     int TraceColor(int trace) const;
-    void Append(const double* values, int points);   // `points` samples of all traces, interleaved
+    void Append(const double* values, int points);  // `points` samples of all traces, interleaved
     void Clear();
     std::vector<double> TracePoints(int trace) const;
     void ApplyFormProperties() override;
     QString CsvText() const override;
-private:
+
+ private:
     struct Trace {
-        std::vector<double> ring;   // capacity pps_
-        int head = 0;               // index of the oldest point
+        std::vector<double> ring;  // capacity pps_
+        int head = 0;              // index of the oldest point
         int count = 0;
         int color = 0;
         QCPGraph* graph = nullptr;

@@ -12,7 +12,8 @@
 #include "sim/options.h"
 #include "sim/sensor.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     sim::ToolOptions opt;
     std::string error;
     if (sim::ParseToolArgs(argc, argv, &opt, &error) != 0) {

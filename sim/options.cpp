@@ -10,7 +10,8 @@ namespace sim {
 
 namespace {
 
-bool ToLong(const std::string& text, long lo, long hi, long* out) {
+bool ToLong(const std::string& text, long lo, long hi, long* out)
+{
     if (text.empty()) return false;
     errno = 0;
     char* end = nullptr;
@@ -22,7 +23,8 @@ bool ToLong(const std::string& text, long lo, long hi, long* out) {
     return true;
 }
 
-bool ToDouble(const std::string& text, double* out) {
+bool ToDouble(const std::string& text, double* out)
+{
     if (text.empty()) return false;
     errno = 0;
     char* end = nullptr;
@@ -34,7 +36,8 @@ bool ToDouble(const std::string& text, double* out) {
 
 }  // namespace
 
-const char* ToolUsage() {
+const char* ToolUsage()
+{
     return "usage: kvormx-sim [options]\n"
            "A virtual K-VOR-MX sensor on a pseudo-terminal. Prints the device to connect to on its\n"
            "first line and runs until interrupted. SIGUSR1 makes it vanish, or come back on a new\n"
@@ -72,7 +75,8 @@ const char* ToolUsage() {
            "  --help              this text\n";
 }
 
-int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::string* error) {
+int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::string* error)
+{
     ToolOptions o;
     SensorIdentity& id = o.sensor.identity;
     SensorFaults& f = o.sensor.faults;
@@ -147,8 +151,10 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
             std::string v;
             long n;
             ok = take(&v) && ToLong(v, 0, 0x7FFFFFFF, &n);
-            if (ok) o.sensor.seed = static_cast<uint32_t>(n);
-            else *error = "--seed needs a number";
+            if (ok)
+                o.sensor.seed = static_cast<uint32_t>(n);
+            else
+                *error = "--seed needs a number";
         } else if (arg == "--freeze") {
             std::string v;
             ok = take(&v) && ToDouble(v, &o.freeze_at);

@@ -29,9 +29,10 @@
 
 namespace sim {
 
-// ---- EEPROM file ------------------------------------------------------------------------
+// ---- EEPROM file --------------------------------------------------------------------------------
 
-bool ReadParamFile(const std::string& path, Words* words) {
+bool ReadParamFile(const std::string& path, Words* words)
+{
     // Never blocks: a FIFO without a writer would hold the sensor (and the
     // tool, whose signals are masked by then) for good.
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -55,7 +56,8 @@ bool ReadParamFile(const std::string& path, Words* words) {
 // A new file beside `path`, made exclusively (a link placed under its name
 // is never followed) with mode 0666, which the umask cuts as it would for any
 // file the user makes: its descriptor and name, or -1.
-static int CreateBeside(const std::string& path, std::string* name) {
+static int CreateBeside(const std::string& path, std::string* name)
+{
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         *name = path + ".tmp-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -68,7 +70,8 @@ static int CreateBeside(const std::string& path, std::string* name) {
 // Replaces the file whole: a temporary file made beside it, with the old
 // file's mode (a new file gets what the umask allows), on disk before the
 // rename, and the folder on disk after it.
-bool WriteParamFile(const std::string& path, const Words& words) {
+bool WriteParamFile(const std::string& path, const Words& words)
+{
     std::string tmp;
     int fd = CreateBeside(path, &tmp);
     if (fd < 0) return false;
@@ -92,7 +95,8 @@ bool WriteParamFile(const std::string& path, const Words& words) {
     return true;
 }
 
-std::string ParamFileUnwritable(const std::string& path) {
+std::string ParamFileUnwritable(const std::string& path)
+{
     struct stat st;
     if (stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) return "not a regular file";
@@ -109,50 +113,61 @@ std::string ParamFileUnwritable(const std::string& path) {
     return "";
 }
 
-// ---- Responder --------------------------------------------------------------------------
+// ---- Responder ----------------------------------------------------------------------------------
 
 Responder::Responder(const SensorIdentity& identity, uint32_t seed, const std::string& eeprom_file)
-    : id_(identity), scene_(identity.pixels, seed), eeprom_file_(eeprom_file), eeprom_(kDefaultParams),
-      pot_noise_(seed * 2654435761u + 1u) {
+    : id_(identity),
+      scene_(identity.pixels, seed),
+      eeprom_file_(eeprom_file),
+      eeprom_(kDefaultParams),
+      pot_noise_(seed * 2654435761u + 1u)
+{
     if (!eeprom_file_.empty()) ReadParamFile(eeprom_file_, &eeprom_);
     ram_ = eeprom_;
 }
 
-void Responder::SaveEeprom() const {
+void Responder::SaveEeprom() const
+{
     // A write that fails keeps the set in memory; the sensor has no way to say so.
     if (!eeprom_file_.empty()) WriteParamFile(eeprom_file_, eeprom_);
 }
 
-std::vector<uint8_t> Responder::Frame(uint16_t command, const Words& payload, bool* is_frame) {
+std::vector<uint8_t> Responder::Frame(uint16_t command, const Words& payload, bool* is_frame)
+{
     auto f = EncodeFrame(command == CMD_ECHO ? kReplySync : id_.reply_sync, command, payload);
     *is_frame = true;
     return std::vector<uint8_t>(f.begin(), f.end());
 }
 
-std::vector<uint8_t> Responder::Firmware() const {
+std::vector<uint8_t> Responder::Firmware() const
+{
     std::vector<uint8_t> out(kFirmwareBytes, 0);
     const std::string& text = id_.firmware;
     if (id_.board == 0) {
         // Board 0 sends one character in the low byte of each of 36 words.
-        for (size_t i = 0; i < kFirmwareBytes / 2 && i < text.size(); ++i) out[2 * i + 1] = static_cast<uint8_t>(text[i]);
+        for (size_t i = 0; i < kFirmwareBytes / 2 && i < text.size(); ++i)
+            out[2 * i + 1] = static_cast<uint8_t>(text[i]);
     } else {
         std::copy_n(text.begin(), std::min(text.size(), kFirmwareBytes), out.begin());
     }
     return out;
 }
 
-std::vector<uint8_t> Responder::Block(const uint16_t* samples, int count) const {
+std::vector<uint8_t> Responder::Block(const uint16_t* samples, int count) const
+{
     std::vector<uint8_t> out(2 * count);
     for (int i = 0; i < count; ++i) PutWord(&out[2 * i], samples[i]);
     return out;
 }
 
-void Responder::SetPotJitter(int digits) {
+void Responder::SetPotJitter(int digits)
+{
     pot_jitter_ = digits > 0 ? digits : 0;
     if (pot_jitter_ == 0) pot_setting_ = -1;
 }
 
-Words Responder::Measure(const Words& payload, double t) {
+Words Responder::Measure(const Words& payload, double t)
+{
     bool plausible = payload[P_VTHD] >= 50 && payload[P_VTHD] <= 950 && payload[P_POLARITY] <= 1 &&
                      !(measured_ && payload == last_measure_);
     if (plausible) ram_ = payload;
@@ -182,14 +197,15 @@ Words Responder::Measure(const Words& payload, double t) {
     m[M_PIXDELTA] = ev.pixdelta;
     m[M_ANAMAX] = ana_max_;
     m[M_ANAMIN] = ana_min_;
-    m[M_IN0] = 0;                                 // no input wired to the virtual sensor
+    m[M_IN0] = 0;  // no input wired to the virtual sensor
     last_measure_ = m;
     measured_ = true;
     return m;
 }
 
 std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, double t, bool* is_frame,
-                                       bool eeprom_stuck) {
+                                       bool eeprom_stuck)
+{
     *is_frame = false;
     switch (command) {
         case CMD_WRITE_RAM:

@@ -46,15 +46,15 @@ class Responder {
     Scene scene_;
     std::string eeprom_file_;
     Words eeprom_;
-    Words ram_;                                   // the set the sensor works with
-    uint16_t ana_max_ = 0;                        // 0 until something was measured
+    Words ram_;             // the set the sensor works with
+    uint16_t ana_max_ = 0;  // 0 until something was measured
     uint16_t ana_min_ = kNoMinimum;
-    Words last_measure_{};                        // the last CMD_MEASURE reply payload
+    Words last_measure_{};  // the last CMD_MEASURE reply payload
     bool measured_ = false;
-    std::vector<uint16_t> held_video_;            // the line being read in 64-sample blocks
+    std::vector<uint16_t> held_video_;  // the line being read in 64-sample blocks
     int pot_jitter_ = 0;
-    int pot_setting_ = -1;                        // the potentiometer's tolerance; -1 until jitter starts
-    uint32_t pot_noise_;                          // noise of its readings
+    int pot_setting_ = -1;  // the potentiometer's tolerance; -1 until jitter starts
+    uint32_t pot_noise_;    // noise of its readings
 };
 
 // The EEPROM file: one decimal value per line. false when the file cannot be

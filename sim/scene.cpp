@@ -14,9 +14,10 @@ namespace {
 const double kWidthShare = 0.30;
 const double kSwingShare = 0.20;
 const double kSpeedShare = 1.0 / 200.0;
-const double kNoiseHz = 50.0;    // the noise pattern changes 50 times a second
+const double kNoiseHz = 50.0;  // the noise pattern changes 50 times a second
 
-uint32_t Mix(uint32_t x) {
+uint32_t Mix(uint32_t x)
+{
     x ^= x >> 16;
     x *= 0x7feb352dU;
     x ^= x >> 15;
@@ -29,10 +30,11 @@ uint32_t Mix(uint32_t x) {
 
 Scene::Scene(int pixels, uint32_t seed) : pixels_(pixels), seed_(seed) {}
 
-void Scene::Object(double t, double* left, double* right) const {
+void Scene::Object(double t, double* left, double* right) const
+{
     double n = pixels_;
     double swing = kSwingShare * n;
-    double travel = kSpeedShare * n * t + swing;     // starts centred, moving right
+    double travel = kSpeedShare * n * t + swing;  // starts centred, moving right
     double phase = std::fmod(travel, 4 * swing);
     if (phase < 0) phase += 4 * swing;
     double offset = phase < 2 * swing ? phase - swing : 3 * swing - phase;
@@ -41,7 +43,8 @@ void Scene::Object(double t, double* left, double* right) const {
     *right = centre + kWidthShare * n / 2;
 }
 
-std::vector<uint16_t> Scene::Line(double t) const {
+std::vector<uint16_t> Scene::Line(double t) const
+{
     double left, right;
     Object(t, &left, &right);
     // The shadow's border is a ramp a few pixels wide, as an optic blurs it.
@@ -59,11 +62,13 @@ std::vector<uint16_t> Scene::Line(double t) const {
     return line;
 }
 
-int WindowStart(int pixels, int pstart) {
+int WindowStart(int pixels, int pstart)
+{
     return std::clamp(pstart, 0, std::max(0, pixels - kVideoSamples));
 }
 
-Evaluation Evaluate(const std::vector<uint16_t>& line, const Words& params) {
+Evaluation Evaluate(const std::vector<uint16_t>& line, const Words& params)
+{
     Evaluation ev;
     int n = static_cast<int>(line.size());
     ev.pix1 = static_cast<uint16_t>(WindowStart(n, params[P_PSTART]));
@@ -95,9 +100,15 @@ Evaluation Evaluate(const std::vector<uint16_t>& line, const Words& params) {
     ev.redge = static_cast<uint16_t>(last);
 
     switch (params[P_EMODE]) {
-        case 0: ev.mvalue = ev.ledge; break;
-        case 1: ev.mvalue = ev.redge; break;
-        default: ev.mvalue = count ? static_cast<uint16_t>((first + last) / 2) : 0; break;
+        case 0:
+            ev.mvalue = ev.ledge;
+            break;
+        case 1:
+            ev.mvalue = ev.redge;
+            break;
+        default:
+            ev.mvalue = count ? static_cast<uint16_t>((first + last) / 2) : 0;
+            break;
     }
     if (count >= 2) ev.pixdelta = static_cast<uint16_t>(last - first);
 
@@ -113,7 +124,8 @@ Evaluation Evaluate(const std::vector<uint16_t>& line, const Words& params) {
     return ev;
 }
 
-std::array<uint16_t, kVideoSamples> VideoLine(const std::vector<uint16_t>& line, const Words& params) {
+std::array<uint16_t, kVideoSamples> VideoLine(const std::vector<uint16_t>& line, const Words& params)
+{
     std::array<uint16_t, kVideoSamples> video{};
     int n = static_cast<int>(line.size());
     if (params[P_CCDMODE] == 1) {

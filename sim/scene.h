@@ -17,9 +17,9 @@
 
 namespace sim {
 
-const int kBackground = 800;     // bright, unobstructed pixels
-const int kObject = 150;         // pixels in the object's shadow
-const int kNoise = 6;            // noise amplitude either way; small against any sane threshold
+const int kBackground = 800;  // bright, unobstructed pixels
+const int kObject = 150;      // pixels in the object's shadow
+const int kNoise = 6;         // noise amplitude either way; small against any sane threshold
 
 class Scene {
  public:
@@ -38,14 +38,14 @@ class Scene {
 
 // The sensor's own result for one line, evaluated with a parameter set.
 struct Evaluation {
-    uint16_t ledge = 0;      // first edge in the evaluation window, 0 when none
-    uint16_t redge = 0;      // last edge; equals ledge when there is a single edge
-    uint16_t mvalue = 0;     // by edge mode: left, right or centre; 0 when not measurable
-    uint16_t pix1 = 0;       // first pixel of the 256-pixel window
-    uint16_t edcnt = 0;      // threshold crossings inside the evaluation window
-    uint16_t mvstart = 0;    // covered pixels from the window start up to the first edge
-    uint16_t mvend = 0;      // covered pixels from the last edge to the window end
-    uint16_t pixdelta = 0;   // redge - ledge when there are two edges or more
+    uint16_t ledge = 0;     // first edge in the evaluation window, 0 when none
+    uint16_t redge = 0;     // last edge; equals ledge when there is a single edge
+    uint16_t mvalue = 0;    // by edge mode: left, right or centre; 0 when not measurable
+    uint16_t pix1 = 0;      // first pixel of the 256-pixel window
+    uint16_t edcnt = 0;     // threshold crossings inside the evaluation window
+    uint16_t mvstart = 0;   // covered pixels from the window start up to the first edge
+    uint16_t mvend = 0;     // covered pixels from the last edge to the window end
+    uint16_t pixdelta = 0;  // redge - ledge when there are two edges or more
 };
 
 // First pixel of the 256-pixel window for a pixel start, kept inside the line.

@@ -34,7 +34,7 @@ using sim::kFrameBytes;
 
 namespace {
 
-// ---- [SECTION] Clock and pty helpers ---------------------------------------------------
+// ---- [SECTION] Clock and pty helpers ------------------------------------------------------------
 
 // Bytes that do not complete a frame are dropped after the line has been
 // quiet this long: 5 byte times, longer than any gap inside a frame that a
@@ -52,14 +52,16 @@ const uint8_t kGarbage[] = {0x13, 0xFF, 0x7E, 0x00, 0x42};
 const uint8_t kLongTail = 0xEE;
 const size_t kLongExtra = 4;
 
-int64_t NowNs() {
+int64_t NowNs()
+{
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return ts.tv_sec * 1000000000LL + ts.tv_nsec;
 }
 
 // steady_clock is CLOCK_MONOTONIC on Linux, so the two time bases agree.
-std::chrono::steady_clock::time_point ToTimePoint(int64_t ns) {
+std::chrono::steady_clock::time_point ToTimePoint(int64_t ns)
+{
     return std::chrono::steady_clock::time_point(
         std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::nanoseconds(ns)));
 }
@@ -70,7 +72,8 @@ struct Pty {
     char path[128] = "";
 };
 
-bool OpenPty(Pty* p) {
+bool OpenPty(Pty* p)
+{
     int m, s;
     if (openpty(&m, &s, nullptr, nullptr, nullptr) != 0) return false;
     // The slave is made raw here and stays open in the sim: a PC that opens,
@@ -96,7 +99,8 @@ bool OpenPty(Pty* p) {
     return true;
 }
 
-void ClosePty(Pty* p) {
+void ClosePty(Pty* p)
+{
     if (p->master >= 0) close(p->master);
     if (p->slave >= 0) close(p->slave);
     *p = Pty();
@@ -105,7 +109,7 @@ void ClosePty(Pty* p) {
 }  // namespace
 
 struct VirtualSensor::Impl {
-    std::string error;                            // why the last Start failed
+    std::string error;  // why the last Start failed
     // Guarded by mu: everything the line thread and the setters share.
     mutable std::mutex mu;
     std::unique_ptr<sim::Responder> responder;
@@ -114,7 +118,7 @@ struct VirtualSensor::Impl {
     bool pacing = true;
     bool frozen = false;
     double frozen_t = 0;
-    int64_t epoch_ns = 0;                         // scene time 0
+    int64_t epoch_ns = 0;  // scene time 0
     struct Entry {
         uint64_t seq;
         ReceivedFrame frame;
@@ -129,29 +133,30 @@ struct VirtualSensor::Impl {
     int wake[2] = {-1, -1};
     Pty pty;
     std::string link;
-    std::string link_target;                      // the slave path the link was last pointed at
-    bool started = false;                         // Start succeeded, Stop not yet called
-    std::atomic<bool> running{false};             // the line thread is up
+    std::string link_target;           // the slave path the link was last pointed at
+    bool started = false;              // Start succeeded, Stop not yet called
+    std::atomic<bool> running{false};  // the line thread is up
 
-    bool Launch();                                // pty, link and thread
-    void Halt();                                  // thread down, pty closed
+    bool Launch();  // pty, link and thread
+    void Halt();    // thread down, pty closed
     void Run(int master);
 
     void SleepUntil(int64_t deadline);
     bool WriteAll(int master, const uint8_t* data, size_t n);
     int64_t Send(int master, const std::vector<uint8_t>& reply, size_t tail, int64_t start, bool pacing);
-    int64_t SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing,
-                         size_t piece, int64_t gap_ns);
+    int64_t SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing, size_t piece,
+                         int64_t gap_ns);
     void Exchange(int master, const uint8_t* frame, int64_t first_ns, int64_t* rx_free, int64_t* tx_free);
 };
 
-// ---- [SECTION] The line thread: framing ------------------------------------------------
+// ---- [SECTION] The line thread: framing ---------------------------------------------------------
 
 namespace {
 
 // A request opens with 0x00 0x55; anything before that is not part of a
 // frame. Returns true when bytes were dropped.
-bool HuntSync(std::vector<uint8_t>* buf) {
+bool HuntSync(std::vector<uint8_t>* buf)
+{
     size_t i = 0;
     while (i < buf->size()) {
         if ((*buf)[i] == 0x00 && (i + 1 == buf->size() || (*buf)[i + 1] == 0x55)) break;
@@ -163,11 +168,12 @@ bool HuntSync(std::vector<uint8_t>* buf) {
 
 }  // namespace
 
-void VirtualSensor::Impl::Run(int master) {
+void VirtualSensor::Impl::Run(int master)
+{
     std::vector<uint8_t> buf;
-    int64_t first_ns = 0;                         // the first byte of the pending bytes came in
-    int64_t last_ns = 0;                          // the last byte came in
-    int64_t rx_free = 0, tx_free = 0;             // both directions of the line are busy until then
+    int64_t first_ns = 0;              // the first byte of the pending bytes came in
+    int64_t last_ns = 0;               // the last byte came in
+    int64_t rx_free = 0, tx_free = 0;  // both directions of the line are busy until then
     pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
     uint8_t chunk[4096];
 
@@ -182,12 +188,12 @@ void VirtualSensor::Impl::Run(int master) {
         }
         int r = ppoll(fds, 2, timeout, nullptr);
         if (r < 0) {
-            if (errno == EINTR) continue;         // a signal to the process, not to us
+            if (errno == EINTR) continue;  // a signal to the process, not to us
             break;
         }
         if (fds[1].revents) break;
         if (r == 0) {
-            buf.clear();                          // the line went quiet inside a frame
+            buf.clear();  // the line went quiet inside a frame
             continue;
         }
         if (fds[0].revents & POLLIN) {
@@ -199,7 +205,7 @@ void VirtualSensor::Impl::Run(int master) {
                 buf.insert(buf.end(), chunk, chunk + n);
             }
             if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-                timespec pause{0, 5000000};   // a broken master: never spin on it
+                timespec pause{0, 5000000};  // a broken master: never spin on it
                 nanosleep(&pause, nullptr);
             }
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
@@ -221,9 +227,10 @@ void VirtualSensor::Impl::Run(int master) {
     }
 }
 
-// ---- [SECTION] The line thread: one exchange, paced ----------------------------------
+// ---- [SECTION] The line thread: one exchange, paced ---------------------------------------------
 
-void VirtualSensor::Impl::SleepUntil(int64_t deadline) {
+void VirtualSensor::Impl::SleepUntil(int64_t deadline)
+{
     for (int64_t now = NowNs(); now < deadline && !stop.load(); now = NowNs()) {
         int64_t until = std::min(deadline, now + kSliceNs);
         timespec ts{static_cast<time_t>(until / 1000000000LL), static_cast<long>(until % 1000000000LL)};
@@ -231,7 +238,8 @@ void VirtualSensor::Impl::SleepUntil(int64_t deadline) {
     }
 }
 
-bool VirtualSensor::Impl::WriteAll(int master, const uint8_t* data, size_t n) {
+bool VirtualSensor::Impl::WriteAll(int master, const uint8_t* data, size_t n)
+{
     int64_t give_up = NowNs() + kStuckNs;
     while (n > 0 && !stop.load()) {
         ssize_t w = write(master, data, n);
@@ -254,7 +262,8 @@ bool VirtualSensor::Impl::WriteAll(int master, const uint8_t* data, size_t n) {
 // byte before them. Returns the time the last byte was written, or 0 when the
 // reply was cut short (Stop, or a PC that reads nothing).
 int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply, size_t tail, int64_t start,
-                                  bool pacing) {
+                                  bool pacing)
+{
     size_t sent = 0, total = reply.size();
     size_t timeline = total - tail;
     if (!pacing) {
@@ -283,8 +292,9 @@ int64_t VirtualSensor::Impl::Send(int master, const std::vector<uint8_t>& reply,
 
 // A link that hands the reply over in pieces: piece j leaves when its last
 // byte is due on the line, plus j pauses. Returns as Send does.
-int64_t VirtualSensor::Impl::SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start,
-                                          bool pacing, size_t piece, int64_t gap_ns) {
+int64_t VirtualSensor::Impl::SendInPieces(int master, const std::vector<uint8_t>& reply, int64_t start, bool pacing,
+                                          size_t piece, int64_t gap_ns)
+{
     for (size_t from = 0, j = 0; from < reply.size(); from += piece, ++j) {
         size_t to = std::min(reply.size(), from + piece);
         SleepUntil(start + (pacing ? ByteTimesNs(static_cast<int64_t>(to)) : 0) + static_cast<int64_t>(j) * gap_ns);
@@ -294,7 +304,8 @@ int64_t VirtualSensor::Impl::SendInPieces(int master, const std::vector<uint8_t>
 }
 
 void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t first_ns, int64_t* rx_free,
-                                   int64_t* tx_free) {
+                                   int64_t* tx_free)
+{
     int64_t complete = NowNs();
     uint16_t command = sim::GetWord(frame + 2);
     sim::Words payload = sim::DecodePayload(frame);
@@ -379,9 +390,10 @@ void VirtualSensor::Impl::Exchange(int master, const uint8_t* frame, int64_t fir
     }
 }
 
-// ---- [SECTION] Life cycle -------------------------------------------------------------
+// ---- [SECTION] Life cycle -----------------------------------------------------------------------
 
-bool VirtualSensor::Impl::Launch() {
+bool VirtualSensor::Impl::Launch()
+{
     if (!OpenPty(&pty)) {
         error = "no pseudo-terminal";
         return false;
@@ -422,7 +434,8 @@ bool VirtualSensor::Impl::Launch() {
     return true;
 }
 
-void VirtualSensor::Impl::Halt() {
+void VirtualSensor::Impl::Halt()
+{
     if (running.load()) {
         stop.store(true);
         char c = 1;
@@ -440,9 +453,13 @@ void VirtualSensor::Impl::Halt() {
 
 VirtualSensor::VirtualSensor() : impl_(new Impl) {}
 
-VirtualSensor::~VirtualSensor() { Stop(); }
+VirtualSensor::~VirtualSensor()
+{
+    Stop();
+}
 
-bool VirtualSensor::Start(const SensorOptions& options) {
+bool VirtualSensor::Start(const SensorOptions& options)
+{
     std::lock_guard<std::mutex> life(impl_->life_mu);
     if (impl_->started) return false;
     int px = options.identity.pixels;
@@ -475,9 +492,13 @@ bool VirtualSensor::Start(const SensorOptions& options) {
     return true;
 }
 
-const char* VirtualSensor::Error() const { return impl_->error.c_str(); }
+const char* VirtualSensor::Error() const
+{
+    return impl_->error.c_str();
+}
 
-void VirtualSensor::Stop() {
+void VirtualSensor::Stop()
+{
     std::lock_guard<std::mutex> life(impl_->life_mu);
     if (!impl_->started) return;
     impl_->Halt();
@@ -493,61 +514,77 @@ void VirtualSensor::Stop() {
     impl_->started = false;
 }
 
-bool VirtualSensor::Running() const { return impl_->running.load(); }
+bool VirtualSensor::Running() const
+{
+    return impl_->running.load();
+}
 
-const char* VirtualSensor::SlavePath() const { return impl_->pty.path; }
+const char* VirtualSensor::SlavePath() const
+{
+    return impl_->pty.path;
+}
 
-void VirtualSensor::Vanish() {
+void VirtualSensor::Vanish()
+{
     std::lock_guard<std::mutex> life(impl_->life_mu);
     if (impl_->started) impl_->Halt();
 }
 
-bool VirtualSensor::Reappear() {
+bool VirtualSensor::Reappear()
+{
     std::lock_guard<std::mutex> life(impl_->life_mu);
     if (!impl_->started || impl_->running.load()) return false;
     return impl_->Launch();
 }
 
-// ---- [SECTION] Settings and the record ------------------------------------------------
+// ---- [SECTION] Settings and the record ----------------------------------------------------------
 
-void VirtualSensor::SetFaults(const SensorFaults& faults) {
+void VirtualSensor::SetFaults(const SensorFaults& faults)
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     impl_->faults = faults;
     impl_->requests_since_faults = 0;
 }
 
-SensorFaults VirtualSensor::Faults() const {
+SensorFaults VirtualSensor::Faults() const
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     return impl_->faults;
 }
 
-void VirtualSensor::SetPacing(bool on) {
+void VirtualSensor::SetPacing(bool on)
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     impl_->pacing = on;
 }
 
-void VirtualSensor::FreezeScene(double seconds) {
+void VirtualSensor::FreezeScene(double seconds)
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     impl_->frozen = true;
     impl_->frozen_t = seconds;
 }
 
-void VirtualSensor::ThawScene() {
+void VirtualSensor::ThawScene()
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     impl_->frozen = false;
 }
 
-std::array<uint16_t, 16> VirtualSensor::Ram() const {
+std::array<uint16_t, 16> VirtualSensor::Ram() const
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     return impl_->responder ? impl_->responder->Ram() : sim::kDefaultParams;
 }
 
-std::array<uint16_t, 16> VirtualSensor::Eeprom() const {
+std::array<uint16_t, 16> VirtualSensor::Eeprom() const
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     return impl_->responder ? impl_->responder->Eeprom() : sim::kDefaultParams;
 }
 
-std::vector<ReceivedFrame> VirtualSensor::Frames() const {
+std::vector<ReceivedFrame> VirtualSensor::Frames() const
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     std::vector<ReceivedFrame> out;
     out.reserve(impl_->frames.size());
@@ -555,7 +592,8 @@ std::vector<ReceivedFrame> VirtualSensor::Frames() const {
     return out;
 }
 
-void VirtualSensor::ClearFrames() {
+void VirtualSensor::ClearFrames()
+{
     std::lock_guard<std::mutex> lock(impl_->mu);
     impl_->frames.clear();
 }

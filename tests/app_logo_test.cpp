@@ -111,7 +111,7 @@ TEST_F(LogoStrip, Brands0And1HideThePictureAndShowOnlyNameAndVersion)
     ExpectText(t[0], "K-VOR-MX-Zidad", 20, 20, 18, GREY, WHITE);
     ExpectText(t[1], "Version 1.5", 170, 26, 11, GREY, WHITE);
 
-    ShowLogo(1);   // drawn over the old strip: nothing removes a text
+    ShowLogo(1);  // drawn over the old strip: nothing removes a text
     EXPECT_EQ(BLUE, Attr(PANEL_LOGO_FRAME, ATTR_FRAME_COLOR));
     EXPECT_EQ(0, Attr(PANEL_LOGO_PICTURE, ATTR_VISIBLE));
     t = NewTexts();

@@ -11,7 +11,7 @@
 namespace {
 
 struct Expected {
-    int panel;   // PANEL or POPUP
+    int panel;  // PANEL or POPUP
     int number;
     const char* name;
     int kind;
@@ -187,7 +187,7 @@ TEST_F(StartUpState, ClosingTheMainPanelEndsTheEventLoop)
 {
     DisplayPanel(panelHandle);
     AfterSeconds(0.05, [] { OperatorClosePanel(panelHandle); });
-    RunUserInterface();   // returns only through CC_PANEL's QuitUserInterface
+    RunUserInterface();  // returns only through CC_PANEL's QuitUserInterface
     // The window stays until the program discards it.
     EXPECT_TRUE(PanelVisible(panelHandle));
 }

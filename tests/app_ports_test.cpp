@@ -26,8 +26,9 @@ namespace fs = std::filesystem;
 namespace {
 
 class PortWatchTest : public ProgramTest {
-protected:
-    void SetUp() override {
+ protected:
+    void SetUp() override
+    {
         ProgramTest::SetUp();
         char tmpl[] = "/tmp/kvormx-byid-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(tmpl));
@@ -39,7 +40,8 @@ protected:
         SetPortsByIdDir((root / "by-id").c_str());
         link = (root / "by-id" / "usb-KVOR_virtual_sensor_0001-if00").string();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         StopWatchingPorts();
         ProgramTest::TearDown();
         fs::remove_all(root);
@@ -47,7 +49,8 @@ protected:
 
     // The sensor plugged in behind `link`, the program started on it as it
     // starts on a remembered port.
-    void StartPlugged(SensorOptions o = Fast()) {
+    void StartPlugged(SensorOptions o = Fast())
+    {
         o.link = link;
         ASSERT_TRUE(sensor.Start(o));
         ScanPorts();
@@ -62,13 +65,15 @@ protected:
         sensor.ClearFrames();
     }
     // As udev does it: the device goes, then its link.
-    void Unplug() {
+    void Unplug()
+    {
         sensor.Vanish();
         fs::remove(link);
     }
     void Replug() { ASSERT_TRUE(sensor.Reappear()); }
 
-    bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0) {
+    bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0)
+    {
         double end = Timer() + seconds;
         while (!done()) {
             if (Timer() > end) return false;
@@ -76,12 +81,14 @@ protected:
         }
         return true;
     }
-    bool SetUpSeen() {
+    bool SetUpSeen()
+    {
         auto c = Commands();
         return std::find(c.begin(), c.end(), CMD_VERSION) != c.end();
     }
 
-    std::vector<int> RingValues() const {
+    std::vector<int> RingValues() const
+    {
         int count = 0;
         GetNumListItems(panelHandle, PANEL_COMPORT, &count);
         std::vector<int> values;
@@ -92,7 +99,8 @@ protected:
         }
         return values;
     }
-    std::string RingLabel(int number) const {
+    std::string RingLabel(int number) const
+    {
         auto values = RingValues();
         for (size_t i = 0; i < values.size(); i++) {
             if (values[i] != number) continue;
@@ -102,7 +110,8 @@ protected:
         }
         return "";
     }
-    bool InRing(int number) const {
+    bool InRing(int number) const
+    {
         auto v = RingValues();
         return std::find(v.begin(), v.end(), number) != v.end();
     }
@@ -116,7 +125,7 @@ protected:
 
 }  // namespace
 
-// ---- Unplug and replug -----------------------------------------------------------------------
+// ---- Unplug and replug --------------------------------------------------------------------------
 
 TEST_F(PortWatchTest, IdleUnplugSaysLostAndReplugSetsUpAgain)
 {
@@ -143,12 +152,12 @@ TEST_F(PortWatchTest, IdleUnplugSaysLostAndReplugSetsUpAgain)
 TEST_F(PortWatchTest, HangUpWithTheLinkLeftBehindIsALossToo)
 {
     StartPlugged();
-    sensor.Vanish();                          // the link stays, leading nowhere
+    sensor.Vanish();  // the link stays, leading nowhere
     ASSERT_TRUE(PumpUntil([&] { return Status() == Lost(); })) << Status();
     PumpFor(0.5);
-    EXPECT_TRUE(Commands().empty());          // nothing set up on a port that is not back
+    EXPECT_TRUE(Commands().empty());  // nothing set up on a port that is not back
 
-    Replug();                                 // the link is pointed at the new device
+    Replug();  // the link is pointed at the new device
     ASSERT_TRUE(PumpUntil([&] { return SetUpSeen(); }));
     EXPECT_EQ(kSetUp, Commands());
 }
@@ -199,7 +208,7 @@ TEST_F(PortWatchTest, RunModeEndsWithPortLostAndStaysEndedAfterReplug)
 {
     StartPlugged();
     AfterSeconds(0.3, [&] { Unplug(); });
-    Press(PANEL_RUN);                         // returns when the loop has ended
+    Press(PANEL_RUN);  // returns when the loop has ended
     EXPECT_EQ(Lost(), Status());
     EXPECT_FALSE(Dimmed(panelHandle, PANEL_SEND));
     EXPECT_FALSE(exchange_busy);
@@ -211,7 +220,7 @@ TEST_F(PortWatchTest, RunModeEndsWithPortLostAndStaysEndedAfterReplug)
     Replug();
     ASSERT_TRUE(PumpUntil([&] { return SetUpSeen(); }));
     PumpFor(0.5);
-    EXPECT_EQ(kSetUp, Commands());            // set up again, no measurement requested
+    EXPECT_EQ(kSetUp, Commands());  // set up again, no measurement requested
 }
 
 TEST_F(PortWatchTest, VideoModeEndsWithPortLostOnBothBoards)
@@ -236,7 +245,7 @@ TEST_F(PortWatchTest, VideoModeEndsWithPortLostOnBothBoards)
     }
 }
 
-// ---- The ring ---------------------------------------------------------------------------------
+// ---- The ring -----------------------------------------------------------------------------------
 
 TEST_F(PortWatchTest, RingFollowsOtherPortsAndTheirNumbersStay)
 {
@@ -246,7 +255,7 @@ TEST_F(PortWatchTest, RingFollowsOtherPortsAndTheirNumbersStay)
     fs::create_symlink(peer.Path(), other);
     ASSERT_TRUE(PumpUntil([&] { return InRing(2); }));
     EXPECT_EQ(2, PortNumber(other.c_str()));
-    EXPECT_EQ(com, Value(panelHandle, PANEL_COMPORT));   // the choice is left alone
+    EXPECT_EQ(com, Value(panelHandle, PANEL_COMPORT));  // the choice is left alone
 
     fs::remove(other);
     ASSERT_TRUE(PumpUntil([&] { return !InRing(2); }));
@@ -255,7 +264,7 @@ TEST_F(PortWatchTest, RingFollowsOtherPortsAndTheirNumbersStay)
     fs::create_symlink(peer.Path(), other);
     ASSERT_TRUE(PumpUntil([&] { return InRing(2); }));
     EXPECT_EQ((std::vector<int>{1, 2}), RingValues());
-    EXPECT_TRUE(Commands().empty());          // nothing was said to the port in use
+    EXPECT_TRUE(Commands().empty());  // nothing was said to the port in use
 }
 
 TEST_F(PortWatchTest, EveryPortNamedOnTheCommandLineIsInTheRing)
@@ -264,7 +273,7 @@ TEST_F(PortWatchTest, EveryPortNamedOnTheCommandLineIsInTheRing)
     ASSERT_EQ(0, AddComPort(17, peer.Path().c_str()));
     ScanPorts();
     FillPortRing();
-    EXPECT_EQ((std::vector<int>{1, 9, 17}), RingValues());   // COM1: the port in use, not there
+    EXPECT_EQ((std::vector<int>{1, 9, 17}), RingValues());  // COM1: the port in use, not there
     EXPECT_EQ("COM9  /nonexistent/kvormx-adapter  (not present)", RingLabel(9));
     EXPECT_EQ("COM17  " + peer.Path(), RingLabel(17));
 
@@ -275,7 +284,7 @@ TEST_F(PortWatchTest, EveryPortNamedOnTheCommandLineIsInTheRing)
     EXPECT_EQ(CMD_ECHO, f.command);
 }
 
-// ---- Remembered -------------------------------------------------------------------------------
+// ---- Remembered ---------------------------------------------------------------------------------
 
 TEST_F(PortWatchTest, PortThatPassedTheLineCheckIsWhereTheNextStartBegins)
 {
@@ -284,18 +293,18 @@ TEST_F(PortWatchTest, PortThatPassedTheLineCheckIsWhereTheNextStartBegins)
     ASSERT_EQ(1, GetSetting("port/last", remembered, sizeof remembered));
     EXPECT_EQ(link, remembered);
     EXPECT_EQ(com, StartPort(0));
-    EXPECT_EQ(3, StartPort(3));               // the command line wins
+    EXPECT_EQ(3, StartPort(3));  // the command line wins
 
     Unplug();
     ScanPorts();
-    EXPECT_EQ(1, StartPort(0));               // not there: COM 1 as ever
+    EXPECT_EQ(1, StartPort(0));  // not there: COM 1 as ever
 }
 
 TEST_F(PortWatchTest, PseudoTerminalNamedDirectlyIsNotRemembered)
 {
-    StartSensor();                            // COM 1 = /dev/pts/N
+    StartSensor();  // COM 1 = /dev/pts/N
     StartUp();
-    ASSERT_EQ("K-VOR-MX virtual sensor FW 1.0", Status().substr(0, 30));   // the line check passed
+    ASSERT_EQ("K-VOR-MX virtual sensor FW 1.0", Status().substr(0, 30));  // the line check passed
     char remembered[512] = "";
     EXPECT_EQ(0, GetSetting("port/last", remembered, sizeof remembered));
 }
@@ -310,7 +319,7 @@ TEST_F(PortWatchTest, ParameterFolderChosenIsWhereTheDialogsStartNextTime)
     Press(PANEL_GET);
     EXPECT_EQ(folder.string(), proj_dir);
 
-    GetProjectDir(proj_dir);                  // the next start
+    GetProjectDir(proj_dir);  // the next start
     RestoreParamFolder();
     EXPECT_EQ(folder.string(), proj_dir);
     QueueFileSelectAnswer(0, "");
@@ -318,7 +327,7 @@ TEST_F(PortWatchTest, ParameterFolderChosenIsWhereTheDialogsStartNextTime)
     EXPECT_EQ(folder.string(), FileSelectCalls().back().defaultDir);
 }
 
-// ---- The program as a process -----------------------------------------------------------------
+// ---- The program as a process -------------------------------------------------------------------
 
 namespace {
 
@@ -348,7 +357,11 @@ Outcome Kvormx(const fs::path& dir, const std::string& args)
 
 TEST_F(PortWatchTest, ListPortsPrintsNumberDeviceAndDescription)
 {
-    ASSERT_TRUE(sensor.Start([&] { SensorOptions o = Fast(); o.link = link; return o; }()));
+    ASSERT_TRUE(sensor.Start([&] {
+        SensorOptions o = Fast();
+        o.link = link;
+        return o;
+    }()));
     std::string args = "--list-ports --by-id-dir '" + (root / "by-id").string() + "' --com 27=/nonexistent/tty";
     Outcome r = Kvormx(root, args);
     EXPECT_EQ(0, r.status) << r.err;
@@ -382,7 +395,11 @@ TEST_F(PortWatchTest, RepeatedComNumberIsAUsageError)
 
 TEST_F(PortWatchTest, RememberedPortOpensAtTheNextStart)
 {
-    ASSERT_TRUE(sensor.Start([&] { SensorOptions o = Fast(); o.link = link; return o; }()));
+    ASSERT_TRUE(sensor.Start([&] {
+        SensorOptions o = Fast();
+        o.link = link;
+        return o;
+    }()));
     std::string common = "--exit-when-ready --settings '" + (root / "kvormx.conf").string() + "' --by-id-dir '" +
                          (root / "by-id").string() + "'";
 

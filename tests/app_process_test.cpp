@@ -43,8 +43,8 @@ Outcome RunProgram(const std::string& exe, const std::string& args, const std::s
 {
     fs::path dir = fs::temp_directory_path() / ("kvormx-proc-" + std::to_string(getpid()));
     fs::create_directories(dir);
-    std::string cmd = "cd '" + dir.string() + "' && " + env + " timeout 20 '" + exe + "' " + args +
-                      " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    std::string cmd = "cd '" + dir.string() + "' && " + env + " timeout 20 '" + exe + "' " + args + " >'" +
+                      (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
     int raw = std::system(cmd.c_str());
     Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(dir / "out"), Slurp(dir / "err")};
     fs::remove_all(dir);
@@ -114,7 +114,8 @@ TEST(ProgramProcess, TraceFromTheCommandLineHoldsTheStartUpOrTheProgramSaysWhyNo
     std::string text = Slurp(trace);
     fs::remove(trace);
     EXPECT_EQ(0, o.status) << o.err;
-    for (const char* line : {"\tTX\tECHO\t", "\tRX\tECHO\t", "\tRX\tHARDWARE_INFO\t", "\tRX\tREAD_RAM\t", "\tRX\tVERSION\t"})
+    for (const char* line :
+         {"\tTX\tECHO\t", "\tRX\tECHO\t", "\tRX\tHARDWARE_INFO\t", "\tRX\tREAD_RAM\t", "\tRX\tVERSION\t"})
         EXPECT_NE(std::string::npos, text.find(line)) << line;
 
     Outcome bad = RunProgram(ProgramPath(), "--simulate --exit-when-ready --trace /nonexistent-folder/trace.txt",

@@ -74,7 +74,7 @@ TEST_F(Keyboard, F5RunsEscStopsAndTheDimmedButtonsIgnoreTheirKeysMeanwhile)
         OperatorKeys(panelHandle, "F8");
         OperatorKeys(panelHandle, "Esc");
     });
-    OperatorKeys(panelHandle, "F5");     // returns once the run loop has ended
+    OperatorKeys(panelHandle, "F5");  // returns once the run loop has ended
     EXPECT_TRUE(running);
     EXPECT_EQ(1, stop_flag);
     std::vector<int> during = Commands();
@@ -132,12 +132,12 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
 {
     AssumeScreenArea(0, 0, 1920, 1080);
     DisplayPanel(panelHandle);
-    const int controls[] = {PANEL_GRAPH_VIDEO, PANEL_GRAPH_BAR, PANEL_STATUS, PANEL_MVALUE, PANEL_MVALUE_2,
-                            PANEL_RUN, PANEL_SEND, PANEL_VIDEO_THRESHOLD, PANEL_COMPORT};
+    const int controls[] = {PANEL_GRAPH_VIDEO, PANEL_GRAPH_BAR, PANEL_STATUS,          PANEL_MVALUE, PANEL_MVALUE_2,
+                            PANEL_RUN,         PANEL_SEND,      PANEL_VIDEO_THRESHOLD, PANEL_COMPORT};
     std::map<int, Box> form;
     for (int c : controls) form[c] = ControlBox(panelHandle, c);
 
-    OperatorResizePanel(panelHandle, 1400, 900);     // 400 wider, 186 taller
+    OperatorResizePanel(panelHandle, 1400, 900);  // 400 wider, 186 taller
     auto now = [](int c) { return ControlBox(panelHandle, c); };
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].w + 400, now(PANEL_GRAPH_VIDEO).w);
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].h + 186, now(PANEL_GRAPH_VIDEO).h);
@@ -145,12 +145,12 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     EXPECT_EQ(form[PANEL_GRAPH_BAR].y + 186, now(PANEL_GRAPH_BAR).y);
     EXPECT_EQ(form[PANEL_GRAPH_BAR].h, now(PANEL_GRAPH_BAR).h);
     EXPECT_EQ(form[PANEL_STATUS].w + 400, now(PANEL_STATUS).w);
-    EXPECT_EQ(form[PANEL_MVALUE].x + 400, now(PANEL_MVALUE).x);           // the measurement column
+    EXPECT_EQ(form[PANEL_MVALUE].x + 400, now(PANEL_MVALUE).x);  // the measurement column
     EXPECT_EQ(form[PANEL_MVALUE].y, now(PANEL_MVALUE).y);
     EXPECT_EQ(form[PANEL_MVALUE_2].x + 400, now(PANEL_MVALUE_2).x);
-    EXPECT_EQ(form[PANEL_RUN].x + 400, now(PANEL_RUN).x);                 // Operation: the bottom right corner
+    EXPECT_EQ(form[PANEL_RUN].x + 400, now(PANEL_RUN).x);  // Operation: the bottom right corner
     EXPECT_EQ(form[PANEL_RUN].y + 186, now(PANEL_RUN).y);
-    EXPECT_EQ(form[PANEL_SEND].x, now(PANEL_SEND).x);                     // Transfer and Parameters: bottom left
+    EXPECT_EQ(form[PANEL_SEND].x, now(PANEL_SEND).x);  // Transfer and Parameters: bottom left
     EXPECT_EQ(form[PANEL_SEND].y + 186, now(PANEL_SEND).y);
     EXPECT_EQ(form[PANEL_VIDEO_THRESHOLD].y + 186, now(PANEL_VIDEO_THRESHOLD).y);
     EXPECT_EQ(form[PANEL_COMPORT].x, now(PANEL_COMPORT).x);
@@ -194,7 +194,7 @@ TEST_F(MainPanelSize, AtItsLeastNothingOverlapsAndPlacesTheProgramSetStand)
 
 TEST_F(MainPanelSize, AtScaleTwoOnA1280By1024ScreenItFitsAndScrollsToEveryButton)
 {
-    AssumeScreenArea(0, 0, 640, 512);     // 1280 x 1024 pixels at scale 2
+    AssumeScreenArea(0, 0, 640, 512);  // 1280 x 1024 pixels at scale 2
     DisplayPanel(panelHandle);
     const Box area{0, 0, 640, 512};
     EXPECT_TRUE(Inside(PanelFrame(panelHandle), area));
@@ -236,7 +236,7 @@ TEST_F(SecondPanelPlace, WhollyOnA1024By768ScreenOverTheLeastOfTheMainWindow)
     Box main = PanelFrame(panelHandle), popup = PanelFrame(panelPopUp);
     EXPECT_TRUE(Inside(main, area));
     EXPECT_TRUE(Inside(popup, area));
-    EXPECT_GE(popup.y, ControlBox(panelHandle, PANEL_GRAPH_BAR).y);     // below the graphs
+    EXPECT_GE(popup.y, ControlBox(panelHandle, PANEL_GRAPH_BAR).y);  // below the graphs
 
     // Shown again, it stays where it was, on the screen.
     Click(panelHandle, PANEL_PARAII);
@@ -248,12 +248,16 @@ TEST_F(SecondPanelPlace, WhollyOnA1024By768ScreenOverTheLeastOfTheMainWindow)
 TEST(PopUpPlacement, FirstFreeSideElseTheLeastCoveredPlaceInsideTheArea)
 {
     // Direct cases of the rule, through the window's frame sizes.
-    struct Case { Box owner, area; int w, h; int x, y; };
+    struct Case {
+        Box owner, area;
+        int w, h;
+        int x, y;
+    };
     const Case cases[] = {
-        {{0, 0, 1000, 714}, {0, 0, 1920, 1080}, 520, 266, 1000, 0},     // right
-        {{0, 0, 1000, 714}, {0, 0, 1280, 1024}, 520, 266, 0, 714},      // below
-        {{700, 0, 600, 500}, {0, 0, 1300, 500}, 520, 266, 180, 0},     // left
-        {{0, 30, 1000, 714}, {0, 30, 1024, 738}, 520, 266, 0, 502},     // none free: below, clamped
+        {{0, 0, 1000, 714}, {0, 0, 1920, 1080}, 520, 266, 1000, 0},  // right
+        {{0, 0, 1000, 714}, {0, 0, 1280, 1024}, 520, 266, 0, 714},   // below
+        {{700, 0, 600, 500}, {0, 0, 1300, 500}, 520, 266, 180, 0},   // left
+        {{0, 30, 1000, 714}, {0, 30, 1024, 738}, 520, 266, 0, 502},  // none free: below, clamped
     };
     for (const Case& c : cases) {
         Box at = PlaceBeside(c.owner, c.w, c.h, c.area);

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "link/state.h"
 #include "link/param_file.h"
+#include "link/state.h"
 #include "runtime/rs232.h"
 #include "sim/wire.h"
 
@@ -45,7 +45,7 @@ class CliTest : public ::testing::Test {
             for (uint16_t w : *eeprom) f << w << "\n";
         }
         ASSERT_TRUE(sensor.Start(o));
-        sensor.ClearFrames();   // the record outlives a restart
+        sensor.ClearFrames();  // the record outlives a restart
     }
     CliRun Cli(std::vector<std::string> args, const std::string& input = "")
     {
@@ -71,8 +71,8 @@ TEST_F(CliTest, HelpDocumentsEveryCommandAndUsageErrorsExitTwo)
 {
     CliRun help = RunCli({"--help"});
     EXPECT_EQ(0, help.status);
-    for (const char* c : {"ports", "identify", "get", "send", "teach", "reset", "watch", "video", "--port",
-                          "--timeout", "--simulate", "--trace", "Exit status"})
+    for (const char* c : {"ports", "identify", "get", "send", "teach", "reset", "watch", "video", "--port", "--timeout",
+                          "--simulate", "--trace", "Exit status"})
         EXPECT_NE(std::string::npos, help.out.find(c)) << c;
     for (const char* c : {"ports", "identify", "get", "send", "teach", "reset", "watch", "video"}) {
         CliRun sub = RunCli({c, "--help"});
@@ -166,10 +166,11 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
     StartSensor(o);
     CliRun r = Cli({"identify"});
     EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_EQ("description: CCD-SENSOR:512 pixel; 25\u00b5m pixel-pitch, 12,8mm working range\n"
-              "ccd_type: 3\npixels: 512\nresolution: 30\nboard_type: 0\nfirmware: KVOR FW 4.2\nport: " +
-                  std::string(sensor.SlavePath()) + "\n",
-              r.out);
+    EXPECT_EQ(
+        "description: CCD-SENSOR:512 pixel; 25\u00b5m pixel-pitch, 12,8mm working range\n"
+        "ccd_type: 3\npixels: 512\nresolution: 30\nboard_type: 0\nfirmware: KVOR FW 4.2\nport: " +
+            std::string(sensor.SlavePath()) + "\n",
+        r.out);
     EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_VERSION}), Commands(sensor));
 
     // Another board sends its firmware text as plain bytes.
@@ -178,11 +179,12 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
     StartSensor(o);
     r = Cli({"identify", "--json"});
     EXPECT_EQ(0, r.status) << r.err;
-    EXPECT_EQ("{\"description\":\"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\","
-              "\"ccd_type\":101,\"pixels\":256,\"resolution\":250,\"board_type\":400,"
-              "\"firmware\":\"Board \\\"400\\\" text\",\"port\":\"" +
-                  std::string(sensor.SlavePath()) + "\"}\n",
-              r.out);
+    EXPECT_EQ(
+        "{\"description\":\"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\","
+        "\"ccd_type\":101,\"pixels\":256,\"resolution\":250,\"board_type\":400,"
+        "\"firmware\":\"Board \\\"400\\\" text\",\"port\":\"" +
+            std::string(sensor.SlavePath()) + "\"}\n",
+        r.out);
 }
 
 TEST_F(CliTest, SimulateAndPortsNeedNoSensorOfTheirOwn)
@@ -291,12 +293,11 @@ TEST_F(CliTest, SendAppliesTheRangeRulesOrRefusesTheFileWithStrict)
     CliRun r = Cli({"send", file, "--eeprom"});
     EXPECT_EQ(0, r.status) << r.err;
     EXPECT_EQ("", r.out);
-    EXPECT_EQ("kvormx-cli: send: " + file + ": power 2000 -> 500 (above 1000)\n" +
-                  "kvormx-cli: send: " + file + ": vThd 3 -> 50 (below 50)\n" +
-                  "kvormx-cli: send: " + file + ": eEnd 9000 -> 512 (above 1024)\n" +
+    EXPECT_EQ("kvormx-cli: send: " + file + ": power 2000 -> 500 (above 1000)\n" + "kvormx-cli: send: " + file +
+                  ": vThd 3 -> 50 (below 50)\n" + "kvormx-cli: send: " + file + ": eEnd 9000 -> 512 (above 1024)\n" +
                   "kvormx-cli: send: " + file + ": tTol 600 -> 128 (above 512)\n",
               r.err);
-    sim::Words stored = kOddSet;    // the words the panels merely have no item for stand
+    sim::Words stored = kOddSet;  // the words the panels merely have no item for stand
     stored[sim::P_POWER] = 500;
     stored[sim::P_VTHD] = 50;
     stored[sim::P_EEND] = 512;
@@ -316,7 +317,7 @@ TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
     ASSERT_EQ(4u, frames.size());
     EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_TEACH, sim::CMD_READ_RAM}),
               Commands(sensor));
-    EXPECT_EQ(kOddSet, frames[2].payload);   // the staged set, not the defaults
+    EXPECT_EQ(kOddSet, frames[2].payload);  // the staged set, not the defaults
     EXPECT_EQ(std::to_string(sensor.Ram()[sim::P_TVAL]) + "\n", teach.out);
     EXPECT_EQ(std::to_string(ReplyWord(frames[3], sim::P_TVAL)) + "\n", teach.out);
 
@@ -331,7 +332,7 @@ TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
 
     sensor.ClearFrames();
     SensorFaults silentAfterRead;
-    silentAfterRead.no_reply_every = 3;   // the reset itself goes unanswered
+    silentAfterRead.no_reply_every = 3;  // the reset itself goes unanswered
     sensor.SetFaults(silentAfterRead);
     CliRun lost = Cli({"--timeout", "0.2", "reset"});
     EXPECT_EQ(1, lost.status);

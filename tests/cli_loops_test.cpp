@@ -17,7 +17,7 @@ class CliLoopTest : public ::testing::Test {
     {
         o.pacing = pacing;
         ASSERT_TRUE(sensor.Start(o));
-        sensor.ClearFrames();   // the record outlives a restart
+        sensor.ClearFrames();  // the record outlives a restart
     }
     std::vector<std::string> Args(std::vector<std::string> args)
     {
@@ -67,7 +67,7 @@ TEST_F(CliLoopTest, WatchCountPrintsExactlyTheRepliesTheSensorSent)
     EXPECT_EQ(sim::CMD_ECHO, all[0].command);
     EXPECT_EQ(sim::CMD_READ_RAM, all[1].command);
     std::vector<ReceivedFrame> measures = Requests(sim::CMD_MEASURE);
-    ASSERT_EQ(102u, all.size());   // no request after the hundredth reply
+    ASSERT_EQ(102u, all.size());  // no request after the hundredth reply
     ASSERT_EQ(100u, measures.size());
     // The first request carries the sensor's own set, each later one the
     // teach value and tolerance of the reply before it.
@@ -98,7 +98,8 @@ TEST_F(CliLoopTest, WatchFormatsAndItsEndOnASilentSensor)
         EXPECT_NE(std::string::npos, line.find("Z\",\"seconds\":")) << line;
         EXPECT_EQ(line.size() - 1, line.find('}'));
         EXPECT_TRUE(line.find("\"in_band\":true,") != std::string::npos ||
-                    line.find("\"in_band\":false,") != std::string::npos) << line;
+                    line.find("\"in_band\":false,") != std::string::npos)
+            << line;
     }
     CliRun plain = RunCli(Args({"watch", "--duration", "0.2"}));
     EXPECT_EQ(0, plain.status) << plain.err;
@@ -119,7 +120,7 @@ TEST_F(CliLoopTest, WatchFormatsAndItsEndOnASilentSensor)
 
 TEST_F(CliLoopTest, CtrlCEndsWatchAfterTheCurrentExchange)
 {
-    StartSensor(SensorOptions{}, true);   // paced: the stop comes while a reply is on its way
+    StartSensor(SensorOptions{}, true);  // paced: the stop comes while a reply is on its way
     CliProcess p;
     ASSERT_TRUE(p.Start(Args({"watch"})));
     ASSERT_TRUE(p.WaitForLines(5, 10.0)) << p.err;
@@ -160,8 +161,8 @@ TEST_F(CliLoopTest, VideoReadsEachPictureAsTheVideoLoopDoes)
         SCOPED_TRACE("picture " + std::to_string(picture + 1));
         std::vector<std::string> row = Split(lines[picture + 1], ',');
         ASSERT_EQ(columns, row.size());
-        EXPECT_EQ("0", row[MEASUREMENT_FIELDS]);       // first pixel: the whole 1024-pixel line
-        EXPECT_EQ("4", row[MEASUREMENT_FIELDS + 1]);   // every 4th pixel
+        EXPECT_EQ("0", row[MEASUREMENT_FIELDS]);      // first pixel: the whole 1024-pixel line
+        EXPECT_EQ("4", row[MEASUREMENT_FIELDS + 1]);  // every 4th pixel
         const ReceivedFrame& measure = all[3 + 5 * picture];
         ExpectRowIsReply(row, measure);
         // The second picture's request carries the first one's reply back.

@@ -15,7 +15,10 @@ namespace {
 
 class CliMqttTest : public ::testing::Test {
  protected:
-    void SetUp() override { ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)"; }
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)";
+    }
     void TearDown() override { sensor.Stop(); }
     void StartSensor(bool pacing = false)
     {

@@ -105,11 +105,11 @@ TEST_F(BarGraphTest, RightAndCentreModesPickTheirEdge)
     EXPECT_DOUBLE_EQ(701, CursorX(1));
     EXPECT_EQ((std::vector<Span>{{480, 520}}), Bands());
 
-    Reply(3, 300, 701, 2);   // any mode above 2 evaluates the centre, rounded down
+    Reply(3, 300, 701, 2);  // any mode above 2 evaluates the centre, rounded down
     EXPECT_DOUBLE_EQ(500, CursorX(1));
     EXPECT_EQ((std::vector<Span>{{480, 520}}), Bands());
 
-    Reply(3, 0, 701, 1);     // a missing edge puts the centre at the start of the line
+    Reply(3, 0, 701, 1);  // a missing edge puts the centre at the start of the line
     EXPECT_DOUBLE_EQ(1, CursorX(1));
     Reply(3, 300, 0, 2);
     EXPECT_DOUBLE_EQ(1, CursorX(1));
@@ -131,7 +131,7 @@ TEST_F(BarGraphTest, PairModeCentresTwoBandsOnTheMeasuredCentre)
 
 TEST_F(BarGraphTest, SingleEdgeBarRunsToTheSideTheSensorNames)
 {
-    Reply(0, 400, 0, 1, 10, 20);   // mvstart < mvend: from the edge to the end of the line
+    Reply(0, 400, 0, 1, 10, 20);  // mvstart < mvend: from the edge to the end of the line
     EXPECT_EQ((std::vector<Span>{{400, 1024}}), Bars());
     Reply(0, 400, 0, 1, 20, 20);
     EXPECT_EQ((std::vector<Span>{{1, 400}}), Bars());
@@ -143,7 +143,7 @@ TEST_F(BarGraphTest, MissingEdgesAreDrawnWithTheValuesThatCame)
 {
     Reply(0, 0, 0, 0);
     EXPECT_EQ((std::vector<Span>{{1, 0}, {0, 1024}}), Bars());
-    EXPECT_DOUBLE_EQ(1, CursorX(1));   // an edge at 0 is clamped to the range
+    EXPECT_DOUBLE_EQ(1, CursorX(1));  // an edge at 0 is clamped to the range
 }
 
 TEST_F(BarGraphTest, BandsStayOnTheLine)
@@ -155,17 +155,17 @@ TEST_F(BarGraphTest, BandsStayOnTheLine)
     tVal = 1020;
     Reply(0, 400, 700, 2);
     EXPECT_EQ((std::vector<Span>{{1010, 1024}}), Bands());
-    tVal = 10;   // a start of exactly 0 is not negative and stays
+    tVal = 10;  // a start of exactly 0 is not negative and stays
     Reply(0, 400, 700, 2);
     EXPECT_EQ((std::vector<Span>{{0, 20}}), Bands());
 
     // Pair mode limits the first band only.
     tVal = 200;
     tTol = 40;
-    Reply(2, 40, 100, 2);   // centre 70: band 1 from -50, band 2 up to 190
+    Reply(2, 40, 100, 2);  // centre 70: band 1 from -50, band 2 up to 190
     EXPECT_EQ((std::vector<Span>{{1, -10}, {150, 190}}), Bands());
     tVal = 400;
-    Reply(2, 1000, 1020, 2);   // centre 1010: band 2 runs past the line unlimited
+    Reply(2, 1000, 1020, 2);  // centre 1010: band 2 runs past the line unlimited
     EXPECT_EQ((std::vector<Span>{{790, 830}, {1190, 1230}}), Bands());
 }
 
@@ -184,13 +184,13 @@ TEST_F(BarGraphTest, WindowModeShowsTheSensorsWindowAndLeavesTheWindowCursors)
     EXPECT_DOUBLE_EQ(456, CursorX(3));
     EXPECT_EQ((std::vector<Span>{{300, 100}, {450, 556}}), Bars());
 
-    Reply(1, 100, 900, 2);   // past the window's end
+    Reply(1, 100, 900, 2);  // past the window's end
     EXPECT_DOUBLE_EQ(556, CursorX(1));
 }
 
 TEST_F(BarGraphTest, EdgeBeyondTheLongestLineIsClampedToIt)
 {
-    ccdmaxpixel = 2048;   // not a real line, but nothing may pass pixel 1024
+    ccdmaxpixel = 2048;  // not a real line, but nothing may pass pixel 1024
     Reply(0, 1500, 1600, 2);
     EXPECT_DOUBLE_EQ(1024, CursorX(1));
 }

@@ -99,7 +99,7 @@ TEST_F(ExportTest, PicturesInEachFormatWithADatedNameInTheProgramsFolder)
     ASSERT_TRUE(OperatorChooseExport(panelHandle, PANEL_GRAPH_VIDEO, "exportPng"));
     EXPECT_EQ("Export failed: cannot write " + nowhere, Status());
     QueueFileSelectAnswer(0, "");
-    ASSERT_TRUE(OperatorChooseExport(panelHandle, PANEL_GRAPH_VIDEO, "exportCsv"));   // cancelled: nothing
+    ASSERT_TRUE(OperatorChooseExport(panelHandle, PANEL_GRAPH_VIDEO, "exportCsv"));  // cancelled: nothing
     EXPECT_EQ("Export failed: cannot write " + nowhere, Status());
 }
 
@@ -123,7 +123,7 @@ TEST_F(ExportTest, StripChartDataAreItsHistoryOnItsLabelledScale)
         PlotRAWGraph();
     }
     std::vector<std::string> lines = Lines(Export(PANEL_GRAPH_RAW, "exportCsv", "chart.csv"));
-    ASSERT_EQ(1u + HISTORY_SAMPLES + 1, lines.size());   // the chart keeps one point more than its history
+    ASSERT_EQ(1u + HISTORY_SAMPLES + 1, lines.size());  // the chart keeps one point more than its history
     EXPECT_EQ("reply,upper_limit,lower_limit,teach_value,measured_value,analog_value", lines[0]);
     EXPECT_EQ("-99,0,0,0,0,0", lines[2]);
     EXPECT_EQ("-2,612,412,512,500,500", lines[lines.size() - 3]);
@@ -134,17 +134,13 @@ TEST_F(ExportTest, BarGraphDataAreTheEdgesTheWindowAndTheBands)
 {
     Ledge = 300;
     Redge = 700;
-    eMode = 1;     // the right edge is evaluated
+    eMode = 1;  // the right edge is evaluated
     eBeg = 50;
     eEnd = 1000;
     PlotVIDEOBarGraph();
     std::vector<std::string> lines = Lines(Export(PANEL_GRAPH_BAR, "exportCsv", "bar.csv"));
-    std::vector<std::string> expected = {"item,from,to",
-                                         "evaluated_edge,700,700",
-                                         "window_start,50,50",
-                                         "window_end,1000,1000",
-                                         "outside_edges,1,300",
-                                         "outside_edges,700,1024",
+    std::vector<std::string> expected = {"item,from,to",          "evaluated_edge,700,700", "window_start,50,50",
+                                         "window_end,1000,1000",  "outside_edges,1,300",    "outside_edges,700,1024",
                                          "tolerance_band,412,612"};
     EXPECT_EQ(expected, lines);
 }

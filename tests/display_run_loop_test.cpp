@@ -16,8 +16,7 @@
 
 namespace {
 
-const std::array<uint16_t, 16> kVars = {600, 0, 300, 100, 0, 0, 50, 1000,
-                                        500, 20, 0, 0, 0, 1, 0, 1};
+const std::array<uint16_t, 16> kVars = {600, 0, 300, 100, 0, 0, 50, 1000, 500, 20, 0, 0, 0, 1, 0, 1};
 
 class RunLoopTest : public ProgramTest {
  protected:
@@ -82,7 +81,7 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
             requests.push_back(peer.Read(FRAME_BYTES, 3.0));
             SensorSays(reply, CMD_MEASURE);
         }
-        requests.push_back(peer.Read(FRAME_BYTES, 3.0));   // left unanswered: Stop comes first
+        requests.push_back(peer.Read(FRAME_BYTES, 3.0));  // left unanswered: Stop comes first
     });
     AfterSeconds(0.5, [&] { Press(PANEL_STOP); });
     Press(PANEL_RUN);
@@ -97,7 +96,7 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     }
     EXPECT_EQ(kVars, Payload(requests[0]));
     std::array<uint16_t, 16> second = kVars;
-    second[8] = 777;   // teach value and tolerance as the sensor reported them
+    second[8] = 777;  // teach value and tolerance as the sensor reported them
     second[9] = 33;
     EXPECT_EQ(second, Payload(requests[1]));
     EXPECT_EQ(778, Payload(requests[2])[8]);
@@ -187,7 +186,7 @@ TEST_F(RunLoopTest, ExchangeButtonsDoNothingWhileRunModeRuns)
     ASSERT_GT(commands.size(), 2u);
     for (int c : commands) EXPECT_EQ(CMD_MEASURE, c);
     std::array<uint16_t, 16> after = Vars();
-    after[8] = before[8];   // teach value and tolerance are the sensor's, by design
+    after[8] = before[8];  // teach value and tolerance are the sensor's, by design
     after[9] = before[9];
     EXPECT_EQ(before, after);
     EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_VIDEO));
@@ -205,11 +204,11 @@ TEST_F(RunLoopTest, ClosingThePanelDuringRunModeEndsTheProgram)
         Press(PANEL_RUN);
     });
     AfterSeconds(0.3, [&] { OperatorClosePanel(panelHandle); });
-    AfterSeconds(10.0, [] { QuitUserInterface(99); });   // only if the loop never ends
+    AfterSeconds(10.0, [] { QuitUserInterface(99); });  // only if the loop never ends
     double start = Timer();
     EXPECT_EQ(0, RunUserInterface());
     EXPECT_TRUE(ran);
-    EXPECT_LT(Timer() - start, 0.3 + 1.0);   // generous: the loop ends at once, no time-out
+    EXPECT_LT(Timer() - start, 0.3 + 1.0);  // generous: the loop ends at once, no time-out
     EXPECT_EQ("Line Ok!", Status());
-    EXPECT_EQ(-3, GetInQLen(com));   // the port was closed at once
+    EXPECT_EQ(-3, GetInQLen(com));  // the port was closed at once
 }

@@ -27,10 +27,7 @@ class StripChartTest : public ProgramTest {
         Mvalue = static_cast<uint16_t>(value);
         PlotRAWGraph();
     }
-    std::vector<double> Newest() const
-    {
-        return std::vector<double>(arrayNORM + 495, arrayNORM + 500);
-    }
+    std::vector<double> Newest() const { return std::vector<double>(arrayNORM + 495, arrayNORM + 500); }
     std::pair<int, int> Zoom() const
     {
         int lo = 0, hi = 0;
@@ -109,7 +106,7 @@ TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
 TEST_F(StripChartTest, HistoryAgesOneSampleAReplyAndKeepsTheLastHundred)
 {
     for (int k = 1; k <= 120; k++) Sample(500, 20, k);
-    EXPECT_EQ(21, arrayNORM[3]);    // the oldest kept is the 21st reply
+    EXPECT_EQ(21, arrayNORM[3]);  // the oldest kept is the 21st reply
     EXPECT_EQ(120, arrayNORM[498]);
     std::vector<double> pts = StripChartTrace(panelHandle, PANEL_GRAPH_RAW, 4);
     ASSERT_FALSE(pts.empty());

@@ -17,7 +17,7 @@
 
 namespace {
 
-const double kFrozenAt = 2.0;   // scene time: every exposure sees the same line
+const double kFrozenAt = 2.0;  // scene time: every exposure sees the same line
 
 class VideoLoopTest : public ProgramTest {
  protected:
@@ -92,14 +92,14 @@ TEST_F(VideoLoopTest, BoardZeroReadsTheLineInFourBlocksAfterEachMeasurement)
     SetCtrlVal(panelHandle, PANEL_RBT_RAM, 0);
     SetCtrlVal(panelHandle, PANEL_RBT_FILE, 1);
     target = DATFILE;
-    for (int i = 0; i < 16; i++) pp[i] = 0xEEEE;   // whatever an earlier exchange left
+    for (int i = 0; i < 16; i++) pp[i] = 0xEEEE;  // whatever an earlier exchange left
     const std::array<uint16_t, 16> firstPayload = Vars();
     RunVideoFor(0.3);
 
     std::vector<ReceivedFrame> frames = Frames();
     ASSERT_GE(frames.size(), 10u);
     ASSERT_EQ(0u, frames.size() % 5) << "a cycle was cut short";
-    EXPECT_EQ(firstPayload, frames[0].payload);   // the parameter set, not a stale pp
+    EXPECT_EQ(firstPayload, frames[0].payload);  // the parameter set, not a stale pp
     const uint16_t firsts[4] = {0, 64, 128, 192};
     for (size_t f = 0; f < frames.size(); f++) {
         const ReceivedFrame& r = frames[f];
@@ -108,8 +108,8 @@ TEST_F(VideoLoopTest, BoardZeroReadsTheLineInFourBlocksAfterEachMeasurement)
             if (f > 0) {
                 // The previous reply goes back as the payload; the scene stands
                 // still, so every reply is the one on display now.
-                const uint16_t shown[12] = {Ledge, Redge,  Mvalue,   tVal,   tTol,   pix1,
-                                            edcnt, mvstart, mvend,   pixdelta, anaMax, anaMin};
+                const uint16_t shown[12] = {Ledge, Redge,   Mvalue, tVal,     tTol,   pix1,
+                                            edcnt, mvstart, mvend,  pixdelta, anaMax, anaMin};
                 for (int w = 0; w < 11; w++) ASSERT_EQ(shown[w], r.payload[w]) << "frame " << f << " word " << w;
             }
         } else {
@@ -176,8 +176,7 @@ TEST_F(VideoLoopTest, StopDuringTheReplyWaitStillCompletesTheCycle)
     StartBoard(0, 1024, o);
     for (auto& s : adcbuf) s = 0;
     RunVideoFor(0.05);
-    EXPECT_EQ((std::vector<int>{CMD_MEASURE, CMD_READ_VIDEO64, CMD_READ_VIDEO64, CMD_READ_VIDEO64,
-                                CMD_READ_VIDEO64}),
+    EXPECT_EQ((std::vector<int>{CMD_MEASURE, CMD_READ_VIDEO64, CMD_READ_VIDEO64, CMD_READ_VIDEO64, CMD_READ_VIDEO64}),
               Commands());
     EXPECT_EQ(SensorLine(1024), Adc());
     ExpectIdleAfterTheLoop();
@@ -194,7 +193,7 @@ TEST_F(VideoLoopTest, ASilentSensorOrAClosedPanelEndsVideoModePromptly)
     pcbtype = 3;
     double start = Timer();
     Press(PANEL_VIDEO);
-    EXPECT_LT(Timer() - start, TIMEOUT + 2.0);   // generous: one time-out, not one per block
+    EXPECT_LT(Timer() - start, TIMEOUT + 2.0);  // generous: one time-out, not one per block
     EXPECT_EQ("Timeout RS232-Line!", Status());
     EXPECT_EQ((std::vector<int>{CMD_MEASURE}), Commands());
     EXPECT_EQ(1, stop_flag);
@@ -216,7 +215,7 @@ TEST_F(VideoLoopTest, ASilentSensorOrAClosedPanelEndsVideoModePromptly)
         AfterSeconds(0.3, [] { OperatorClosePanel(panelHandle); });
         start = Timer();
         Press(PANEL_VIDEO);
-        EXPECT_LT(Timer() - start, 0.3 + 1.0) << "board " << board;   // generous; it was 9 s
+        EXPECT_LT(Timer() - start, 0.3 + 1.0) << "board " << board;  // generous; it was 9 s
         EXPECT_EQ(1, quit_flag);
         quit_flag = 0;
         ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));

@@ -24,15 +24,27 @@ namespace {
 
 enum class Exchange { StartUp, PortChange, GetRam, GetEeprom, Send, Teach, Reset, Run, Video0, Video400 };
 enum class Fault {
-    NoReply, Short, Long, Garbage, BadSync, BadHwCmd, Late, Vanish, Reappear, OtherSync, StrayPause,
-    Pieces, Pause600, PotJitter,
+    NoReply,
+    Short,
+    Long,
+    Garbage,
+    BadSync,
+    BadHwCmd,
+    Late,
+    Vanish,
+    Reappear,
+    OtherSync,
+    StrayPause,
+    Pieces,
+    Pause600,
+    PotJitter,
 };
 
 // What the faulted exchange leaves in the parameter variables and panels.
 enum class Params {
-    Kept,    // the operator's set, untouched
-    Taken,   // the sensor's set: the exchange succeeded in spite of the fault
-    Pot,     // the operator's set with the tolerance the sensor's potentiometer reports
+    Kept,   // the operator's set, untouched
+    Taken,  // the sensor's set: the exchange succeeded in spite of the fault
+    Pot,    // the operator's set with the tolerance the sensor's potentiometer reports
 };
 
 const char* const kFirmware = "K-VOR-MX virtual sensor FW 1.0";
@@ -45,14 +57,14 @@ const char* const kNotConfirmed = "Timeout-RS-232... - the sent set was not conf
 const char* const kLineOk = "Line Ok!";
 const char* const kLoopTimeout = "Timeout RS232-Line!";
 const char* const kBlock256 = "Data[256] block received!";
-const char* const kLost = "Port lost: ";   // followed by the device
+const char* const kLost = "Port lost: ";  // followed by the device
 
 struct Case {
     Exchange exchange;
     Fault fault;
-    const char* status;   // the status line after the faulted exchange
+    const char* status;  // the status line after the faulted exchange
     Params params;
-    double seconds;       // the time-outs it may wait out; more is a hang
+    double seconds;  // the time-outs it may wait out; more is a hang
 };
 
 const char* Name(Exchange e)
@@ -64,13 +76,16 @@ const char* Name(Exchange e)
 
 const char* Name(Fault f)
 {
-    static const char* const names[] = {"NoReply", "Short", "Long", "Garbage", "BadSync",
-                                        "BadHwCmd", "Late", "Vanish", "Reappear", "OtherSync", "StrayPause",
-                                        "Pieces", "Pause600", "PotJitter"};
+    static const char* const names[] = {"NoReply",    "Short",  "Long",     "Garbage",  "BadSync",
+                                        "BadHwCmd",   "Late",   "Vanish",   "Reappear", "OtherSync",
+                                        "StrayPause", "Pieces", "Pause600", "PotJitter"};
     return names[static_cast<int>(f)];
 }
 
-void PrintTo(const Case& c, std::ostream* os) { *os << Name(c.exchange) << "/" << Name(c.fault); }
+void PrintTo(const Case& c, std::ostream* os)
+{
+    *os << Name(c.exchange) << "/" << Name(c.fault);
+}
 
 using E = Exchange;
 using F = Fault;
@@ -91,7 +106,7 @@ const Case kCases[] = {
     {E::StartUp, F::NoReply, kTimeout, P::Kept, 1.5},
     {E::StartUp, F::Short, kTimeout, P::Kept, 1.5},
     {E::StartUp, F::Long, kNotRead, P::Kept, 0},
-    {E::StartUp, F::Garbage, kOutOfStep, P::Kept, 0},    // the echo alone is checked by content
+    {E::StartUp, F::Garbage, kOutOfStep, P::Kept, 0},  // the echo alone is checked by content
     {E::StartUp, F::BadSync, kOutOfStep, P::Kept, 0},
     {E::StartUp, F::BadHwCmd, kFirmware, P::Taken, 0},
     {E::StartUp, F::Late, kTimeout, P::Kept, 1.5},
@@ -100,7 +115,7 @@ const Case kCases[] = {
     {E::StartUp, F::OtherSync, kFirmware, P::Taken, 0},
     {E::StartUp, F::StrayPause, kOutOfStep, P::Kept, 0},
     {E::StartUp, F::Pieces, kFirmware, P::Taken, 0},
-    {E::StartUp, F::Pause600, kFirmware, P::Taken, 4.0},   // three pauses in the firmware text alone
+    {E::StartUp, F::Pause600, kFirmware, P::Taken, 4.0},  // three pauses in the firmware text alone
 
     {E::PortChange, F::NoReply, kTimeout, P::Kept, 1.5},
     {E::PortChange, F::Garbage, kOutOfStep, P::Kept, 0},
@@ -145,7 +160,7 @@ const Case kCases[] = {
 
     {E::Reset, F::NoReply, kTimeout, P::Kept, 1.5},
     {E::Reset, F::Short, kTimeout, P::Kept, 1.5},
-    {E::Reset, F::Garbage, "Reset Max/Min OK!", P::Kept, 0},   // the sensor did answer
+    {E::Reset, F::Garbage, "Reset Max/Min OK!", P::Kept, 0},  // the sensor did answer
     {E::Reset, F::Late, kTimeout, P::Kept, 1.5},
     {E::Reset, F::Vanish, kLost, P::Kept, 0},
     {E::Reset, F::Pause600, "Reset Max/Min OK!", P::Kept, 0.6},
@@ -187,7 +202,10 @@ const Case kCases[] = {
     {E::Video400, F::Pause600, kBlock256, P::Kept, 0},
 };
 
-bool IsLoop(Exchange e) { return e == E::Run || e == E::Video0 || e == E::Video400; }
+bool IsLoop(Exchange e)
+{
+    return e == E::Run || e == E::Video0 || e == E::Video400;
+}
 
 class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Case> {
  protected:
@@ -209,11 +227,11 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     void OperatorEdits()
     {
         auto x = Vars();
-        x[0] = 600;    // power
-        x[2] = 400;    // threshold
-        x[6] = 20;     // window start (its end stays at the line's end, where identification puts it)
-        x[8] = 300;    // teach value
-        x[9] = 40;     // tolerance
+        x[0] = 600;  // power
+        x[2] = 400;  // threshold
+        x[6] = 20;   // window start (its end stays at the line's end, where identification puts it)
+        x[8] = 300;  // teach value
+        x[9] = 40;   // tolerance
         SetVars(x);
         SetPanelValues();
         operatorSet_ = Vars();
@@ -225,16 +243,36 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     void Do(Exchange e)
     {
         switch (e) {
-        case E::StartUp: InitRS232(com); break;
-        case E::PortChange: ChoosePortAgain(); break;
-        case E::GetRam: Press(PANEL_RBT_RAM); Press(PANEL_GET); break;
-        case E::GetEeprom: Press(PANEL_RBT_EEPROM); Press(PANEL_GET); break;
-        case E::Send: Press(PANEL_SEND); break;
-        case E::Teach: Press(PANEL_BUTTON_TEACH); break;
-        case E::Reset: Press(PANEL_BUTTON_RESET); break;
-        case E::Run: Press(PANEL_RUN); break;
-        case E::Video0:
-        case E::Video400: Press(PANEL_VIDEO); break;
+            case E::StartUp:
+                InitRS232(com);
+                break;
+            case E::PortChange:
+                ChoosePortAgain();
+                break;
+            case E::GetRam:
+                Press(PANEL_RBT_RAM);
+                Press(PANEL_GET);
+                break;
+            case E::GetEeprom:
+                Press(PANEL_RBT_EEPROM);
+                Press(PANEL_GET);
+                break;
+            case E::Send:
+                Press(PANEL_SEND);
+                break;
+            case E::Teach:
+                Press(PANEL_BUTTON_TEACH);
+                break;
+            case E::Reset:
+                Press(PANEL_BUTTON_RESET);
+                break;
+            case E::Run:
+                Press(PANEL_RUN);
+                break;
+            case E::Video0:
+            case E::Video400:
+                Press(PANEL_VIDEO);
+                break;
         }
     }
 
@@ -254,30 +292,52 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     {
         SensorFaults s;
         switch (f) {
-        case F::NoReply: s.no_reply_every = 1; break;
-        case F::Short: s.short_reply = true; break;
-        case F::Long: s.long_reply = true; break;
-        case F::Garbage: s.garbage = true; break;
-        case F::BadSync: s.bad_sync = true; break;
-        case F::BadHwCmd: s.bad_hwcmd = true; break;
-        case F::Late: s.delay_ms = 1700; break;
-        case F::Vanish: s.delay_ms = 400; break;   // the line goes while the reply is awaited
-        case F::Reappear: break;
-        case F::OtherSync: break;                  // an identity: set when the sensor starts
-        case F::StrayPause: s.stray_pause_ms = 150; break;
-        case F::Pieces:
-            // 12 bytes every 32 ms; a 512-byte block in 62-byte pieces, so it
-            // still comes within its time-out.
-            s.piece_bytes = GetParam().exchange == E::Video400 ? 62 : 12;
-            s.piece_gap_ms = 32;
-            break;
-        case F::Pause600:
-            // One pause in a frame, three in a firmware text; one in the
-            // middle of a 512-byte block (its frames come whole).
-            s.piece_bytes = GetParam().exchange == E::Video400 ? 256 : 20;
-            s.piece_gap_ms = 600;
-            break;
-        case F::PotJitter: s.pot_jitter = 3; break;
+            case F::NoReply:
+                s.no_reply_every = 1;
+                break;
+            case F::Short:
+                s.short_reply = true;
+                break;
+            case F::Long:
+                s.long_reply = true;
+                break;
+            case F::Garbage:
+                s.garbage = true;
+                break;
+            case F::BadSync:
+                s.bad_sync = true;
+                break;
+            case F::BadHwCmd:
+                s.bad_hwcmd = true;
+                break;
+            case F::Late:
+                s.delay_ms = 1700;
+                break;
+            case F::Vanish:
+                s.delay_ms = 400;
+                break;  // the line goes while the reply is awaited
+            case F::Reappear:
+                break;
+            case F::OtherSync:
+                break;  // an identity: set when the sensor starts
+            case F::StrayPause:
+                s.stray_pause_ms = 150;
+                break;
+            case F::Pieces:
+                // 12 bytes every 32 ms; a 512-byte block in 62-byte pieces, so it
+                // still comes within its time-out.
+                s.piece_bytes = GetParam().exchange == E::Video400 ? 62 : 12;
+                s.piece_gap_ms = 32;
+                break;
+            case F::Pause600:
+                // One pause in a frame, three in a firmware text; one in the
+                // middle of a 512-byte block (its frames come whole).
+                s.piece_bytes = GetParam().exchange == E::Video400 ? 256 : 20;
+                s.piece_gap_ms = 600;
+                break;
+            case F::PotJitter:
+                s.pot_jitter = 3;
+                break;
         }
         return s;
     }
@@ -295,31 +355,39 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     void ExpectSuccess(Exchange e)
     {
         switch (e) {
-        case E::StartUp:
-        case E::PortChange:
-            EXPECT_EQ(kFirmware, Status());
-            EXPECT_EQ(sensor.Ram(), Vars());
-            break;
-        case E::GetRam:
-        case E::Teach:
-            EXPECT_EQ(kGot, Status());
-            EXPECT_EQ(sensor.Ram(), Vars());
-            break;
-        case E::GetEeprom:
-            EXPECT_EQ(kGot, Status());
-            EXPECT_EQ(sensor.Eeprom(), Vars());
-            break;
-        case E::Send: {
-            EXPECT_EQ(kLineOk, Status());
-            double start = Timer();
-            while (sensor.Ram() != Vars() && Timer() - start < 1.0) PumpFor(0.01);
-            EXPECT_EQ(Vars(), sensor.Ram());
-            break;
-        }
-        case E::Reset: EXPECT_EQ("Reset Max/Min OK!", Status()); break;
-        case E::Run: EXPECT_EQ(kLineOk, Status()); break;
-        case E::Video0: EXPECT_EQ("Data[64] block received!", Status()); break;
-        case E::Video400: EXPECT_EQ(kBlock256, Status()); break;
+            case E::StartUp:
+            case E::PortChange:
+                EXPECT_EQ(kFirmware, Status());
+                EXPECT_EQ(sensor.Ram(), Vars());
+                break;
+            case E::GetRam:
+            case E::Teach:
+                EXPECT_EQ(kGot, Status());
+                EXPECT_EQ(sensor.Ram(), Vars());
+                break;
+            case E::GetEeprom:
+                EXPECT_EQ(kGot, Status());
+                EXPECT_EQ(sensor.Eeprom(), Vars());
+                break;
+            case E::Send: {
+                EXPECT_EQ(kLineOk, Status());
+                double start = Timer();
+                while (sensor.Ram() != Vars() && Timer() - start < 1.0) PumpFor(0.01);
+                EXPECT_EQ(Vars(), sensor.Ram());
+                break;
+            }
+            case E::Reset:
+                EXPECT_EQ("Reset Max/Min OK!", Status());
+                break;
+            case E::Run:
+                EXPECT_EQ(kLineOk, Status());
+                break;
+            case E::Video0:
+                EXPECT_EQ("Data[64] block received!", Status());
+                break;
+            case E::Video400:
+                EXPECT_EQ(kBlock256, Status());
+                break;
         }
     }
 
@@ -347,7 +415,7 @@ TEST_P(FaultMatrix, SurvivesSaysWhatHappenedKeepsTheParametersAndRecovers)
     }
     if (c.fault == F::Vanish) {
         if (c.exchange == E::Send)
-            sensor.Vanish();   // Send waits for nothing: the line is gone before it
+            sensor.Vanish();  // Send waits for nothing: the line is gone before it
         else
             AfterSeconds(0.1, [this] { sensor.Vanish(); });
     }
@@ -362,7 +430,7 @@ TEST_P(FaultMatrix, SurvivesSaysWhatHappenedKeepsTheParametersAndRecovers)
     // Generous: this catches a wait that never ends, not a slow one.
     EXPECT_LT(took, c.seconds + 2.5) << "past its time-outs";
     if (c.status == kLost)
-        EXPECT_EQ(kLost + link_, Status());   // at once: no time-out is waited out
+        EXPECT_EQ(kLost + link_, Status());  // at once: no time-out is waited out
     else if (c.status)
         EXPECT_EQ(c.status, Status());
     else
@@ -395,7 +463,7 @@ TEST_P(FaultMatrix, SurvivesSaysWhatHappenedKeepsTheParametersAndRecovers)
 
     // ---- the fault clears: the same exchange succeeds -----------------------------------
     sensor.SetFaults(SensorFaults{});
-    if (c.fault == F::Late) PumpFor(0.4);   // the late reply lands first
+    if (c.fault == F::Late) PumpFor(0.4);  // the late reply lands first
     if (c.fault == F::Vanish) {
         ASSERT_TRUE(sensor.Reappear());
         ChoosePortAgain();

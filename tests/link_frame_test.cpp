@@ -83,7 +83,7 @@ TEST_F(FrameTest, CallbackWithoutTheReceiveBitReadsNothing)
 {
     InstallComCallback(1, 0, FRAME_BYTES, sync_word, nullptr, 0);
     SensorWrites(Reply(7));
-    PumpFor(0.05);   // the bytes wait in the queue; no callback takes them
+    PumpFor(0.05);  // the bytes wait in the queue; no callback takes them
     rx_flag = 0;
     pp[0] = 99;
     RX_Receive_Function(1, 0x0002, nullptr);
@@ -116,7 +116,7 @@ TEST_F(FrameTest, ShortReplyNeverRaisesTheFlag)
 TEST_F(FrameTest, FramesWhileNobodyWaitsNeverReachPp)
 {
     for (int i = 0; i < PNUM; i++) pp[i] = 0;
-    EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.05, EX_EVENTS));   // nobody answered in time
+    EXPECT_EQ(EX_TIMEOUT, Exchange(CMD_READ_RAM, pp, REPLY_FRAME, 0.05, EX_EVENTS));  // nobody answered in time
     SensorWrites(Reply(0x0042));
     PumpFor(0.2);
     EXPECT_EQ(0, rx_flag);

@@ -71,7 +71,7 @@ TEST_F(IdentifyTest, EachTypeAndResolutionHasItsDescriptionAndGainSwitch)
 
 TEST_F(IdentifyTest, TypeTwoWithAnUnknownResolutionChangesNeitherLineNorGain)
 {
-    Identify(101, 256, 250);   // gain dimmed, 256-pixel line
+    Identify(101, 256, 250);  // gain dimmed, 256-pixel line
     Identify(2, 1024, 500);
     EXPECT_EQ(k256, InfoLine0());
     EXPECT_TRUE(Dimmed(panelPopUp, POPUP_GAIN));
@@ -101,7 +101,7 @@ TEST_F(IdentifyTest, VideoPixelScaleFollowsTheLineLength)
 
 TEST_F(IdentifyTest, WindowModeScalesFromTheFirstWindowPixel)
 {
-    ccdMode = 1;   // as held before the parameter read
+    ccdMode = 1;  // as held before the parameter read
     pix1 = 300;
     Identify(2, 1024, 250);
     EXPECT_EQ(std::make_pair(300.0, 556.0), Axis(PANEL_GRAPH_VIDEO, AXIS_X));

@@ -72,7 +72,7 @@ TEST_F(ReadTest, NoReplyKeepsTheVariablesButStillShowsThem)
     power = 2000;
     PushGET(RAM);
     EXPECT_EQ("Timeout-RS-232...", Status());
-    EXPECT_EQ(500, power);                 // the shown value, corrected
+    EXPECT_EQ(500, power);  // the shown value, corrected
     EXPECT_EQ(500, Value(panelHandle, PANEL_POWER));
     EXPECT_GT(tdiff, TIMEOUT);
 }

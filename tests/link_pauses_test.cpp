@@ -83,7 +83,7 @@ TEST_F(PausesTest, SmallPiecesMakeUpFramesTextsAndBlocks)
     EXPECT_EQ(FIRMWARE_BYTES, ReadFirmwareText());
     EXPECT_EQ(0, std::strncmp(szVersion, firmware, std::strlen(firmware)));
 
-    OpenComOn(peer, false);   // as the video loop reads its blocks
+    OpenComOn(peer, false);  // as the video loop reads its blocks
     AnswerInPieces(BlockBytes(256, 3), 62, 0.032);
     ASSERT_EQ(EX_REPLY, ReadVideoBlock256(EX_EVENTS));
     for (int k = 0; k < 256; k++) ASSERT_EQ(3 + k, adcbuf[k]) << "sample " << k;
@@ -129,7 +129,7 @@ TEST_F(PausesTest, AReplyLeftFromTheLastOwnerIsSettledBeforeTheEchoIsAskedAgain)
 {
     device = std::thread([this] {
         peer.Read(FRAME_BYTES, 3.0);
-        Bytes tail(20, 0x00);   // the end of a measurement reply nobody waits for any more
+        Bytes tail(20, 0x00);  // the end of a measurement reply nobody waits for any more
         Bytes echo = FrameBytes(Set(0), CMD_ECHO);
         tail.insert(tail.end(), echo.begin(), echo.end());
         peer.Write(tail);

@@ -56,11 +56,11 @@ TEST_F(PortOwner, ASecondProgramNeverReachesTheFirstOnesSensor)
     Press(PANEL_RUN);
     other.join();
 
-    EXPECT_EQ(0, WEXITSTATUS(second));       // it came up, without the port
-    EXPECT_EQ("Line Ok!", Status());          // no time-out here: nobody took our replies
+    EXPECT_EQ(0, WEXITSTATUS(second));  // it came up, without the port
+    EXPECT_EQ("Line Ok!", Status());    // no time-out here: nobody took our replies
     for (const auto& f : Frames()) EXPECT_EQ(CMD_MEASURE, f.command) << "the second program spoke";
     Words after = sensor.Ram();
-    after[8] = ram[8];                        // run mode writes back the sensor's own values only
+    after[8] = ram[8];  // run mode writes back the sensor's own values only
     after[9] = ram[9];
     EXPECT_EQ(ram, after);
 }

@@ -47,9 +47,9 @@ TEST(RecordTest, InBandHoldsBothLimitsAndTheEndsOfTheScale)
     EXPECT_EQ(1, InBand(524, 512, 12));
     EXPECT_EQ(0, InBand(525, 512, 12));
     EXPECT_EQ(0, InBand(499, 512, 12));
-    EXPECT_EQ(1, InBand(1, 5, 10));       // the lower limit kept at pixel 1
+    EXPECT_EQ(1, InBand(1, 5, 10));  // the lower limit kept at pixel 1
     EXPECT_EQ(0, InBand(0, 5, 10));
-    EXPECT_EQ(1, InBand(1023, 1020, 10)); // the upper one at 1023
+    EXPECT_EQ(1, InBand(1023, 1020, 10));  // the upper one at 1023
     EXPECT_EQ(0, InBand(1024, 1020, 10));
     int lower = 0, upper = 0;
     BandLimits(50, 100, &lower, &upper);

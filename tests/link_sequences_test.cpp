@@ -23,7 +23,7 @@ class SequencesTest : public ProgramTest {
         SensorOptions o = Fast();
         o.faults = faults;
         StartSensor(o);
-        sensor.ClearFrames();   // the record outlives a restart
+        sensor.ClearFrames();  // the record outlives a restart
     }
     // Commands and payloads from the sensor's record, the first `skip` left out.
     Sent SentFrom(size_t skip) const

@@ -26,7 +26,7 @@ using SetupTest = ProgramTest;
 
 }  // namespace
 
-// ---- The sequence on the line -------------------------------------------------------------
+// ---- The sequence on the line -------------------------------------------------------------------
 
 TEST_F(SetupTest, EchoHardwareRamFirmwareEachCarryingWhatCameBefore)
 {
@@ -37,12 +37,12 @@ TEST_F(SetupTest, EchoHardwareRamFirmwareEachCarryingWhatCameBefore)
 
     auto frames = Frames();
     ASSERT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), Commands());
-    EXPECT_EQ(kFormDefaults, frames[0].payload);          // the variables
+    EXPECT_EQ(kFormDefaults, frames[0].payload);  // the variables
     Words echoed = kFormDefaults;
-    echoed[0] = 0x00AA;                                    // the echo reply, its sync word in word 0
+    echoed[0] = 0x00AA;  // the echo reply, its sync word in word 0
     EXPECT_EQ(echoed, frames[1].payload);
-    EXPECT_EQ(kFormDefaults, frames[2].payload);          // the variables again
-    EXPECT_EQ(kSensorSet, frames[3].payload);             // the RAM reply, unchanged
+    EXPECT_EQ(kFormDefaults, frames[2].payload);  // the variables again
+    EXPECT_EQ(kSensorSet, frames[3].payload);     // the RAM reply, unchanged
 
     EXPECT_EQ(kSensorSet, Vars());
     EXPECT_EQ(400, Value(panelHandle, PANEL_POWER));
@@ -83,7 +83,7 @@ TEST_F(SetupTest, FirmwareTextOfSeventyTwoCharactersIsCutToTheStatusLength)
     EXPECT_EQ(std::string(71, 'F'), Status());
 }
 
-// ---- What the status line says when a step fails -----------------------------------------------
+// ---- What the status line says when a step fails ------------------------------------------------
 
 TEST_F(SetupTest, SilentSensorEndsTheSetUpAfterTheEchoWithATimeOut)
 {
@@ -111,7 +111,7 @@ TEST_F(SetupTest, MissingDeviceShowsThePortErrorAndOpensNothing)
     SetComDevice(1, "/nonexistent");
     StartUp();
     EXPECT_EQ(0u, Status().rfind("No serial port found - /nonexistent", 0)) << Status();
-    EXPECT_EQ(-3, GetInQLen(1));   // not open
+    EXPECT_EQ(-3, GetInQLen(1));  // not open
 }
 
 // The texts of the codes the runtime gives are seen in the scenarios above;
@@ -125,7 +125,7 @@ TEST_F(SetupTest, AnOpenErrorWithoutATextOfItsOwnGetsTheGeneralOne)
 TEST_F(SetupTest, NoFirmwareReplyIsReportedAfterTheParameterRead)
 {
     SensorOptions o = Holding(kSensorSet);
-    o.faults.no_reply_every = 4;   // the fourth request, the firmware text, goes unanswered
+    o.faults.no_reply_every = 4;  // the fourth request, the firmware text, goes unanswered
     StartSensor(o);
     StartUp();
     EXPECT_EQ("Error reading firmware-info!", Status());
@@ -138,14 +138,13 @@ TEST_F(SetupTest, NoFirmwareReplyIsReportedAfterTheParameterRead)
 TEST_F(SetupTest, LongRepliesLeaveTheParametersUnreadAndTheStatusSaysSo)
 {
     SensorOptions o = Holding(kSensorSet);
-    o.faults.long_reply = true;    // 4 more bytes after every reply
+    o.faults.long_reply = true;  // 4 more bytes after every reply
     StartSensor(o);
     const Words before = Vars();
     StartUp();
     EXPECT_EQ("Parameters not read: read error - reply longer than a frame!", Status());
     EXPECT_EQ(before, Vars());
-    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_READ_RAM, CMD_VERSION}),
-              Commands());
+    EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_READ_RAM, CMD_VERSION}), Commands());
     // The firmware request carries the staged variables, not the refused bytes.
     EXPECT_EQ(before, LastFrame().payload);
     EXPECT_EQ(0, GetInQLen(com));
@@ -167,7 +166,7 @@ TEST_F(SetupTest, WrongHardwareReplyIsShownInTheSensorInformationAndTheSetUpGoes
     EXPECT_EQ("FW", Status());
 }
 
-// ---- The port ring --------------------------------------------------------------------------------
+// ---- The port ring ------------------------------------------------------------------------------
 
 TEST_F(SetupTest, ChoosingAnotherPortRunsTheWholeSetUpOnceOnTheNewSensor)
 {
@@ -187,7 +186,7 @@ TEST_F(SetupTest, ChoosingAnotherPortRunsTheWholeSetUpOnceOnTheNewSensor)
     for (const auto& f : second.Frames()) seen.push_back(f.command);
     EXPECT_EQ((std::vector<int>{CMD_ECHO, CMD_HARDWARE_INFO, CMD_READ_RAM, CMD_VERSION}), seen);
     EXPECT_TRUE(Frames().empty());
-    EXPECT_EQ(-3, GetInQLen(1));       // the old port is closed
+    EXPECT_EQ(-3, GetInQLen(1));  // the old port is closed
     EXPECT_EQ("Second sensor", Status());
     EXPECT_EQ(kSensorSet, Vars());
     EXPECT_EQ(512, ccdmaxpixel);
@@ -260,7 +259,7 @@ TEST_F(SetupTest, PortChoiceDuringAReplyWaitIsRefusedAndTheRingGoesBack)
         ringDuringWait = Value(panelHandle, PANEL_COMPORT);
         comDuringWait = com;
     });
-    Press(PANEL_GET);   // waits 1.5 s on the silent sensor
+    Press(PANEL_GET);  // waits 1.5 s on the silent sensor
 
     EXPECT_EQ(1, ringDuringWait);
     EXPECT_EQ(1, comDuringWait);

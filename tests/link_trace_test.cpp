@@ -93,13 +93,13 @@ class TraceTest : public ProgramTest {
 };
 
 // A measurement reply's words by the record's names where a word is a field.
-const char* const kMeasure[] = {"left_edge", "right_edge", "value", "teach", "tolerance", "pix1",
-                                "edges",     "mvstart",    "mvend", "pixdelta", "maximum", "minimum",
+const char* const kMeasure[] = {"left_edge", "right_edge", "value", "teach",    "tolerance", "pix1",
+                                "edges",     "mvstart",    "mvend", "pixdelta", "maximum",   "minimum",
                                 "in0",       "w13",        "w14",   "w15"};
-const char* const kHardware[] = {"ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4", "w5", "w6", "w7",
-                                 "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15"};
-const char* const kBlockRequest[] = {"first", "last", "w2", "w3", "w4", "w5", "w6", "w7",
-                                     "w8", "w9", "w10", "w11", "w12", "w13", "w14", "w15"};
+const char* const kHardware[] = {"ccdtype", "ccdmaxpixel", "ccdresolution", "pcbtype", "w4",  "w5",  "w6",  "w7",
+                                 "w8",      "w9",          "w10",           "w11",     "w12", "w13", "w14", "w15"};
+const char* const kBlockRequest[] = {"first", "last", "w2",  "w3",  "w4",  "w5",  "w6",  "w7",
+                                     "w8",    "w9",   "w10", "w11", "w12", "w13", "w14", "w15"};
 
 }  // namespace
 
@@ -107,7 +107,7 @@ TEST_F(TraceTest, EveryCommandOfABoardZeroSensorIsNamedAndDecoded)
 {
     StartSensor();
     ASSERT_EQ(0, TraceOpen(file.c_str())) << TraceError();
-    StartUp();                                        // echo, hardware, RAM, firmware text
+    StartUp();  // echo, hardware, RAM, firmware text
     int word = 0;
     uint16_t held = 0;
     ASSERT_EQ(VERIFY_OK, SendParameterSet(RAM, &word, &held));
@@ -140,14 +140,17 @@ TEST_F(TraceTest, EveryCommandOfABoardZeroSensorIsNamedAndDecoded)
         for (int k = 0; k < 16; k++) EXPECT_EQ(frames[i].payload[k], b[4 + 2 * k] * 256 + b[5 + 2 * k]);
     }
 
-    const char* const commands[] = {"ECHO", "HARDWARE_INFO", "READ_RAM", "VERSION", "WRITE_RAM", "WRITE_EEPROM",
-                                    "READ_EEPROM", "TEACH", "RESET_MAXMIN", "MEASURE", "READ_VIDEO64"};
+    const char* const commands[] = {"ECHO",         "HARDWARE_INFO", "READ_RAM",    "VERSION",
+                                    "WRITE_RAM",    "WRITE_EEPROM",  "READ_EEPROM", "TEACH",
+                                    "RESET_MAXMIN", "MEASURE",       "READ_VIDEO64"};
     for (const char* c : commands) {
         SCOPED_TRACE(c);
         std::vector<const TraceLine*> tx = Find(lines, "TX", c);
         ASSERT_FALSE(tx.empty());
-        if (std::string(c) == "READ_VIDEO64") ExpectDecodingMatchesBytes(*tx[0], kBlockRequest);
-        else ExpectDecodingMatchesBytes(*tx[0], kParamNames);
+        if (std::string(c) == "READ_VIDEO64")
+            ExpectDecodingMatchesBytes(*tx[0], kBlockRequest);
+        else
+            ExpectDecodingMatchesBytes(*tx[0], kParamNames);
         // A write's answer is waited for by nobody: it shows as dropped or flushed bytes.
         if (std::string(c).find("WRITE") == std::string::npos) EXPECT_FALSE(Find(lines, "RX", c).empty());
     }
@@ -192,11 +195,11 @@ TEST_F(TraceTest, TheSameCodeElevenIsAVideoReadOrAResetAsTheExchangeWaitsForIt)
 TEST_F(TraceTest, TimeOutsAndBytesThatNeverBecameAReplyAreShownAsSuch)
 {
     SensorOptions o = Fast();
-    o.faults.long_reply = true;   // 4 bytes more than a frame behind every reply
+    o.faults.long_reply = true;  // 4 bytes more than a frame behind every reply
     StartSensor(o);
     ASSERT_EQ(0, OpenSensorPort(1));
     ASSERT_EQ(0, TraceOpen(file.c_str()));
-    ASSERT_EQ(1, CheckComLine(1));                      // the frame is the first 36 bytes
+    ASSERT_EQ(1, CheckComLine(1));  // the frame is the first 36 bytes
     o.faults = SensorFaults{};
     o.faults.no_reply_every = 1;
     sensor.SetFaults(o.faults);

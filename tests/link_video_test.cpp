@@ -16,7 +16,6 @@
 
 namespace {
 
-
 // COM 1 on a pty; the receive callback is off, as the video loop has it
 // while blocks are read.
 class VideoBlockTest : public ProgramTest {
@@ -130,5 +129,5 @@ TEST_F(VideoBlockTest, BlockStartOutsideTheLineNeverWritesPastIt)
     DeviceAnswers(Block(64, 10));
     ReadData64(250, 1);
     DeviceDone();
-    EXPECT_EQ(10, adcbuf[0]);   // taken as the first block
+    EXPECT_EQ(10, adcbuf[0]);  // taken as the first block
 }

@@ -17,8 +17,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -91,12 +91,23 @@ TEST_F(MqttTest, EveryReplyOfARunArrivesOnceAndInOrder)
         for (int i = 0; i < N; i++) {
             if (peer.Read(FRAME_BYTES, 3.0).size() != static_cast<size_t>(FRAME_BYTES)) return;
             // Ledge Redge Mvalue tVal tTol pix1 edcnt mvstart mvend pixdelta anaMax anaMin in0
-            Words w = {static_cast<uint16_t>(100 + i), static_cast<uint16_t>(200 + i), static_cast<uint16_t>(i),
-                       150, 10, 1, 2, 0, 0, 0, 900, 5, 0};
+            Words w = {static_cast<uint16_t>(100 + i),
+                       static_cast<uint16_t>(200 + i),
+                       static_cast<uint16_t>(i),
+                       150,
+                       10,
+                       1,
+                       2,
+                       0,
+                       0,
+                       0,
+                       900,
+                       5,
+                       0};
             SensorSays(w, CMD_MEASURE);
         }
     });
-    Press(PANEL_RUN);   // ends with the time-out after the last reply
+    Press(PANEL_RUN);  // ends with the time-out after the last reply
     device.join();
     ASSERT_TRUE(WaitFor([&] { return sub.On("plant/line1/measurement").size() >= N; }, 10.0));
     std::vector<std::string> got = sub.On("plant/line1/measurement");
@@ -114,14 +125,16 @@ TEST_F(MqttTest, EveryReplyOfARunArrivesOnceAndInOrder)
         EXPECT_EQ(2, Member(got[i], "edges"));
         bool inBand = i >= 140 && i <= 160;
         EXPECT_NE(std::string::npos, got[i].find(inBand ? "\"in_band\":true" : "\"in_band\":false"));
-        EXPECT_EQ('Z', got[i][got[i].find("\"time\":\"") + 8 + 23]);   // ISO time with milliseconds
+        EXPECT_EQ('Z', got[i][got[i].find("\"time\":\"") + 8 + 23]);  // ISO time with milliseconds
     }
     EXPECT_EQ(0ul, MqttDropped());
     // The status line went to the broker with it.
-    ASSERT_TRUE(WaitFor([&] {
-        auto s = sub.On("plant/line1/status");
-        return !s.empty() && s.back().find("Timeout RS232-Line!") != std::string::npos;
-    }, 5.0));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            auto s = sub.On("plant/line1/status");
+            return !s.empty() && s.back().find("Timeout RS232-Line!") != std::string::npos;
+        },
+        5.0));
 }
 
 TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
@@ -134,9 +147,12 @@ TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
     // A subscriber that comes later is told the retained state at once.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Subscriber late(port, "plant/line1/#");
-    ASSERT_TRUE(WaitFor([&] { return late.On("plant/line1/parameters").size() == 1 &&
-                                     late.On("plant/line1/identity").size() == 1 &&
-                                     !late.On("plant/line1/status").empty(); }, 5.0));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return late.On("plant/line1/parameters").size() == 1 && late.On("plant/line1/identity").size() == 1 &&
+                   !late.On("plant/line1/status").empty();
+        },
+        5.0));
     std::string params = late.On("plant/line1/parameters")[0];
     for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
     EXPECT_NE(std::string::npos, params.find("\"words\":[600,0,300,100,"));
@@ -158,8 +174,8 @@ TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
     EXPECT_EQ(444, Member(late.On("plant/line1/parameters")[1], "vThd"));
 
     MqttStop();
-    ASSERT_TRUE(WaitFor([&] { return late.On("plant/line1/status").back().find("offline") != std::string::npos; },
-                        5.0));
+    ASSERT_TRUE(
+        WaitFor([&] { return late.On("plant/line1/status").back().find("offline") != std::string::npos; }, 5.0));
 }
 
 TEST_F(MqttTest, RunModeKeepsItsPaceWhileTheBrokerIsAwayAndPublishingResumes)
@@ -210,8 +226,8 @@ TEST_F(MqttTest, RefusedCredentialsAreSaidPlainly)
 
     std::string wrong = WriteFile("wrong", user + "\nwrong-one\n");
     ASSERT_EQ(0, MqttStart(Url().c_str(), wrong.c_str()));
-    ASSERT_TRUE(WaitFor([] { return std::string(MqttState()).find("refused the credentials") != std::string::npos; },
-                        5.0))
+    ASSERT_TRUE(
+        WaitFor([] { return std::string(MqttState()).find("refused the credentials") != std::string::npos; }, 5.0))
         << MqttState();
     WatchBroker();
     EXPECT_NE(std::string::npos, Status().find("refused the credentials")) << Status();
@@ -224,8 +240,8 @@ TEST_F(MqttTest, RefusedCredentialsAreSaidPlainly)
 
 TEST_F(MqttTest, BadUrlsAndCredentialFilesAreRefusedWithTheReason)
 {
-    const char* bad[] = {"http://host/x", "mqtt://", "mqtt://host:0/x", "mqtt://host:99999/x", "mqtt://host:12ab/x",
-                         "mqtt://host/a/#", "mqtt://host/a/+/b"};
+    const char* bad[] = {"http://host/x",      "mqtt://",         "mqtt://host:0/x",  "mqtt://host:99999/x",
+                         "mqtt://host:12ab/x", "mqtt://host/a/#", "mqtt://host/a/+/b"};
     for (const char* url : bad) {
         EXPECT_EQ(-1, MqttStart(url, nullptr)) << url;
         EXPECT_NE('\0', MqttError()[0]) << url;
@@ -237,11 +253,12 @@ TEST_F(MqttTest, BadUrlsAndCredentialFilesAreRefusedWithTheReason)
     // Without a broker the start still succeeds: the client keeps trying.
     EXPECT_EQ(0, MqttStart(Url().c_str(), nullptr));
     std::string state = MqttState();
-    EXPECT_TRUE(state.find("connecting") != std::string::npos || state.find("not reachable, retrying") != std::string::npos)
+    EXPECT_TRUE(state.find("connecting") != std::string::npos ||
+                state.find("not reachable, retrying") != std::string::npos)
         << state;
 }
 
-// ---- The broker setting of the pop-up -------------------------------------------------------
+// ---- The broker setting of the pop-up -----------------------------------------------------------
 
 namespace {
 
@@ -269,14 +286,15 @@ TEST_F(MqttTest, PublishFromThePanelDescribesTheSensorAtOnceAndOffSaysOffline)
     StartSensor(Holding(kVars));
     StartUp();
     Press(PANEL_PARAII);
-    OperatorType(panelPopUp, POPUP_MQTT_URL, (" " + Url() + " ").c_str());   // pasted with blanks
+    OperatorType(panelPopUp, POPUP_MQTT_URL, (" " + Url() + " ").c_str());  // pasted with blanks
     Click(panelPopUp, POPUP_MQTT);
 
     EXPECT_EQ(1, Value(panelPopUp, POPUP_MQTT));
-    EXPECT_TRUE(Dimmed(panelPopUp, POPUP_MQTT_URL));   // fixed while it is used
+    EXPECT_TRUE(Dimmed(panelPopUp, POPUP_MQTT_URL));  // fixed while it is used
     EXPECT_TRUE(Dimmed(panelPopUp, POPUP_MQTT_AUTH_PICK));
-    ASSERT_TRUE(WaitFor([&] { return sub.On("plant/line1/identity").size() == 1 &&
-                                     sub.On("plant/line1/parameters").size() == 1; }, 5.0));
+    ASSERT_TRUE(WaitFor(
+        [&] { return sub.On("plant/line1/identity").size() == 1 && sub.On("plant/line1/parameters").size() == 1; },
+        5.0));
     std::string params = sub.On("plant/line1/parameters")[0];
     for (int i = 0; i < PNUM; i++) EXPECT_EQ(kVars[i], Member(params, kParamNames[i])) << kParamNames[i];
     EXPECT_EQ(ccdmaxpixel, Member(sub.On("plant/line1/identity")[0], "pixels"));
@@ -289,10 +307,12 @@ TEST_F(MqttTest, PublishFromThePanelDescribesTheSensorAtOnceAndOffSaysOffline)
     EXPECT_FALSE(Dimmed(panelPopUp, POPUP_MQTT_URL));
     EXPECT_FALSE(MqttConnected());
     EXPECT_EQ("MQTT: off", Status());
-    ASSERT_TRUE(WaitFor([&] {
-        auto s = sub.On("plant/line1/status");
-        return !s.empty() && s.back().find("\"state\":\"offline\"") != std::string::npos;
-    }, 5.0));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            auto s = sub.On("plant/line1/status");
+            return !s.empty() && s.back().find("\"state\":\"offline\"") != std::string::npos;
+        },
+        5.0));
 
     // The next start shows the broker again, but publishing waits for the operator.
     SetCtrlVal(panelPopUp, POPUP_MQTT_URL, "");
@@ -312,7 +332,7 @@ TEST_F(MqttTest, TheCommandLinesBrokerIsOnThePanelAndItsStateOutlastsTheSetUp)
     // Connected while the set-up's texts follow one another: the state is
     // said once the set-up is over, not painted over in the middle of it.
     StartSensor();
-    exchange_busy = 1;                // as the start-up runs it
+    exchange_busy = 1;  // as the start-up runs it
     StartUp();
     exchange_busy = 0;
     EXPECT_TRUE(WaitFor([&] { return Status().find("MQTT: connected") != std::string::npos; }, 2.0)) << Status();
@@ -342,10 +362,12 @@ TEST_F(MqttTest, WhileIdleTheBrokersStateReachesTheStatusLineButNeverMidExchange
 
     // What the status line says goes to the broker without any exchange.
     SetCtrlVal(panelHandle, PANEL_STATUS, "operator looking");
-    ASSERT_TRUE(WaitFor([&] {
-        auto s = sub.On("plant/line1/status");
-        return !s.empty() && s.back().find("operator looking") != std::string::npos;
-    }, 5.0));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            auto s = sub.On("plant/line1/status");
+            return !s.empty() && s.back().find("operator looking") != std::string::npos;
+        },
+        5.0));
 
     // An exchange's text stays while it runs; the loss shows once it is over.
     exchange_busy = 1;
@@ -363,7 +385,9 @@ TEST_F(MqttTest, WhileIdleTheBrokersStateReachesTheStatusLineButNeverMidExchange
 
 TEST_F(MqttTest, ABadSettingOnThePanelSaysWhyAndLeavesPublishingOff)
 {
-    struct Case { std::string url, auth, says; };
+    struct Case {
+        std::string url, auth, says;
+    };
     const Case cases[] = {
         {"", "", "mqtt://HOST"},
         {"http://127.0.0.1/x", "", "must start with mqtt://"},
@@ -380,7 +404,7 @@ TEST_F(MqttTest, ABadSettingOnThePanelSaysWhyAndLeavesPublishingOff)
         EXPECT_FALSE(Dimmed(panelPopUp, POPUP_MQTT_URL));
         EXPECT_EQ(std::string(MqttState()), "MQTT: off");
     }
-    EXPECT_EQ("", Setting("mqtt/url"));   // nothing kept that did not work
+    EXPECT_EQ("", Setting("mqtt/url"));  // nothing kept that did not work
 
     // The credentials file is picked with the file dialog.
     std::string auth = WriteFile("auth", "line1\nsecret\n");
@@ -389,13 +413,16 @@ TEST_F(MqttTest, ABadSettingOnThePanelSaysWhyAndLeavesPublishingOff)
     EXPECT_EQ(auth, Entry(POPUP_MQTT_AUTH));
 }
 
-// ---- The client alone -----------------------------------------------------------------------
+// ---- The client alone ---------------------------------------------------------------------------
 
 namespace {
 
 class MqttClientTest : public ::testing::Test {
  protected:
-    void SetUp() override { ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)"; }
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, MosquittoProgram()) << "mosquitto is not installed (scripts/install-deps)";
+    }
     void TearDown() override { MqttClientStop(nullptr, nullptr, 0); }
     LocalBroker broker;
 };
@@ -441,7 +468,7 @@ TEST_F(MqttClientTest, ABrokerRestartCostsTheOldestQueuedMessagesButNoSlot)
     ASSERT_EQ(0, MqttClientKeep(1, "auto", 4));
 
     ASSERT_TRUE(broker.Start()) << broker.Log();
-    Subscriber live(broker.port, "cell/n");   // before the client's first retry, a second after the loss
+    Subscriber live(broker.port, "cell/n");  // before the client's first retry, a second after the loss
     ASSERT_TRUE(live.WaitSubscribed(5.0));
     ASSERT_TRUE(WaitUntil(15.0, [] { return MqttClientConnected() == 1; })) << MqttClientState();
     ASSERT_TRUE(WaitUntil(10.0, [&] {

@@ -47,7 +47,10 @@ class RecordingTest : public ProgramTest {
         Press(PANEL_RECORD);
         ASSERT_EQ(1, Value(panelHandle, PANEL_RECORD)) << Status();
     }
-    void StopAfter(double seconds) { AfterSeconds(seconds, [this] { Press(PANEL_STOP); }); }
+    void StopAfter(double seconds)
+    {
+        AfterSeconds(seconds, [this] { Press(PANEL_STOP); });
+    }
     std::vector<std::string> Lines() const
     {
         std::ifstream in(file);
@@ -77,8 +80,22 @@ class RecordingTest : public ProgramTest {
 // reply 21 on its upper one.
 Words Reply(int i)
 {
-    return {uint16_t(100 + i), uint16_t(600 + i), uint16_t(402 + 10 * i), 512, 100, 1, 2, 10, 20, 0,
-            uint16_t(700 + i), uint16_t(i == 0 ? 1023 : 200 + i), 0, 0, 0, 0};
+    return {uint16_t(100 + i),
+            uint16_t(600 + i),
+            uint16_t(402 + 10 * i),
+            512,
+            100,
+            1,
+            2,
+            10,
+            20,
+            0,
+            uint16_t(700 + i),
+            uint16_t(i == 0 ? 1023 : 200 + i),
+            0,
+            0,
+            0,
+            0};
 }
 
 }  // namespace
@@ -94,7 +111,7 @@ TEST_F(RecordingTest, RowsAreTheSensorsRepliesInOrderAndOutliveATimeOut)
             SensorSays(Reply(i), CMD_MEASURE);
         }
     });
-    Press(PANEL_RUN);   // ends when the replies stop: a time-out
+    Press(PANEL_RUN);  // ends when the replies stop: a time-out
     device.join();
     EXPECT_EQ("Timeout RS232-Line!", Status());
     EXPECT_EQ(1, RecordActive());
@@ -130,8 +147,8 @@ TEST_F(RecordingTest, RowsAreTheSensorsRepliesInOrderAndOutliveATimeOut)
         EXPECT_EQ("512", row[FIELD_TEACH]);
         EXPECT_EQ("100", row[FIELD_TOLERANCE]);
         EXPECT_EQ(std::to_string(w[10]), row[FIELD_MAXIMUM]);
-        EXPECT_EQ(std::to_string(w[11]), row[FIELD_MINIMUM]);   // as the sensor sent it (1023: none yet)
-        EXPECT_EQ(i >= 1 && i <= 21 ? "1" : "0", row[FIELD_IN_BAND]);   // both limits inside
+        EXPECT_EQ(std::to_string(w[11]), row[FIELD_MINIMUM]);          // as the sensor sent it (1023: none yet)
+        EXPECT_EQ(i >= 1 && i <= 21 ? "1" : "0", row[FIELD_IN_BAND]);  // both limits inside
         EXPECT_EQ(peer.Path(), row[FIELD_PORT]);
     }
     // The last value lies outside its band: the value displays show it.
@@ -158,7 +175,7 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
     RecordOn();
     StopAfter(0.4);
     Press(PANEL_RUN);
-    PumpFor(0.2);   // the sensor's thread records the last request a moment later
+    PumpFor(0.2);  // the sensor's thread records the last request a moment later
     const int runRequests = CountSent(CMD_MEASURE);
     sensor.ClearFrames();
     StopAfter(0.6);
@@ -170,7 +187,7 @@ TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)
 
     std::vector<std::string> lines = Lines();
     ASSERT_GT(runRequests, 1);
-    ASSERT_GT(pictures, 0);   // a loaded machine may finish only one in the time
+    ASSERT_GT(pictures, 0);  // a loaded machine may finish only one in the time
     // A reply to a request that was still out when Stop came is never shown,
     // nor recorded; whether one was out depends on when Stop came. A video
     // cycle always completes.
@@ -215,7 +232,7 @@ TEST_F(RecordingTest, AFullDiskStopsTheRecordingButNotRunMode)
     struct rlimit saved;
     ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
     struct rlimit tight = saved;
-    tight.rlim_cur = 6000;   // the header and a few dozen rows
+    tight.rlim_cur = 6000;  // the header and a few dozen rows
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
     StopAfter(1.5);
     Press(PANEL_RUN);

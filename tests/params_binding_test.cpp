@@ -98,7 +98,7 @@ TEST_F(BindingTest, MovingTheThresholdSlideRedrawsTheLineButKeepsTheParameter)
     auto plots = GraphPlots(panelHandle, PANEL_GRAPH_VIDEO);
     ASSERT_EQ(2u, plots.size());
     for (int i = 0; i < 256; i++) {
-        ASSERT_EQ(0, plots[0].y[i]);   // no video read yet
+        ASSERT_EQ(0, plots[0].y[i]);  // no video read yet
         ASSERT_EQ(shown, plots[1].y[i]);
         ASSERT_EQ(shown, thdArray[i]);
     }
@@ -109,7 +109,7 @@ TEST_F(BindingTest, WholeLineBarGraphShowsLineBandAndEdgeCursors)
     ccdmaxpixel = 1024;
     SetVars({500, 0, 512, 64, 1, 1, 20, 900, 512, 100, 1, 1, 0, 1, 0, 1000});
     SetPanelValues();
-    SetPanelValues();   // a second showing replaces the first
+    SetPanelValues();  // a second showing replaces the first
     auto plots = GraphPlots(panelHandle, PANEL_GRAPH_BAR);
     ASSERT_EQ(2u, plots.size());
     EXPECT_EQ((std::vector<double>{0, 1024}), plots[0].x);
@@ -152,7 +152,7 @@ TEST_F(BindingTest, WindowModeShowsTheWindowOnTheSensorsPixelRangeAndLeavesTheCu
     EXPECT_EQ(300.0, lo);
     EXPECT_EQ(556.0, hi);
     auto plots = GraphPlots(panelHandle, PANEL_GRAPH_BAR);
-    ASSERT_EQ(1u, plots.size());   // no tolerance band in this mode
+    ASSERT_EQ(1u, plots.size());  // no tolerance band in this mode
     EXPECT_EQ((std::vector<double>{100, 355}), plots[0].x);
     EXPECT_EQ((std::vector<double>{0, 1}), plots[0].y);
     EXPECT_EQ(0xA0A0A0, plots[0].fillColor);
@@ -161,7 +161,7 @@ TEST_F(BindingTest, WindowModeShowsTheWindowOnTheSensorsPixelRangeAndLeavesTheCu
     EXPECT_FALSE(Dimmed(panelPopUp, POPUP_PIXELEND));
     EXPECT_EQ(355, Value(panelPopUp, POPUP_PIXELEND));
 
-    ccdMode = 0;   // back to the whole line: the window controls keep their state
+    ccdMode = 0;  // back to the whole line: the window controls keep their state
     SetPanelValues();
     EXPECT_FALSE(Dimmed(panelPopUp, POPUP_PIXELSTART));
 }

@@ -16,7 +16,7 @@ class SensorCommand : public ProgramTest {
     {
         StartSensor();
         StartUp();
-        ASSERT_EQ(CMD_VERSION, LastFrame().command);   // the start-up ran to its end
+        ASSERT_EQ(CMD_VERSION, LastFrame().command);  // the start-up ran to its end
         SensorFaults f;
         f.delay_ms = replyDelayMs;
         sensor.SetFaults(f);
@@ -41,9 +41,9 @@ class SensorCommand : public ProgramTest {
 TEST_F(SensorCommand, TeachShowsTheValueTheSensorTookOnBothTeachControls)
 {
     Connect(200);
-    sensor.FreezeScene(1.0);                  // an object in view: teach takes its position
+    sensor.FreezeScene(1.0);  // an object in view: teach takes its position
     std::array<uint16_t, 16> before = Vars();
-    Enter(panelHandle, PANEL_TEACH, 3);       // edited, not sent: the frame carries pp instead
+    Enter(panelHandle, PANEL_TEACH, 3);  // edited, not sent: the frame carries pp instead
     NoteStatusAfter(0.1);
     Press(PANEL_BUTTON_TEACH);
 
@@ -96,7 +96,7 @@ TEST_F(SensorCommand, ResetReportsTheAnswer)
     Connect(300);
     std::array<uint16_t, 16> packet;
     for (int i = 0; i < 16; i++) packet[i] = pp[i];
-    Enter(panelHandle, PANEL_POWER, 999);     // not part of the frame
+    Enter(panelHandle, PANEL_POWER, 999);  // not part of the frame
     NoteStatusAfter(0.1);
     Press(PANEL_BUTTON_RESET);
     ASSERT_EQ(1u, seen.size());

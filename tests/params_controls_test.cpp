@@ -53,7 +53,7 @@ TEST_F(ParamControls, RightEdgeIsLimitedToTheLineInTheEntryAndInTheVariable)
     EXPECT_EQ(512, Value(panelHandle, PANEL_EDGE_RIGHT));
     EXPECT_EQ(512, eEnd);
 
-    Enter(panelHandle, PANEL_EDGE_RIGHT, 0);    // no lower limit
+    Enter(panelHandle, PANEL_EDGE_RIGHT, 0);  // no lower limit
     EXPECT_EQ(0.0, CursorX(3));
     EXPECT_EQ(0, Value(panelHandle, PANEL_EDGE_RIGHT));
 }
@@ -61,7 +61,7 @@ TEST_F(ParamControls, RightEdgeIsLimitedToTheLineInTheEntryAndInTheVariable)
 TEST_F(ParamControls, PixelStartKeepsTheWindowInsideTheLine)
 {
     OpenPopUp();
-    Choose(panelPopUp, POPUP_CCDMODE, 1);         // the slider works in windowed mode only
+    Choose(panelPopUp, POPUP_CCDMODE, 1);  // the slider works in windowed mode only
     ASSERT_FALSE(Dimmed(panelPopUp, POPUP_PIXELSTART));
 
     OperatorDragSlide(panelPopUp, POPUP_PIXELSTART, 900);
@@ -115,7 +115,7 @@ TEST_F(ParamControls, ToleranceSwitchAndTheTwoSecondDisplays)
     EXPECT_EQ(teachShown, Value(panelHandle, PANEL_TEACH_SHOW));
     OperatorEnter(panelHandle, PANEL_TEACH);
     EXPECT_EQ(300, Value(panelHandle, PANEL_TEACH_SHOW));
-    EXPECT_NE(300, tVal);    // the panels are the working copy until a Send
+    EXPECT_NE(300, tVal);  // the panels are the working copy until a Send
 }
 
 TEST_F(ParamControls, ToggleShowsAndHidesThePopUp)

@@ -69,7 +69,7 @@ class ParamFile : public ProgramTest {
         DIR* d = opendir(dir.c_str());
         if (!d) return -1;
         while (dirent* e = readdir(d))
-            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) n++;   // temporaries count
+            if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0) n++;  // temporaries count
         closedir(d);
         return n;
     }
@@ -94,10 +94,10 @@ TEST_F(ParamFile, EveryWordRoundTripsThroughTheFileIncludingTheExtremes)
     SaveAs(file);
     EXPECT_EQ("Transmit...", Status());
 
-    std::array<uint16_t, 16> expected = {65535, rs232Mode, vThd, 65535, polarity, eMode, 0,    65535,
-                                         0,     tTol,      iGain, ePoti, ccdMode, 1024,  anaMode, 65535};
+    std::array<uint16_t, 16> expected = {65535, rs232Mode, vThd,  65535, polarity, eMode, 0,       65535,
+                                         0,     tTol,      iGain, ePoti, ccdMode,  1024,  anaMode, 65535};
     std::string text = ReadText(file);
-    EXPECT_EQ(0u, text.find("65535\n"));      // one right-aligned value a line,
+    EXPECT_EQ(0u, text.find("65535\n"));  // one right-aligned value a line,
     EXPECT_NE(std::string::npos, text.find("\n   0\n"));
     std::istringstream in(text);
     for (int i = 0; i < 16; i++) {
@@ -106,12 +106,12 @@ TEST_F(ParamFile, EveryWordRoundTripsThroughTheFileIncludingTheExtremes)
         EXPECT_EQ(expected[i], v) << "line " << i + 1;
     }
     unsigned extra;
-    EXPECT_FALSE(in >> extra);                // and nothing else
+    EXPECT_FALSE(in >> extra);  // and nothing else
 
     SetVars({});
     QueueFileSelectAnswer(1, file.c_str());
     ASSERT_EQ(1, ReadParaFromFile());
-    EXPECT_EQ(expected, Vars());              // exact before the range rules
+    EXPECT_EQ(expected, Vars());  // exact before the range rules
     for (int i = 0; i < 16; i++) EXPECT_EQ(expected[i], pp[i]);
 }
 
@@ -119,9 +119,9 @@ TEST_F(ParamFile, LoadingShowsTheValuesAfterTheRangeRulesAndWrapsAbove16Bits)
 {
     std::array<uint32_t, 16> words;
     for (int i = 0; i < 16; i++) words[i] = kKnownSet[i];
-    words[0] = 2000;           // above the power limit
-    words[8] = 65536 + 300;    // teach value: only the low 16 bits count
-    words[9] = 4294967295u;    // tolerance 65535 after narrowing, then the range rule
+    words[0] = 2000;         // above the power limit
+    words[8] = 65536 + 300;  // teach value: only the low 16 bits count
+    words[9] = 4294967295u;  // tolerance 65535 after narrowing, then the range rule
     std::string file = PathOf("set.dat");
     WriteText(file, Lines(words));
     LoadFrom(file);
@@ -132,7 +132,7 @@ TEST_F(ParamFile, LoadingShowsTheValuesAfterTheRangeRulesAndWrapsAbove16Bits)
     EXPECT_EQ(128, Value(panelHandle, PANEL_TOLERANCE));
     EXPECT_EQ(900, Value(panelHandle, PANEL_EDGE_RIGHT));
     EXPECT_EQ(3, Value(panelPopUp, POPUP_ANAMODE));
-    EXPECT_EQ(500, power);     // and held so from then on
+    EXPECT_EQ(500, power);  // and held so from then on
     EXPECT_EQ(7, para15);
     EXPECT_EQ(file, std::string(file_name));
 }
@@ -179,13 +179,13 @@ TEST_F(ParamFile, AFileThatCannotBeWrittenIsReportedAndTheOldOneStays)
 
     std::string file = PathOf("KVORpara.dat");
     WriteText(file, "old\n");
-    if (geteuid() != 0) {   // permissions stop everyone but root
+    if (geteuid() != 0) {  // permissions stop everyone but root
         chmod(file.c_str(), 0444);
         SaveAs(file);
         EXPECT_EQ(0u, Status().rfind(TXT_FILE_WRITE_ERROR " - ", 0)) << Status();
         EXPECT_EQ("old\n", ReadText(file));
         chmod(file.c_str(), 0644);
-        chmod(dir.c_str(), 0555);   // a writable file in a closed directory is still written
+        chmod(dir.c_str(), 0555);  // a writable file in a closed directory is still written
         SaveAs(file);
         EXPECT_EQ("Transmit...", Status());
         EXPECT_EQ(" 500\n", ReadText(file).substr(0, 5));
@@ -206,7 +206,7 @@ TEST_F(ParamFile, CancelledPopUpsWriteAndReadNothing)
     EXPECT_EQ("Transmit...", Status());
     EXPECT_EQ(0, EntriesInDir());
 
-    Enter(panelHandle, PANEL_TEACH, 77);   // edited, not sent or saved
+    Enter(panelHandle, PANEL_TEACH, 77);  // edited, not sent or saved
     LoadFrom(PathOf("KVORpara.dat"), 0);
     EXPECT_EQ(kKnownSet, Vars());
     EXPECT_EQ(512, Value(panelHandle, PANEL_TEACH));

@@ -21,7 +21,7 @@ class Transfer : public ProgramTest {
     {
         StartSensor(options);
         StartUp();
-        ASSERT_EQ(CMD_VERSION, LastFrame().command);   // the start-up ran to its end
+        ASSERT_EQ(CMD_VERSION, LastFrame().command);  // the start-up ran to its end
         sensor.ClearFrames();
     }
     // Send does not wait for the sensor; the test does, bounded.
@@ -48,7 +48,7 @@ const std::array<int, 3> kRam = {1, 0, 0}, kEeprom = {0, 1, 0}, kFile = {0, 0, 1
 TEST_F(Transfer, ExactlyOneTargetIsChosenAndSwitchingOffFallsBackToRam)
 {
     EXPECT_EQ(kRam, Radios());
-    Click(panelHandle, PANEL_RBT_RAM);        // already on: stays on
+    Click(panelHandle, PANEL_RBT_RAM);  // already on: stays on
     EXPECT_EQ(kRam, Radios());
     EXPECT_EQ(RAM, target);
 
@@ -59,7 +59,7 @@ TEST_F(Transfer, ExactlyOneTargetIsChosenAndSwitchingOffFallsBackToRam)
     EXPECT_EQ(kFile, Radios());
     EXPECT_EQ(DATFILE, target);
 
-    Click(panelHandle, PANEL_RBT_FILE);       // off: RAM, never nothing
+    Click(panelHandle, PANEL_RBT_FILE);  // off: RAM, never nothing
     EXPECT_EQ(kRam, Radios());
     EXPECT_EQ(RAM, target);
 
@@ -72,21 +72,21 @@ TEST_F(Transfer, ExactlyOneTargetIsChosenAndSwitchingOffFallsBackToRam)
 TEST_F(Transfer, SendWritesThePanelValuesAndConfirmsThemByReadingBack)
 {
     Connect();
-    Enter(panelHandle, PANEL_POWER, 2000);    // no range rule on the way out
+    Enter(panelHandle, PANEL_POWER, 2000);  // no range rule on the way out
     Enter(panelHandle, PANEL_TEACH, 333);
     Press(PANEL_SEND);
     EXPECT_EQ("Line Ok!", Status());
     ASSERT_EQ((std::vector<int>{CMD_WRITE_RAM, CMD_READ_RAM}), Commands());
     ReceivedFrame f = Frames()[0];
-    EXPECT_EQ(Vars(), f.payload);             // the panels, collected into the variables
+    EXPECT_EQ(Vars(), f.payload);  // the panels, collected into the variables
     EXPECT_EQ(2000, f.payload[0]);
     EXPECT_EQ(333, f.payload[8]);
     EXPECT_EQ(f.payload, sensor.Ram());
-    EXPECT_EQ(Vars(), LastFrame().payload);   // the read-back carries the set too
+    EXPECT_EQ(Vars(), LastFrame().payload);  // the read-back carries the set too
 
     sensor.ClearFrames();
     Click(panelHandle, PANEL_RBT_EEPROM);
-    Enter(panelPopUp, POPUP_BVAL, 77);        // the pop-up's values go too
+    Enter(panelPopUp, POPUP_BVAL, 77);  // the pop-up's values go too
     Press(PANEL_SEND);
     EXPECT_EQ("Line Ok!", Status());
     ASSERT_EQ((std::vector<int>{CMD_WRITE_EEPROM, CMD_READ_EEPROM}), Commands());
@@ -99,24 +99,32 @@ TEST_F(Transfer, SendWritesThePanelValuesAndConfirmsThemByReadingBack)
 TEST_F(Transfer, SendSaysWhyTheSetWasNotConfirmed)
 {
     Connect();
-    sensor.SetFaults([] { SensorFaults s; s.no_reply_every = 1; return s; }());
+    sensor.SetFaults([] {
+        SensorFaults s;
+        s.no_reply_every = 1;
+        return s;
+    }());
     Press(PANEL_SEND);
     EXPECT_EQ("Timeout-RS-232... - the sent set was not confirmed", Status());
 
     // An EEPROM that answers and keeps its old set.
-    sensor.SetFaults([] { SensorFaults s; s.eeprom_keeps_old = true; return s; }());
+    sensor.SetFaults([] {
+        SensorFaults s;
+        s.eeprom_keeps_old = true;
+        return s;
+    }());
     Click(panelHandle, PANEL_RBT_EEPROM);
     Enter(panelHandle, PANEL_TEACH, 444);
     Press(PANEL_SEND);
     EXPECT_EQ("Verify error: tVal is 512 in the sensor, 444 sent!", Status());
-    EXPECT_EQ(444, tVal);                     // the operator's set stays on the panels
+    EXPECT_EQ(444, tVal);  // the operator's set stays on the panels
     // The first and the last word are compared as well.
     Enter(panelHandle, PANEL_TEACH, 512);
     Enter(panelHandle, PANEL_POWER, 600);
     Press(PANEL_SEND);
     EXPECT_EQ("Verify error: power is 500 in the sensor, 600 sent!", Status());
     Enter(panelHandle, PANEL_POWER, 500);
-    para15 = 500;                             // a word without a control
+    para15 = 500;  // a word without a control
     Press(PANEL_SEND);
     EXPECT_EQ("Verify error: para15 is 1000 in the sensor, 500 sent!", Status());
 
@@ -165,7 +173,7 @@ TEST_F(Transfer, GetReadsRamEepromOrFileOntoThePanels)
     Press(PANEL_GET);
     EXPECT_TRUE(Commands().empty());
     EXPECT_EQ(123, Value(panelHandle, PANEL_TEACH));
-    EXPECT_EQ("Parameter-frame received! - Line Ok!", Status());   // szStatus, as it stands
+    EXPECT_EQ("Parameter-frame received! - Line Ok!", Status());  // szStatus, as it stands
     unlink(file.c_str());
     unlink(eeprom);
 }
@@ -173,7 +181,11 @@ TEST_F(Transfer, GetReadsRamEepromOrFileOntoThePanels)
 TEST_F(Transfer, NothingStartsWhileAnExchangeWaits)
 {
     Connect();
-    sensor.SetFaults([] { SensorFaults s; s.no_reply_every = 1; return s; }());
+    sensor.SetFaults([] {
+        SensorFaults s;
+        s.no_reply_every = 1;
+        return s;
+    }());
     AfterSeconds(0.2, [this] {
         Press(PANEL_SEND);
         Press(PANEL_GET);
@@ -181,12 +193,12 @@ TEST_F(Transfer, NothingStartsWhileAnExchangeWaits)
         Press(PANEL_BUTTON_RESET);
         EXPECT_EQ("Waiting for parameter-frame ...", Status());
     });
-    Press(PANEL_GET);                         // waits out the 1.5 s
+    Press(PANEL_GET);  // waits out the 1.5 s
     EXPECT_EQ(std::vector<int>{CMD_READ_RAM}, Commands());
     EXPECT_EQ("Timeout-RS-232...", Status());
     EXPECT_EQ(0, exchange_busy);
 
     sensor.SetFaults(SensorFaults{});
-    Press(PANEL_SEND);                        // free again afterwards
+    Press(PANEL_SEND);  // free again afterwards
     EXPECT_EQ("Line Ok!", Status());
 }

@@ -5,7 +5,8 @@
 
 #include <cstdio>
 
-int main() {
+int main()
+{
     char data[260], files[260];
     std::printf("data %s\n", GetDataDir(data) == 0 ? data : "-");
     std::printf("files %s\n", GetDefaultFileDir(files) == 0 ? files : "-");

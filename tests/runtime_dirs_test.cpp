@@ -20,8 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 
 class DirsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+ protected:
+    void SetUp() override
+    {
         char tmpl[] = "/tmp/kvormx-dirs-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(tmpl));
         root_ = fs::canonical(tmpl).string();
@@ -31,19 +32,22 @@ protected:
         ASSERT_TRUE(fs::exists(probe_)) << probe_;
         fs::create_directories(root_ + "/home");
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         chmod((root_ + "/bin").c_str(), 0755);
         fs::remove_all(root_);
     }
 
     // Puts a copy of the probe into <root>/<where>/.
-    void Place(const std::string& where) {
+    void Place(const std::string& where)
+    {
         std::string bin = root_ + "/" + where;
         fs::create_directories(bin);
         fs::copy_file(probe_, bin + "/kvormx", fs::copy_options::overwrite_existing);
     }
     // Runs the copy in <root>/<where>/ with the made-up home; what it found.
-    std::map<std::string, std::string> Probe(const std::string& where) {
+    std::map<std::string, std::string> Probe(const std::string& where)
+    {
         std::string bin = root_ + "/" + where;
         std::string cmd = "env -u XDG_DOCUMENTS_DIR HOME='" + root_ + "/home' XDG_CONFIG_HOME='" + root_ +
                           "/home/.config' '" + bin + "/kvormx'";
@@ -64,14 +68,16 @@ protected:
     std::string root_, probe_;
 };
 
-TEST_F(DirsTest, BuildFolderHasNoDataFolderAndKeepsItsOwnForFiles) {
+TEST_F(DirsTest, BuildFolderHasNoDataFolderAndKeepsItsOwnForFiles)
+{
     Place("build");
     auto got = Probe("build");
     EXPECT_EQ("-", got["data"]);
     EXPECT_EQ(root_ + "/build", got["files"]);
 }
 
-TEST_F(DirsTest, InstalledCopyFindsShareAndStartsFileDialogsInDocuments) {
+TEST_F(DirsTest, InstalledCopyFindsShareAndStartsFileDialogsInDocuments)
+{
     fs::create_directories(root_ + "/share/kvormx");
     fs::create_directories(root_ + "/home/Documents");
     Place("bin");
@@ -85,7 +91,8 @@ TEST_F(DirsTest, InstalledCopyFindsShareAndStartsFileDialogsInDocuments) {
     EXPECT_EQ(root_ + "/home", got["files"]);
 }
 
-TEST_F(DirsTest, ReadOnlyFolderWithoutDataStartsFileDialogsInDocuments) {
+TEST_F(DirsTest, ReadOnlyFolderWithoutDataStartsFileDialogsInDocuments)
+{
     if (geteuid() == 0) GTEST_SKIP() << "root may write every folder";
     fs::create_directories(root_ + "/home/Documents");
     Place("bin");

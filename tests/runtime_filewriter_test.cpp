@@ -20,7 +20,7 @@
 namespace {
 
 class FileWriterTest : public ::testing::Test {
-protected:
+ protected:
     void SetUp() override
     {
         char tmpl[] = "/tmp/kvormx-writer-XXXXXX";
@@ -28,10 +28,7 @@ protected:
         dir_ = tmpl;
         file_ = dir_ + "/lines.txt";
     }
-    void TearDown() override
-    {
-        (void)system(("rm -rf '" + dir_ + "'").c_str());
-    }
+    void TearDown() override { (void)system(("rm -rf '" + dir_ + "'").c_str()); }
     std::string Text() const
     {
         std::ifstream in(file_, std::ios::binary);
@@ -72,7 +69,7 @@ TEST_F(FileWriterTest, AFileThatCannotBeCreatedSaysWhy)
     std::string missing = dir_ + "/no-such-folder/lines.txt";
     EXPECT_EQ(FW_OPEN_FAILED, FileWriterOpen(missing.c_str()));
     EXPECT_STREQ("No such file or directory", FileWriterError(0));
-    EXPECT_EQ(FW_OPEN_FAILED, FileWriterOpen(dir_.c_str()));   // a folder is no file
+    EXPECT_EQ(FW_OPEN_FAILED, FileWriterOpen(dir_.c_str()));  // a folder is no file
 }
 
 // A file-size limit fails a write exactly as a full disk does, in the middle
@@ -86,7 +83,7 @@ TEST_F(FileWriterTest, AFullDiskCutsTheFileBackToItsLastWholeLine)
     int w = FileWriterOpen(file_.c_str());
     ASSERT_GT(w, 0);
     ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
-    const std::string line = "0123456789012345678901234567890123456789012345678901234567890123456789\n";   // 71 bytes
+    const std::string line = "0123456789012345678901234567890123456789012345678901234567890123456789\n";  // 71 bytes
     for (int i = 0; i < 30; i++) Put(w, line);
     int flushed = FileWriterFlush(w, 2.0);
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -97,7 +94,7 @@ TEST_F(FileWriterTest, AFullDiskCutsTheFileBackToItsLastWholeLine)
     EXPECT_EQ(FW_FAILED, Put(w, line));
     EXPECT_EQ(FW_FAILED, FileWriterClose(w));
     std::string text = Text();
-    EXPECT_EQ(14u * line.size(), text.size());   // 14 whole lines fit in 1000 bytes
+    EXPECT_EQ(14u * line.size(), text.size());  // 14 whole lines fit in 1000 bytes
     EXPECT_EQ('\n', text.back());
 }
 
@@ -121,7 +118,8 @@ TEST(WallClock, IsoTimeWithFractionAndOffsetAndAFileNameStamp)
     // 2001-09-09T01:46:40.123456 UTC; the zone's offset follows whatever it is.
     int n = WallClockText(text, sizeof text, 6, 1000000000.123456);
     EXPECT_EQ(int(std::strlen(text)), n);
-    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.12345[67][+-]\d\d:\d\d)"))) << text;
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.12345[67][+-]\d\d:\d\d)")))
+        << text;
     WallClockText(text, sizeof text, 3, 1000000000.5);
     EXPECT_TRUE(std::regex_match(text, std::regex(R"(.*:40\.500[+-]\d\d:\d\d)"))) << text;
     WallClockText(text, sizeof text, 0);

@@ -6,7 +6,7 @@ using namespace rt;
 namespace {
 
 class GraphTest : public UiTest {
-protected:
+ protected:
     std::vector<PlotInfo> Plots() const { return GraphPlots(panel, GRAPH); }
     std::vector<double> Trace(int t) const { return StripChartTrace(panel, STRIP, t); }
 };
@@ -17,14 +17,15 @@ using Graph = GraphTest;
 using StripChart = GraphTest;
 using Drawing = GraphTest;
 
-// ---- Graph ------------------------------------------------------------------------------------
+// ---- Graph --------------------------------------------------------------------------------------
 
 TEST_F(Graph, PlotXYKeepsEveryPointInOrderForEachDataType)
 {
     uint16_t x16[4] = {0, 4, 8, 12}, y16[4] = {5, 1, 1023, 0};
     uint32_t y32[4] = {70000, 1, 2, 3};
     double yd[4] = {0.5, -1, 2.25, 3};
-    int a = PlotXY(panel, GRAPH, x16, y16, 4, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, 0xFF0000);
+    int a = PlotXY(panel, GRAPH, x16, y16, 4, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1,
+                   0xFF0000);
     int b = PlotXY(panel, GRAPH, x16, y32, 4, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_INTEGER, 5, 10, 0, 1, 0x008000);
     int c = PlotXY(panel, GRAPH, yd, yd, 4, VAL_DOUBLE, VAL_DOUBLE, 5, 10, 0, 1, 0x0000FF);
     EXPECT_GT(a, 0);
@@ -51,7 +52,7 @@ TEST_F(Graph, RectanglesKeepCornersAsGivenInDrawingOrder)
 {
     PlotRectangle(panel, GRAPH, 0.0, 0.0, 1024.0, 1.0, 0xA0A0A0, 0xA0A0A0);
     PlotRectangle(panel, GRAPH, -78.0, 0.0, 178.0, 0.25, 0x00FF00, 0x00FF00);
-    PlotRectangle(panel, GRAPH, 300.0, 0.25, 0.0, 1.0, 0xFF0000, 0xFF0000);   // ends left of its start
+    PlotRectangle(panel, GRAPH, 300.0, 0.25, 0.0, 1.0, 0xFF0000, 0xFF0000);  // ends left of its start
     auto plots = Plots();
     ASSERT_EQ(3u, plots.size());
     EXPECT_EQ(PLOT_RECTANGLE, plots[1].kind);
@@ -76,7 +77,7 @@ TEST_F(Graph, DeletingAllPlotsKeepsTheCursorsAndOneHandleDeletesOne)
     EXPECT_EQ(UIE_BAD_VALUE, DeleteGraphPlot(panel, GRAPH, a, 1));
     EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0));
     EXPECT_TRUE(Plots().empty());
-    EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0));   // already empty: fine
+    EXPECT_EQ(0, DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0));  // already empty: fine
 
     double x, y;
     EXPECT_EQ(0, GetGraphCursor(panel, GRAPH, 1, &x, &y));
@@ -110,7 +111,7 @@ TEST_F(Graph, RangesComeFromTheFormAndAnEmptyRangeIsRefused)
     EXPECT_EQ(556, hi);
 }
 
-// ---- Strip chart ----------------------------------------------------------------------------------
+// ---- Strip chart --------------------------------------------------------------------------------
 
 TEST_F(StripChart, KeepsTheLastPointsPerScreenOfEachTraceNewestLast)
 {
@@ -136,7 +137,7 @@ TEST_F(StripChart, KeepsTheLastPointsPerScreenOfEachTraceNewestLast)
 TEST_F(StripChart, StartAndSkipPickTheValuesAndTheCountMustFitTheTraces)
 {
     SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 2);
-    uint16_t raw[] = {99, 1, 0, 10, 0, 2, 0, 20};   // from element 1, every second element
+    uint16_t raw[] = {99, 1, 0, 10, 0, 2, 0, 20};  // from element 1, every second element
     EXPECT_EQ(0, PlotStripChart(panel, STRIP, raw, 4, 1, 1, VAL_UNSIGNED_SHORT_INTEGER));
     EXPECT_EQ((std::vector<double>{1, 2}), Trace(1));
     EXPECT_EQ((std::vector<double>{10, 20}), Trace(2));
@@ -180,7 +181,7 @@ TEST_F(StripChart, RunModeHistoryOfFiveTracesWithTheirColours)
     EXPECT_EQ(UIE_BAD_VALUE, SetAxisScalingMode(panel, STRIP, AXIS_Y, VAL_MANUAL, 900, 112));
 }
 
-// ---- Queued drawing -------------------------------------------------------------------------------
+// ---- Queued drawing -----------------------------------------------------------------------------
 
 TEST_F(Drawing, APlotCallRepaintsOnlyAtTheNextEventProcessingAndOnce)
 {
@@ -194,7 +195,7 @@ TEST_F(Drawing, APlotCallRepaintsOnlyAtTheNextEventProcessingAndOnce)
     ProcessSystemEvents();
     EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));
     Pump();
-    EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));   // nothing changed since
+    EXPECT_EQ(before + 1, GraphRepaintCount(panel, GRAPH));  // nothing changed since
     // Setting what is already set draws nothing.
     SetGraphCursor(panel, GRAPH, 1, 2, 0.5);
     SetAxisScalingMode(panel, GRAPH, AXIS_X, VAL_MANUAL, 1, 1024);

@@ -29,8 +29,9 @@ namespace fs = std::filesystem;
 namespace {
 
 class PortsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+ protected:
+    void SetUp() override
+    {
         static bool runtimeUp = false;
         if (!runtimeUp) {
             static int argc = 1;
@@ -48,7 +49,8 @@ protected:
         SetPortsSystemDirs((root / "dev").c_str(), (root / "sys").c_str());
         SetPortsByIdDir((root / "by-id").c_str());
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         StopWatchingPorts();
         ComCloseAll();
         for (int m : masters) close(m);
@@ -56,7 +58,8 @@ protected:
     }
 
     // A fresh pseudo-terminal; its slave's path.
-    std::string Pty() {
+    std::string Pty()
+    {
         int m = posix_openpt(O_RDWR | O_NOCTTY);
         EXPECT_GE(m, 0);
         grantpt(m);
@@ -64,7 +67,8 @@ protected:
         masters.push_back(m);
         return ptsname(m);
     }
-    void Hangup(const std::string& slave) {
+    void Hangup(const std::string& slave)
+    {
         for (size_t i = 0; i < masters.size(); i++) {
             if (ptsname(masters[i]) == slave) {
                 close(masters[i]);
@@ -74,7 +78,8 @@ protected:
         }
     }
 
-    static void Write(const fs::path& file, const std::string& text) {
+    static void Write(const fs::path& file, const std::string& text)
+    {
         fs::create_directories(file.parent_path());
         std::ofstream(file) << text << "\n";
     }
@@ -83,7 +88,8 @@ protected:
     // of `slave`, a device link when hardware is behind it, and its node in
     // dev (a link to the pty). `type` is the UART's port type ("" none).
     void Tty(const std::string& kernel, const std::string& slave, bool hardware, const std::string& type = "",
-             const fs::path& deviceDir = {}) {
+             const fs::path& deviceDir = {})
+    {
         struct stat st;
         ASSERT_EQ(0, stat(slave.c_str(), &st));
         fs::path sys = root / "sys" / kernel;
@@ -99,28 +105,32 @@ protected:
     // A USB adapter's tty: the interface folder under the device folder
     // that carries maker, product and serial number.
     void UsbTty(const std::string& kernel, const std::string& slave, const std::string& maker,
-                const std::string& product, const std::string& serial) {
+                const std::string& product, const std::string& serial)
+    {
         fs::path usb = root / "devices" / "usb1" / ("1-" + kernel);
         Write(usb / "manufacturer", maker);
         Write(usb / "product", product);
         if (!serial.empty()) Write(usb / "serial", serial);
         Tty(kernel, slave, true, "", usb / "1-1:1.0" / kernel);
     }
-    fs::path Link(const std::string& name, const fs::path& target) {
+    fs::path Link(const std::string& name, const fs::path& target)
+    {
         fs::path link = root / "by-id" / name;
         fs::remove(link);
         fs::create_symlink(target, link);
         return link;
     }
 
-    std::vector<int> Listed() {
+    std::vector<int> Listed()
+    {
         int numbers[COM_MAX_PORTS];
         int n = ListedPorts(numbers, COM_MAX_PORTS);
         return std::vector<int>(numbers, numbers + n);
     }
 
     // Event processing until `done` holds, at most `seconds`.
-    bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0) {
+    bool PumpUntil(const std::function<bool()>& done, double seconds = 5.0)
+    {
         double end = Timer() + seconds;
         while (!done()) {
             if (Timer() > end) return false;
@@ -134,7 +144,8 @@ protected:
 };
 
 int g_changes = 0;
-int CountChange(void*) {
+int CountChange(void*)
+{
     g_changes++;
     return 0;
 }
@@ -150,11 +161,11 @@ TEST_F(PortsTest, NothingScannedIsTheFixedMapOfEightPorts)
 TEST_F(PortsTest, HardwarePortsNumberedNamedAndDescribed)
 {
     Tty("ttyS0", Pty(), true, "4");
-    Tty("ttyS1", Pty(), true, "0");            // a node without a UART behind it
+    Tty("ttyS1", Pty(), true, "0");  // a node without a UART behind it
     Tty("ttyS3", Pty(), true, "4");
-    Tty("tty5", Pty(), false);                 // a virtual console: no device
+    Tty("tty5", Pty(), false);  // a virtual console: no device
     Tty("ttyAMA0", Pty(), true, "0");
-    Tty("ttyAMA1", Pty(), true, "3");          // another kind of on-board UART
+    Tty("ttyAMA1", Pty(), true, "3");  // another kind of on-board UART
     std::string adapter = Pty();
     UsbTty("ttyUSB0", adapter, "FTDI", "FT232R USB UART", "A1B2");
     fs::path byId = Link("usb-FTDI_FT232R_USB_UART_A1B2-if00-port0", root / "dev" / "ttyUSB0");
@@ -193,10 +204,10 @@ TEST_F(PortsTest, ByIdFolderOfEverythingListsOnlySerialPorts)
     Tty("ptmx", Pty(), false);
     Tty("tty", Pty(), false);
     Tty("tty1", Pty(), false);
-    Tty("ttyS1", Pty(), true, "0");            // a UART node without a chip
+    Tty("ttyS1", Pty(), true, "0");  // a UART node without a chip
     Tty("ttyS0", Pty(), true, "4");
     std::string sensor = Pty();
-    fs::create_symlink(sensor, root / "dev" / "kvormx-sensor");   // a link to a pty, as kvormx-sim --link makes
+    fs::create_symlink(sensor, root / "dev" / "kvormx-sensor");  // a link to a pty, as kvormx-sim --link makes
     fs::create_symlink("/dev/null", root / "dev" / "null");
 
     EXPECT_EQ(2, ScanPorts());
@@ -270,7 +281,7 @@ TEST_F(PortsTest, OpenPortReadsGoneWhenItsDeviceLeavesOrItsNameMoves)
     EXPECT_EQ(0, ComPortGone(1));
 
     fs::remove(root / "by-id" / "usb-a");
-    Link("usb-b", first);                      // the other name now leads to another device
+    Link("usb-b", first);  // the other name now leads to another device
     ScanPorts();
     EXPECT_EQ(1, ComPortGone(1));
     EXPECT_EQ(1, ComPortGone(2));
@@ -296,7 +307,7 @@ TEST_F(PortsTest, WatchFollowsLinksComingAndGoingAndAHangUp)
 
     ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096));
     int before = g_changes;
-    Hangup(slave);                             // the device hangs up while open
+    Hangup(slave);  // the device hangs up while open
     ASSERT_TRUE(PumpUntil([&] { return ComPortGone(1) == 1 && g_changes > before; }));
 
     CloseCom(1);

@@ -31,8 +31,9 @@
 namespace {
 
 class Rs232Test : public ::testing::Test {
-protected:
-    void SetUp() override {
+ protected:
+    void SetUp() override
+    {
         master_ = posix_openpt(O_RDWR | O_NOCTTY);
         ASSERT_GE(master_, 0);
         ASSERT_EQ(0, grantpt(master_));
@@ -40,7 +41,8 @@ protected:
         slave_ = ptsname(master_);
         ASSERT_EQ(0, SetComDevice(1, slave_.c_str()));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         ComCloseAll();
         if (master_ >= 0) close(master_);
         SetComDevice(1, nullptr);
@@ -48,11 +50,13 @@ protected:
 
     int Open(int port = 1) { return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096); }
 
-    void DeviceSays(const std::string& bytes) {
+    void DeviceSays(const std::string& bytes)
+    {
         ASSERT_EQ(static_cast<ssize_t>(bytes.size()), write(master_, bytes.data(), bytes.size()));
     }
     // Up to n bytes the library sent, waiting at most `seconds` for them.
-    std::string DeviceHears(size_t n, double seconds = 2.0) {
+    std::string DeviceHears(size_t n, double seconds = 2.0)
+    {
         std::string got;
         double end = Timer() + seconds;
         while (got.size() < n) {
@@ -68,7 +72,8 @@ protected:
         return got;
     }
     // Waits (bounded) until the library sees at least n bytes waiting.
-    int WaitInQ(int n, int port = 1) {
+    int WaitInQ(int n, int port = 1)
+    {
         int len = GetInQLen(port);
         for (double end = Timer() + 2.0; len >= 0 && len < n && Timer() < end;) {
             poll(nullptr, 0, 1);
@@ -77,7 +82,8 @@ protected:
         return len;
     }
     // The slave's settings as the system's own tool reports them.
-    std::string Stty() {
+    std::string Stty()
+    {
         std::string cmd = "stty -a -F " + slave_ + " 2>&1";
         std::string out;
         if (FILE* p = popen(cmd.c_str(), "r")) {
@@ -94,15 +100,15 @@ protected:
     std::string slave_;
 };
 
+// ---- Settings -----------------------------------------------------------------------------------
 
-// ---- Settings -----------------------------------------------------------------------------
-
-TEST_F(Rs232Test, OpenAppliesRequestedLineSettingsWithoutFlowControl) {
+TEST_F(Rs232Test, OpenAppliesRequestedLineSettingsWithoutFlowControl)
+{
     ASSERT_EQ(0, Open());
     std::string s = Stty();
     EXPECT_NE(std::string::npos, s.find("speed 19200 baud")) << s;
-    for (const char* flag : {"cs8", "-parenb", "-cstopb", "-crtscts", "-ixon", "-ixoff", "clocal",
-                             "cread", "-icanon", "-echo", "-isig", "-icrnl", "-opost"})
+    for (const char* flag : {"cs8", "-parenb", "-cstopb", "-crtscts", "-ixon", "-ixoff", "clocal", "cread", "-icanon",
+                             "-echo", "-isig", "-icrnl", "-opost"})
         EXPECT_NE(std::string::npos, s.find(std::string(" ") + flag + " ")) << flag << " in" << s;
 
     // A pseudo-terminal forces cs8 and no parity enable whatever is asked,
@@ -114,7 +120,8 @@ TEST_F(Rs232Test, OpenAppliesRequestedLineSettingsWithoutFlowControl) {
         EXPECT_NE(std::string::npos, s.find(std::string(" ") + flag + " ")) << flag << " in" << s;
 }
 
-TEST_F(Rs232Test, EveryByteValuePassesBothWaysUnaltered) {
+TEST_F(Rs232Test, EveryByteValuePassesBothWaysUnaltered)
+{
     ASSERT_EQ(0, Open());
     std::string all;  // includes CR, XON/XOFF, ^C and NUL
     for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
@@ -127,9 +134,10 @@ TEST_F(Rs232Test, EveryByteValuePassesBothWaysUnaltered) {
     EXPECT_EQ(all, std::string(buf.data(), 256));
 }
 
-// ---- Queue --------------------------------------------------------------------------------
+// ---- Queue --------------------------------------------------------------------------------------
 
-TEST_F(Rs232Test, QueueLengthSeesArrivalsWithoutEventProcessingAndFlushesWork) {
+TEST_F(Rs232Test, QueueLengthSeesArrivalsWithoutEventProcessingAndFlushesWork)
+{
     ASSERT_EQ(0, Open());
     EXPECT_EQ(0, GetInQLen(1));
     DeviceSays(std::string(72, 'v'));
@@ -149,7 +157,8 @@ TEST_F(Rs232Test, QueueLengthSeesArrivalsWithoutEventProcessingAndFlushesWork) {
     EXPECT_EQ("fresh", DeviceHears(5));
 }
 
-TEST_F(Rs232Test, FullQueueKeepsTheRestInTheDriverInOrder) {
+TEST_F(Rs232Test, FullQueueKeepsTheRestInTheDriverInOrder)
+{
     ASSERT_EQ(0, OpenComConfig(1, "", 19200, 0, 8, 1, 64, 64));
     std::string data;
     for (int i = 0; i < 100; ++i) data += static_cast<char>('A' + i % 26);
@@ -162,7 +171,8 @@ TEST_F(Rs232Test, FullQueueKeepsTheRestInTheDriverInOrder) {
 
 // ---- Reads and writes ---------------------------------------------------------------------------
 
-TEST_F(Rs232Test, ReadReturnsPartialCountWhenTheTimeOutPasses) {
+TEST_F(Rs232Test, ReadReturnsPartialCountWhenTheTimeOutPasses)
+{
     ASSERT_EQ(0, Open());
     ASSERT_EQ(0, SetComTime(1, 0.2));
     DeviceSays("0123456789");
@@ -174,7 +184,8 @@ TEST_F(Rs232Test, ReadReturnsPartialCountWhenTheTimeOutPasses) {
     EXPECT_LT(took, 1.5);  // bounded by the time-out, with room for a loaded machine
 }
 
-TEST_F(Rs232Test, ReadReturnsAsSoonAsTheCountHasArrived) {
+TEST_F(Rs232Test, ReadReturnsAsSoonAsTheCountHasArrived)
+{
     ASSERT_EQ(0, Open());
     ASSERT_EQ(0, SetComTime(1, 10.0));
     std::thread device([this] {
@@ -203,7 +214,8 @@ struct CallbackLog {
     std::string frame;
 };
 
-void ReadFrame(int port, int events, void* data) {
+void ReadFrame(int port, int events, void* data)
+{
     auto* log = static_cast<CallbackLog*>(data);
     ++log->calls;
     log->lastPort = port;
@@ -214,7 +226,8 @@ void ReadFrame(int port, int events, void* data) {
     if (n > 0) log->frame.assign(buf, static_cast<size_t>(n));
 }
 
-TEST_F(Rs232Test, ReceiveCallbackRunsAtExactlyItsNotificationCountUntilRemoved) {
+TEST_F(Rs232Test, ReceiveCallbackRunsAtExactlyItsNotificationCountUntilRemoved)
+{
     ASSERT_EQ(0, Open());
     CallbackLog log;
     ASSERT_EQ(0, InstallComCallback(1, 0x8006, 36, 0x55, ReadFrame, &log));
@@ -241,7 +254,8 @@ TEST_F(Rs232Test, ReceiveCallbackRunsAtExactlyItsNotificationCountUntilRemoved) 
     EXPECT_EQ(72, GetInQLen(1));  // a raw read finds the block untouched
 }
 
-TEST_F(Rs232Test, CallbackThatProcessesEventsGetsNoNestedCallForItsPort) {
+TEST_F(Rs232Test, CallbackThatProcessesEventsGetsNoNestedCallForItsPort)
+{
     ASSERT_EQ(0, Open());
     CallbackLog log;
     log.dispatchInside = true;
@@ -254,12 +268,14 @@ TEST_F(Rs232Test, CallbackThatProcessesEventsGetsNoNestedCallForItsPort) {
     EXPECT_EQ(1, ComDispatchPending());  // the second frame, on the next pass
 }
 
-void CloseOwnPort(int port, int, void* data) {
+void CloseOwnPort(int port, int, void* data)
+{
     ++*static_cast<int*>(data);
     CloseCom(port);
 }
 
-TEST_F(Rs232Test, CallbackMayCloseItsOwnPort) {
+TEST_F(Rs232Test, CallbackMayCloseItsOwnPort)
+{
     ASSERT_EQ(0, Open());
     int calls = 0;
     ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 1, 0, CloseOwnPort, &calls));
@@ -273,7 +289,8 @@ TEST_F(Rs232Test, CallbackMayCloseItsOwnPort) {
 
 // Through the event loop the program waits in: the byte that completes the
 // frame has to reach the callback without any explicit queue polling.
-TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents) {
+TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents)
+{
     if (!InitRuntime(nullptr, nullptr)) GTEST_SKIP() << "no window system";
     ASSERT_EQ(0, Open());
     CallbackLog log;
@@ -298,14 +315,15 @@ TEST_F(Rs232Test, ReceiveCallbackRunsInsideProcessSystemEvents) {
 // The port wakes a waiting event loop when the bytes its owner waits for are
 // there, not at every byte: a frame's first pieces wake nothing, its last
 // byte does. The same for a raw block's wake count.
-TEST_F(Rs232Test, APortWakesTheWaitOnlyWhenItsCountIsThere) {
+TEST_F(Rs232Test, APortWakesTheWaitOnlyWhenItsCountIsThere)
+{
     ASSERT_EQ(0, Open());
     CallbackLog log;
     ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
     DeviceSays(std::string(20, 'a'));
     usleep(20000);
     EXPECT_EQ(0, ComWaitReadable(0.05));
-    EXPECT_EQ(20, GetInQLen(1));          // taken into the queue: the rest is 16
+    EXPECT_EQ(20, GetInQLen(1));  // taken into the queue: the rest is 16
     DeviceSays(std::string(15, 'b'));
     usleep(20000);
     EXPECT_EQ(0, ComWaitReadable(0.05));
@@ -329,7 +347,8 @@ int g_caughtSignal = 0;
 
 // Without a window system: the same receive callbacks, and a
 // signal's callback run on the program's thread, in event processing.
-TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
+TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals)
+{
     InitRuntimeHeadless();
     ASSERT_EQ(0, Open());
     CallbackLog log;
@@ -343,7 +362,7 @@ TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
 
     ASSERT_EQ(0, InstallSignalCallback(SIGUSR1, [](int sig) { g_caughtSignal = sig; }));
     raise(SIGUSR1);
-    EXPECT_EQ(0, g_caughtSignal);   // the handler only notes it
+    EXPECT_EQ(0, g_caughtSignal);  // the handler only notes it
     ProcessSystemEvents();
     EXPECT_EQ(SIGUSR1, g_caughtSignal);
     EXPECT_EQ(0, InstallSignalCallback(SIGUSR1, nullptr));
@@ -352,7 +371,8 @@ TEST_F(Rs232Test, HeadlessEventProcessingServesPortsAndSignals) {
 
 // ---- Errors -------------------------------------------------------------------------------------
 
-TEST_F(Rs232Test, BadPortNumbersAreRefused) {
+TEST_F(Rs232Test, BadPortNumbersAreRefused)
+{
     char buf[4];
     for (int port : {0, COM_MAX_PORTS + 1}) {
         EXPECT_EQ(RS_INVALID_PORT, Open(port));
@@ -363,7 +383,8 @@ TEST_F(Rs232Test, BadPortNumbersAreRefused) {
     EXPECT_STREQ("/dev/ttyS4", GetComDevice(5));
 }
 
-TEST_F(Rs232Test, MissingOrUnusableDevicesAreTold) {
+TEST_F(Rs232Test, MissingOrUnusableDevicesAreTold)
+{
     SetComDevice(2, "/nonexistent/ttyX");
     EXPECT_EQ(RS_NO_PORT_FOUND, Open(2));
     SetComDevice(2, "");
@@ -375,7 +396,8 @@ TEST_F(Rs232Test, MissingOrUnusableDevicesAreTold) {
     SetComDevice(2, nullptr);
 }
 
-TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold) {
+TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold)
+{
     char buf[4];
     EXPECT_EQ(RS_PORT_NOT_OPEN, ComRd(1, buf, 1));
     EXPECT_EQ(RS_PORT_NOT_OPEN, ComWrt(1, buf, 1));
@@ -395,7 +417,7 @@ TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold) {
     EXPECT_EQ(RS_PORT_NOT_OPEN, CloseCom(1));
 }
 
-// ---- One program at a time, seen by a user without root ------------------------------------------
+// ---- One program at a time, seen by a user without root -----------------------------------------
 
 // A child process plays the second program. Root passes the driver's
 // exclusive mode, so a child of root becomes nobody, on a slave made its own.
@@ -404,7 +426,8 @@ TEST_F(Rs232Test, PortNotOpenAndBadParametersAreTold) {
 // and waits for the go-ahead on `go`; every wait is bounded.
 namespace {
 
-std::string ProgramName() {
+std::string ProgramName()
+{
     char name[64] = "";
     FILE* f = std::fopen("/proc/self/comm", "r");
     if (f && std::fgets(name, sizeof name, f)) name[std::strcspn(name, "\n")] = '\0';
@@ -412,10 +435,11 @@ std::string ProgramName() {
     return name;
 }
 
-[[noreturn]] void SecondProgram(const std::string& slave, pid_t first, int report, int go) {
+[[noreturn]] void SecondProgram(const std::string& slave, pid_t first, int report, int go)
+{
     auto say = [report](bool ok, const std::string& what, int rc) {
-        std::string line = std::string(ok ? "ok " : "FAILED ") + what + ": " + std::to_string(rc) + " " +
-                           ComOpenCause() + "\n";
+        std::string line =
+            std::string(ok ? "ok " : "FAILED ") + what + ": " + std::to_string(rc) + " " + ComOpenCause() + "\n";
         (void)!write(report, line.data(), line.size());
     };
     auto open = [&slave](int port) { return OpenComConfig(port, slave.c_str(), 19200, 0, 8, 1, 4096, 4096); };
@@ -450,7 +474,8 @@ std::string ProgramName() {
 
 }  // namespace
 
-TEST_F(Rs232Test, WithoutRootAPortLetGoOpensAgainAndAHeldOneNamesItsOwner) {
+TEST_F(Rs232Test, WithoutRootAPortLetGoOpensAgainAndAHeldOneNamesItsOwner)
+{
     if (getuid() == 0) {
         ASSERT_EQ(0, chown(slave_.c_str(), 65534, 65534));
         ASSERT_EQ(0, chmod(slave_.c_str(), 0600));
@@ -479,7 +504,7 @@ TEST_F(Rs232Test, WithoutRootAPortLetGoOpensAgainAndAHeldOneNamesItsOwner) {
     EXPECT_EQ(0, Open());
     EXPECT_EQ(1, write(go[1], "g", 1));
     readLines(1);
-    EXPECT_EQ(0, CloseCom(1));               // the first program lets go
+    EXPECT_EQ(0, CloseCom(1));  // the first program lets go
     EXPECT_EQ(1, write(go[1], "g", 1));
     readLines(12);
     close(go[1]);
@@ -497,9 +522,10 @@ TEST_F(Rs232Test, WithoutRootAPortLetGoOpensAgainAndAHeldOneNamesItsOwner) {
     EXPECT_EQ(std::string::npos, text.find("FAILED")) << text;
 }
 
-// ---- A vanished device ----------------------------------------------------------------------------
+// ---- A vanished device --------------------------------------------------------------------------
 
-TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting) {
+TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting)
+{
     ASSERT_EQ(0, Open());
     ASSERT_EQ(0, SetComTime(1, 10.0));
     CallbackLog log;
@@ -511,7 +537,7 @@ TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting) {
 
     double t0 = Timer();
     char buf[36];
-    EXPECT_EQ(5, GetInQLen(1));             // what arrived before is not lost
+    EXPECT_EQ(5, GetInQLen(1));  // what arrived before is not lost
     EXPECT_EQ(5, ComRd(1, buf, 36));
     EXPECT_EQ("early", std::string(buf, 5));
     EXPECT_EQ(RS_IO_ERROR, ComRd(1, buf, 36));
@@ -519,28 +545,29 @@ TEST_F(Rs232Test, VanishedDeviceGivesErrorsWithoutWaiting) {
     EXPECT_EQ(RS_IO_ERROR, ComWrt(1, buf, 36));
     EXPECT_EQ(0, ComDispatchPending());
     EXPECT_EQ(0, log.calls);
-    EXPECT_LT(Timer() - t0, 5.0);           // nothing waited for the 10 s time-out
+    EXPECT_LT(Timer() - t0, 5.0);  // nothing waited for the 10 s time-out
     EXPECT_EQ(0, CloseCom(1));
 }
 
-TEST_F(Rs232Test, BlockingWaitEndsAtItsCountItsDeadlineOrWhenTheDeviceVanishes) {
+TEST_F(Rs232Test, BlockingWaitEndsAtItsCountItsDeadlineOrWhenTheDeviceVanishes)
+{
     ASSERT_EQ(0, Open());
     DeviceSays("0123");
     EXPECT_EQ(4, WaitInQLen(1, 4, 10.0));
-    EXPECT_EQ(4, WaitInQLen(1, 36, 0.1));   // the deadline gives what is there
+    EXPECT_EQ(4, WaitInQLen(1, 36, 0.1));  // the deadline gives what is there
 
     std::thread device([this] {
         poll(nullptr, 0, 50);
         close(master_);
     });
     double t0 = Timer();
-    int waited = WaitInQLen(1, 36, 10.0);   // under way when the device goes
+    int waited = WaitInQLen(1, 36, 10.0);  // under way when the device goes
     device.join();
     master_ = -1;
-    EXPECT_EQ(4, waited);                   // what came before the device went is kept
+    EXPECT_EQ(4, waited);  // what came before the device went is kept
     EXPECT_EQ(1, ComPortGone(1));
     EXPECT_EQ(4, WaitInQLen(1, 36, 10.0));
-    EXPECT_LT(Timer() - t0, 5.0);           // no wait sat out its 10 s
+    EXPECT_LT(Timer() - t0, 5.0);  // no wait sat out its 10 s
     char buf[8];
     EXPECT_EQ(4, ComRd(1, buf, 8));
     EXPECT_EQ(RS_IO_ERROR, WaitInQLen(1, 1, 10.0));

@@ -17,12 +17,29 @@
 namespace rt {
 
 // Control numbers of tests/data/runtime_test.uir.
-enum { BUTTON = 1, TOGGLE, NUMERIC, INDICATOR, SLIDE, RING, DROPDOWN, RADIO, SWITCH, STATUS, TEXTBOX,
-       GRAPH, STRIP, PICTURE, FRAME, STOP, ENTRY };
+enum {
+    BUTTON = 1,
+    TOGGLE,
+    NUMERIC,
+    INDICATOR,
+    SLIDE,
+    RING,
+    DROPDOWN,
+    RADIO,
+    SWITCH,
+    STATUS,
+    TEXTBOX,
+    GRAPH,
+    STRIP,
+    PICTURE,
+    FRAME,
+    STOP,
+    ENTRY
+};
 enum { POPUP_SWITCH = 2 };
 
 struct Event {
-    int panel, control, event;      // control 0: the panel callback
+    int panel, control, event;  // control 0: the panel callback
     bool operator==(const Event& o) const { return panel == o.panel && control == o.control && event == o.event; }
 };
 
@@ -65,7 +82,7 @@ inline std::string WriteTemp(const std::string& name, const std::string& text)
 }
 
 class UiTest : public ::testing::Test {
-protected:
+ protected:
     void SetUp() override
     {
         static int argc = 1;
@@ -94,8 +111,18 @@ protected:
             if (e.control == control && e.panel == panel) out.push_back(e.event);
         return out;
     }
-    int Int(int control) const { int v = -1; EXPECT_EQ(0, GetCtrlVal(panel, control, &v)); return v; }
-    int U16(int control) const { uint16_t v = 0; EXPECT_EQ(0, GetCtrlVal(panel, control, &v)); return v; }
+    int Int(int control) const
+    {
+        int v = -1;
+        EXPECT_EQ(0, GetCtrlVal(panel, control, &v));
+        return v;
+    }
+    int U16(int control) const
+    {
+        uint16_t v = 0;
+        EXPECT_EQ(0, GetCtrlVal(panel, control, &v));
+        return v;
+    }
     std::string Text(int control) const
     {
         char t[256] = "";
@@ -108,7 +135,10 @@ protected:
         EXPECT_EQ(0, GetCtrlAttribute(panel, control, attribute, &v));
         return v;
     }
-    void Pump(int times = 3) { for (int i = 0; i < times; i++) ProcessSystemEvents(); }
+    void Pump(int times = 3)
+    {
+        for (int i = 0; i < times; i++) ProcessSystemEvents();
+    }
 
     int panel = 0;
 };

@@ -17,7 +17,8 @@ using namespace rt;
 
 namespace {
 
-std::string Form() {
+std::string Form()
+{
     FILE* f = std::fopen(FormPath().c_str(), "rb");
     std::string s;
     char buf[4096];
@@ -35,7 +36,10 @@ std::string Replace(std::string s, const std::string& from, const std::string& t
     return s;
 }
 
-bool Mentions(const char* text) { return std::strstr(GetRuntimeError(), text) != nullptr; }
+bool Mentions(const char* text)
+{
+    return std::strstr(GetRuntimeError(), text) != nullptr;
+}
 
 }  // namespace
 
@@ -86,13 +90,16 @@ TEST_F(Loading, FaultsOfTheFormAreRefusedWithTheirCause)
     EXPECT_EQ(UIE_BAD_RESOURCE, LoadPanel(0, FormPath().c_str(), 9));
     EXPECT_TRUE(Mentions("resource 9"));
 
-    std::string unknown = WriteTemp("unknown_cb.uir", Replace(Form(),
-        "<number>3</number></property>\n    <property name=\"kind\" stdset=\"0\"><string>numeric</string></property>\n"
-        "    <property name=\"value\" stdset=\"0\"><string>u16</string></property>\n"
-        "    <property name=\"callback\" stdset=\"0\"><string>CtrlCb",
-        "<number>3</number></property>\n    <property name=\"kind\" stdset=\"0\"><string>numeric</string></property>\n"
-        "    <property name=\"value\" stdset=\"0\"><string>u16</string></property>\n"
-        "    <property name=\"callback\" stdset=\"0\"><string>CC_Missing"));
+    std::string unknown = WriteTemp(
+        "unknown_cb.uir", Replace(Form(),
+                                  "<number>3</number></property>\n    <property name=\"kind\" "
+                                  "stdset=\"0\"><string>numeric</string></property>\n"
+                                  "    <property name=\"value\" stdset=\"0\"><string>u16</string></property>\n"
+                                  "    <property name=\"callback\" stdset=\"0\"><string>CtrlCb",
+                                  "<number>3</number></property>\n    <property name=\"kind\" "
+                                  "stdset=\"0\"><string>numeric</string></property>\n"
+                                  "    <property name=\"value\" stdset=\"0\"><string>u16</string></property>\n"
+                                  "    <property name=\"callback\" stdset=\"0\"><string>CC_Missing"));
     EXPECT_EQ(UIE_BAD_RESOURCE, LoadPanel(0, unknown.c_str(), 1));
     EXPECT_TRUE(Mentions("CC_Missing")) << GetRuntimeError();
     EXPECT_TRUE(Mentions("control 3")) << GetRuntimeError();
@@ -101,7 +108,8 @@ TEST_F(Loading, FaultsOfTheFormAreRefusedWithTheirCause)
     EXPECT_EQ(UIE_BAD_RESOURCE, LoadPanel(0, twice.c_str(), 1));
     EXPECT_TRUE(Mentions("appears twice")) << GetRuntimeError();
 
-    std::string wrongKind = WriteTemp("kind.uir", Replace(Form(), "<string>picture</string>", "<string>numeric</string>"));
+    std::string wrongKind =
+        WriteTemp("kind.uir", Replace(Form(), "<string>picture</string>", "<string>numeric</string>"));
     EXPECT_EQ(UIE_BAD_RESOURCE, LoadPanel(0, wrongKind.c_str(), 1));
     EXPECT_TRUE(Mentions("QLabel")) << GetRuntimeError();
 
@@ -112,12 +120,21 @@ TEST_F(Loading, FaultsOfTheFormAreRefusedWithTheirCause)
 TEST_F(Loading, ControlsDescribeTheirKindValueTypeAndNames)
 {
     const int kinds[][3] = {
-        {BUTTON, CTRL_COMMAND_BUTTON, VALTYPE_NONE}, {TOGGLE, CTRL_TOGGLE_BUTTON, VALTYPE_INT},
-        {NUMERIC, CTRL_NUMERIC, VALTYPE_U16}, {INDICATOR, CTRL_NUMERIC_INDICATOR, VALTYPE_NONE},
-        {SLIDE, CTRL_SLIDE, VALTYPE_U16}, {RING, CTRL_RING, VALTYPE_U16}, {DROPDOWN, CTRL_DROPDOWN_RING, VALTYPE_INT},
-        {RADIO, CTRL_RADIO_BUTTON, VALTYPE_INT}, {SWITCH, CTRL_SWITCH, VALTYPE_U16}, {STATUS, CTRL_TEXT_MSG, VALTYPE_TEXT},
-        {TEXTBOX, CTRL_TEXT_BOX, VALTYPE_NONE}, {GRAPH, CTRL_GRAPH, VALTYPE_NONE}, {STRIP, CTRL_STRIP_CHART, VALTYPE_NONE},
-        {PICTURE, CTRL_PICTURE, VALTYPE_NONE}, {FRAME, CTRL_DECORATION, VALTYPE_NONE},
+        {BUTTON, CTRL_COMMAND_BUTTON, VALTYPE_NONE},
+        {TOGGLE, CTRL_TOGGLE_BUTTON, VALTYPE_INT},
+        {NUMERIC, CTRL_NUMERIC, VALTYPE_U16},
+        {INDICATOR, CTRL_NUMERIC_INDICATOR, VALTYPE_NONE},
+        {SLIDE, CTRL_SLIDE, VALTYPE_U16},
+        {RING, CTRL_RING, VALTYPE_U16},
+        {DROPDOWN, CTRL_DROPDOWN_RING, VALTYPE_INT},
+        {RADIO, CTRL_RADIO_BUTTON, VALTYPE_INT},
+        {SWITCH, CTRL_SWITCH, VALTYPE_U16},
+        {STATUS, CTRL_TEXT_MSG, VALTYPE_TEXT},
+        {TEXTBOX, CTRL_TEXT_BOX, VALTYPE_NONE},
+        {GRAPH, CTRL_GRAPH, VALTYPE_NONE},
+        {STRIP, CTRL_STRIP_CHART, VALTYPE_NONE},
+        {PICTURE, CTRL_PICTURE, VALTYPE_NONE},
+        {FRAME, CTRL_DECORATION, VALTYPE_NONE},
         {ENTRY, CTRL_STRING, VALTYPE_TEXT},
     };
     for (auto& k : kinds) {
@@ -137,7 +154,7 @@ TEST_F(Loading, ControlsDescribeTheirKindValueTypeAndNames)
     EXPECT_EQ(UIE_BAD_HANDLE, SetCtrlVal(77, NUMERIC, 1));
 }
 
-// ---- Values and attributes ------------------------------------------------------------------------
+// ---- Values and attributes ----------------------------------------------------------------------
 
 using Values = UiTest;
 
@@ -168,9 +185,9 @@ TEST_F(Values, AValueOfTheWrongTypeIsRefusedAndChangesNothing)
     int i;
     uint16_t u;
     char t[16];
-    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, NUMERIC, &i));       // u16 control, int read
-    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, DROPDOWN, &u));      // int control, u16 read
-    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, INDICATOR, &i));     // delivers no value
+    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, NUMERIC, &i));    // u16 control, int read
+    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, DROPDOWN, &u));   // int control, u16 read
+    EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, INDICATOR, &i));  // delivers no value
     EXPECT_EQ(UIE_TYPE_MISMATCH, GetCtrlVal(panel, NUMERIC, t, sizeof t));
     EXPECT_EQ(UIE_TYPE_MISMATCH, SetCtrlVal(panel, NUMERIC, "400"));
     EXPECT_EQ(UIE_TYPE_MISMATCH, SetCtrlVal(panel, STATUS, 4));
@@ -181,20 +198,20 @@ TEST_F(Values, AValueOfTheWrongTypeIsRefusedAndChangesNothing)
 
 TEST_F(Values, RingsTakeOnlyValuesTheyHoldAndItemsCanBeRelabelled)
 {
-    EXPECT_EQ(1, U16(RING));                  // item 1 of the form, values from 0
-    EXPECT_EQ(1, Int(DROPDOWN));              // firstValue 1
+    EXPECT_EQ(1, U16(RING));      // item 1 of the form, values from 0
+    EXPECT_EQ(1, Int(DROPDOWN));  // firstValue 1
     EXPECT_EQ(UIE_BAD_VALUE, SetCtrlVal(panel, RING, 7));
     EXPECT_EQ(1, U16(RING));
     EXPECT_EQ(0, SetCtrlVal(panel, DROPDOWN, 2));
     EXPECT_EQ(2, Int(DROPDOWN));
 
     EXPECT_EQ(0, ReplaceListItem(panel, DROPDOWN, 1, "COM5 /dev/pts/3", 5));
-    EXPECT_EQ(0, ReplaceListItem(panel, DROPDOWN, 2, "COM7", 7));   // appended
+    EXPECT_EQ(0, ReplaceListItem(panel, DROPDOWN, 2, "COM7", 7));  // appended
     EXPECT_EQ(UIE_BAD_VALUE, ReplaceListItem(panel, DROPDOWN, 4, "gap", 9));
     int n = 0;
     EXPECT_EQ(0, GetNumListItems(panel, DROPDOWN, &n));
     EXPECT_EQ(3, n);
-    EXPECT_EQ(5, Int(DROPDOWN));              // the chosen item now carries 5
+    EXPECT_EQ(5, Int(DROPDOWN));  // the chosen item now carries 5
     EXPECT_EQ(0, SetCtrlVal(panel, DROPDOWN, 7));
     EXPECT_EQ(UIE_TYPE_MISMATCH, GetNumListItems(panel, NUMERIC, &n));
     EXPECT_TRUE(Events(DROPDOWN).empty());
@@ -207,10 +224,10 @@ TEST_F(Values, TextsCrossTheBoundaryAsLatin1)
     EXPECT_EQ(micro, Text(STATUS));
     char small[6];
     EXPECT_EQ(0, GetCtrlVal(panel, STATUS, small, sizeof small));
-    EXPECT_STREQ("Aufl\xF6", small);          // cut and terminated
+    EXPECT_STREQ("Aufl\xF6", small);  // cut and terminated
 
     char line[64];
-    EXPECT_EQ(0, ReplaceTextBoxLine(panel, TEXTBOX, 2, micro));   // lines 1 and 2 appended
+    EXPECT_EQ(0, ReplaceTextBoxLine(panel, TEXTBOX, 2, micro));  // lines 1 and 2 appended
     EXPECT_EQ(0, GetTextBoxLine(panel, TEXTBOX, 0, line, sizeof line));
     EXPECT_STREQ("first", line);
     EXPECT_EQ(0, GetTextBoxLine(panel, TEXTBOX, 1, line, sizeof line));
@@ -251,7 +268,7 @@ TEST_F(Values, AttributesApplyToTheirKindsOnly)
     EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, BUTTON, ATTR_MAX_VALUE, 3));
     EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, GRAPH, ATTR_NUM_TRACES, 3));
     EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, BUTTON, ATTR_TEXT_FONT, "x"));
-    EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, BUTTON, ATTR_CTRL_STYLE, 1));   // read-only
+    EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, BUTTON, ATTR_CTRL_STYLE, 1));  // read-only
     EXPECT_EQ(UIE_BAD_ATTRIBUTE, SetCtrlAttribute(panel, BUTTON, 12345, 1));
 }
 
@@ -259,7 +276,7 @@ TEST_F(Values, MadeTextMessagesSitAboveTheFormAndFollowTheirText)
 {
     int a = NewCtrl(panel, CTRL_TEXT_MSG, "", 35, 300);
     int b = NewCtrl(panel, CTRL_TEXT_MSG, "", 40, 450);
-    EXPECT_EQ(ENTRY + 1, a);   // above the last control of the form
+    EXPECT_EQ(ENTRY + 1, a);  // above the last control of the form
     EXPECT_EQ(ENTRY + 2, b);
     EXPECT_EQ(UIE_BAD_VALUE, NewCtrl(panel, CTRL_NUMERIC, "", 0, 0));
     EXPECT_EQ(300, Attr(a, ATTR_LEFT));
@@ -273,11 +290,10 @@ TEST_F(Values, PicturesShowPngFilesAndMissingOnesAreReported)
 {
     // The smallest PNG: one white pixel.
     static const unsigned char png[] = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52,
-        0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x90, 0x77, 0x53,
-        0xDE, 0x00, 0x00, 0x00, 0x0C, 0x49, 0x44, 0x41, 0x54, 0x08, 0xD7, 0x63, 0xF8, 0xFF, 0xFF, 0x3F,
-        0x00, 0x05, 0xFE, 0x02, 0xFE, 0xDC, 0xCC, 0x59, 0xE7, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E,
-        0x44, 0xAE, 0x42, 0x60, 0x82};
+        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44, 0x52, 0x00, 0x00,
+        0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x02, 0x00, 0x00, 0x00, 0x90, 0x77, 0x53, 0xDE, 0x00, 0x00, 0x00,
+        0x0C, 0x49, 0x44, 0x41, 0x54, 0x08, 0xD7, 0x63, 0xF8, 0xFF, 0xFF, 0x3F, 0x00, 0x05, 0xFE, 0x02, 0xFE, 0xDC,
+        0xCC, 0x59, 0xE7, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
     std::string path = WriteTemp("pixel.png", std::string(reinterpret_cast<const char*>(png), sizeof png));
     EXPECT_EQ(0, DisplayImageFile(panel, PICTURE, path.c_str()));
     EXPECT_EQ(UIE_FILE_NOT_FOUND, DisplayImageFile(panel, PICTURE, "no_logo.png"));
@@ -285,7 +301,7 @@ TEST_F(Values, PicturesShowPngFilesAndMissingOnesAreReported)
     EXPECT_EQ(UIE_TYPE_MISMATCH, DisplayImageFile(panel, FRAME, path.c_str()));
 }
 
-// ---- Operator events ------------------------------------------------------------------------------
+// ---- Operator events ----------------------------------------------------------------------------
 
 using OperatorEvents = UiTest;
 
@@ -329,7 +345,7 @@ TEST_F(OperatorEvents, ATextEntryCommitsWhatWasTypedOnceAndTakesTextFromTheProgr
     EXPECT_EQ(std::vector<int>(10, EVENT_VAL_CHANGED), Events(ENTRY));
     seen.clear();
     OperatorEnter(panel, ENTRY);
-    OperatorEnter(panel, ENTRY);      // nothing new to commit
+    OperatorEnter(panel, ENTRY);  // nothing new to commit
     EXPECT_EQ((std::vector<int>{EVENT_COMMIT}), Events(ENTRY));
     char text[64];
     ASSERT_EQ(0, GetCtrlVal(panel, ENTRY, text, sizeof text));
@@ -337,7 +353,7 @@ TEST_F(OperatorEvents, ATextEntryCommitsWhatWasTypedOnceAndTakesTextFromTheProgr
 
     seen.clear();
     ASSERT_EQ(0, SetCtrlVal(panel, ENTRY, "/etc/x\xB5"));
-    OperatorKeys(panel, "Tab");       // the focus leaves an entry the operator did not change
+    OperatorKeys(panel, "Tab");  // the focus leaves an entry the operator did not change
     EXPECT_TRUE(Events(ENTRY).empty());
     ASSERT_EQ(0, GetCtrlVal(panel, ENTRY, text, sizeof text));
     EXPECT_STREQ("/etc/x\xB5", text);
@@ -416,7 +432,7 @@ TEST_F(OperatorEvents, TheCloseBoxGivesElevenAndTheWindowStays)
     EXPECT_EQ(1u, seen.size());
 }
 
-// ---- Shortcuts ---------------------------------------------------------------------------------------
+// ---- Shortcuts ----------------------------------------------------------------------------------
 
 using Shortcuts = UiTest;
 
@@ -434,14 +450,15 @@ TEST_F(Shortcuts, AKeyPressesItsButtonAsAClickDoesAndIsNamedInTheTooltip)
 
 TEST_F(Shortcuts, AnEntryBeingTypedInCommitsBeforeTheButtonActs)
 {
-    OperatorKeys(panel, "Tab");     // from the button past the toggle
+    OperatorKeys(panel, "Tab");  // from the button past the toggle
     OperatorKeys(panel, "Tab");
     ASSERT_EQ(NUMERIC, FocusedControl(panel));
     OperatorType(panel, NUMERIC, "300");
     seen.clear();
     OperatorKeys(panel, "F5");
-    EXPECT_EQ((std::vector<Event>{{panel, NUMERIC, EVENT_COMMIT}, {panel, BUTTON, EVENT_LEFT_CLICK},
-                                  {panel, BUTTON, EVENT_COMMIT}}), seen);
+    EXPECT_EQ((std::vector<Event>{
+                  {panel, NUMERIC, EVENT_COMMIT}, {panel, BUTTON, EVENT_LEFT_CLICK}, {panel, BUTTON, EVENT_COMMIT}}),
+              seen);
     EXPECT_EQ(300, U16(NUMERIC));
 }
 
@@ -457,7 +474,7 @@ TEST_F(Shortcuts, DimmedOrHiddenButtonsIgnoreTheirKeys)
     EXPECT_EQ((std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}), Events(BUTTON));
 }
 
-// ---- Screen readers ---------------------------------------------------------------------------------
+// ---- Screen readers -----------------------------------------------------------------------------
 
 using ScreenReaders = UiTest;
 
@@ -506,7 +523,7 @@ TEST_F(ScreenReaders, ASlidesNameReachesTheSliderThatTakesTheFocus)
     EXPECT_EQ("100", v.value);
 }
 
-// ---- Nested event processing and the event loop ----------------------------------------------------------
+// ---- Nested event processing and the event loop -------------------------------------------------
 
 using EventLoop = UiTest;
 
@@ -518,7 +535,8 @@ TEST_F(EventLoop, ACallbackLoopingOnProcessSystemEventsSeesOtherCallbacksOnce)
         if (e.control == STOP && e.event == EVENT_LEFT_CLICK) stop = true;
         if (e.control == BUTTON && e.event == EVENT_COMMIT) {
             // The program's run loop: poll until Stop is pressed.
-            AfterDelay(0.02, [](void* p) { OperatorClick(*static_cast<int*>(p), STOP); }, &panel);
+            AfterDelay(
+                0.02, [](void* p) { OperatorClick(*static_cast<int*>(p), STOP); }, &panel);
             double start = Timer();
             while (!stop && Timer() - start < 2.0) ProcessSystemEvents();
             inside = seen;
@@ -526,11 +544,13 @@ TEST_F(EventLoop, ACallbackLoopingOnProcessSystemEventsSeesOtherCallbacksOnce)
     };
     OperatorClick(panel, BUTTON);
     ASSERT_TRUE(stop);
-    std::vector<Event> expected = {{panel, BUTTON, EVENT_LEFT_CLICK}, {panel, BUTTON, EVENT_COMMIT},
-                                   {panel, STOP, EVENT_LEFT_CLICK}, {panel, STOP, EVENT_COMMIT}};
+    std::vector<Event> expected = {{panel, BUTTON, EVENT_LEFT_CLICK},
+                                   {panel, BUTTON, EVENT_COMMIT},
+                                   {panel, STOP, EVENT_LEFT_CLICK},
+                                   {panel, STOP, EVENT_COMMIT}};
     EXPECT_EQ(expected, inside);
     Pump();
-    EXPECT_EQ(expected, seen);      // nothing delivered twice
+    EXPECT_EQ(expected, seen);  // nothing delivered twice
 }
 
 TEST_F(EventLoop, QuitFromANestedLoopReturnsOnceThatLoopHasUnwound)
@@ -543,22 +563,30 @@ TEST_F(EventLoop, QuitFromANestedLoopReturnsOnceThatLoopHasUnwound)
         while (Timer() - start < 0.1) ProcessSystemEvents();
         unwound = true;
     };
-    AfterDelay(0.01, [](void* p) { OperatorClick(*static_cast<int*>(p), BUTTON); }, &panel);
+    AfterDelay(
+        0.01, [](void* p) { OperatorClick(*static_cast<int*>(p), BUTTON); }, &panel);
     EXPECT_EQ(7, RunUserInterface());
     EXPECT_TRUE(unwound);
 }
 
 TEST_F(EventLoop, TheCloseCallbackEndsRunUserInterface)
 {
-    hook = [&](const Event& e) { if (e.control == 0 && e.event == EVENT_CLOSE) QuitUserInterface(0); };
-    AfterDelay(0.01, [](void* p) { OperatorClosePanel(*static_cast<int*>(p)); }, &panel);
+    hook = [&](const Event& e) {
+        if (e.control == 0 && e.event == EVENT_CLOSE) QuitUserInterface(0);
+    };
+    AfterDelay(
+        0.01, [](void* p) { OperatorClosePanel(*static_cast<int*>(p)); }, &panel);
     EXPECT_EQ(0, RunUserInterface());
     EXPECT_EQ((std::vector<int>{EVENT_CLOSE}), Events(0));
 }
 
 TEST_F(EventLoop, ATickerRunsInEventProcessingUntilStoppedAlsoFromItsOwnTick)
 {
-    struct Count { int ticks = 0; int handle = 0; int stopAt = 0; };
+    struct Count {
+        int ticks = 0;
+        int handle = 0;
+        int stopAt = 0;
+    };
     static Count count;
     count = Count{};
     auto tick = [](void*) {
@@ -576,8 +604,8 @@ TEST_F(EventLoop, ATickerRunsInEventProcessingUntilStoppedAlsoFromItsOwnTick)
     pumpUntil(5.0, [] { return count.ticks >= 3; });
     ASSERT_EQ(3, count.ticks);
     pumpUntil(0.2, [] { return false; });
-    EXPECT_EQ(3, count.ticks);        // stopped inside its third tick
-    StopTicker(count.handle);         // again: harmless
+    EXPECT_EQ(3, count.ticks);  // stopped inside its third tick
+    StopTicker(count.handle);   // again: harmless
 }
 
 TEST_F(EventLoop, ProcessSystemEventsReturnsWhenNothingIsPending)
@@ -585,7 +613,8 @@ TEST_F(EventLoop, ProcessSystemEventsReturnsWhenNothingIsPending)
     // A pass that waited for the next event would end only when this fires.
     static bool watchdog;
     watchdog = false;
-    AfterDelay(5.0, [](void*) { watchdog = true; }, nullptr);
+    AfterDelay(
+        5.0, [](void*) { watchdog = true; }, nullptr);
     for (int i = 0; i < 30 && !watchdog; i++) ProcessSystemEvents();
     EXPECT_FALSE(watchdog);
 }
@@ -622,7 +651,7 @@ TEST_F(EventLoop, AByteArrivingDuringTheWaitReachesItsCallback)
     SetComDevice(1, nullptr);
 }
 
-// ---- File pop-up ---------------------------------------------------------------------------------------------
+// ---- File pop-up --------------------------------------------------------------------------------
 
 using FilePopup = UiTest;
 
@@ -633,11 +662,12 @@ TEST_F(FilePopup, QueuedAnswersStandInForTheDialogAndArgumentsAreRecorded)
     QueueFileSelectAnswer(0, "");
     QueueFileSelectAnswer(1, std::string(RT_PATH_LEN + 10, 'x').c_str());
     char path[RT_PATH_LEN] = "junk";
-    EXPECT_EQ(2, FileSelectPopup("/opt/kvormx", "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1, 1, 1, path));
+    EXPECT_EQ(2, FileSelectPopup("/opt/kvormx", "KVORpara.dat", "*.dat", "K-VOR-MX-Series Parameter File", 0, 0, 1, 1,
+                                 1, path));
     EXPECT_STREQ("/tmp/KVORpara.dat", path);
     EXPECT_EQ(0, FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path));
     EXPECT_STREQ("", path);
-    EXPECT_LT(FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path), 0);   // would not fit the buffer
+    EXPECT_LT(FileSelectPopup("", "", "*.dat", "Load", 1, 0, 1, 1, 0, path), 0);  // would not fit the buffer
     ASSERT_EQ(3u, FileSelectCalls().size());
     const FileSelectCall& c = FileSelectCalls()[0];
     EXPECT_EQ("/opt/kvormx", c.defaultDir);

@@ -22,30 +22,33 @@
 namespace {
 
 class ArrayFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+ protected:
+    void SetUp() override
+    {
         char tmpl[] = "/tmp/kvormx-util-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(tmpl));
         dir_ = tmpl;
         file_ = dir_ + "/KVORpara.dat";
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         std::string cmd = "rm -rf '" + dir_ + "'";
         (void)system(cmd.c_str());
     }
-    void WriteText(const std::string& text) {
-        std::ofstream(file_, std::ios::binary) << text;
-    }
-    std::string ReadText() {
+    void WriteText(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
+    std::string ReadText()
+    {
         std::ifstream in(file_, std::ios::binary);
         std::stringstream ss;
         ss << in.rdbuf();
         return ss.str();
     }
-    int Save(const void* array, int type, int n, int width = 4) {
+    int Save(const void* array, int type, int n, int width = 4)
+    {
         return ArrayToFile(file_.c_str(), array, type, n, 1, 0, 0, 0, width, 1, 0);
     }
-    int Entries() const {   // what the directory holds, temporaries included
+    int Entries() const
+    {  // what the directory holds, temporaries included
         int n = 0;
         DIR* d = opendir(dir_.c_str());
         if (!d) return -1;
@@ -54,14 +57,13 @@ protected:
         closedir(d);
         return n;
     }
-    int Load(void* array, int type, int n) {
-        return FileToArray(file_.c_str(), array, type, n, 1, 0, 0, 1);
-    }
+    int Load(void* array, int type, int n) { return FileToArray(file_.c_str(), array, type, n, 1, 0, 0, 1); }
 
     std::string dir_, file_;
 };
 
-TEST_F(ArrayFileTest, EachTypeRoundTripsIncludingItsExtremes) {
+TEST_F(ArrayFileTest, EachTypeRoundTripsIncludingItsExtremes)
+{
     const uint32_t u32[5] = {0, 1, 65535, 65536, 4294967295u};
     uint32_t u32back[5] = {};
     ASSERT_EQ(0, Save(u32, VAL_UNSIGNED_INTEGER, 5));
@@ -81,13 +83,15 @@ TEST_F(ArrayFileTest, EachTypeRoundTripsIncludingItsExtremes) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(d[i], dback[i]);
 }
 
-TEST_F(ArrayFileTest, ValuesAreRightAlignedOnePerLine) {
+TEST_F(ArrayFileTest, ValuesAreRightAlignedOnePerLine)
+{
     const uint32_t v[3] = {7, 65535, 12};
     ASSERT_EQ(0, Save(v, VAL_UNSIGNED_INTEGER, 3, 4));
     EXPECT_EQ("   7\n65535\n  12\n", ReadText());
 }
 
-TEST_F(ArrayFileTest, ThirtyTwoBitReadAcceptsEveryValueAndIgnoresExtraValues) {
+TEST_F(ArrayFileTest, ThirtyTwoBitReadAcceptsEveryValueAndIgnoresExtraValues)
+{
     WriteText("65537\n4294967295\n3\n99\n");
     uint32_t v[3] = {};
     ASSERT_EQ(0, Load(v, VAL_UNSIGNED_INTEGER, 3));
@@ -96,15 +100,18 @@ TEST_F(ArrayFileTest, ThirtyTwoBitReadAcceptsEveryValueAndIgnoresExtraValues) {
     EXPECT_EQ(3u, v[2]);
 }
 
-TEST_F(ArrayFileTest, UnreadableContentLeavesTheArrayUnchanged) {
+TEST_F(ArrayFileTest, UnreadableContentLeavesTheArrayUnchanged)
+{
     const std::string bad[] = {
-        "",                                   // empty
-        "1\n2\n3\n",                          // too short
-        std::string("\x7f" "ELF\x01\x00\x00\xff", 8),  // binary
-        "1\n2\nthree\n4\n",                   // not a number
-        "1\n-2\n3\n4\n",                      // negative
-        "1\n4294967296\n3\n4\n",              // beyond 32 bits
-        "1\n2\n3\n4x\n",                      // trailing junk
+        "",           // empty
+        "1\n2\n3\n",  // too short
+        std::string("\x7f"
+                    "ELF\x01\x00\x00\xff",
+                    8),           // binary
+        "1\n2\nthree\n4\n",       // not a number
+        "1\n-2\n3\n4\n",          // negative
+        "1\n4294967296\n3\n4\n",  // beyond 32 bits
+        "1\n2\n3\n4x\n",          // trailing junk
     };
     for (const std::string& text : bad) {
         WriteText(text);
@@ -119,7 +126,8 @@ TEST_F(ArrayFileTest, UnreadableContentLeavesTheArrayUnchanged) {
     EXPECT_EQ(5, w[0]);
 }
 
-TEST_F(ArrayFileTest, OversizedAndMissingFilesAreRefused) {
+TEST_F(ArrayFileTest, OversizedAndMissingFilesAreRefused)
+{
     WriteText(std::string(2 << 20, '1'));
     uint32_t v[1] = {9};
     EXPECT_LT(Load(v, VAL_UNSIGNED_INTEGER, 1), 0);
@@ -127,7 +135,8 @@ TEST_F(ArrayFileTest, OversizedAndMissingFilesAreRefused) {
     EXPECT_LT(FileToArray((dir_ + "/none.dat").c_str(), v, VAL_UNSIGNED_INTEGER, 1, 1, 0, 0, 1), 0);
 }
 
-TEST_F(ArrayFileTest, FailedWritesAreReported) {
+TEST_F(ArrayFileTest, FailedWritesAreReported)
+{
     const uint32_t v[16] = {1, 2, 3};
     EXPECT_LT(ArrayToFile("/dev/full", v, VAL_UNSIGNED_INTEGER, 16, 1, 0, 0, 0, 4, 1, 0), 0);
     std::string noDir = dir_ + "/missing/KVORpara.dat";
@@ -143,7 +152,8 @@ TEST_F(ArrayFileTest, FailedWritesAreReported) {
 
 // A write that fails part-way (here: the file-size limit standing in for a
 // full disk) must leave the old file whole, and no temporary behind.
-TEST_F(ArrayFileTest, AFailedOverwriteLeavesTheOldFileWhole) {
+TEST_F(ArrayFileTest, AFailedOverwriteLeavesTheOldFileWhole)
+{
     WriteText("old content\n");
     uint32_t v[16];
     for (int i = 0; i < 16; ++i) v[i] = 60000 + i;
@@ -160,14 +170,15 @@ TEST_F(ArrayFileTest, AFailedOverwriteLeavesTheOldFileWhole) {
     EXPECT_EQ("old content\n", ReadText());
     EXPECT_EQ(1, Entries());
 
-    ASSERT_EQ(0, Save(v, VAL_UNSIGNED_INTEGER, 16));   // and a good one replaces it
+    ASSERT_EQ(0, Save(v, VAL_UNSIGNED_INTEGER, 16));  // and a good one replaces it
     uint32_t back[16] = {};
     ASSERT_EQ(0, Load(back, VAL_UNSIGNED_INTEGER, 16));
     EXPECT_EQ(60015u, back[15]);
     EXPECT_EQ(1, Entries());
 }
 
-TEST_F(ArrayFileTest, OverwritingKeepsTheModeAndFollowsALink) {
+TEST_F(ArrayFileTest, OverwritingKeepsTheModeAndFollowsALink)
+{
     WriteText("1\n");
     ASSERT_EQ(0, chmod(file_.c_str(), 0640));
     std::string link = dir_ + "/link.dat";
@@ -176,9 +187,9 @@ TEST_F(ArrayFileTest, OverwritingKeepsTheModeAndFollowsALink) {
     ASSERT_EQ(0, ArrayToFile(link.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, 4, 1, 0));
     struct stat st;
     ASSERT_EQ(0, lstat(link.c_str(), &st));
-    EXPECT_TRUE(S_ISLNK(st.st_mode));                  // still a link,
+    EXPECT_TRUE(S_ISLNK(st.st_mode));  // still a link,
     ASSERT_EQ(0, stat(file_.c_str(), &st));
-    EXPECT_EQ(0640u, st.st_mode & 07777);              // to the same file, new content
+    EXPECT_EQ(0640u, st.st_mode & 07777);  // to the same file, new content
     EXPECT_EQ("   7\n   8\n", ReadText());
 
     // A link to nowhere is not used to create a file somewhere else.
@@ -191,23 +202,25 @@ TEST_F(ArrayFileTest, OverwritingKeepsTheModeAndFollowsALink) {
     ASSERT_EQ(0, ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 1, 1, 0, 0, 0, 4, 1, 1));
     EXPECT_EQ("   7\n   8\n   7\n", ReadText());
 
-    if (geteuid() != 0) {   // a write-protected file stays protected
+    if (geteuid() != 0) {  // a write-protected file stays protected
         ASSERT_EQ(0, chmod(file_.c_str(), 0444));
         EXPECT_LT(Save(v, VAL_UNSIGNED_INTEGER, 1), 0);
         EXPECT_EQ("   7\n   8\n   7\n", ReadText());
     }
 }
 
-TEST_F(ArrayFileTest, UnsupportedArgumentsAreRefused) {
+TEST_F(ArrayFileTest, UnsupportedArgumentsAreRefused)
+{
     uint32_t v[2] = {1, 2};
-    EXPECT_LT(ArrayToFile(file_.c_str(), v, 3, 2, 1, 0, 0, 0, 4, 1, 0), 0);           // type
+    EXPECT_LT(ArrayToFile(file_.c_str(), v, 3, 2, 1, 0, 0, 0, 4, 1, 0), 0);  // type
     EXPECT_LT(ArrayToFile(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 1, 0, 0, 0, -4, 1, 0), 0);
     EXPECT_LT(FileToArray(file_.c_str(), v, VAL_UNSIGNED_INTEGER, 2, 2, 0, 0, 1), 0);  // groups
 }
 
-// ---- Fmt ---------------------------------------------------------------------------------
+// ---- Fmt ----------------------------------------------------------------------------------------
 
-TEST(FmtTest, WordCodedTextBecomesAtMostNCharacters) {
+TEST(FmtTest, WordCodedTextBecomesAtMostNCharacters)
+{
     int words[36] = {};
     const char* text = "V1.5 K-VOR-MX";
     for (int i = 0; text[i]; ++i) words[i] = 0x0000 | static_cast<unsigned char>(text[i]);
@@ -222,7 +235,8 @@ TEST(FmtTest, WordCodedTextBecomesAtMostNCharacters) {
     EXPECT_STREQ("aaaa", out);
 }
 
-TEST(FmtTest, OtherFormatsAreRefused) {
+TEST(FmtTest, OtherFormatsAreRefused)
+{
     int words[4] = {'a', 'b', 'c', 'd'};
     char out[16] = "untouched";
     for (const char* f : {"%s", "%72c", "%c<%36i", "%72c<%i", "%72c<%36i ", "%72d<%36i", ""})
@@ -230,9 +244,10 @@ TEST(FmtTest, OtherFormatsAreRefused) {
     EXPECT_STREQ("untouched", out);
 }
 
-// ---- Program directory ----------------------------------------------------------
+// ---- Program directory --------------------------------------------------------------------------
 
-TEST(UtilTest, ProjectDirHoldsTheRunningExecutable) {
+TEST(UtilTest, ProjectDirHoldsTheRunningExecutable)
+{
     char dir[260];
     ASSERT_EQ(0, GetProjectDir(dir));
     EXPECT_EQ('/', dir[0]);

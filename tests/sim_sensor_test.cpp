@@ -24,14 +24,16 @@ using sim::Words;
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 
-double MsSince(Clock::time_point t0) {
+double MsSince(Clock::time_point t0)
+{
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
 // The PC's end of the line.
 class Pc {
  public:
-    explicit Pc(const std::string& path) {
+    explicit Pc(const std::string& path)
+    {
         fd_ = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         termios t;
         if (fd_ >= 0 && tcgetattr(fd_, &t) == 0) {
@@ -39,19 +41,22 @@ class Pc {
             tcsetattr(fd_, TCSANOW, &t);
         }
     }
-    ~Pc() {
+    ~Pc()
+    {
         if (fd_ >= 0) close(fd_);
     }
     bool Ok() const { return fd_ >= 0; }
 
     ssize_t TryWrite(const Bytes& b) { return write(fd_, b.data(), b.size()); }
     void Write(const Bytes& b) { ASSERT_EQ(static_cast<ssize_t>(b.size()), TryWrite(b)); }
-    void Send(uint16_t command, const Words& w = {}, uint16_t sync = sim::kRequestSync) {
+    void Send(uint16_t command, const Words& w = {}, uint16_t sync = sim::kRequestSync)
+    {
         auto f = sim::EncodeFrame(sync, command, w);
         Write(Bytes(f.begin(), f.end()));
     }
     // Until n bytes came, the line broke or timeout_ms passed.
-    Bytes Read(size_t n, int timeout_ms = 2000) {
+    Bytes Read(size_t n, int timeout_ms = 2000)
+    {
         Bytes out;
         auto t0 = Clock::now();
         while (out.size() < n) {
@@ -67,7 +72,8 @@ class Pc {
         return out;
     }
     // Whatever comes until the line has been quiet for quiet_ms.
-    Bytes Drain(int quiet_ms = 60) {
+    Bytes Drain(int quiet_ms = 60)
+    {
         Bytes out;
         for (;;) {
             Bytes b = Read(4096, quiet_ms);
@@ -80,35 +86,44 @@ class Pc {
     int fd_ = -1;
 };
 
-uint16_t Word(const Bytes& b, size_t i) { return static_cast<uint16_t>(b[2 * i] << 8 | b[2 * i + 1]); }
+uint16_t Word(const Bytes& b, size_t i)
+{
+    return static_cast<uint16_t>(b[2 * i] << 8 | b[2 * i + 1]);
+}
 
-std::string TempPath(const std::string& name) {
+std::string TempPath(const std::string& name)
+{
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return ::testing::TempDir() + "kvormx_sim_" + std::to_string(getpid()) + "_" + info->name() + "_" + name;
 }
 
 class SimSensor : public ::testing::Test {
  protected:
-    static SensorOptions Fast() {
+    static SensorOptions Fast()
+    {
         SensorOptions o;
         o.pacing = false;
         return o;
     }
-    void Start(const SensorOptions& o = Fast()) {
+    void Start(const SensorOptions& o = Fast())
+    {
         ASSERT_TRUE(sensor_.Start(o));
         sensor_.FreezeScene(0);
         Connect();
     }
-    void Connect() {
+    void Connect()
+    {
         pc_.reset(new Pc(sensor_.SlavePath()));
         ASSERT_TRUE(pc_->Ok());
     }
-    Bytes Ask(uint16_t command, const Words& w, size_t n) {
+    Bytes Ask(uint16_t command, const Words& w, size_t n)
+    {
         pc_->Send(command, w);
         return pc_->Read(n);
     }
     // A reply frame's payload; checks the frame's size and header.
-    Words AskFrame(uint16_t command, const Words& w = {}) {
+    Words AskFrame(uint16_t command, const Words& w = {})
+    {
         Bytes b = Ask(command, w, sim::kFrameBytes);
         Words out{};
         EXPECT_EQ(sim::kFrameBytes, b.size()) << "command " << command;
@@ -118,12 +133,13 @@ class SimSensor : public ::testing::Test {
         return sim::DecodePayload(b.data());
     }
     // The four 64-sample blocks of one line, as a board-0 PC reads them.
-    std::vector<uint16_t> ReadLine64() {
+    std::vector<uint16_t> ReadLine64()
+    {
         std::vector<uint16_t> video;
         for (uint16_t first : {0, 64, 128, 192}) {
             Words req{};
             req[0] = first;
-            req[1] = first == 192;            // the last block of the line
+            req[1] = first == 192;  // the last block of the line
             Bytes b = Ask(sim::CMD_READ_VIDEO64, req, 128);
             EXPECT_EQ(128u, b.size());
             for (size_t k = 0; 2 * k + 1 < b.size(); ++k) video.push_back(Word(b, k));
@@ -131,7 +147,8 @@ class SimSensor : public ::testing::Test {
         video.resize(256);
         return video;
     }
-    Words Params(int emode) {
+    Words Params(int emode)
+    {
         Words w = sim::kDefaultParams;
         w[sim::P_EMODE] = emode;
         return w;
@@ -141,9 +158,10 @@ class SimSensor : public ::testing::Test {
     std::unique_ptr<Pc> pc_;
 };
 
-// ---- Replies --------------------------------------------------------------------------
+// ---- Replies ------------------------------------------------------------------------------------
 
-TEST_F(SimSensor, EveryFrameCommandGetsExactlyOneFrame) {
+TEST_F(SimSensor, EveryFrameCommandGetsExactlyOneFrame)
+{
     Start();
     Words nonzero = sim::kDefaultParams;
     for (uint16_t cmd : {1, 2, 3, 4, 5, 6, 8, 10, 11}) {
@@ -152,7 +170,8 @@ TEST_F(SimSensor, EveryFrameCommandGetsExactlyOneFrame) {
     }
 }
 
-TEST_F(SimSensor, EchoAndHardwareInfo) {
+TEST_F(SimSensor, EchoAndHardwareInfo)
+{
     SensorOptions o = Fast();
     o.identity.ccd_type = 101;
     o.identity.pixels = 256;
@@ -171,7 +190,8 @@ TEST_F(SimSensor, EchoAndHardwareInfo) {
     EXPECT_EQ(0, hw[4]);
 }
 
-TEST_F(SimSensor, FirmwareTextWordCodedOnBoardZero) {
+TEST_F(SimSensor, FirmwareTextWordCodedOnBoardZero)
+{
     Start();
     Bytes b = Ask(sim::CMD_VERSION, {}, sim::kFirmwareBytes);
     ASSERT_EQ(sim::kFirmwareBytes, b.size());
@@ -184,7 +204,8 @@ TEST_F(SimSensor, FirmwareTextWordCodedOnBoardZero) {
     EXPECT_TRUE(pc_->Drain(30).empty());
 }
 
-TEST_F(SimSensor, FirmwareTextPlainOnOtherBoards) {
+TEST_F(SimSensor, FirmwareTextPlainOnOtherBoards)
+{
     SensorOptions o = Fast();
     o.identity.board = 1;
     o.identity.firmware = "FW 2.7 test";
@@ -192,15 +213,16 @@ TEST_F(SimSensor, FirmwareTextPlainOnOtherBoards) {
     Bytes b = Ask(sim::CMD_VERSION, {}, sim::kFirmwareBytes);
     ASSERT_EQ(sim::kFirmwareBytes, b.size());
     EXPECT_EQ("FW 2.7 test", std::string(reinterpret_cast<const char*>(b.data())));
-    EXPECT_EQ(0, b[71]);                         // zero-padded
+    EXPECT_EQ(0, b[71]);  // zero-padded
 }
 
-TEST_F(SimSensor, ParameterSetsMoveBetweenRamAndEeprom) {
+TEST_F(SimSensor, ParameterSetsMoveBetweenRamAndEeprom)
+{
     Start();
     Words set{};
     for (int i = 0; i < sim::PNUM; ++i) set[i] = static_cast<uint16_t>(i + 1);
     EXPECT_EQ(sim::kDefaultParams, AskFrame(sim::CMD_READ_RAM));
-    EXPECT_EQ(set, AskFrame(sim::CMD_WRITE_RAM, set));       // acknowledged with the stored set
+    EXPECT_EQ(set, AskFrame(sim::CMD_WRITE_RAM, set));  // acknowledged with the stored set
     EXPECT_EQ(set, AskFrame(sim::CMD_READ_RAM));
     EXPECT_EQ(sim::kDefaultParams, AskFrame(sim::CMD_READ_EEPROM));
     set[0] = 999;
@@ -209,7 +231,8 @@ TEST_F(SimSensor, ParameterSetsMoveBetweenRamAndEeprom) {
     EXPECT_EQ(set, AskFrame(sim::CMD_READ_RAM));
 }
 
-TEST_F(SimSensor, EepromSurvivesARestartAndRamStartsFromIt) {
+TEST_F(SimSensor, EepromSurvivesARestartAndRamStartsFromIt)
+{
     std::string file = TempPath("eeprom.txt");
     std::remove(file.c_str());
     SensorOptions o = Fast();
@@ -239,9 +262,10 @@ TEST_F(SimSensor, EepromSurvivesARestartAndRamStartsFromIt) {
     std::remove(file.c_str());
 }
 
-// ---- Scene, teach, max/min --------------------------------------------------------------
+// ---- Scene, teach, max/min ----------------------------------------------------------------------
 
-TEST_F(SimSensor, MeasurementReportsTheObjectAndTheSensorsTeachValues) {
+TEST_F(SimSensor, MeasurementReportsTheObjectAndTheSensorsTeachValues)
+{
     Start();
     double left, right;
     sim::Scene(1024, 1).Object(0, &left, &right);
@@ -258,7 +282,7 @@ TEST_F(SimSensor, MeasurementReportsTheObjectAndTheSensorsTeachValues) {
     EXPECT_EQ(m[sim::M_REDGE] - m[sim::M_LEDGE], m[sim::M_PIXDELTA]);
     EXPECT_EQ(m[sim::M_MVALUE], m[sim::M_ANAMAX]);
     EXPECT_EQ(m[sim::M_MVALUE], m[sim::M_ANAMIN]);
-    EXPECT_EQ(p, sensor_.Ram());                  // the sensor now works with these parameters
+    EXPECT_EQ(p, sensor_.Ram());  // the sensor now works with these parameters
 
     // The video loop sends the last reply back as its payload; the sensor
     // keeps its parameters instead of taking measured values for them.
@@ -266,7 +290,8 @@ TEST_F(SimSensor, MeasurementReportsTheObjectAndTheSensorsTeachValues) {
     EXPECT_EQ(p, sensor_.Ram());
 }
 
-TEST_F(SimSensor, TeachMakesTheMeasuredValueTheTeachValue) {
+TEST_F(SimSensor, TeachMakesTheMeasuredValueTheTeachValue)
+{
     Start();
     Words p = Params(0);
     p[sim::P_TVAL] = 1;
@@ -286,17 +311,18 @@ TEST_F(SimSensor, TeachMakesTheMeasuredValueTheTeachValue) {
     EXPECT_EQ(taught[sim::P_TVAL], AskFrame(sim::CMD_TEACH, Words{})[sim::P_TVAL]);
 }
 
-TEST_F(SimSensor, MaxMinFollowTheObjectUntilReset) {
+TEST_F(SimSensor, MaxMinFollowTheObjectUntilReset)
+{
     Start();
     Words p = Params(1);
     uint16_t first = AskFrame(sim::CMD_MEASURE, p)[sim::M_MVALUE];
-    sensor_.FreezeScene(10);                     // the object has moved on
+    sensor_.FreezeScene(10);  // the object has moved on
     Words m = AskFrame(sim::CMD_MEASURE, p);
     EXPECT_NE(first, m[sim::M_MVALUE]);
     EXPECT_EQ(std::max(first, m[sim::M_MVALUE]), m[sim::M_ANAMAX]);
     EXPECT_EQ(std::min(first, m[sim::M_MVALUE]), m[sim::M_ANAMIN]);
 
-    EXPECT_EQ(p, AskFrame(sim::CMD_RESET_MAXMIN, p));    // acknowledged with the RAM set
+    EXPECT_EQ(p, AskFrame(sim::CMD_RESET_MAXMIN, p));  // acknowledged with the RAM set
     m = AskFrame(sim::CMD_MEASURE, p);
     EXPECT_EQ(m[sim::M_MVALUE], m[sim::M_ANAMAX]);
     EXPECT_EQ(m[sim::M_MVALUE], m[sim::M_ANAMIN]);
@@ -310,11 +336,12 @@ TEST_F(SimSensor, MaxMinFollowTheObjectUntilReset) {
     EXPECT_EQ(sim::kNoMinimum, m[sim::M_ANAMIN]);
 }
 
-// ---- Video blocks ---------------------------------------------------------------------
+// ---- Video blocks -------------------------------------------------------------------------------
 
 // Sample i shows pixel first + step*i; dark inside the object, bright
 // outside, away from the blurred border.
-void ExpectObjectIn(const std::vector<uint16_t>& video, int first, int step, double left, double right) {
+void ExpectObjectIn(const std::vector<uint16_t>& video, int first, int step, double left, double right)
+{
     for (int i = 0; i < 256; ++i) {
         double px = first + step * i;
         if (px < left - 4 || px > right + 4) {
@@ -325,7 +352,8 @@ void ExpectObjectIn(const std::vector<uint16_t>& video, int first, int step, dou
     }
 }
 
-TEST_F(SimSensor, BoardZeroSendsTheLineInFourBlocks) {
+TEST_F(SimSensor, BoardZeroSendsTheLineInFourBlocks)
+{
     Start();
     double left, right;
     sim::Scene(1024, 1).Object(0, &left, &right);
@@ -341,7 +369,8 @@ TEST_F(SimSensor, BoardZeroSendsTheLineInFourBlocks) {
     ExpectObjectIn(ReadLine64(), 300, 1, left, right);
 }
 
-TEST_F(SimSensor, OtherBoardsSendTheLineInOneBlockAndStillReset) {
+TEST_F(SimSensor, OtherBoardsSendTheLineInOneBlockAndStillReset)
+{
     SensorOptions o = Fast();
     o.identity.board = 1;
     o.identity.pixels = 512;
@@ -355,30 +384,31 @@ TEST_F(SimSensor, OtherBoardsSendTheLineInOneBlockAndStillReset) {
     AskFrame(sim::CMD_MEASURE, p);
     sensor_.FreezeScene(0);
 
-    Bytes b = Ask(sim::CMD_RESET_MAXMIN, Words{}, 512);   // all-zero payload: the video read
+    Bytes b = Ask(sim::CMD_RESET_MAXMIN, Words{}, 512);  // all-zero payload: the video read
     ASSERT_EQ(512u, b.size());
     EXPECT_TRUE(pc_->Drain(30).empty());
     std::vector<uint16_t> video;
     for (size_t i = 0; i < 256; ++i) video.push_back(Word(b, i));
     ExpectObjectIn(video, 0, 2, left, right);
     Words m = AskFrame(sim::CMD_MEASURE, p);
-    EXPECT_NE(m[sim::M_ANAMAX], m[sim::M_ANAMIN]);         // the video read reset nothing
+    EXPECT_NE(m[sim::M_ANAMAX], m[sim::M_ANAMIN]);  // the video read reset nothing
 
-    AskFrame(sim::CMD_RESET_MAXMIN, p);                    // any other payload: the reset
+    AskFrame(sim::CMD_RESET_MAXMIN, p);  // any other payload: the reset
     m = AskFrame(sim::CMD_MEASURE, p);
     EXPECT_EQ(m[sim::M_ANAMAX], m[sim::M_ANAMIN]);
 }
 
-// ---- Pacing -----------------------------------------------------------------------------
+// ---- Pacing -------------------------------------------------------------------------------------
 
-TEST_F(SimSensor, PacedRepliesNeverOutrunTheLine) {
+TEST_F(SimSensor, PacedRepliesNeverOutrunTheLine)
+{
     // Replies leave no earlier than a 19200-baud line would deliver them: a load
     // on the machine can only make an exchange slower. How close the pacing comes
     // to the line is a figure of bench/line_rate.
-    SensorOptions o;                             // pacing on
+    SensorOptions o;  // pacing on
     o.identity.board = 1;
     Start(o);
-    const double byte_ms = 10.0 / 19200 * 1000 * 0.98;   // room for clock rounding
+    const double byte_ms = 10.0 / 19200 * 1000 * 0.98;  // room for clock rounding
 
     // Run mode: 36 bytes out, 36 back.
     auto t0 = Clock::now();
@@ -397,9 +427,10 @@ TEST_F(SimSensor, PacedRepliesNeverOutrunTheLine) {
     EXPECT_GE(MsSince(t0), 548 * byte_ms);
 }
 
-// ---- Faults -----------------------------------------------------------------------------
+// ---- Faults -------------------------------------------------------------------------------------
 
-TEST_F(SimSensor, NoReplyAlwaysOrEveryNth) {
+TEST_F(SimSensor, NoReplyAlwaysOrEveryNth)
+{
     Start();
     SensorFaults f;
     f.no_reply_every = 1;
@@ -414,7 +445,8 @@ TEST_F(SimSensor, NoReplyAlwaysOrEveryNth) {
     }
 }
 
-TEST_F(SimSensor, MisshapenReplies) {
+TEST_F(SimSensor, MisshapenReplies)
+{
     Start();
     SensorFaults f;
     f.short_reply = true;
@@ -429,7 +461,7 @@ TEST_F(SimSensor, MisshapenReplies) {
     Bytes b = pc_->Drain();
     ASSERT_EQ(40u, b.size());
     EXPECT_EQ(sim::kReplySync, Word(b, 0));
-    sensor_.SetPacing(true);                     // the surplus comes with the frame, not after it
+    sensor_.SetPacing(true);  // the surplus comes with the frame, not after it
     pc_->Send(sim::CMD_ECHO);
     EXPECT_EQ(36u, pc_->Read(36).size());
     EXPECT_EQ(4u, pc_->Read(4, 1).size());
@@ -442,11 +474,12 @@ TEST_F(SimSensor, MisshapenReplies) {
     b = pc_->Drain();
     ASSERT_EQ(41u, b.size());
     EXPECT_NE(sim::kReplySync, Word(b, 0));
-    EXPECT_EQ(0x00, b[5]);                       // the frame follows the 5 stray bytes
+    EXPECT_EQ(0x00, b[5]);  // the frame follows the 5 stray bytes
     EXPECT_EQ(0xAA, b[6]);
 }
 
-TEST_F(SimSensor, WrongHeaderWords) {
+TEST_F(SimSensor, WrongHeaderWords)
+{
     Start();
     SensorFaults f;
     f.bad_sync = true;
@@ -462,11 +495,12 @@ TEST_F(SimSensor, WrongHeaderWords) {
     b = Ask(sim::CMD_HARDWARE_INFO, {}, 36);
     ASSERT_EQ(36u, b.size());
     EXPECT_NE(sim::CMD_HARDWARE_INFO, Word(b, 1));
-    EXPECT_EQ(1024, Word(b, 3));                 // the identity words are still there
-    AskFrame(sim::CMD_ECHO);                     // other replies keep their header
+    EXPECT_EQ(1024, Word(b, 3));  // the identity words are still there
+    AskFrame(sim::CMD_ECHO);      // other replies keep their header
 }
 
-TEST_F(SimSensor, LateReply) {
+TEST_F(SimSensor, LateReply)
+{
     Start();
     SensorFaults f;
     f.delay_ms = 150;
@@ -476,28 +510,29 @@ TEST_F(SimSensor, LateReply) {
     EXPECT_GE(MsSince(t0), 150.0);
 }
 
-// ---- Framing of the incoming bytes -------------------------------------------------------
+// ---- Framing of the incoming bytes --------------------------------------------------------------
 
-TEST_F(SimSensor, CutFramesAndStrayBytesAreDroppedAndTheNextRequestIsReadClean) {
+TEST_F(SimSensor, CutFramesAndStrayBytesAreDroppedAndTheNextRequestIsReadClean)
+{
     Start();
     auto f = sim::EncodeFrame(sim::kRequestSync, sim::CMD_READ_RAM, sim::kDefaultParams);
-    pc_->Write(Bytes(f.begin(), f.begin() + 20));            // a cut frame, then silence
+    pc_->Write(Bytes(f.begin(), f.begin() + 20));  // a cut frame, then silence
     EXPECT_TRUE(pc_->Drain(30).empty());
     Words w{};
     w[0] = 0x0707;
     EXPECT_EQ(w, AskFrame(sim::CMD_ECHO, w));
 
-    pc_->Write(Bytes{0x13, 0x42, 0x00});                     // stray bytes glued to a request
+    pc_->Write(Bytes{0x13, 0x42, 0x00});  // stray bytes glued to a request
     EXPECT_EQ(w, AskFrame(sim::CMD_ECHO, w));
 
-    pc_->Send(sim::CMD_ECHO, w, 0x0056);                      // not a request: wrong sync word
-    pc_->Send(12, w);                                         // no such command
+    pc_->Send(sim::CMD_ECHO, w, 0x0056);  // not a request: wrong sync word
+    pc_->Send(12, w);                     // no such command
     EXPECT_TRUE(pc_->Drain(30).empty());
     EXPECT_EQ(w, AskFrame(sim::CMD_ECHO, w));
     EXPECT_TRUE(pc_->Drain(30).empty());
 
     auto frames = sensor_.Frames();
-    ASSERT_EQ(4u, frames.size());                             // three echoes and command 12
+    ASSERT_EQ(4u, frames.size());  // three echoes and command 12
     EXPECT_EQ(12, frames[2].command);
     EXPECT_EQ(0x0707, frames[3].payload[0]);
     EXPECT_EQ(36u, frames[3].reply_bytes);
@@ -507,9 +542,10 @@ TEST_F(SimSensor, CutFramesAndStrayBytesAreDroppedAndTheNextRequestIsReadClean) 
     EXPECT_TRUE(sensor_.Frames().empty());
 }
 
-// ---- The line itself ---------------------------------------------------------------------
+// ---- The line itself ----------------------------------------------------------------------------
 
-TEST_F(SimSensor, PortClosedAndReopenedFindsTheSensor) {
+TEST_F(SimSensor, PortClosedAndReopenedFindsTheSensor)
+{
     Start();
     AskFrame(sim::CMD_ECHO);
     pc_.reset();
@@ -517,7 +553,8 @@ TEST_F(SimSensor, PortClosedAndReopenedFindsTheSensor) {
     AskFrame(sim::CMD_ECHO);
 }
 
-TEST_F(SimSensor, VanishAndComeBackOnANewLine) {
+TEST_F(SimSensor, VanishAndComeBackOnANewLine)
+{
     std::string link = TempPath("link");
     SensorOptions o = Fast();
     o.link = link;
@@ -531,7 +568,7 @@ TEST_F(SimSensor, VanishAndComeBackOnANewLine) {
     EXPECT_FALSE(sensor_.Running());
     EXPECT_STREQ("", sensor_.SlavePath());
     auto echo = sim::EncodeFrame(sim::kRequestSync, sim::CMD_ECHO, Words{});
-    EXPECT_EQ(-1, pc_->TryWrite(Bytes(echo.begin(), echo.end())));   // a broken line, as a pulled adapter
+    EXPECT_EQ(-1, pc_->TryWrite(Bytes(echo.begin(), echo.end())));  // a broken line, as a pulled adapter
     EXPECT_TRUE(pc_->Read(36, 100).empty());
 
     ASSERT_TRUE(sensor_.Reappear());
@@ -540,12 +577,13 @@ TEST_F(SimSensor, VanishAndComeBackOnANewLine) {
     EXPECT_STREQ(sensor_.SlavePath(), target);
     pc_.reset(new Pc(link));
     ASSERT_TRUE(pc_->Ok());
-    EXPECT_EQ(set, AskFrame(sim::CMD_READ_RAM));             // the memories stayed
+    EXPECT_EQ(set, AskFrame(sim::CMD_READ_RAM));  // the memories stayed
     sensor_.Stop();
-    EXPECT_NE(0, access(link.c_str(), F_OK));                // the link went with the sensor
+    EXPECT_NE(0, access(link.c_str(), F_OK));  // the link went with the sensor
 }
 
-TEST_F(SimSensor, StopDoesNotWaitForAPendingReply) {
+TEST_F(SimSensor, StopDoesNotWaitForAPendingReply)
+{
     Start();
     SensorFaults f;
     f.delay_ms = 5000;
@@ -558,14 +596,15 @@ TEST_F(SimSensor, StopDoesNotWaitForAPendingReply) {
     EXPECT_FALSE(sensor_.Running());
 }
 
-TEST(SimSensorStart, RefusesAnUnknownLineLength) {
+TEST(SimSensorStart, RefusesAnUnknownLineLength)
+{
     VirtualSensor s;
     SensorOptions o;
     o.identity.pixels = 300;
     EXPECT_FALSE(s.Start(o));
     o.identity.pixels = 512;
     EXPECT_TRUE(s.Start(o));
-    EXPECT_FALSE(s.Start(o));                    // already running
+    EXPECT_FALSE(s.Start(o));  // already running
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 
 namespace {
 
-int Parse(std::vector<const char*> args, sim::ToolOptions* o, std::string* err = nullptr) {
+int Parse(std::vector<const char*> args, sim::ToolOptions* o, std::string* err = nullptr)
+{
     args.insert(args.begin(), "kvormx-sim");
     std::string e;
     int rc = sim::ParseToolArgs(static_cast<int>(args.size()), args.data(), o, &e);
@@ -19,12 +20,14 @@ int Parse(std::vector<const char*> args, sim::ToolOptions* o, std::string* err =
     return rc;
 }
 
-TEST(SimTool, OptionsReachTheSensor) {
+TEST(SimTool, OptionsReachTheSensor)
+{
     sim::ToolOptions o;
-    ASSERT_EQ(0, Parse({"--ccd-type", "101", "--pixels=256", "--resolution", "30", "--board", "400",
-                        "--no-pacing", "--eeprom", "e.txt", "--link", "/tmp/x", "--no-reply-every", "3",
-                        "--short", "--long", "--garbage", "--bad-sync", "--bad-hwcmd", "--delay", "250"},
-                       &o));
+    ASSERT_EQ(
+        0, Parse({"--ccd-type",  "101",      "--pixels=256", "--resolution", "30",          "--board",          "400",
+                  "--no-pacing", "--eeprom", "e.txt",        "--link",       "/tmp/x",      "--no-reply-every", "3",
+                  "--short",     "--long",   "--garbage",    "--bad-sync",   "--bad-hwcmd", "--delay",          "250"},
+                 &o));
     EXPECT_EQ(101, o.sensor.identity.ccd_type);
     EXPECT_EQ(256, o.sensor.identity.pixels);
     EXPECT_EQ(30, o.sensor.identity.resolution);
@@ -44,13 +47,14 @@ TEST(SimTool, OptionsReachTheSensor) {
     EXPECT_EQ(0, o.sensor.faults.no_reply_every);
 }
 
-TEST(SimTool, BadArgumentsAreUsageErrors) {
+TEST(SimTool, BadArgumentsAreUsageErrors)
+{
     sim::ToolOptions o;
     std::string err;
     EXPECT_EQ(2, Parse({"--frobnicate"}, &o, &err));
     EXPECT_NE(std::string::npos, err.find("--frobnicate"));
     EXPECT_EQ(2, Parse({"--pixels", "300"}, &o));
-    EXPECT_EQ(2, Parse({"--pixels"}, &o));           // value missing
+    EXPECT_EQ(2, Parse({"--pixels"}, &o));  // value missing
     EXPECT_EQ(2, Parse({"--board", "12x"}, &o));
     EXPECT_EQ(2, Parse({"--ccd-type", "70000"}, &o));
     EXPECT_EQ(2, Parse({"--no-reply-every", "0"}, &o));
@@ -59,7 +63,7 @@ TEST(SimTool, BadArgumentsAreUsageErrors) {
 
 }  // namespace
 
-// ---- The virtual sensor and the files around it ----------------------------------------
+// ---- The virtual sensor and the files around it -------------------------------------------------
 
 #include "sim/sensor.h"
 
@@ -113,11 +117,11 @@ TEST(SimFiles, TheLinkNeverReplacesSomebodysFile)
     std::getline(std::ifstream(file), kept);
     EXPECT_EQ("keep me", kept);
 
-    ASSERT_EQ(0, symlink((dir.path + "/gone").c_str(), link.c_str()));   // dangling: taken
+    ASSERT_EQ(0, symlink((dir.path + "/gone").c_str(), link.c_str()));  // dangling: taken
     o.link = link;
     ASSERT_TRUE(sensor.Start(o)) << sensor.Error();
     sensor.Vanish();
-    ASSERT_TRUE(sensor.Reappear());                                      // its own: re-pointed
+    ASSERT_TRUE(sensor.Reappear());  // its own: re-pointed
     char target[256] = "";
     ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
     EXPECT_STREQ(sensor.SlavePath(), target);
@@ -133,7 +137,7 @@ TEST(SimFiles, TheEepromFileIsReplacedSafely)
     std::ofstream(eeprom) << "500\n0\n512\n64\n1\n1\n1\n1024\n512\n100\n1\n1\n0\n1\n0\n1000\n";
     ASSERT_EQ(0, chmod(eeprom.c_str(), 0600));
     std::ofstream(victim) << "untouched\n";
-    ASSERT_EQ(0, symlink(victim.c_str(), (eeprom + ".tmp").c_str()));   // the old fixed temporary name
+    ASSERT_EQ(0, symlink(victim.c_str(), (eeprom + ".tmp").c_str()));  // the old fixed temporary name
 
     SensorOptions o;
     o.pacing = false;
@@ -184,7 +188,7 @@ TEST(SimFiles, TheEepromFileFollowsTheUmaskAndAnUnwritableOneIsRefused)
     EXPECT_FALSE(sensor.Start(o));
     EXPECT_EQ("the EEPROM file " + o.eeprom_file + " cannot be written: No such file or directory",
               std::string(sensor.Error()));
-    if (getuid() != 0) {    // root writes anywhere
+    if (getuid() != 0) {  // root writes anywhere
         const std::string locked = dir.path + "/locked";
         ASSERT_EQ(0, mkdir(locked.c_str(), 0500));
         o.eeprom_file = locked + "/eeprom.txt";

@@ -129,14 +129,13 @@ Subscriber::Subscriber(int port, std::string filter) : filter_(std::move(filter)
     mosquitto_connect_callback_set(m_, [](mosquitto* m, void* self, int rc) {
         if (rc == 0) mosquitto_subscribe(m, nullptr, static_cast<Subscriber*>(self)->filter_.c_str(), 1);
     });
-    mosquitto_subscribe_callback_set(m_, [](mosquitto*, void* self, int, int, const int*) {
-        static_cast<Subscriber*>(self)->subscribed_ = true;
-    });
+    mosquitto_subscribe_callback_set(
+        m_, [](mosquitto*, void* self, int, int, const int*) { static_cast<Subscriber*>(self)->subscribed_ = true; });
     mosquitto_message_callback_set(m_, [](mosquitto*, void* self, const mosquitto_message* msg) {
         auto* s = static_cast<Subscriber*>(self);
         std::lock_guard<std::mutex> l(s->lock_);
-        s->got_.push_back({msg->topic, std::string(static_cast<const char*>(msg->payload), msg->payloadlen),
-                           msg->retain});
+        s->got_.push_back(
+            {msg->topic, std::string(static_cast<const char*>(msg->payload), msg->payloadlen), msg->retain});
     });
     mosquitto_reconnect_delay_set(m_, 1, 1, false);
     mosquitto_connect_async(m_, "127.0.0.1", port, 30);

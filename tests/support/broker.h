@@ -31,19 +31,19 @@ const char* MosquittoProgram();
 
 class LocalBroker {
  public:
-    LocalBroker();                    // picks the port and makes the folder; starts nothing
-    ~LocalBroker();                   // stops the broker, removes the folder
+    LocalBroker();   // picks the port and makes the folder; starts nothing
+    ~LocalBroker();  // stops the broker, removes the folder
     // Starts mosquitto on 127.0.0.1:port; `extra` holds further configuration
     // lines (a password file, ...). False when it does not accept within 5 s.
     bool Start(const std::string& extra = "allow_anonymous true\n");
-    void Stop();                      // SIGTERM, and waits for it
+    void Stop();  // SIGTERM, and waits for it
     bool Running() const { return pid_ > 0; }
     pid_t Pid() const { return pid_; }
     // "mqtt://127.0.0.1:PORT/prefix"
     std::string Url(const std::string& prefix) const;
     // A file in the scratch folder, for credentials and password files.
     std::string WriteFile(const std::string& name, const std::string& text) const;
-    std::string Log() const;          // what the broker wrote
+    std::string Log() const;  // what the broker wrote
 
     int port = 0;
     std::string dir;
@@ -67,7 +67,7 @@ class Subscriber {
     // Waits up to `seconds` for the subscription to be granted.
     bool WaitSubscribed(double seconds) const;
     std::vector<Received> Got();
-    std::vector<std::string> On(const std::string& topic);   // the payloads on one topic, in order
+    std::vector<std::string> On(const std::string& topic);  // the payloads on one topic, in order
 
  private:
     mosquitto* m_;

@@ -10,18 +10,18 @@
 
 #include "support/inspect.h"
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QFile>
-#include <QMenu>
-#include <QXmlStreamReader>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -29,9 +29,9 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionSlider>
 #include <QTest>
-#include <QtTest/qtestspontaneevent.h>
 #include <QTimer>
 #include <QWindow>
+#include <QXmlStreamReader>
 
 #include <deque>
 #include <map>
@@ -44,7 +44,7 @@ using namespace kvr;
 
 namespace {
 
-std::map<const QObject*, int> g_renders;        // per chart widget, while it lives
+std::map<const QObject*, int> g_renders;  // per chart widget, while it lives
 
 void CountRender(QWidget* chart)
 {
@@ -56,7 +56,11 @@ void CountRender(QWidget* chart)
     it->second++;
 }
 
-struct FileAnswer { int result; std::string path; double after = 0; };
+struct FileAnswer {
+    int result;
+    std::string path;
+    double after = 0;
+};
 std::deque<FileAnswer> g_fileAnswers;
 std::vector<FileSelectCall> g_fileCalls;
 
@@ -64,7 +68,7 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
 {
     auto str = [](const char* s) { return std::string(s ? s : ""); };
     g_fileCalls.push_back({str(r.defaultDir), str(r.defaultName), str(r.typeList), str(r.title), r.buttonLabel});
-    if (g_fileAnswers.empty()) return -1;       // no answer queued: the real dialog
+    if (g_fileAnswers.empty()) return -1;  // no answer queued: the real dialog
     FileAnswer a = g_fileAnswers.front();
     g_fileAnswers.pop_front();
     if (a.after > 0) {
@@ -86,15 +90,25 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
 
 }  // namespace
 
-void QueueFileSelectAnswer(int result, const char* path) { g_fileAnswers.push_back({result, path ? path : ""}); }
+void QueueFileSelectAnswer(int result, const char* path)
+{
+    g_fileAnswers.push_back({result, path ? path : ""});
+}
 void QueueFileSelectAnswerAfter(double seconds, int result, const char* path)
 {
     g_fileAnswers.push_back({result, path ? path : "", seconds});
 }
-void ClearFileSelectAnswers(void) { g_fileAnswers.clear(); g_fileCalls.clear(); }
-const std::vector<FileSelectCall>& FileSelectCalls(void) { return g_fileCalls; }
+void ClearFileSelectAnswers(void)
+{
+    g_fileAnswers.clear();
+    g_fileCalls.clear();
+}
+const std::vector<FileSelectCall>& FileSelectCalls(void)
+{
+    return g_fileCalls;
+}
 
-// ---- Views ----------------------------------------------------------------------------------------
+// ---- Views --------------------------------------------------------------------------------------
 
 static QWidget* Widget(int panel, int control)
 {
@@ -109,7 +123,8 @@ std::vector<PlotInfo> GraphPlots(int panel, int control)
     auto* g = qobject_cast<KGraph*>(Widget(panel, control));
     if (!g) return out;
     for (const KGraph::Plot& p : g->Plots())
-        out.push_back({p.handle, p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE : PLOT_XY, p.x, p.y, p.color, p.fillColor});
+        out.push_back(
+            {p.handle, p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE : PLOT_XY, p.x, p.y, p.color, p.fillColor});
     return out;
 }
 
@@ -179,7 +194,10 @@ bool XmlFileHasRoot(const char* path, const char* root)
     return !r.hasError() && first == QLatin1String(root);
 }
 
-static Box ToBox(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+static Box ToBox(const QRect& r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 
 Box PanelFrame(int panel)
 {
@@ -217,8 +235,8 @@ Box ControlOnScreen(int panel, int control)
 
 Box PlaceBeside(const Box& owner, int w, int h, const Box& area)
 {
-    QPoint at = kvr::PlaceBeside(QRect(owner.x, owner.y, owner.w, owner.h), QSize(w, h),
-                                 QRect(area.x, area.y, area.w, area.h));
+    QPoint at =
+        kvr::PlaceBeside(QRect(owner.x, owner.y, owner.w, owner.h), QSize(w, h), QRect(area.x, area.y, area.w, area.h));
     return {at.x(), at.y(), w, h};
 }
 
@@ -230,15 +248,24 @@ void AssumeScreenArea(int x, int y, int width, int height)
 static std::string RoleWords(QAccessible::Role role)
 {
     switch (role) {
-    case QAccessible::RadioButton: return "radio button";
-    case QAccessible::CheckBox: return "check box";
-    case QAccessible::StaticText: return "label";
-    case QAccessible::Slider: return "slider";
-    case QAccessible::Button: return "button";
-    case QAccessible::SpinBox: return "spin box";
-    case QAccessible::ComboBox: return "combo box";
-    case QAccessible::Graphic: return "graphic";
-    default: return "role " + std::to_string(int(role));
+        case QAccessible::RadioButton:
+            return "radio button";
+        case QAccessible::CheckBox:
+            return "check box";
+        case QAccessible::StaticText:
+            return "label";
+        case QAccessible::Slider:
+            return "slider";
+        case QAccessible::Button:
+            return "button";
+        case QAccessible::SpinBox:
+            return "spin box";
+        case QAccessible::ComboBox:
+            return "combo box";
+        case QAccessible::Graphic:
+            return "graphic";
+        default:
+            return "role " + std::to_string(int(role));
     }
 }
 
@@ -276,7 +303,7 @@ void AfterDelay(double seconds, void (*fn)(void*), void* data)
     QTimer::singleShot(int(seconds * 1000 + 0.5), Qt::PreciseTimer, qApp, [fn, data] { fn(data); });
 }
 
-// ---- Operator actions ----------------------------------------------------------------------------
+// ---- Operator actions ---------------------------------------------------------------------------
 
 static void Settle()
 {
@@ -332,7 +359,7 @@ void OperatorType(int panel, int control, const char* text)
 {
     QWidget* w = Widget(panel, control);
     if (!w || !text) return;
-    KeyStroke(w, Qt::Key_A, "a", Qt::ControlModifier);   // select all
+    KeyStroke(w, Qt::Key_A, "a", Qt::ControlModifier);  // select all
     for (const char* p = text; *p; p++) {
         QString ch = QString::fromLatin1(p, 1);
         int key = ch.at(0).isDigit() ? Qt::Key_0 + (*p - '0') : ch.at(0).toUpper().unicode();
@@ -380,14 +407,16 @@ void OperatorDragSlide(int panel, int control, int value)
     QRect groove = s->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, s);
     QPoint from = handle.center();
     int span = std::max(1, groove.width() - handle.width());
-    int target = QStyle::sliderPositionFromValue(s->minimum(), s->maximum(), value, span) + groove.x() + handle.width() / 2;
+    int target =
+        QStyle::sliderPositionFromValue(s->minimum(), s->maximum(), value, span) + groove.x() + handle.width() / 2;
     Mouse(s, QEvent::MouseButtonPress, from, Qt::LeftButton);
     if (s->isSliderDown()) {
         // Move in a few steps, as a hand would; the last step lands on the exact value,
         // which the pixel grid of a long range cannot always hit.
         for (int i = 1; i <= 4; i++) {
             QPoint at(from.x() + (target - from.x()) * i / 4, from.y());
-            QMouseEvent e(QEvent::MouseMove, QPointF(at), s->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent e(QEvent::MouseMove, QPointF(at), s->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::LeftButton,
+                          Qt::NoModifier);
             QApplication::sendEvent(s, &e);
         }
         if (s->sliderPosition() != value) s->setSliderPosition(value);
@@ -428,7 +457,7 @@ void OperatorResizePanel(int panel, int width, int height)
 {
     Panel* p = FindPanel(panel);
     if (!p) return;
-    p->window->resize(width, height);   // the window keeps to its minimum and maximum, as with a frame
+    p->window->resize(width, height);  // the window keeps to its minimum and maximum, as with a frame
     Settle();
 }
 
@@ -460,8 +489,10 @@ void OperatorClosePanel(int panel)
     if (!p) return;
     // The window system's close request, as the close box sends it: Qt then hides a
     // window whose close event was accepted and keeps one whose close was ignored.
-    if (QWindow* handle = p->window->windowHandle()) handle->close();
-    else p->window->close();
+    if (QWindow* handle = p->window->windowHandle())
+        handle->close();
+    else
+        p->window->close();
     Settle();
 }
 

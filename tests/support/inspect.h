@@ -6,17 +6,17 @@
 // process them, so callbacks arrive exactly as they would for a person.
 #pragma once
 
-#include <vector>
 #include <string>
+#include <vector>
 
 enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2 };
 
 struct PlotInfo {
     int handle;
-    int kind;                       // PlotKind
-    std::vector<double> x, y;       // points; a rectangle has (x1, x2) and (y1, y2)
-    int color;                      // line / outline colour
-    int fillColor;                  // rectangles only
+    int kind;                  // PlotKind
+    std::vector<double> x, y;  // points; a rectangle has (x1, x2) and (y1, y2)
+    int color;                 // line / outline colour
+    int fillColor;             // rectangles only
 };
 
 // Plots of a graph in drawing order (oldest first).
@@ -42,21 +42,21 @@ bool XmlFileHasRoot(const char* path, const char* root);
 // focus: a slide's slider). role is Qt's role in plain words ("radio button",
 // "check box", "label", "slider", "button", ...), the texts as Qt gives them.
 struct AccessibleView {
-    std::string role, name, description, value, text;   // text: its text interface, if it has one
+    std::string role, name, description, value, text;  // text: its text interface, if it has one
     bool checkable = false, checked = false;
 };
 AccessibleView Accessible(int panel, int control);
-void ScreenReaderPress(int panel, int control);              // the control's press action, as a screen reader does it
+void ScreenReaderPress(int panel, int control);  // the control's press action, as a screen reader does it
 
 // Geometry in pixels.
 struct Box {
     int x = 0, y = 0, w = 0, h = 0;
-    int right() const { return x + w; }     // one past the last column
+    int right() const { return x + w; }  // one past the last column
     int bottom() const { return y + h; }
 };
-Box PanelFrame(int panel);                  // the window with its frame, on the screen
-Box PanelMinimum(int panel);                // w, h: the least the window can be resized to, with its frame
-Box ControlBox(int panel, int control);     // where the control is on its panel
+Box PanelFrame(int panel);               // the window with its frame, on the screen
+Box PanelMinimum(int panel);             // w, h: the least the window can be resized to, with its frame
+Box ControlBox(int panel, int control);  // where the control is on its panel
 // The part of the control its window shows, on the screen (empty: scrolled out of view).
 Box ControlOnScreen(int panel, int control);
 // Where a child panel's window of w x h opens beside its owner's window, within the area.
@@ -69,19 +69,19 @@ void AssumeScreenArea(int x, int y, int width, int height);
 // acting while a program loop runs).
 void AfterDelay(double seconds, void (*fn)(void*), void* data);
 
-// ---- Operator actions ------------------------------------------------------------------
-void OperatorClick(int panel, int control);                  // mouse press and release on a button, radio, switch, toggle
+// ---- Operator actions ---------------------------------------------------------------------------
+void OperatorClick(int panel, int control);  // mouse press and release on a button, radio, switch, toggle
 void OperatorType(int panel, int control, const char* text);  // select all, type the text, no Enter
 void OperatorEnter(int panel, int control);                   // Enter key in the control
 void OperatorSelectRing(int panel, int control, int index);   // choose a ring item as the mouse would
-void OperatorDragSlide(int panel, int control, int value);   // drag the slide to value, then release
-void OperatorClosePanel(int panel);                          // window close box
+void OperatorDragSlide(int panel, int control, int value);    // drag the slide to value, then release
+void OperatorClosePanel(int panel);                           // window close box
 // Chooses an item of a graph's or strip chart's right-click menu: exportPng,
 // exportSvg, exportPdf, copyPicture or exportCsv. False when it has none such.
 bool OperatorChooseExport(int panel, int control, const char* item);
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
 void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
-void OperatorWheel(int panel, int control, int notches);    // the mouse wheel over the control; > 0 turns it down
+void OperatorWheel(int panel, int control, int notches);     // the mouse wheel over the control; > 0 turns it down
 // Keys pressed and released in the panel's window, which becomes the active one:
 // "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
 void OperatorKeys(int panel, const char* keys);
@@ -90,7 +90,7 @@ int FocusedControl(int panel);
 // A control's tooltip.
 std::string ToolTip(int panel, int control);
 
-// ---- File pop-up answers ---------------------------------------------------------------
+// ---- File pop-up answers ------------------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next
 // answer (result 0 cancel, 1 existing, 2 new, and the path). Every call's
 // arguments are recorded. Both lists last until ClearFileSelectAnswers.

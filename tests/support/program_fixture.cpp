@@ -189,8 +189,8 @@ std::string ProgramTest::InfoLine0() const
 
 std::array<uint16_t, 16> ProgramTest::Vars() const
 {
-    return {power, rs232Mode, vThd, bVal,  polarity, eMode,   eBeg,    eEnd,
-            tVal,  tTol,      iGain, ePoti, ccdMode, pStart, anaMode, para15};
+    return {power, rs232Mode, vThd,  bVal,  polarity, eMode,  eBeg,    eEnd,
+            tVal,  tTol,      iGain, ePoti, ccdMode,  pStart, anaMode, para15};
 }
 
 void ProgramTest::SetVars(const std::array<uint16_t, 16>& words)

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/app.h"
-#include "form/form.h"
-#include "link/state.h"
 #include "display/display.h"
+#include "form/form.h"
 #include "link/link.h"
+#include "link/state.h"
 #include "params/params.h"
 #include "sim/sensor.h"
 #include "support/pty_peer.h"
@@ -28,7 +28,7 @@ struct Frame {
     uint16_t sync = 0;
     uint16_t command = 0;
     Words payload{};
-    bool whole = false;        // all 36 bytes were there
+    bool whole = false;  // all 36 bytes were there
 };
 
 class ProgramTest : public ::testing::Test {
@@ -37,13 +37,13 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override;
 
     // ---- The sensor ------------------------------------------------------------------
-    static SensorOptions Fast();                      // default sensor, no pacing
+    static SensorOptions Fast();  // default sensor, no pacing
     // A sensor whose memories start with `words` (loaded from an EEPROM file
     // the fixture makes and removes).
     SensorOptions Holding(const Words& words, SensorOptions o = Fast());
     void StartSensor(const SensorOptions& options = Fast());  // and map COM 1 to it
-    void StartSilentSensor();                         // a line where nobody answers
-    void StartUp();                                   // the port set-up as start-up runs it
+    void StartSilentSensor();                                 // a line where nobody answers
+    void StartUp();                                           // the port set-up as start-up runs it
     // COM 1 opened on a pty the test plays the device on, with the receive
     // callback installed or (as during block reads) not.
     void OpenComOn(const PtyPeer& peer, bool receiveCallback = true);
@@ -60,28 +60,28 @@ class ProgramTest : public ::testing::Test {
     }
     Frame NextFrameSent(double timeout = 3.0) { return Decode(peer.Read(FRAME_BYTES, timeout)); }
     PtyPeer peer;
-    std::vector<int> Commands() const;                // command words the sensor received, in order
-    ReceivedFrame LastFrame() const;                  // the last one (fails the test when none)
+    std::vector<int> Commands() const;  // command words the sensor received, in order
+    ReceivedFrame LastFrame() const;    // the last one (fails the test when none)
 
     // ---- The operator ------------------------------------------------------------------
     void Press(int control) { Click(panelHandle, control); }
     void Click(int panel, int control);
-    void Enter(int panel, int control, int value);   // type the value and press Enter
-    void Choose(int panel, int control, int index);  // a ring item
+    void Enter(int panel, int control, int value);                    // type the value and press Enter
+    void Choose(int panel, int control, int index);                   // a ring item
     void AfterSeconds(double seconds, std::function<void()> action);  // runs inside event processing
-    void PumpFor(double seconds);                     // event processing for that long
+    void PumpFor(double seconds);                                     // event processing for that long
 
     // ---- What the operator sees --------------------------------------------------------------
     std::string Status() const;
-    int Value(int panel, int control) const;          // any numeric control as int
+    int Value(int panel, int control) const;  // any numeric control as int
     bool Dimmed(int panel, int control) const;
     bool Visible(int panel, int control) const;
-    std::string InfoLine0() const;                    // line 0 of the sensor information
+    std::string InfoLine0() const;  // line 0 of the sensor information
 
-    std::array<uint16_t, 16> Vars() const;            // the sixteen parameter variables, packet order
+    std::array<uint16_t, 16> Vars() const;  // the sixteen parameter variables, packet order
     void SetVars(const std::array<uint16_t, 16>& words);
 
     VirtualSensor sensor;
     std::string eepromFile;
-    std::string settingsFile;                         // the program's settings, removed after the test
+    std::string settingsFile;  // the program's settings, removed after the test
 };

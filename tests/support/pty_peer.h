@@ -9,13 +9,13 @@
 
 class PtyPeer {
  public:
-    PtyPeer();                                         // opens the pty, slave in raw mode
+    PtyPeer();  // opens the pty, slave in raw mode
     ~PtyPeer();
     const std::string& Path() const { return path_; }  // the device for SetComDevice
     bool Ok() const { return master_ >= 0; }
     void Write(const std::vector<unsigned char>& bytes);
     std::vector<unsigned char> Read(size_t n, double timeout);  // up to n bytes within timeout seconds
-    void Hangup();                                     // closes the master: the device vanishes
+    void Hangup();                                              // closes the master: the device vanishes
 
  private:
     int master_ = -1, slave_ = -1;
