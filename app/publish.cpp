@@ -32,35 +32,9 @@ void WatchBroker(void)
     MqttPublishStatus(text);  // repeats are not sent
 }
 
-// After everything the records sent to the broker, what the broker did.
-static void WatchAfterMeasurement(const MeasurementRecord*)
-{
-    WatchBroker();
-}
-static void WatchAfterPicture(const PictureRecord*)
-{
-    WatchBroker();
-}
-static void WatchAfterIdentity(const IdentityRecord*)
-{
-    WatchBroker();
-}
-static void WatchAfterParameters(void)
-{
-    WatchBroker();
-}
-static void WatchAfterLoop(int, int)
-{
-    WatchBroker();
-}
-
-static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity,
-                                            WatchAfterParameters, WatchAfterLoop};
-
 void AddPublishingSinks(void)
 {
-    AddMqttSink();
-    AddRecordSink(&kBrokerWatchSink);
+    AddMqttSink(WatchBroker);  // after every record, what the broker did
 }
 
 void PublishIdentity(void)

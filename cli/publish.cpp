@@ -16,22 +16,6 @@
 static int g_publishing = 0;          // MqttStart has succeeded
 static char g_shown[STATUS_LEN * 4];  // the broker's state as last put on stderr
 
-// After every message the records sent, what the broker did.
-static void WatchAfterMeasurement(const MeasurementRecord*)
-{
-    WatchBroker();
-}
-static void WatchAfterPicture(const PictureRecord*)
-{
-    WatchBroker();
-}
-static void WatchAfterIdentity(const IdentityRecord*)
-{
-    WatchBroker();
-}
-static const RecordSink kBrokerWatchSink = {WatchAfterMeasurement, WatchAfterPicture, WatchAfterIdentity, nullptr,
-                                            nullptr};
-
 int StartPublishing(const char* command, const char* url, const char* authFile)
 {
     if (!url) {
@@ -40,8 +24,7 @@ int StartPublishing(const char* command, const char* url, const char* authFile)
     }
     if (MqttStart(url, authFile) != 0) return UsageError(command, "%s", MqttError());
     g_publishing = 1;
-    AddMqttSink();
-    AddRecordSink(&kBrokerWatchSink);
+    AddMqttSink(WatchBroker);  // after every record, what the broker did
     g_shown[0] = '\0';
     return EXIT_DONE;
 }

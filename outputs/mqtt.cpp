@@ -167,10 +167,39 @@ unsigned long MqttDropped(void)
     return MqttClientDropped();
 }
 
-static const RecordSink kMqttSink = {MqttPublishMeasurement, MqttPublishVideo, MqttPublishIdentity,
-                                     MqttPublishParameters, nullptr};
+// ---- The sink ------------------------------------------------------------------------------------
 
-void AddMqttSink(void)
+static void (*g_afterEach)(void) = nullptr;  // the caller's look at the broker after each record
+
+static void After(void)
 {
+    if (g_afterEach) g_afterEach();
+}
+static void SinkMeasurement(const MeasurementRecord* r)
+{
+    MqttPublishMeasurement(r), After();
+}
+static void SinkPicture(const PictureRecord* r)
+{
+    MqttPublishVideo(r), After();
+}
+static void SinkIdentity(const IdentityRecord* r)
+{
+    MqttPublishIdentity(r), After();
+}
+static void SinkParameters(void)
+{
+    MqttPublishParameters(), After();
+}
+static void SinkLoopEnded(int, int)
+{
+    After();
+}
+
+static const RecordSink kMqttSink = {SinkMeasurement, SinkPicture, SinkIdentity, SinkParameters, SinkLoopEnded};
+
+void AddMqttSink(void (*afterEach)(void))
+{
+    g_afterEach = afterEach;
     AddRecordSink(&kMqttSink);
 }

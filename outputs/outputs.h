@@ -66,8 +66,10 @@ void MqttPublishVideo(const PictureRecord* r);
 void MqttPublishParameters(void);
 // The sensor's identity (retained).
 void MqttPublishIdentity(const IdentityRecord* r);
-// All of the above as a sink of the records, registered once.
-void AddMqttSink(void);
+// All of the above as a sink of the records, registered once; `afterEach`
+// (may be null) runs after every record the sink took, to look at what the
+// broker did meanwhile.
+void AddMqttSink(void (*afterEach)(void));
 // The status line's text (retained, beside "online"); repeats are not sent.
 void MqttPublishStatus(const char* text);
 
