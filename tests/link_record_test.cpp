@@ -1,8 +1,11 @@
 // The records: one rule for "in band", one list of names for every format.
 #include "link/record.h"
+#include "link/statistics.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -92,4 +95,35 @@ TEST(RecordTest, EveryFormatUsesTheOneListOfNames)
     FormatPicture(json, sizeof json, &p, FORMAT_JSON);
     EXPECT_NE(std::string::npos, std::string(header).find(",port,first_pixel,pixel_step,sample_0,"));
     EXPECT_NE(std::string::npos, std::string(json).find("\"first_pixel\":300,\"pixel_step\":1,\"samples\":[0,4,8,"));
+}
+
+// A known series: 2, 4, 4, 4, 5, 5, 7, 9 around a teach value of 5 with a
+// tolerance of 3 (band 2..8): mean 5, sample sd sqrt(32/7), 9 out of band.
+TEST(RecordTest, StatisticsOfAKnownSeries)
+{
+    ValueStatistics s;
+    ResetStatistics(&s);
+    double cp = 0, cpk = 0;
+    EXPECT_EQ(0, StatisticsCapability(&s, &cp, &cpk));
+    const int values[] = {2, 4, 4, 4, 5, 5, 7, 9};
+    for (int v : values) {
+        MeasurementRecord r = Sample();
+        r.value = v;
+        r.teach = 5;
+        r.tolerance = 3;
+        r.in_band = InBand(v, 5, 3);
+        std::snprintf(r.time, sizeof r.time, "t%d", v);
+        AddToStatistics(&s, &r);
+    }
+    EXPECT_EQ(8, s.count);
+    EXPECT_DOUBLE_EQ(5.0, s.mean);
+    EXPECT_NEAR(std::sqrt(32.0 / 7.0), StatisticsSd(&s), 1e-12);
+    EXPECT_EQ(2, s.minimum);
+    EXPECT_EQ(9, s.maximum);
+    EXPECT_EQ(1, s.outOfBand);
+    EXPECT_STREQ("t2", s.first);
+    EXPECT_STREQ("t9", s.last);
+    ASSERT_EQ(1, StatisticsCapability(&s, &cp, &cpk));
+    EXPECT_NEAR(6.0 / (6.0 * std::sqrt(32.0 / 7.0)), cp, 1e-12);
+    EXPECT_NEAR(3.0 / (3.0 * std::sqrt(32.0 / 7.0)), cpk, 1e-12);
 }
