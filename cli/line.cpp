@@ -4,6 +4,7 @@
 // set-up, and what a failed exchange is reported as.
 #include "cli/cli.h"
 
+#include "link/health.h"
 #include "link/link.h"
 #include "runtime/rs232.h"
 #include "sim/sensor.h"
@@ -88,6 +89,7 @@ int OpenLine(void)
         return EXIT_PORT;
     }
     g_open = 1;
+    NoteSetUp();
 
     if (CheckComLine(port)) return EXIT_DONE;
     if (nBytesW == FRAME_BYTES && rx_flag) {

@@ -22,6 +22,7 @@
 //     mean something else was on the line. The parameter reads doubt such a
 //     reply (ReplyLongerThanFrame); run mode sends a reported teach value
 //     and tolerance back only when they pass the range rules.
+#include "link/health.h"
 #include "link/link.h"
 #include "link/trace.h"
 
@@ -206,6 +207,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     g_waiting = 1;
     int result = raw ? WaitBlock(reply, limit, flags) : WaitFrame(limit, flags);
     g_waiting = 0;
+    NoteExchange(result);
     if (result == EX_TIMEOUT || result == EX_STOPPED) g_unsettledAt = Timer();
     if (tracing && TraceActive()) TraceOutcome(result, limit);
     if (raw) {

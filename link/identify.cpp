@@ -64,11 +64,8 @@ const char* SensorDescription(void)
                 return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range";
             if (ccdresolution == 250) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range";
             return nullptr;
-        case 3:
-            return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
-        case 101:
-            return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
-        default:
-            return "  CCD-SENSOR: no information avialable!";
+        case 3: return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
+        case 101: return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
+        default: return "  CCD-SENSOR: no information avialable!";
     }
 }

@@ -177,7 +177,7 @@ void SetTraceStoppedHandler(TraceStoppedHandler handler);
 // rules (a teach value inside the line, a tolerance of at most 512) and no
 // more than a frame had come with the reply: a frame shifted by stray bytes
 // glued to its front must not set the sensor. Otherwise the held values stay,
-// teach_pairs_refused counts it, and the function returns 1 (else 0). It
+// link_health counts it (refusedRange or refusedLength), and the function returns 1 (else 0). It
 // never waits.
 const int MEASURE_WORDS_RUN = 13;
 const int MEASURE_WORDS_VIDEO = 12;

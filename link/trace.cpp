@@ -35,30 +35,18 @@ static TraceStoppedHandler g_onStopped = nullptr;
 static const char* CommandName(int command, int reply)
 {
     switch (command) {
-        case CMD_WRITE_RAM:
-            return "WRITE_RAM";
-        case CMD_READ_RAM:
-            return "READ_RAM";
-        case CMD_WRITE_EEPROM:
-            return "WRITE_EEPROM";
-        case CMD_READ_EEPROM:
-            return "READ_EEPROM";
-        case CMD_ECHO:
-            return "ECHO";
-        case CMD_TEACH:
-            return "TEACH";
-        case CMD_VERSION:
-            return "VERSION";
-        case CMD_MEASURE:
-            return "MEASURE";
-        case CMD_READ_VIDEO64:
-            return "READ_VIDEO64";
-        case CMD_HARDWARE_INFO:
-            return "HARDWARE_INFO";
-        case 11:
-            return reply > 0 ? "READ_VIDEO256" : "RESET_MAXMIN";
-        default:
-            return "UNKNOWN";
+        case CMD_WRITE_RAM: return "WRITE_RAM";
+        case CMD_READ_RAM: return "READ_RAM";
+        case CMD_WRITE_EEPROM: return "WRITE_EEPROM";
+        case CMD_READ_EEPROM: return "READ_EEPROM";
+        case CMD_ECHO: return "ECHO";
+        case CMD_TEACH: return "TEACH";
+        case CMD_VERSION: return "VERSION";
+        case CMD_MEASURE: return "MEASURE";
+        case CMD_READ_VIDEO64: return "READ_VIDEO64";
+        case CMD_HARDWARE_INFO: return "HARDWARE_INFO";
+        case 11: return reply > 0 ? "READ_VIDEO256" : "RESET_MAXMIN";
+        default: return "UNKNOWN";
     }
 }
 

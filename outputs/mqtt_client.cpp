@@ -446,9 +446,7 @@ const char* MqttClientState(void)
             std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d not reachable, retrying ...", host,
                           port);
             break;
-        case S_CONNECTED:
-            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connected to %s:%d", host, port);
-            break;
+        case S_CONNECTED: std::snprintf(g_stateText, sizeof g_stateText, "MQTT: connected to %s:%d", host, port); break;
         case S_LOST:
             std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d lost, reconnecting ...", host, port);
             break;
@@ -458,9 +456,7 @@ const char* MqttClientState(void)
         case S_REFUSED:
             std::snprintf(g_stateText, sizeof g_stateText, "MQTT: broker %s:%d refused the connection", host, port);
             break;
-        default:
-            std::snprintf(g_stateText, sizeof g_stateText, "MQTT: off");
-            break;
+        default: std::snprintf(g_stateText, sizeof g_stateText, "MQTT: off"); break;
     }
     return g_stateText;
 }

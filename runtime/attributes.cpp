@@ -82,12 +82,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     QuietScope quiet;
     QWidget* w = c->widget;
     switch (attribute) {
-        case ATTR_DIMMED:
-            w->setEnabled(value == 0);
-            return 0;
-        case ATTR_VISIBLE:
-            w->setVisible(value != 0);
-            return 0;
+        case ATTR_DIMMED: w->setEnabled(value == 0); return 0;
+        case ATTR_VISIBLE: w->setVisible(value != 0); return 0;
         case ATTR_LEFT:
             w->move(value, w->y());
             AnchorMoved(w);
@@ -159,10 +155,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         }
         case ATTR_TEXT_FONT:
         case ATTR_CALLBACK_NAME:
-        case ATTR_ACCESSIBLE_NAME:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
-        default:
-            return NotApplicable(control, attribute);  // also the read-only descriptions
+        case ATTR_ACCESSIBLE_NAME: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
+        default: return NotApplicable(control, attribute);  // also the read-only descriptions
     }
 }
 
@@ -200,18 +194,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
     if (!c) return err;
     QWidget* w = c->widget;
     switch (attribute) {
-        case ATTR_DIMMED:
-            *value = w->isEnabled() ? 0 : 1;
-            return 0;
-        case ATTR_VISIBLE:
-            *value = w->isHidden() ? 0 : 1;
-            return 0;
-        case ATTR_LEFT:
-            *value = w->x();
-            return 0;
-        case ATTR_TOP:
-            *value = w->y();
-            return 0;
+        case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
+        case ATTR_VISIBLE: *value = w->isHidden() ? 0 : 1; return 0;
+        case ATTR_LEFT: *value = w->x(); return 0;
+        case ATTR_TOP: *value = w->y(); return 0;
         case ATTR_FRAME_COLOR:
             if (c->kind != CTRL_DECORATION) return NotApplicable(control, attribute);
             *value = FromColor(w->palette().color(QPalette::Window));
@@ -254,18 +240,12 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
                                                            : s->scroll;
             return 0;
         }
-        case ATTR_CTRL_STYLE:
-            *value = c->kind;
-            return 0;
-        case ATTR_DATA_TYPE:
-            *value = c->valType;
-            return 0;
+        case ATTR_CTRL_STYLE: *value = c->kind; return 0;
+        case ATTR_DATA_TYPE: *value = c->valType; return 0;
         case ATTR_TEXT_FONT:
         case ATTR_CALLBACK_NAME:
-        case ATTR_ACCESSIBLE_NAME:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
-        default:
-            return NotApplicable(control, attribute);
+        case ATTR_ACCESSIBLE_NAME: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
+        default: return NotApplicable(control, attribute);
     }
 }
 
@@ -280,13 +260,8 @@ int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size
             if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
             CopyOut(c->widget->font().family(), text, size);
             return 0;
-        case ATTR_CALLBACK_NAME:
-            CopyOut(QString::fromLatin1(c->callbackName.c_str()), text, size);
-            return 0;
-        case ATTR_ACCESSIBLE_NAME:
-            CopyOut(c->widget->accessibleName(), text, size);
-            return 0;
-        default:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is not text").arg(attribute));
+        case ATTR_CALLBACK_NAME: CopyOut(QString::fromLatin1(c->callbackName.c_str()), text, size); return 0;
+        case ATTR_ACCESSIBLE_NAME: CopyOut(c->widget->accessibleName(), text, size); return 0;
+        default: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is not text").arg(attribute));
     }
 }

@@ -172,8 +172,7 @@ void WireControl(Panel& panel, Control& control)
             });
             break;
         }
-        default:
-            break;
+        default: break;
     }
     if (auto* b = qobject_cast<QAbstractButton*>(w)) WireShortcut(b);
 }

@@ -92,12 +92,9 @@ bool SupportedType(int dataType)
 size_t ElementSize(int dataType)
 {
     switch (dataType) {
-        case VAL_DOUBLE:
-            return sizeof(double);
-        case VAL_UNSIGNED_SHORT_INTEGER:
-            return sizeof(uint16_t);
-        default:
-            return sizeof(uint32_t);
+        case VAL_DOUBLE: return sizeof(double);
+        case VAL_UNSIGNED_SHORT_INTEGER: return sizeof(uint16_t);
+        default: return sizeof(uint32_t);
     }
 }
 
@@ -181,9 +178,7 @@ static bool WriteValues(FILE* f, const void* array, int dataType, int numElement
     char line[kMaxFieldWidth + 64];
     for (int i = 0; i < numElements && ok; ++i) {
         switch (dataType) {
-            case VAL_DOUBLE:
-                FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]);
-                break;
+            case VAL_DOUBLE: FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]); break;
             case VAL_UNSIGNED_SHORT_INTEGER:
                 snprintf(line, sizeof line, "%*u", fieldWidth,
                          static_cast<unsigned>(static_cast<const uint16_t*>(array)[i]));
