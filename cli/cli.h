@@ -88,5 +88,6 @@ int CmdGet(int argc, char** argv);  // params.cpp
 int CmdSend(int argc, char** argv);
 int CmdTeach(int argc, char** argv);
 int CmdReset(int argc, char** argv);
-int CmdWatch(int argc, char** argv);  // watch.cpp
+int CmdSupport(int argc, char** argv);  // support.cpp
+int CmdWatch(int argc, char** argv);    // watch.cpp
 int CmdVideo(int argc, char** argv);

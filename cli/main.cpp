@@ -89,6 +89,12 @@ static const Command kCommands[] = {
     {"reset", CmdReset, "", "reset the sensor's maximum and minimum",
      "Reads the sensor's RAM set and commands the reset of the maximum and minimum of the\n"
      "measured value. Prints nothing; status 0 once the sensor has answered.\n"},
+    {"support", CmdSupport, "FILE", "a support file of the sensor on the line (tar)",
+     "Proves the line, identifies the sensor, reads its firmware text and RAM set, and writes\n"
+     "FILE, a tar archive for whoever looks into a sensor that measures badly: the program's\n"
+     "version and the platform, the sensor's identity and parameter set, the line's health\n"
+     "counters and the last 500 frames on the line, decoded. A sensor that does not answer\n"
+     "still gets its file (the frames say what happened), with status 1.\n"},
     {"watch", CmdWatch, "[--count N | --duration S] [--csv | --json] [--mqtt URL [--mqtt-auth FILE]]",
      "run mode: a line per measurement",
      "Run mode: reads the sensor's RAM set, then sends measurement requests back to back\n"

@@ -8,7 +8,7 @@
 
 LinkHealth link_health;
 
-static const int RECENT = 64;         // the latest exchanges' times, for the rate
+static const int RECENT = 64;  // the latest exchanges' times, for the rate
 static double g_recent[RECENT];
 static int g_next = 0, g_held = 0;
 

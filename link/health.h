@@ -7,17 +7,17 @@
 #include "link/state.h"
 
 struct LinkHealth {
-    long exchanges;                   // requests written that awaited a reply
-    long replies;                     // replies and blocks that came whole
-    long timeouts;                    // waits that ended without their reply
-    long refusedLength;               // replies refused for coming longer than a frame
-    long refusedRange;                // reported teach value/tolerance pairs refused by the range rules
-    long setUps;                      // port set-ups run (line check, identification, parameter read)
-    long lost;                        // exchanges that found the port's device gone
-    double lastReply;                 // Timer() of the last whole reply; < 0: none yet
+    long exchanges;      // requests written that awaited a reply
+    long replies;        // replies and blocks that came whole
+    long timeouts;       // waits that ended without their reply
+    long refusedLength;  // replies refused for coming longer than a frame
+    long refusedRange;   // reported teach value/tolerance pairs refused by the range rules
+    long setUps;         // port set-ups run (line check, identification, parameter read)
+    long lost;           // exchanges that found the port's device gone
+    double lastReply;    // Timer() of the last whole reply; < 0: none yet
 };
 
-extern LinkHealth link_health;        // since the program started (ResetLinkHealth)
+extern LinkHealth link_health;  // since the program started (ResetLinkHealth)
 
 void ResetLinkHealth(void);
 // Exchanges per second over the last two seconds (0 when fewer than two came).

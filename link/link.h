@@ -168,6 +168,12 @@ const char* TraceError(void);     // "<file>: <reason>" of the last failure, "" 
 // Called (once) when a write fails and the trace stops by itself.
 typedef void (*TraceStoppedHandler)(const char* why);
 void SetTraceStoppedHandler(TraceStoppedHandler handler);
+// The last 500 events on the line are kept whether a trace file is written
+// or not (a copy of the bytes each, no formatting until asked): each as a
+// trace line, oldest first, its seconds counted from the first, to `sink`.
+typedef void (*TraceLineSink)(const char* line, int length, void* data);
+void TraceRingLines(TraceLineSink sink, void* data);
+int TraceRingEvents(void);  // events the ring holds now (at most 500)
 // ---- Measurement replies (measurement.cpp) ------------------------------------------------------
 // Words 0..count-1 of the reply in pp into Ledge, Redge, Mvalue, tVal, tTol,
 // pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0, in this order:

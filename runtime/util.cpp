@@ -11,6 +11,7 @@
 #include "runtime/port_events.h"
 #endif
 
+#include <sys/utsname.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -399,4 +401,21 @@ int Fmt(char* target, const char* format, const int* source)
 const char* ArrayFileError(void)
 {
     return g_fileError.c_str();
+}
+
+void PlatformText(char* out, int size)
+{
+    if (!out || size <= 0) return;
+    struct utsname u;
+    std::string text = uname(&u) == 0 ? std::string(u.sysname) + " " + u.release + " " + u.machine : "unknown";
+    // The distribution's name, from os-release, where there is one.
+    std::ifstream os("/etc/os-release");
+    for (std::string line; std::getline(os, line);) {
+        if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
+        std::string name = line.substr(12);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+        text += " (" + name + ")";
+        break;
+    }
+    std::snprintf(out, static_cast<size_t>(size), "%s", text.c_str());
 }

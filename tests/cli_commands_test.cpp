@@ -338,3 +338,37 @@ TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
     EXPECT_EQ(1, lost.status);
     EXPECT_NE(std::string::npos, lost.err.find("max/min reset: Timeout-RS-232... - no reply within 0.2 s")) << lost.err;
 }
+
+// The support file is a tar archive the system's tar opens, with what the
+// tool saw on the line; a sensor that does not answer still gets one.
+TEST_F(CliTest, SupportWritesAnArchiveOfTheSensorAndItsLine)
+{
+    StartSensor();
+    const std::string file = Path("support.tar");
+    CliRun r = Cli({"support", file});
+    ASSERT_EQ(0, r.status) << r.err;
+    auto member = [&](const std::string& name) {
+        CliRun tar = RunShell("tar -xOf '" + file + "' " + name);
+        EXPECT_EQ(0, tar.status) << name;
+        return tar.out;
+    };
+    CliRun list = RunShell("tar -tf '" + file + "'");
+    EXPECT_EQ(
+        "README.txt\nversion.txt\nidentity.json\nparameters.json\nparameters.dat\nhealth.json\nframes.txt\n"
+        "options.txt\n",
+        list.out);
+    EXPECT_NE(std::string::npos, member("identity.json").find("\"pixels\":1024")) << member("identity.json");
+    EXPECT_NE(std::string::npos, member("health.json").find("\"replies\":4,\"timeouts\":0"));
+    const std::string frames = member("frames.txt");
+    for (const char* command : {"ECHO", "HARDWARE_INFO", "VERSION", "READ_RAM"})
+        EXPECT_NE(std::string::npos, frames.find(std::string("\tTX\t") + command + "\t")) << command;
+    EXPECT_NE(std::string::npos, frames.find("\tRX\tREAD_RAM\tsync=0x00AA cmd=2 power=500"));
+
+    sensor.Stop();
+    SensorOptions silent;
+    silent.faults.no_reply_every = 1;
+    StartSensor(silent);
+    r = Cli({"--timeout", "0.2", "support", file});
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, member("frames.txt").find("TIMEOUT: no reply within 0.200 s"));
+}
