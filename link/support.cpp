@@ -41,8 +41,8 @@ int WriteSupportFile(const char* path, const char* program, const SupportExtra* 
     char platform[256], now[RECORD_TIME_LEN];
     PlatformText(platform, sizeof platform);
     UtcTimeText(now, sizeof now);
-    int n = std::snprintf(text, sizeof text, "%s\n%s %s\n%s\nmade %s\n", program, SOFT_NAME, SOFT_VERSION, platform,
-                          now);
+    int n =
+        std::snprintf(text, sizeof text, "%s\n%s %s\n%s\nmade %s\n", program, SOFT_NAME, SOFT_VERSION, platform, now);
     int bad = Member("README.txt", kReadme, -1) < 0 || Member("version.txt", text, n) < 0;
 
     IdentityRecord identity;
@@ -53,8 +53,8 @@ int WriteSupportFile(const char* path, const char* program, const SupportExtra* 
 
     CopyVarsToPP();
     n = std::snprintf(text, sizeof text, "{");
-    for (int i = 0; i < PNUM; i++) n += std::snprintf(text + n, sizeof text - n, "%s\"%s\":%u", i ? "," : "",
-                                                      kParamNames[i], unsigned{pp[i]});
+    for (int i = 0; i < PNUM; i++)
+        n += std::snprintf(text + n, sizeof text - n, "%s\"%s\":%u", i ? "," : "", kParamNames[i], unsigned{pp[i]});
     n += std::snprintf(text + n, sizeof text - n, "}\n");
     bad |= Member("parameters.json", text, n) < 0;
     n = 0;

@@ -12,9 +12,9 @@
 #pragma once
 
 struct SupportExtra {
-    const char* name;                 // member name in the archive
-    const char* text;                 // its contents
-    int length;                       // bytes of text; -1: up to its terminating zero
+    const char* name;  // member name in the archive
+    const char* text;  // its contents
+    int length;        // bytes of text; -1: up to its terminating zero
 };
 
 // `program` names the program and its version ("kvormx 1.5"). 0, or -1 with
