@@ -355,7 +355,7 @@ TEST_F(PortsTest, ResetAndUnreadableSettingsKeepTheOldFileBesideIt)
     fs::path file = root / "settings.conf";
     SetSettingsFile(file.c_str());
     char moved[512], value[64];
-    EXPECT_EQ(0, ResetSettings(moved, sizeof moved));   // nothing to reset yet
+    EXPECT_EQ(0, ResetSettings(moved, sizeof moved));  // nothing to reset yet
     ASSERT_EQ(0, PutSetting("port/last", "/dev/ttyUSB0"));
     ASSERT_EQ(1, ResetSettings(moved, sizeof moved));
     EXPECT_EQ(0u, std::string(moved).find(file.string() + ".20")) << moved;
