@@ -31,10 +31,10 @@ namespace {
 // ---- [SECTION] The catalogue ----------------------------------------------------------------------
 
 struct Format {
-    std::string source;                // Latin-1, as the program writes it
+    std::string source;  // Latin-1, as the program writes it
     std::string translation;
-    QRegularExpression pattern;        // the source with its conversions as groups
-    int literal = 0;                   // characters outside conversions: the more, the surer a match
+    QRegularExpression pattern;  // the source with its conversions as groups
+    int literal = 0;             // characters outside conversions: the more, the surer a match
 };
 
 std::string g_language = "en";
@@ -42,12 +42,18 @@ std::unordered_map<std::string, std::string> g_texts;  // source -> translation,
 std::vector<Format> g_formats;
 std::vector<std::string> g_untranslated;
 std::unordered_set<std::string> g_untranslatedSeen;
-std::string g_results[64];             // composed translations, kept for a while
+std::string g_results[64];  // composed translations, kept for a while
 int g_nextResult = 0;
 
-std::string Latin1(const QString& s) { return s.toLatin1().toStdString(); }
+std::string Latin1(const QString& s)
+{
+    return s.toLatin1().toStdString();
+}
 
-quint32 Be32(const uchar* p) { return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | p[3]; }
+quint32 Be32(const uchar* p)
+{
+    return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | p[3];
+}
 
 // The messages of a .qm catalogue: the tags of each message up to its end
 // tag; source texts UTF-8, translations UTF-16 big-endian.
@@ -116,11 +122,16 @@ int Conversion(const std::string& f, size_t i, char* kind)
     while (j < f.size() && std::strchr("hlLqjzt", f[j])) j++;
     if (j >= f.size()) return 0;
     const char c = f[j];
-    if (c == '%') *kind = '%';
-    else if (c == 's') *kind = 's';
-    else if (c == 'c') *kind = 'c';
-    else if (std::strchr("diuxXfFeEgGo", c)) *kind = 'n';
-    else return 0;
+    if (c == '%')
+        *kind = '%';
+    else if (c == 's')
+        *kind = 's';
+    else if (c == 'c')
+        *kind = 'c';
+    else if (std::strchr("diuxXfFeEgGo", c))
+        *kind = 'n';
+    else
+        return 0;
     return static_cast<int>(j - i + 1);
 }
 
@@ -250,7 +261,10 @@ int SetLanguage(const char* code)
     return 0;
 }
 
-const char* CurrentLanguage(void) { return g_language.c_str(); }
+const char* CurrentLanguage(void)
+{
+    return g_language.c_str();
+}
 
 const char* Translate(const char* text)
 {
@@ -275,7 +289,10 @@ const char* Lookup(const char* text, bool note)
 
 }  // namespace
 
-int UntranslatedCount(void) { return static_cast<int>(g_untranslated.size()); }
+int UntranslatedCount(void)
+{
+    return static_cast<int>(g_untranslated.size());
+}
 
 const char* UntranslatedText(int index)
 {

@@ -15,14 +15,14 @@
 // it is the text itself and costs nothing.
 #pragma once
 
-#define TR(text) text
+#define TR(text)      text
 #define TR_NOOP(text) text
 
 // The language: "en", "de", or null/"" for the desktop's (its LANGUAGE,
 // LC_MESSAGES, LANG). 0, or -1 for a language the program has no texts in
 // (English is kept).
 int SetLanguage(const char* code);
-const char* CurrentLanguage(void);    // "en" or "de"
+const char* CurrentLanguage(void);  // "en" or "de"
 // The text in the current language (Latin-1, like the program's texts), or
 // the text itself where there is no translation. Valid until the language changes.
 const char* Translate(const char* text);
