@@ -6,14 +6,14 @@
 #include "link/record.h"
 
 struct ValueStatistics {
-    long count;                       // records taken
-    double mean;                      // of the measured value
-    double m2;                        // sum of squared deviations from the mean (Welford's update)
-    int minimum, maximum;             // of the measured value
-    long outOfBand;                   // records whose in_band was 0
-    int teach, tolerance;             // the band of the last record (Cp and Cpk are against it)
-    char first[RECORD_TIME_LEN];      // time of the first record, "" before it
-    char last[RECORD_TIME_LEN];       // time of the last one
+    long count;                   // records taken
+    double mean;                  // of the measured value
+    double m2;                    // sum of squared deviations from the mean (Welford's update)
+    int minimum, maximum;         // of the measured value
+    long outOfBand;               // records whose in_band was 0
+    int teach, tolerance;         // the band of the last record (Cp and Cpk are against it)
+    char first[RECORD_TIME_LEN];  // time of the first record, "" before it
+    char last[RECORD_TIME_LEN];   // time of the last one
 };
 
 void ResetStatistics(ValueStatistics* s);
