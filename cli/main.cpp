@@ -48,7 +48,7 @@ struct Command {
 
 static const Command kCommands[] = {
     {"ports", CmdPorts, "", "list the serial ports present",
-     "Lists the serial ports as kvormx --list-ports does, one a line: the COM number, the\n"
+     "Lists the serial ports as kvormx finds them, one a line: the COM number, the\n"
      "device and what it is (\"COM1  /dev/ttyS0  on-board serial port (ttyS0)\"). USB\n"
      "adapters appear under their /dev/serial/by-id names; a ttyS port only when a UART is\n"
      "behind it. Talks to no sensor; the number is what --port takes.\n"},

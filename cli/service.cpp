@@ -37,11 +37,11 @@
 
 ServiceCounters cliCounters;
 
-const double RETRY_FIRST = 1.0;       // seconds from one try at a silent sensor to the next, at first
-const double RETRY_LAST = 10.0;       // and at most
-const double WATCHDOG_EVERY = 1.0;    // seconds between two WATCHDOG=1 at the most
-const double COUNTERS_EVERY = 10.0;   // seconds between two publications of the counters
-const double RESCAN_EVERY = 2.0;      // without a port watch: a look at the ports this often
+const double RETRY_FIRST = 1.0;      // seconds from one try at a silent sensor to the next, at first
+const double RETRY_LAST = 10.0;      // and at most
+const double WATCHDOG_EVERY = 1.0;   // seconds between two WATCHDOG=1 at the most
+const double COUNTERS_EVERY = 10.0;  // seconds between two publications of the counters
+const double RESCAN_EVERY = 2.0;     // without a port watch: a look at the ports this often
 
 // ---- systemd ------------------------------------------------------------------------------------
 
@@ -202,12 +202,11 @@ int RunService(const char* command, int (*setUp)(void), int (*loop)(int resumed,
 
         cliCounters.setups++;
         retry = RETRY_FIRST;
-        if (silentSince > 0)
-            Say(LOG_LEVEL_NOTICE, "sensor answering again after %.0f s", Timer() - silentSince);
+        if (silentSince > 0) Say(LOG_LEVEL_NOTICE, "sensor answering again after %.0f s", Timer() - silentSince);
         silentSince = 0;
         NotifyReady();
-        State(LOG_LEVEL_INFO, "%s: %s %s", command, std::strcmp(command, "video") == 0 ? "pictures from" : "measuring on",
-              LineName());
+        State(LOG_LEVEL_INFO, "%s: %s %s", command,
+              std::strcmp(command, "video") == 0 ? "pictures from" : "measuring on", LineName());
 
         int resumed = 0;
         long before = cliCounters.replies;
