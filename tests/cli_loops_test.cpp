@@ -5,6 +5,9 @@
 
 #include <cstdlib>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 #include "link/record.h"
 #include "sim/wire.h"
 #include "support/broker.h"
@@ -340,4 +343,43 @@ TEST_F(CliLoopTest, KeepGoingAwaitsAVanishedPortByItsNameAndSetsItUpAgain)
     while (restart < lines.size() && Split(lines[restart], ' ')[FIELD_SEQ] != "1") restart++;
     EXPECT_LT(restart, lines.size());
     for (size_t i = 0; i < lines.size(); i++) EXPECT_EQ(link, Split(lines[i], ' ')[FIELD_PORT]);
+}
+
+// Under systemd (Type=notify) the service says it is ready once the sensor
+// is identified, its state, feeds the watchdog and says it is stopping.
+TEST_F(CliLoopTest, KeepGoingNotifiesSystemdReadyStatusWatchdogAndStopping)
+{
+    StartSensor();
+    const std::string path = "/tmp/kvormx-notify-" + std::to_string(getpid());
+    int sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+    unlink(path.c_str());
+    ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    std::string said;
+    auto collect = [&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = recv(sock, buf, sizeof buf, MSG_DONTWAIT)) > 0) said.append(buf, n).append("\n");
+    };
+    setenv("NOTIFY_SOCKET", path.c_str(), 1);  // the tool's environment, as systemd gives it
+    CliProcess p;
+    const bool started = p.Start(Args({"watch", "--keep-going"}));
+    unsetenv("NOTIFY_SOCKET");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(p.WaitForLines(10, 10.0)) << p.err;
+    EXPECT_TRUE(WaitUntil(5.0, [&] { return collect(), said.find("WATCHDOG=1") != std::string::npos; })) << said;
+    p.Signal(SIGTERM);
+    EXPECT_EQ(0, p.Wait(10.0)) << p.err;
+    collect();
+    close(sock);
+    unlink(path.c_str());
+    const size_t ready = said.find("READY=1");
+    ASSERT_NE(std::string::npos, ready) << said;
+    EXPECT_EQ(std::string::npos, said.find("READY=1", ready + 1)) << said;
+    EXPECT_LT(said.find("STATUS=watch: setting up "), ready) << said;
+    EXPECT_NE(std::string::npos, said.find("STATUS=watch: measuring on " + std::string(sensor.SlavePath()))) << said;
+    EXPECT_NE(std::string::npos, said.find("STOPPING=1")) << said;
 }
