@@ -202,6 +202,9 @@ struct LoopHooks {
     ExchangeWritten block64Written;              // video: a 64-sample block's request is out
     ExchangeWritten block256Written;             // video: the 256-sample block's request is out
     void (*blockRead)(int samples, int result);  // video: a block read came to `result`
+    // 1: the loop goes on from the one before, which a reply that did not
+    // come ended: seq and seconds go on, that reply a gap in seq.
+    int resume;
 };
 
 // How a loop ended.

@@ -22,6 +22,7 @@
 
 #include "runtime/rs232.h"
 #include "runtime/com_port.h"
+#include "runtime/events.h"
 #include "runtime/port_events.h"
 #include "runtime/util.h"
 
@@ -389,7 +390,7 @@ int ComOpenFd(int port)
 
 int ComWaitReadable(double seconds)
 {
-    pollfd fds[COM_MAX_PORTS];
+    pollfd fds[COM_MAX_PORTS + 1];
     nfds_t count = 0;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
         const ComPort& p = g_comPorts[n];
@@ -399,6 +400,10 @@ int ComWaitReadable(double seconds)
             fds[count++] = pollfd{g_lines[n].fd, POLLIN, 0};
         }
     }
+    // Without a window system the port watch waits here too.
+    const int source = HeadlessSourceFd();
+    const nfds_t ports = count;
+    if (source >= 0) fds[count++] = pollfd{source, POLLIN, 0};
     int ms = MsUntil(Timer() + seconds);
     if (count == 0) {
         // Nothing to watch: still a wait, so an idle loop does not spin.
@@ -408,5 +413,10 @@ int ComWaitReadable(double seconds)
     }
     // A signal ends the wait early on purpose: its callback is due.
     int r = poll(fds, count, ms);
-    return r < 0 ? 0 : r;
+    if (r <= 0) return 0;
+    if (source >= 0 && fds[ports].revents) {
+        NoteHeadlessSourceReadable();
+        r--;
+    }
+    return r;
 }

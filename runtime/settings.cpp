@@ -31,6 +31,10 @@ std::unique_ptr<QSettings> Open()
 
 int SetSettingsFile(const char* path)
 {
+    // A FIFO or a device would hold the program in the first read until
+    // somebody writes into it: only a regular file, or none yet, is taken.
+    struct stat st;
+    if (path && *path && stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return -1;
     g_file = path ? path : "";
     return 0;
 }

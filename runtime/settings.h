@@ -6,7 +6,9 @@
 // (the program's --settings FILE). Texts are bytes, like paths.
 #pragma once
 
-int SetSettingsFile(const char* path);  // null or "": the per-user file again; 0
+// null or "": the per-user file again. 0, or -1 (nothing changed) when
+// `path` exists and is no regular file.
+int SetSettingsFile(const char* path);
 // 1 and the value (terminated) when the key is set and the value fits in
 // `size` bytes; 0 and "" otherwise.
 int GetSetting(const char* key, char* value, int size);

@@ -13,6 +13,7 @@
 #include "runtime/rs232.h"
 #include "sim/wire.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,6 +196,54 @@ TEST_F(CliTest, SimulateAndPortsNeedNoSensorOfTheirOwn)
     CliRun ports = RunCli({"ports", "--simulate"});
     EXPECT_EQ(0, ports.status);
     EXPECT_EQ(0u, ports.out.find("COM1  /dev/pts/")) << ports.out;
+    EXPECT_NE(std::string::npos, ports.out.find("  pseudo-terminal (pts/")) << ports.out;
+
+    // The same ports, numbers and descriptions as the window lists.
+    char dir[260];
+    GetProjectDir(dir);
+    FILE* window = popen((std::string(dir) + "/kvormx --list-ports 2>/dev/null").c_str(), "r");
+    ASSERT_NE(nullptr, window);
+    std::string listed;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, window)) listed += buf;
+    ASSERT_EQ(0, pclose(window));
+    EXPECT_EQ(listed, RunCli({"ports"}).out);
+}
+
+// The trace is begun only once the command line has proved good, names the
+// port opened in its header, and a trace that cannot be written whole fails
+// the run; a FIFO named as the trace is refused at once.
+TEST_F(CliTest, TraceNamesItsPortAndFailsTheRunWhenItCannotBeWritten)
+{
+    StartSensor();
+    const std::string trace = Path("old.trace");
+    std::ofstream(trace) << "an earlier trace\n";
+    CliRun bogus = Cli({"--trace", trace, "watch", "--bogus"});
+    EXPECT_EQ(2, bogus.status);
+    EXPECT_EQ("an earlier trace\n", Slurp(trace));
+
+    CliRun r = Cli({"--trace", trace, "identify"});
+    ASSERT_EQ(0, r.status) << r.err;
+    std::string header = Slurp(trace).substr(0, Slurp(trace).find('\n'));
+    EXPECT_NE(std::string::npos, header.find("COM1 (" + std::string(sensor.SlavePath()) + ")")) << header;
+
+    // A file-size limit fails the writes as a full disk would.
+    struct rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    struct rlimit tight = saved;
+    tight.rlim_cur = 4096;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
+    CliRun full = Cli({"--trace", trace, "watch", "--count", "200"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(2, full.status) << full.err;
+    // Said when the writer fails, or at the latest when the trace is closed.
+    EXPECT_NE(std::string::npos, full.err.find(trace + ": File too large")) << full.err;
+
+    const std::string fifo = Path("trace-fifo");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    CliRun refused = Cli({"--trace", fifo, "identify"});
+    EXPECT_EQ(2, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("not a regular file")) << refused.err;
 }
 
 TEST_F(CliTest, GetThenSendRoundTripsAllSixteenWords)
