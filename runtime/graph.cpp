@@ -25,6 +25,7 @@
 #include <cmath>
 
 #include "runtime/filewriter.h"
+#include "runtime/translate.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
 
@@ -464,13 +465,13 @@ void KPlotBase::FillExportMenu(QMenu* menu)
         const char* format;
     };
     static const Item items[] = {
-        {"exportPng", "Save as PNG...", "png"},      {"exportSvg", "Save as SVG...", "svg"},
-        {"exportPdf", "Save as PDF...", "pdf"},      {"copyPicture", "Copy picture", "clipboard"},
-        {"exportCsv", "Save data as CSV...", "csv"},
+        {"exportPng", TR("Save as PNG..."), "png"},      {"exportSvg", TR("Save as SVG..."), "svg"},
+        {"exportPdf", TR("Save as PDF..."), "pdf"},      {"copyPicture", TR("Copy picture"), "clipboard"},
+        {"exportCsv", TR("Save data as CSV..."), "csv"},
     };
     for (const Item& item : items) {
         if (QString(item.format) == "csv") menu->addSeparator();
-        QAction* a = menu->addAction(item.text);
+        QAction* a = menu->addAction(Shown(item.text));
         a->setObjectName(item.name);
         QString format = item.format;
         connect(a, &QAction::triggered, this, [this, format] { Export(format); });

@@ -452,6 +452,7 @@ int LoadPanel(int parent, const char* file, int resource)
         delete top;
     }
     p->canvas = window;
+    TranslateForm(window);
     p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty());
 
     int handle = RegisterPanel(std::move(p));
