@@ -128,9 +128,10 @@ int main(int argc, char** argv)
         sensor.Reappear();
         double p = AwaitMessage(&sub, before, 30.0);
         fromReplug.push_back(p);
-        std::printf("round %d: silent %.0f s, first message %.2f s after its return; adapter replugged, first "
-                    "message %.2f s after\n",
-                    r + 1, silence, s, p);
+        std::printf(
+            "round %d: silent %.0f s, first message %.2f s after its return; adapter replugged, first "
+            "message %.2f s after\n",
+            r + 1, silence, s, p);
         std::fflush(stdout);
         if (s < 0 || s > kSilenceLimit || p < 0 || p > kReplugLimit) failed = 1;
     }
@@ -141,9 +142,9 @@ int main(int argc, char** argv)
     std::remove(link.c_str());
     rmdir(folder);
     auto worst = [](const std::vector<double>& v) { return v.empty() ? -1.0 : *std::max_element(v.begin(), v.end()); };
-    std::printf("recovery: after %.0f s of silence worst %.2f s (limit %.0f); after a replug worst %.2f s (limit %.0f)"
-                ": %s\n",
-                silence, worst(fromSilence), kSilenceLimit, worst(fromReplug), kReplugLimit,
-                failed ? "FAILS" : "passes");
+    std::printf(
+        "recovery: after %.0f s of silence worst %.2f s (limit %.0f); after a replug worst %.2f s (limit %.0f)"
+        ": %s\n",
+        silence, worst(fromSilence), kSilenceLimit, worst(fromReplug), kReplugLimit, failed ? "FAILS" : "passes");
     return failed;
 }
