@@ -10,22 +10,22 @@
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
-static const char* const kShortcuts = TR(
-    "F5\tRun\n"
-    "F6\tVideo\n"
-    "F7\tGet\n"
-    "F8\tSend\n"
-    "Esc\tStop\n"
-    "Ctrl+Shift+R\tRecord on or off\n"
-    "F1\tKeyboard shortcuts\n"
-    "Tab, Shift+Tab\tthe next, the previous control\n"
-    "Space\tpress the button or switch that has the focus\n"
-    "Enter\ttake the value typed into a number field\n"
-    "Arrow keys\tstep a number, a slide or a list");
+static const char* const kShortcuts =
+    TR("F5\tRun\n"
+       "F6\tVideo\n"
+       "F7\tGet\n"
+       "F8\tSend\n"
+       "Esc\tStop\n"
+       "Ctrl+Shift+R\tRecord on or off\n"
+       "F1\tKeyboard shortcuts\n"
+       "Tab, Shift+Tab\tthe next, the previous control\n"
+       "Space\tpress the button or switch that has the focus\n"
+       "Enter\ttake the value typed into a number field\n"
+       "Arrow keys\tstep a number, a slide or a list");
 
 void ShowKeyboardShortcuts(int, int)
 {

@@ -61,7 +61,7 @@ static void Usage(FILE* out)
                                "  --exit-when-ready\n"
                                "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                                "                  the sensor set-up is done (start-up timing, smoke tests)\n"
-                               "  --help          show this text\n"
+                               "  -h, --help      show this text\n"
                                "  --version       show the program version\n"),
                  COM_MAX_PORTS);
 }

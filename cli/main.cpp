@@ -62,8 +62,9 @@ static const Command kCommands[] = {
      "  ccd_type     CCD type code\n"
      "  pixels       pixels of the CCD line (the line length)\n"
      "  resolution   resolution code\n"
-     "  board        board type (0: video in 64-sample blocks, word-coded firmware text)\n"
+     "  board_type   board type (0: video in 64-sample blocks, word-coded firmware text)\n"
      "  firmware     firmware text\n"
+     "  port         the device of the port\n"
      "  --json       one JSON object with these keys instead\n"},
     {"get", CmdGet, "[--eeprom] [-o FILE] [--json]", "read the parameter set from RAM or EEPROM",
      "Reads the sensor's parameter set from its RAM (the set it works with) and writes it\n"
@@ -232,7 +233,7 @@ static void Overview(FILE* out)
 
 static void CommandHelp(const Command& c)
 {
-    std::printf("%s kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", TranslateUtf8("Usage:"), c.name, c.synopsis,
+    std::printf("%s kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", TranslateUtf8(TR("Usage:")), c.name, c.synopsis,
                 TranslateUtf8(c.help), TranslateUtf8(kCommonHelp), TranslateUtf8(kExitHelp));
 }
 

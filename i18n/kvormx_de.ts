@@ -3,10 +3,6 @@
 <TS version="2.1" language="de_DE">
 <context>
     <name></name>
-    <message id="Timeout-RS-232...">
-        <source>Timeout-RS-232...</source>
-        <translation>Zeitüberschreitung RS-232...</translation>
-    </message>
     <message id="Verify error: %s is %u in the sensor, %u sent!">
         <source>Verify error: %s is %u in the sensor, %u sent!</source>
         <translation>Prüffehler: %s ist %u im Sensor, %u gesendet!</translation>
@@ -483,97 +479,6 @@
         <source>Tel. +33 (0)0 00 00 00 00</source>
         <translation>Tel. +33 (0)0 00 00 00 00</translation>
     </message>
-    <message id="Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]&#xa;              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]&#xa;              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]&#xa;              [--exit-when-ready]&#xa;Operating tool for the K-VOR-MX CCD line sensor on a serial line.&#xa;&#xa;  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given&#xa;                  for several ports, each number once (the program starts on COM 1&#xa;                  if it is named, else on the first one named)&#xa;  --simulate      start a virtual sensor inside the program and connect COM 1 to it&#xa;                  (an explicit --com 1=DEVICE wins)&#xa;  --trace FILE    write every frame on the line to FILE, from the start-up on&#xa;                  (also switched on and off on the further-parameters panel)&#xa;  --list-ports    print the ports the program finds, one a line (number, device,&#xa;                  description), and end&#xa;  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of&#xa;                  /dev/serial/by-id, and watch it (tests, trying out)&#xa;  --settings FILE keep the remembered port, folder and broker in FILE instead of&#xa;                  the per-user settings (tests)&#xa;  --mqtt URL      publish identity, parameters, measurements, pictures and status&#xa;                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with&#xa;                  the system's certificate authorities (also set on the&#xa;                  further-parameters panel)&#xa;  --mqtt-auth FILE&#xa;                  user name (first line) and password (second line) for the broker&#xa;  --mqtt-client-id ID&#xa;                  the name the broker knows the program by (default&#xa;                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...&#xa;  --interval S    every S seconds a summary of the measured value (count, min, mean,&#xa;                  max, standard deviation, out of band, first and last time) on&#xa;                  PREFIX/summary and as a &quot;summary&quot; row of the recording&#xa;  --language en|de&#xa;                  the panels, status texts and help in English or German&#xa;                  (remembered; default: the desktop's language)&#xa;  --exit-when-ready&#xa;                  print &quot;kvormx: ready&quot; and end once the main panel is shown and&#xa;                  the sensor set-up is done (start-up timing, smoke tests)&#xa;  --help          show this text&#xa;  --version       show the program version&#xa;">
-        <source>Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]
-              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]
-              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
-              [--exit-when-ready]
-Operating tool for the K-VOR-MX CCD line sensor on a serial line.
-
-  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given
-                  for several ports, each number once (the program starts on COM 1
-                  if it is named, else on the first one named)
-  --simulate      start a virtual sensor inside the program and connect COM 1 to it
-                  (an explicit --com 1=DEVICE wins)
-  --trace FILE    write every frame on the line to FILE, from the start-up on
-                  (also switched on and off on the further-parameters panel)
-  --list-ports    print the ports the program finds, one a line (number, device,
-                  description), and end
-  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of
-                  /dev/serial/by-id, and watch it (tests, trying out)
-  --settings FILE keep the remembered port, folder and broker in FILE instead of
-                  the per-user settings (tests)
-  --mqtt URL      publish identity, parameters, measurements, pictures and status
-                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with
-                  the system's certificate authorities (also set on the
-                  further-parameters panel)
-  --mqtt-auth FILE
-                  user name (first line) and password (second line) for the broker
-  --mqtt-client-id ID
-                  the name the broker knows the program by (default
-                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
-  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...
-  --interval S    every S seconds a summary of the measured value (count, min, mean,
-                  max, standard deviation, out of band, first and last time) on
-                  PREFIX/summary and as a "summary" row of the recording
-  --language en|de
-                  the panels, status texts and help in English or German
-                  (remembered; default: the desktop's language)
-  --exit-when-ready
-                  print "kvormx: ready" and end once the main panel is shown and
-                  the sensor set-up is done (start-up timing, smoke tests)
-  --help          show this text
-  --version       show the program version
-</source>
-        <translation>Aufruf: kvormx [--com N=GERÄT]... [--simulate] [--trace DATEI] [--list-ports]
-              [--by-id-dir ORDNER] [--settings DATEI] [--mqtt URL [--mqtt-auth DATEI]
-              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
-              [--exit-when-ready]
-Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
-
-  --com N=GERÄT   GERÄT als COM-Port N (1 bis %d) führen und darauf starten; für
-                  mehrere Ports möglich, jede Nummer einmal (das Programm startet auf
-                  COM 1, wenn genannt, sonst auf dem ersten genannten)
-  --simulate      einen virtuellen Sensor im Programm starten und COM 1 mit ihm
-                  verbinden (ein ausdrückliches --com 1=GERÄT hat Vorrang)
-  --trace DATEI   jeden Rahmen auf der Leitung ab dem Start in DATEI schreiben
-                  (auch im Bedienfeld der weiteren Parameter ein- und auszuschalten)
-  --list-ports    die gefundenen Schnittstellen ausgeben, eine je Zeile (Nummer,
-                  Gerät, Beschreibung), und enden
-  --by-id-dir ORDNER
-                  die festen Namen von USB-Adaptern in ORDNER statt in
-                  /dev/serial/by-id suchen und ihn beobachten (Tests, Ausprobieren)
-  --settings DATEI
-                  gemerkte Schnittstelle, Ordner und Broker in DATEI statt in den
-                  Benutzereinstellungen halten (Tests)
-  --mqtt URL      Identität, Parameter, Messungen, Bilder und Status an einen
-                  MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX, oder mqtts:// mit
-                  den Zertifizierungsstellen des Systems (auch im Bedienfeld der
-                  weiteren Parameter einzustellen)
-  --mqtt-auth DATEI
-                  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den Broker
-  --mqtt-client-id ID
-                  der Name, unter dem der Broker das Programm kennt (Vorgabe
-                  kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
-  --every N       eine Antwort (ein Bild) von N senden und aufzeichnen: die N-te, 2N-te, ...
-  --interval S    alle S Sekunden eine Zusammenfassung des Messwerts (Anzahl, Min,
-                  Mittel, Max, Standardabweichung, außerhalb des Bands, erste und
-                  letzte Zeit) auf PRÄFIX/summary und als Zeile "summary" der Aufzeichnung
-  --language en|de
-                  Bedienfelder, Statustexte und Hilfe auf Englisch oder Deutsch
-                  (wird gemerkt; Vorgabe: die Sprache des Desktops)
-  --exit-when-ready
-                  "kvormx: ready" ausgeben und enden, sobald das Hauptfeld gezeigt und
-                  der Sensor eingerichtet ist (Startzeit, Rauchtests)
-  --help          diesen Text zeigen
-  --version       die Programmversion zeigen
-</translation>
-    </message>
-    <message id=" Version %s&#xa;">
-        <source> Version %s
-</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message id="kvormx: --trace wants a file name&#xa;">
         <source>kvormx: --trace wants a file name
 </source>
@@ -664,12 +569,6 @@ Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
         <translation>kvormx: der virtuelle Sensor konnte nicht gestartet werden (kein Pseudo-Terminal)
 </translation>
     </message>
-    <message id="COM%d  %s  %s&#xa;">
-        <source>COM%d  %s  %s
-</source>
-        <translation>COM%d  %s  %s
-</translation>
-    </message>
     <message id="kvormx: %s&#xa;">
         <source>kvormx: %s
 </source>
@@ -697,10 +596,6 @@ Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
         <source>kvormx: ready
 </source>
         <translation type="unfinished"></translation>
-    </message>
-    <message id="COM%d  %s%s">
-        <source>COM%d  %s%s</source>
-        <translation>COM%d  %s%s</translation>
     </message>
     <message id="  (not present)">
         <source>  (not present)</source>
@@ -773,10 +668,6 @@ Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
     <message id="Picture copied to the clipboard">
         <source>Picture copied to the clipboard</source>
         <translation>Bild in die Zwischenablage kopiert</translation>
-    </message>
-    <message id="Saved %s">
-        <source>Saved %s</source>
-        <translation>Gespeichert: %s</translation>
     </message>
     <message id="Waiting for firmware info ...">
         <source>Waiting for firmware info ...</source>
@@ -916,28 +807,6 @@ ein UART dahinter steht. Spricht mit keinem Sensor; die Nummer ist, was --port n
     <message id="line check, sensor description, line length, board, firmware">
         <source>line check, sensor description, line length, board, firmware</source>
         <translation>Leitungsprüfung, Sensorbeschreibung, Zeilenlänge, Platine, Firmware</translation>
-    </message>
-    <message id="Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads&#xa;its firmware text. Prints one &quot;key: value&quot; line each:&#xa;  description  the sensor's description, as the program shows it&#xa;  ccd_type     CCD type code&#xa;  pixels       pixels of the CCD line (the line length)&#xa;  resolution   resolution code&#xa;  board        board type (0: video in 64-sample blocks, word-coded firmware text)&#xa;  firmware     firmware text&#xa;  --json       one JSON object with these keys instead&#xa;">
-        <source>Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads
-its firmware text. Prints one "key: value" line each:
-  description  the sensor's description, as the program shows it
-  ccd_type     CCD type code
-  pixels       pixels of the CCD line (the line length)
-  resolution   resolution code
-  board        board type (0: video in 64-sample blocks, word-coded firmware text)
-  firmware     firmware text
-  --json       one JSON object with these keys instead
-</source>
-        <translation>Prüft die Leitung (Echorahmen), fragt den Sensor, was er ist (Hardwarerahmen), und
-liest seinen Firmwaretext. Gibt je eine Zeile "Schlüssel: Wert" aus:
-  description  die Beschreibung des Sensors, wie das Programm sie zeigt
-  ccd_type     Kennzahl des CCD-Typs
-  pixels       Pixel der CCD-Zeile (die Zeilenlänge)
-  resolution   Kennzahl der Auflösung
-  board        Platinentyp (0: Video in Blöcken zu 64 Werten, wortcodierter Firmwaretext)
-  firmware     Firmwaretext
-  --json       stattdessen ein JSON-Objekt mit diesen Schlüsseln
-</translation>
     </message>
     <message id="[--eeprom] [-o FILE] [--json]">
         <source>[--eeprom] [-o FILE] [--json]</source>
@@ -1508,10 +1377,6 @@ Standardfehlerausgabe.
         <source>measuring on</source>
         <translation>misst an</translation>
     </message>
-    <message id="%s %s after %ld %s">
-        <source>%s %s after %ld %s</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message id="which file? (a tar archive)">
         <source>which file? (a tar archive)</source>
         <translation>welche Datei? (ein tar-Archiv)</translation>
@@ -1525,10 +1390,6 @@ timeout %g s
     <message id="support: cannot write %s">
         <source>support: cannot write %s</source>
         <translation>support: %s kann nicht geschrieben werden</translation>
-    </message>
-    <message id="%s wants %s">
-        <source>%s wants %s</source>
-        <translation>%s verlangt %s</translation>
     </message>
     <message id="a URL">
         <source>a URL</source>
@@ -1694,10 +1555,6 @@ timeout %g s
         <source>CCD-SENSOR: no information</source>
         <translation>CCD-SENSOR: keine Information</translation>
     </message>
-    <message id="Version 1.5">
-        <source>Version 1.5</source>
-        <translation>Version 1.5</translation>
-    </message>
     <message id="Parameter-frame received! - Line Ok!">
         <source>Parameter-frame received! - Line Ok!</source>
         <translation>Parameterrahmen empfangen! - Leitung in Ordnung!</translation>
@@ -1787,14 +1644,6 @@ frames.txt       the last events on the line, oldest first: time, seconds, direc
 </source>
         <translation type="unfinished"></translation>
     </message>
-    <message id="%s&#xa;%s %s&#xa;%s&#xa;made %s&#xa;">
-        <source>%s
-%s %s
-%s
-made %s
-</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message id="# time	seconds	direction	command	words decoded	bytes in hex&#xa;">
         <source># time	seconds	direction	command	words decoded	bytes in hex
 </source>
@@ -1822,10 +1671,6 @@ made %s
     </message>
     <message id=" samples %d..%d:">
         <source> samples %d..%d:</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message id="%d bytes %s	">
-        <source>%d bytes %s	</source>
         <translation type="unfinished"></translation>
     </message>
     <message id="# %s %s frame trace, begun %s, COM%d (%s)&#xa;">
@@ -2029,61 +1874,9 @@ made %s
         <source>Save data as CSV...</source>
         <translation>Daten als CSV speichern...</translation>
     </message>
-    <message id="www.example.com">
-        <source>www.example.com</source>
-        <translation>www.example.com</translation>
-    </message>
-    <message id="K-VOR-MX-Zidad">
-        <source>K-VOR-MX-Zidad</source>
-        <translation>K-VOR-MX-Zidad</translation>
-    </message>
-    <message id="Version %s">
-        <source>Version %s</source>
-        <translation>Version %s</translation>
-    </message>
-    <message id="COM%d  %s">
-        <source>COM%d  %s</source>
-        <translation>COM%d  %s</translation>
-    </message>
-    <message id="Usage:">
-        <source>Usage:</source>
-        <translation>Aufruf:</translation>
-    </message>
-    <message id="K-VOR-MX-Parameter-File">
-        <source>K-VOR-MX-Parameter-File</source>
-        <translation>K-VOR-MX-Parameterdatei</translation>
-    </message>
-    <message id="Transmit...">
-        <source>Transmit...</source>
-        <translation>Senden...</translation>
-    </message>
-    <message id="Save the plotted data as CSV">
-        <source>Save the plotted data as CSV</source>
-        <translation>Die gezeichneten Daten als CSV speichern</translation>
-    </message>
-    <message id="Save the picture as PNG">
-        <source>Save the picture as PNG</source>
-        <translation>Das Bild als PNG speichern</translation>
-    </message>
-    <message id="Save the picture as SVG">
-        <source>Save the picture as SVG</source>
-        <translation>Das Bild als SVG speichern</translation>
-    </message>
-    <message id="Save the picture as PDF">
-        <source>Save the picture as PDF</source>
-        <translation>Das Bild als PDF speichern</translation>
-    </message>
     <message id="%s ended: %s">
         <source>%s ended: %s</source>
         <translation>%s beendet: %s</translation>
-    </message>
-    <message id="%s - %s">
-        <source>%s - %s</source>
-        <translation>%s - %s</translation>
-    </message>
-    <message id="%s: %s">
-        <source>%s: %s</source>
-        <translation>%s: %s</translation>
     </message>
     <message id="F5	Run&#xa;F6	Video&#xa;F7	Get&#xa;F8	Send&#xa;Esc	Stop&#xa;Ctrl+Shift+R	Record on or off&#xa;F1	Keyboard shortcuts&#xa;Tab, Shift+Tab	the next, the previous control&#xa;Space	press the button or switch that has the focus&#xa;Enter	take the value typed into a number field&#xa;Arrow keys	step a number, a slide or a list">
         <source>F5	Run
@@ -2137,9 +1930,194 @@ Einstellungen: %s</translation>
         <source>About</source>
         <translation>Über</translation>
     </message>
-    <message id="Help">
-        <source>Help</source>
-        <translation>Hilfe</translation>
+    <message id="Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]&#xa;              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]&#xa;              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]&#xa;              [--exit-when-ready]&#xa;Operating tool for the K-VOR-MX CCD line sensor on a serial line.&#xa;&#xa;  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given&#xa;                  for several ports, each number once (the program starts on COM 1&#xa;                  if it is named, else on the first one named)&#xa;  --simulate      start a virtual sensor inside the program and connect COM 1 to it&#xa;                  (an explicit --com 1=DEVICE wins)&#xa;  --trace FILE    write every frame on the line to FILE, from the start-up on&#xa;                  (also switched on and off on the further-parameters panel)&#xa;  --list-ports    print the ports the program finds, one a line (number, device,&#xa;                  description), and end&#xa;  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of&#xa;                  /dev/serial/by-id, and watch it (tests, trying out)&#xa;  --settings FILE keep the remembered port, folder and broker in FILE instead of&#xa;                  the per-user settings (tests)&#xa;  --mqtt URL      publish identity, parameters, measurements, pictures and status&#xa;                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with&#xa;                  the system's certificate authorities (also set on the&#xa;                  further-parameters panel)&#xa;  --mqtt-auth FILE&#xa;                  user name (first line) and password (second line) for the broker&#xa;  --mqtt-client-id ID&#xa;                  the name the broker knows the program by (default&#xa;                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...&#xa;  --interval S    every S seconds a summary of the measured value (count, min, mean,&#xa;                  max, standard deviation, out of band, first and last time) on&#xa;                  PREFIX/summary and as a &quot;summary&quot; row of the recording&#xa;  --language en|de&#xa;                  the panels, status texts and help in English or German&#xa;                  (remembered; default: the desktop's language)&#xa;  --exit-when-ready&#xa;                  print &quot;kvormx: ready&quot; and end once the main panel is shown and&#xa;                  the sensor set-up is done (start-up timing, smoke tests)&#xa;  -h, --help      show this text&#xa;  --version       show the program version&#xa;">
+        <source>Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]
+              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]
+              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
+              [--exit-when-ready]
+Operating tool for the K-VOR-MX CCD line sensor on a serial line.
+
+  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given
+                  for several ports, each number once (the program starts on COM 1
+                  if it is named, else on the first one named)
+  --simulate      start a virtual sensor inside the program and connect COM 1 to it
+                  (an explicit --com 1=DEVICE wins)
+  --trace FILE    write every frame on the line to FILE, from the start-up on
+                  (also switched on and off on the further-parameters panel)
+  --list-ports    print the ports the program finds, one a line (number, device,
+                  description), and end
+  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of
+                  /dev/serial/by-id, and watch it (tests, trying out)
+  --settings FILE keep the remembered port, folder and broker in FILE instead of
+                  the per-user settings (tests)
+  --mqtt URL      publish identity, parameters, measurements, pictures and status
+                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with
+                  the system's certificate authorities (also set on the
+                  further-parameters panel)
+  --mqtt-auth FILE
+                  user name (first line) and password (second line) for the broker
+  --mqtt-client-id ID
+                  the name the broker knows the program by (default
+                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
+  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...
+  --interval S    every S seconds a summary of the measured value (count, min, mean,
+                  max, standard deviation, out of band, first and last time) on
+                  PREFIX/summary and as a "summary" row of the recording
+  --language en|de
+                  the panels, status texts and help in English or German
+                  (remembered; default: the desktop's language)
+  --exit-when-ready
+                  print "kvormx: ready" and end once the main panel is shown and
+                  the sensor set-up is done (start-up timing, smoke tests)
+  -h, --help      show this text
+  --version       show the program version
+</source>
+        <translation>Aufruf: kvormx [--com N=GERÄT]... [--simulate] [--trace DATEI] [--list-ports]
+              [--by-id-dir ORDNER] [--settings DATEI] [--mqtt URL [--mqtt-auth DATEI]
+              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
+              [--exit-when-ready]
+Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
+
+  --com N=GERÄT   GERÄT als COM-Port N (1 bis %d) führen und darauf starten; für
+                  mehrere Ports möglich, jede Nummer einmal (das Programm startet auf
+                  COM 1, wenn genannt, sonst auf dem ersten genannten)
+  --simulate      einen virtuellen Sensor im Programm starten und COM 1 mit ihm
+                  verbinden (ein ausdrückliches --com 1=GERÄT hat Vorrang)
+  --trace DATEI   jeden Rahmen auf der Leitung ab dem Start in DATEI schreiben
+                  (auch im Bedienfeld der weiteren Parameter ein- und auszuschalten)
+  --list-ports    die gefundenen Schnittstellen ausgeben, eine je Zeile (Nummer,
+                  Gerät, Beschreibung), und enden
+  --by-id-dir ORDNER
+                  die festen Namen von USB-Adaptern in ORDNER statt in
+                  /dev/serial/by-id suchen und ihn beobachten (Tests, Ausprobieren)
+  --settings DATEI
+                  gemerkte Schnittstelle, Ordner und Broker in DATEI statt in den
+                  Benutzereinstellungen halten (Tests)
+  --mqtt URL      Identität, Parameter, Messungen, Bilder und Status an einen
+                  MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX, oder mqtts:// mit
+                  den Zertifizierungsstellen des Systems (auch im Bedienfeld der
+                  weiteren Parameter einzustellen)
+  --mqtt-auth DATEI
+                  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den Broker
+  --mqtt-client-id ID
+                  der Name, unter dem der Broker das Programm kennt (Vorgabe
+                  kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
+  --every N       eine Antwort (ein Bild) von N senden und aufzeichnen: die N-te, 2N-te, ...
+  --interval S    alle S Sekunden eine Zusammenfassung des Messwerts (Anzahl, Min,
+                  Mittel, Max, Standardabweichung, außerhalb des Bands, erste und
+                  letzte Zeit) auf PRÄFIX/summary und als Zeile "summary" der Aufzeichnung
+  --language en|de
+                  Bedienfelder, Statustexte und Hilfe auf Englisch oder Deutsch
+                  (wird gemerkt; Vorgabe: die Sprache des Desktops)
+  --exit-when-ready
+                  "kvormx: ready" ausgeben und enden, sobald das Hauptfeld gezeigt und
+                  der Sensor eingerichtet ist (Startzeit, Rauchtests)
+  -h, --help      diesen Text zeigen
+  --version       die Programmversion zeigen
+</translation>
+    </message>
+    <message id="Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads&#xa;its firmware text. Prints one &quot;key: value&quot; line each:&#xa;  description  the sensor's description, as the program shows it&#xa;  ccd_type     CCD type code&#xa;  pixels       pixels of the CCD line (the line length)&#xa;  resolution   resolution code&#xa;  board_type   board type (0: video in 64-sample blocks, word-coded firmware text)&#xa;  firmware     firmware text&#xa;  port         the device of the port&#xa;  --json       one JSON object with these keys instead&#xa;">
+        <source>Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads
+its firmware text. Prints one "key: value" line each:
+  description  the sensor's description, as the program shows it
+  ccd_type     CCD type code
+  pixels       pixels of the CCD line (the line length)
+  resolution   resolution code
+  board_type   board type (0: video in 64-sample blocks, word-coded firmware text)
+  firmware     firmware text
+  port         the device of the port
+  --json       one JSON object with these keys instead
+</source>
+        <translation>Prüft die Leitung (Echorahmen), fragt den Sensor, was er ist (Hardwarerahmen), und
+liest seinen Firmwaretext. Gibt je eine Zeile "Schlüssel: Wert" aus:
+  description  die Beschreibung des Sensors, wie das Programm sie zeigt
+  ccd_type     Kennzahl des CCD-Typs
+  pixels       Pixel der CCD-Zeile (die Zeilenlänge)
+  resolution   Kennzahl der Auflösung
+  board_type   Platinentyp (0: Video in Blöcken zu 64 Werten, wortcodierter Firmwaretext)
+  firmware     Firmwaretext
+  port         das Gerät der Schnittstelle
+  --json       stattdessen ein JSON-Objekt mit diesen Schlüsseln
+</translation>
+    </message>
+    <message id="Usage:">
+        <source>Usage:</source>
+        <translation>Aufruf:</translation>
+    </message>
+    <message id="MQTT: ">
+        <source>MQTT: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="Timeout-RS-232...">
+        <source>Timeout-RS-232...</source>
+        <translation>Zeitüberschreitung RS-232...</translation>
+    </message>
+    <message id="%s%skvormx-%s-%s.%s">
+        <source>%s%skvormx-%s-%s.%s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="Transmit...">
+        <source>Transmit...</source>
+        <translation>Senden...</translation>
+    </message>
+    <message id="K-VOR-MX-Parameter-File">
+        <source>K-VOR-MX-Parameter-File</source>
+        <translation>K-VOR-MX-Parameterdatei</translation>
+    </message>
+    <message id="Save the plotted data as CSV">
+        <source>Save the plotted data as CSV</source>
+        <translation>Die gezeichneten Daten als CSV speichern</translation>
+    </message>
+    <message id="Save the picture as SVG">
+        <source>Save the picture as SVG</source>
+        <translation>Das Bild als SVG speichern</translation>
+    </message>
+    <message id="Save the picture as PDF">
+        <source>Save the picture as PDF</source>
+        <translation>Das Bild als PDF speichern</translation>
+    </message>
+    <message id="Save the picture as PNG">
+        <source>Save the picture as PNG</source>
+        <translation>Das Bild als PNG speichern</translation>
+    </message>
+    <message id="COM%d  %s  %s&#xa;">
+        <source>COM%d  %s  %s
+</source>
+        <translation>COM%d  %s  %s
+</translation>
+    </message>
+    <message id="COM%d  %s%s">
+        <source>COM%d  %s%s</source>
+        <translation>COM%d  %s%s</translation>
+    </message>
+    <message id="Saved %s">
+        <source>Saved %s</source>
+        <translation>Gespeichert: %s</translation>
+    </message>
+    <message id="%s wants %s">
+        <source>%s wants %s</source>
+        <translation>%s verlangt %s</translation>
+    </message>
+    <message id=" Version %s&#xa;">
+        <source> Version %s
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="%s %s after %ld %s">
+        <source>%s %s after %ld %s</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="%s&#xa;%s %s&#xa;%s&#xa;made %s&#xa;">
+        <source>%s
+%s %s
+%s
+made %s
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="%d bytes %s	">
+        <source>%d bytes %s	</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -504,10 +504,13 @@ void KPlotBase::Export(const QString& format)
     if (name.isEmpty()) name = objectName().toLower();
     QString file = QString("kvormx-%1-%2.%3").arg(name, QString::fromLatin1(stamp), format);
     QString pattern = "*." + format;
-    QString title = format == "csv" ? "Save the plotted data as CSV" : "Save the picture as " + format.toUpper();
+    const char* title = format == "csv"   ? TR("Save the plotted data as CSV")
+                        : format == "svg" ? TR("Save the picture as SVG")
+                        : format == "pdf" ? TR("Save the picture as PDF")
+                                          : TR("Save the picture as PNG");
     char chosen[260] = "";
     int r = FileSelectPopup(QFile::encodeName(folder).constData(), QFile::encodeName(file).constData(),
-                            pattern.toLatin1().constData(), title.toLatin1().constData(), 0, 0, 0, 1, 1, chosen);
+                            pattern.toLatin1().constData(), title, 0, 0, 0, 1, 1, chosen);
     if (r <= 0) return;
     QString path = QFile::decodeName(chosen);
     g_exportFolder = QFileInfo(path).absolutePath();

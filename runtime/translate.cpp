@@ -278,6 +278,9 @@ int SetLanguage(const char* code)
         g_texts[source] = translation;
         if (IsFormat(source)) AddFormat(source, translation, HasWords(source) ? &g_formats : &g_joins);
     }
+    // Texts joined by the program's two separators need no list entry.
+    for (const char* join : {"%s - %s", "%s: %s"})
+        if (!g_texts.count(join)) AddFormat(join, join, &g_joins);
     // Surer matches first: the format with the most text of its own.
     std::stable_sort(g_formats.begin(), g_formats.end(),
                      [](const Format& a, const Format& b) { return a.literal > b.literal; });
