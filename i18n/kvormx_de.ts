@@ -29,7 +29,7 @@
     </message>
     <message id="Port">
         <source>Port</source>
-        <translation>Schnittstelle</translation>
+        <translation>Port</translation>
     </message>
     <message id="Serial port">
         <source>Serial port</source>
@@ -157,7 +157,7 @@
     </message>
     <message id="Zoom chart around teach value">
         <source>Zoom chart around teach value</source>
-        <translation>Diagramm um den Teachwert vergrößern</translation>
+        <translation>Zoom um den Teachwert</translation>
     </message>
     <message id="Value">
         <source>Value</source>
@@ -285,7 +285,7 @@
     </message>
     <message id="Reset Max/Min">
         <source>Reset Max/Min</source>
-        <translation>Max/Min zurücksetzen</translation>
+        <translation>Max/Min-Reset</translation>
     </message>
     <message id="Reset maximum and minimum">
         <source>Reset maximum and minimum</source>
@@ -297,7 +297,7 @@
     </message>
     <message id="Record">
         <source>Record</source>
-        <translation>Aufzeichnen</translation>
+        <translation>Aufnahme</translation>
     </message>
     <message id="Record every measurement to a CSV file (Ctrl+Shift+R)">
         <source>Record every measurement to a CSV file (Ctrl+Shift+R)</source>
