@@ -17,9 +17,22 @@
 #include "sim/sensor.h"
 
 #include <csignal>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+// A message on standard error in the operator's language.
+static void Complain(const char* format, ...) __attribute__((format(printf, 1, 2)));
+static void Complain(const char* format, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::fputs(TranslateUtf8(text), stderr);
+}
 
 static void Usage(FILE* out)
 {
@@ -128,7 +141,7 @@ int main(int argc, char** argv)
         } else if (std::strcmp(a, "--trace") == 0 || std::strncmp(a, "--trace=", 8) == 0) {
             tracePath = a[7] == '=' ? a + 8 : (i + 1 < argc ? argv[++i] : nullptr);
             if (!tracePath || !*tracePath) {
-                std::fprintf(stderr, "kvormx: --trace wants a file name\n");
+                Complain("kvormx: --trace wants a file name\n");
                 return 2;
             }
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
@@ -137,20 +150,19 @@ int main(int argc, char** argv)
             listPorts = true;
         } else if ((value = OptionValue("--mqtt", argc, argv, &i))) {
             if (!*value) {
-                std::fprintf(stderr, "kvormx: --mqtt wants a URL\n");
+                Complain("kvormx: --mqtt wants a URL\n");
                 return 2;
             }
             mqttUrl = value;
         } else if ((value = OptionValue("--mqtt-auth", argc, argv, &i))) {
             if (!*value) {
-                std::fprintf(stderr, "kvormx: --mqtt-auth wants a file\n");
+                Complain("kvormx: --mqtt-auth wants a file\n");
                 return 2;
             }
             mqttAuth = value;
         } else if ((value = OptionValue("--mqtt-client-id", argc, argv, &i))) {
             if (!*value || std::strlen(value) >= static_cast<size_t>(MQTT_CLIENT_ID_LEN)) {
-                std::fprintf(stderr, "kvormx: --mqtt-client-id wants a name of 1 to %d bytes\n",
-                             MQTT_CLIENT_ID_LEN - 1);
+                Complain("kvormx: --mqtt-client-id wants a name of 1 to %d bytes\n", MQTT_CLIENT_ID_LEN - 1);
                 return 2;
             }
             mqttClientId = value;
@@ -158,52 +170,51 @@ int main(int argc, char** argv)
             char* end = nullptr;
             every = std::strtol(value, &end, 10);
             if (!*value || *end || every < 1 || every > 1000000000L) {
-                std::fprintf(stderr, "kvormx: --every wants a whole number of at least 1, not '%s'\n", value);
+                Complain("kvormx: --every wants a whole number of at least 1, not '%s'\n", value);
                 return 2;
             }
         } else if ((value = OptionValue("--interval", argc, argv, &i))) {
             char* end = nullptr;
             interval = std::strtod(value, &end);
             if (!*value || *end || !(interval > 0) || interval > 1e9) {
-                std::fprintf(stderr, "kvormx: --interval wants a time in seconds above 0, not '%s'\n", value);
+                Complain("kvormx: --interval wants a time in seconds above 0, not '%s'\n", value);
                 return 2;
             }
         } else if ((value = OptionValue("--language", argc, argv, &i))) {
             if (std::strcmp(value, "en") != 0 && std::strcmp(value, "de") != 0) {
-                std::fprintf(stderr, "kvormx: --language wants en or de, not '%s'\n", value);
+                Complain("kvormx: --language wants en or de, not '%s'\n", value);
                 return 2;
             }
             language = value;
         } else if ((value = OptionValue("--by-id-dir", argc, argv, &i))) {
             if (!*value) {
-                std::fprintf(stderr, "kvormx: --by-id-dir wants a folder\n");
+                Complain("kvormx: --by-id-dir wants a folder\n");
                 return 2;
             }
             SetPortsByIdDir(value);
         } else if ((value = OptionValue("--settings", argc, argv, &i))) {
             if (!*value) {
-                std::fprintf(stderr, "kvormx: --settings wants a file\n");
+                Complain("kvormx: --settings wants a file\n");
                 return 2;
             }
             if (SetSettingsFile(value) != 0) {
-                std::fprintf(stderr, "kvormx: --settings: %s is not a regular file\n", value);
+                Complain("kvormx: --settings: %s is not a regular file\n", value);
                 return 2;
             }
         } else if ((value = OptionValue("--com", argc, argv, &i))) {
             int number = 0;
             int rc = MapPort(value, &number);
             if (rc == 3) {
-                std::fprintf(stderr, "kvormx: --com names COM %d twice\n", number);
+                Complain("kvormx: --com names COM %d twice\n", number);
                 return 2;
             }
             if (rc != 0) {
-                std::fprintf(stderr, "kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n", COM_MAX_PORTS,
-                             value);
+                Complain("kvormx: --com wants N=DEVICE with N from 1 to %d, got '%s'\n", COM_MAX_PORTS, value);
                 return 2;
             }
             if (number == 1 || !namedPort) namedPort = number;
         } else {
-            std::fprintf(stderr, "kvormx: unknown option '%s' (see kvormx --help)\n", a);
+            Complain("kvormx: unknown option '%s' (see kvormx --help)\n", a);
             return 2;
         }
     }
@@ -211,14 +222,14 @@ int main(int argc, char** argv)
     if (language) ChooseLanguage(language);  // remembered in the settings chosen above
 
     if ((mqttAuth || mqttClientId) && !mqttUrl) {
-        std::fprintf(stderr, "kvormx: %s needs --mqtt URL\n", mqttAuth ? "--mqtt-auth" : "--mqtt-client-id");
+        Complain("kvormx: %s needs --mqtt URL\n", mqttAuth ? "--mqtt-auth" : "--mqtt-client-id");
         return 2;
     }
 
     VirtualSensor sensor;
     if (simulate && namedPort != 1) {
         if (!sensor.Start(SensorOptions{})) {
-            std::fprintf(stderr, "kvormx: the virtual sensor could not be started (no pseudo-terminal)\n");
+            Complain("kvormx: the virtual sensor could not be started (no pseudo-terminal)\n");
             return 1;
         }
         AddComPort(1, sensor.SlavePath());
@@ -240,7 +251,7 @@ int main(int argc, char** argv)
         char id[MQTT_CLIENT_ID_LEN];
         MqttClientIdFor(id, sizeof id, GetComDevice(StartPort(namedPort)));
         if (MqttStart(mqttUrl, mqttAuth, mqttClientId ? mqttClientId : id) != 0) {
-            std::fprintf(stderr, "kvormx: %s\n", MqttError());
+            Complain("kvormx: %s\n", MqttError());
             return 2;
         }
     }
@@ -248,12 +259,12 @@ int main(int argc, char** argv)
     // Every way out before the event loop stops the broker's client first
     // (its threads must not outlive main) and signs off with "offline".
     if (!InitRuntime(&argc, argv)) {
-        std::fprintf(stderr, "kvormx: cannot start the user interface: %s\n", GetRuntimeError());
+        Complain("kvormx: cannot start the user interface: %s\n", GetRuntimeError());
         MqttStop();
         return 1;
     }
     if (LoadPanels() < 0) {
-        std::fprintf(stderr, "kvormx: cannot load the panels: %s\n", GetRuntimeError());
+        Complain("kvormx: cannot load the panels: %s\n", GetRuntimeError());
         CloseRuntime();
         MqttStop();
         return 1;
@@ -267,7 +278,7 @@ int main(int argc, char** argv)
     StartPortWatch();
     // The trace starts before the set-up, so its first lines are the line check.
     if (tracePath && StartTrace(tracePath) < 0) {
-        std::fprintf(stderr, "kvormx: cannot write the trace: %s\n", TraceError());
+        Complain("kvormx: cannot write the trace: %s\n", TraceError());
         StopWatchingPorts();
         DiscardPanel(panelPopUp);
         DiscardPanel(panelHandle);
