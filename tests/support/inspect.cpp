@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -123,8 +124,11 @@ std::vector<PlotInfo> GraphPlots(int panel, int control)
     auto* g = qobject_cast<KGraph*>(Widget(panel, control));
     if (!g) return out;
     for (const KGraph::Plot& p : g->Plots())
-        out.push_back(
-            {p.handle, p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE : PLOT_XY, p.x, p.y, p.color, p.fillColor});
+        out.push_back({p.handle,
+                       p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE
+                       : p.kind == KGraph::BAND    ? PLOT_BAND
+                                                   : PLOT_XY,
+                       p.x, p.y, p.color, p.fillColor});
     return out;
 }
 
@@ -485,6 +489,25 @@ void OperatorClosePanel(int panel)
     else
         p->window->close();
     Settle();
+}
+
+bool OperatorChooseMenuItem(int panel, const char* menu, const char* item)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !p->window) return false;
+    for (QMenuBar* bar : p->window->findChildren<QMenuBar*>()) {
+        for (QAction* m : bar->actions()) {
+            if (!m->menu() || m->menu()->title() != QString::fromLatin1(menu)) continue;
+            for (QAction* a : m->menu()->actions()) {
+                if (a->text() != QString::fromLatin1(item)) continue;
+                if (!a->isEnabled()) return false;
+                a->trigger();
+                Settle();
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool OperatorChooseExport(int panel, int control, const char* item)
