@@ -33,8 +33,7 @@ static void SaveSupportFile(int, int)
     char name[PATH_LEN], stamp[32], path[RT_PATH_LEN] = "";
     WallClockStamp(stamp, sizeof stamp);
     std::snprintf(name, sizeof name, "kvormx-support-%s.tar", stamp);
-    if (FileSelectPopup(proj_dir, name, "*.tar", TR("Save support file"), 0, 0, 0, 1, 1, path) <= 0 || !path[0])
-        return;
+    if (FileSelectPopup(proj_dir, name, "*.tar", TR("Save support file"), 0, 0, 0, 1, 1, path) <= 0 || !path[0]) return;
     static char settings[PATH_LEN * 6];
     const int n = SettingsText(settings, sizeof settings);
     const SupportExtra extras[] = {{"settings.txt", settings, n}};

@@ -288,7 +288,6 @@ int main(int argc, char** argv)
     // What became of the settings outlasts the set-up's texts: the operator
     // must see that the remembered port and folders are gone.
     if (settingsNote[0]) SetCtrlVal(panelHandle, PANEL_STATUS, settingsNote);
-    InitHelpMenu();
     StartHealthView();
     DisplayPanel(panelHandle);
     if (exitWhenReady) {

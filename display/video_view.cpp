@@ -38,19 +38,19 @@ const int ENVELOPE_COLOR = 0xFFA0A0;   // outline of the envelope
 const int ENVELOPE_FILL = 0xFFE0E0;    // its shading
 const double SNAP_PIXELS = 8.0;        // a cursor this near (screen pixels) to an edge lies on it
 
-static PictureAverage g_average;       // the latest whole pictures
-static PictureRecord g_newest;         // the newest picture as it came
-static int g_haveNewest = 0;           // 1 once a picture came
-static uint16_t g_shown[PICTURE_SAMPLES];  // the curve shown: the newest picture or the average
+static PictureAverage g_average;                                  // the latest whole pictures
+static PictureRecord g_newest;                                    // the newest picture as it came
+static int g_haveNewest = 0;                                      // 1 once a picture came
+static uint16_t g_shown[PICTURE_SAMPLES];                         // the curve shown: the newest picture or the average
 static uint16_t g_low[PICTURE_SAMPLES], g_high[PICTURE_SAMPLES];  // the envelope
-static int g_averaged = 0;             // pictures in g_shown
-static int g_averageCount = 1;         // the operator's choice: 1, 2, 4, 8, 16
-static int g_envelope = 0;             // the envelope switch
-static int g_difference = 0;           // the difference switch
-static int g_cursors = 0;              // the cursors switch
-static Reference g_reference;          // the reference loaded or saved last
-static int g_referenceOn = 0;          // 1 while g_reference is drawn
-static char g_referencePath[PATH_LEN]; // its file
+static int g_averaged = 0;                                        // pictures in g_shown
+static int g_averageCount = 1;                                    // the operator's choice: 1, 2, 4, 8, 16
+static int g_envelope = 0;                                        // the envelope switch
+static int g_difference = 0;                                      // the difference switch
+static int g_cursors = 0;                                         // the cursors switch
+static Reference g_reference;                                     // the reference loaded or saved last
+static int g_referenceOn = 0;                                     // 1 while g_reference is drawn
+static char g_referencePath[PATH_LEN];                            // its file
 
 void ResetVideoView(void)
 {
@@ -122,8 +122,7 @@ static void DrawVideo(void)
                    VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, REFERENCE_COLOR);
     }
     if (g_envelope && g_averaged)
-        PlotBand(panelHandle, PANEL_GRAPH_VIDEO, x, lo, hi, PICTURE_SAMPLES, VAL_DOUBLE, ENVELOPE_COLOR,
-                 ENVELOPE_FILL);
+        PlotBand(panelHandle, PANEL_GRAPH_VIDEO, x, lo, hi, PICTURE_SAMPLES, VAL_DOUBLE, ENVELOPE_COLOR, ENVELOPE_FILL);
     PlotXY(panelHandle, PANEL_GRAPH_VIDEO, x, y, PICTURE_SAMPLES, VAL_DOUBLE, VAL_DOUBLE, 5, 10, 0, 1, 0xFF0000);
     PlotXY(panelHandle, PANEL_GRAPH_VIDEO, xArray, thdArray, PICTURE_SAMPLES, VAL_UNSIGNED_SHORT_INTEGER,
            VAL_UNSIGNED_SHORT_INTEGER, 5, 10, 0, 1, 0x008000);
@@ -221,8 +220,10 @@ static int TakeReferenceFile(const char* path, int remembered)
     g_referenceOn = 1;
     SetCurrentReference(&g_reference);
     CopyText(g_referencePath, PATH_LEN, path);
-    std::snprintf(text, sizeof text, remembered ? TR("Reference of this sensor loaded: %s") : TR("Reference loaded: %s"),
-                  path);
+    // The remembered one comes in quietly with the set-up, whose own text
+    // (the firmware, or what failed) must stay; the blue curve shows it.
+    if (remembered) return 1;
+    std::snprintf(text, sizeof text, TR("Reference loaded: %s"), path);
     ShowStatus(text);
     return 1;
 }

@@ -53,7 +53,8 @@ int FormatReference(char* out, int size, const Reference* r)
     n += std::snprintf(out + n, static_cast<size_t>(size - n), ",%d,%d,%d,%d,", r->identity.ccd_type,
                        r->identity.pixels, r->identity.resolution, r->identity.board_type);
     n += CsvField(out + n, size - n, r->identity.firmware);
-    for (int i = 0; i < PNUM; i++) n += std::snprintf(out + n, static_cast<size_t>(size - n), ",%u", unsigned{r->params[i]});
+    for (int i = 0; i < PNUM; i++)
+        n += std::snprintf(out + n, static_cast<size_t>(size - n), ",%u", unsigned{r->params[i]});
     n += std::snprintf(out + n, static_cast<size_t>(size - n), "\n");
     return n < size ? n : size - 1;
 }
@@ -230,14 +231,14 @@ int ReferenceFits(const Reference* r, int pixels, int firstPixel, int pixelStep,
 {
     why[0] = '\0';
     if (r->identity.pixels != pixels) {
-        std::snprintf(why, static_cast<size_t>(size), TR("The reference was taken on a line of %d pixels, this sensor has %d."),
-                      r->identity.pixels, pixels);
+        std::snprintf(why, static_cast<size_t>(size),
+                      TR("The reference was taken on a line of %d pixels, this sensor has %d."), r->identity.pixels,
+                      pixels);
         return 0;
     }
     if (r->picture.first_pixel != firstPixel || r->picture.pixel_step != pixelStep) {
-        std::snprintf(why, static_cast<size_t>(size),
-                      TR("The reference starts at pixel %d, the video at pixel %d."), r->picture.first_pixel,
-                      firstPixel);
+        std::snprintf(why, static_cast<size_t>(size), TR("The reference starts at pixel %d, the video at pixel %d."),
+                      r->picture.first_pixel, firstPixel);
         return 0;
     }
     return 1;
@@ -270,8 +271,7 @@ void ReferenceSettingKey(char* key, int size)
     CopyText(device, PATH_LEN, GetComDevice(com));
     // A settings key takes letters, digits and a few marks; '/' would make groups.
     for (char* c = device; *c; c++)
-        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '-'))
-            *c = '_';
+        if (!((*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') || *c == '-')) *c = '_';
     const char* name = device;
     while (*name == '_') name++;
     std::snprintf(key, static_cast<size_t>(size), "reference/%s_%d", name, int{ccdmaxpixel});

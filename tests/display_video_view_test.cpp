@@ -87,8 +87,8 @@ TEST_F(VideoViewTest, AverageOfFourWithItsEnvelopeUnderTheCurveAndTheThresholdOn
     ASSERT_EQ(512u, plots[0].y.size());
     for (int i = 0; i < 256; i++) {
         ASSERT_EQ(4 * i, plots[1].x[i]);
-        ASSERT_EQ(25 + i, plots[1].y[i]) << i;  // (10 + 20 + 31 + 40) / 4, rounded
-        ASSERT_EQ(10 + i, plots[0].y[i]);       // lows
+        ASSERT_EQ(25 + i, plots[1].y[i]) << i;   // (10 + 20 + 31 + 40) / 4, rounded
+        ASSERT_EQ(10 + i, plots[0].y[i]);        // lows
         ASSERT_EQ(40 + i, plots[0].y[256 + i]);  // highs
         ASSERT_EQ(vThd, plots[2].y[i]);
     }
@@ -144,8 +144,10 @@ TEST_F(VideoViewTest, ReferenceSavedIsDrawnUnderTheLiveCurveShownAsDifferenceAnd
     ASSERT_TRUE(GetSetting(key, kept, sizeof kept));
     EXPECT_EQ(file, kept);
     ResetVideoView();
+    ASSERT_EQ(nullptr, CurrentReference());
     StartUp();
-    EXPECT_EQ("Reference of this sensor loaded: " + file, Status());
+    ASSERT_NE(nullptr, CurrentReference());
+    EXPECT_EQ(100, CurrentReference()->picture.samples[0]);
     Picture(100);
     EXPECT_EQ(kReferenceColor, Plots()[0].color);
 
@@ -193,6 +195,8 @@ TEST_F(VideoViewTest, ReferenceOfAnotherLineLengthOrFirstPixelIsRefused)
 
 TEST_F(VideoViewTest, CursorsSnapToAReportedEdgeAndReadTheSignalAgainstTheThreshold)
 {
+    DisplayPanel(panelHandle);  // the mouse works on a graph that is laid out on the screen
+    PumpFor(0.1);
     Click(panelHandle, PANEL_CURSORS);
     EXPECT_EQ("Cursor 1", Accessible(panelHandle, PANEL_CURSOR1).name);
     EXPECT_EQ("Cursor 2", Accessible(panelHandle, PANEL_CURSOR2).name);
