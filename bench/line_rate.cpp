@@ -372,8 +372,9 @@ void MeasureDiagnosis(VirtualSensor& sensor, double seconds, int rounds, double 
                 OperatorClick(panelHandle, PANEL_REF_LOAD);
             }
             Figures f = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
-            std::printf("  round %d, video mode %s: %.2f /s, CPU %.2f %% (thread)\n", round + 1, names[v], f.rate,
-                        100 * f.cpu);
+            // Plain draws the curve and the threshold; the other the reference and the envelope too.
+            std::printf("  round %d, video mode %s: %.2f /s, CPU %.2f %% (thread), %zu plots\n", round + 1, names[v],
+                        f.rate, 100 * f.cpu, GraphPlots(panelHandle, PANEL_GRAPH_VIDEO).size());
             std::fflush(stdout);
             rate[v].push_back(f.rate);
             cpu[v].push_back(f.cpu);
