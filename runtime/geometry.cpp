@@ -13,6 +13,7 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStringList>
 
 #include <algorithm>
@@ -140,6 +141,7 @@ class PanelWindow : public QScrollArea {
     void Relayout()
     {
         if (!bar) return;
+        bar->ensurePolished();  // the style's font and margins decide its height
         const int h = bar->sizeHint().height();
         if (h != barHeight) {
             const int grown = h - barHeight;
@@ -157,6 +159,12 @@ class PanelWindow : public QScrollArea {
     {
         QScrollArea::resizeEvent(e);
         if (bar) bar->setGeometry(0, 0, width(), barHeight);
+    }
+    // A style applied late may change the bar's height: its room follows.
+    void showEvent(QShowEvent* e) override
+    {
+        Relayout();
+        QScrollArea::showEvent(e);
     }
 };
 

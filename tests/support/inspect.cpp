@@ -491,6 +491,15 @@ void OperatorClosePanel(int panel)
     Settle();
 }
 
+int PanelMenuBarHeight(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !p->window) return 0;
+    for (QMenuBar* bar : p->window->findChildren<QMenuBar*>())
+        if (bar->isVisible()) return bar->height();
+    return 0;
+}
+
 bool OperatorChooseMenuItem(int panel, const char* menu, const char* item)
 {
     Panel* p = FindPanel(panel);

@@ -82,6 +82,7 @@ bool OperatorChooseExport(int panel, int control, const char* item);
 // Chooses an item of a panel window's menu bar, as the mouse would; false
 // when there is no such item or it is dimmed.
 bool OperatorChooseMenuItem(int panel, const char* menu, const char* item);
+int PanelMenuBarHeight(int panel);  // the height of the window's menu bar above the panel, 0 without one
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
 void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
 void OperatorWheel(int panel, int control, int notches);     // the mouse wheel over the control; > 0 turns it down
