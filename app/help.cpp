@@ -4,6 +4,7 @@
 
 #include "app/version.h"
 #include "form/form.h"
+#include "link/reference.h"
 #include "link/support.h"
 #include "runtime/filewriter.h"
 #include "runtime/settings.h"
@@ -20,11 +21,16 @@ static int SettingsText(char* text, int size)
 {
     static const char* const kKeys[] = {"port/last", "files/folder", "mqtt/url", "mqtt/auth"};
     int n = std::snprintf(text, static_cast<size_t>(size), "file %s\n", SettingsFileName());
+    char reference[PATH_LEN + 32];
+    ReferenceSettingKey(reference, sizeof reference);  // the sensor on the port in use
     for (const char* key : kKeys) {
         char value[PATH_LEN] = "";
         GetSetting(key, value, sizeof value);
         if (n < size) n += std::snprintf(text + n, static_cast<size_t>(size - n), "%s %s\n", key, value);
     }
+    char value[PATH_LEN] = "";
+    GetSetting(reference, value, sizeof value);
+    if (n < size) n += std::snprintf(text + n, static_cast<size_t>(size - n), "%s %s\n", reference, value);
     return n < size ? n : size - 1;
 }
 

@@ -333,7 +333,7 @@ int CC_BTNLoadReference(int /*panel*/, int /*control*/, int event, void*, int, i
 {
     if (event != EVENT_COMMIT) return 0;
     char path[RT_PATH_LEN] = "";
-    if (FileSelectPopup(proj_dir, "", "*.csv", TR("Load reference"), 0, 0, 0, 1, 0, path) <= 0 || !path[0]) return 0;
+    if (FileSelectPopup(proj_dir, "", "*.csv", TR("Load reference"), 2, 0, 0, 1, 0, path) <= 0 || !path[0]) return 0;
     if (TakeReferenceFile(path, 0)) {
         RememberReference(path);
         RedrawVideo();

@@ -180,6 +180,8 @@ TEST_F(VideoViewTest, ReferenceOfAnotherLineLengthOrFirstPixelIsRefused)
     ASSERT_EQ(0, SaveReference(file.c_str(), &other));
     QueueFileSelectAnswer(1, file.c_str());
     Press(PANEL_REF_LOAD);
+    ASSERT_FALSE(FileSelectCalls().empty());
+    EXPECT_NE(0, FileSelectCalls().back().buttonLabel);  // a dialog that opens a file, not one that saves
     EXPECT_EQ("Reference refused: The reference was taken on a line of 512 pixels, this sensor has 1024.", Status());
     EXPECT_EQ(2u, Plots().size());
 
