@@ -23,6 +23,14 @@ int LoadPanels(void);
 // Installs the program's name table for the form's callback names.
 void InstallCallbackTable(void);
 
+// ---- Link health on the further-parameters panel (health_view.cpp) -----------------------------
+void ShowLinkHealth(void);   // the counters onto the panel now
+void StartHealthView(void);  // about once a second from now on (and to the broker's health topic)
+void StopHealthView(void);
+
+// ---- Help menu (help.cpp) -----------------------------------------------------------------------
+void InitHelpMenu(void);  // the main panel's Help menu: "Save support file ...", and what comes
+
 // ---- Recording, trace and exports (record_controls.cpp) -----------------------------------------
 void InitOutputs(void);  // folders of the file dialogs, the export status texts
 // Starts the frame trace into `path` and shows it on the pop-up's toggle:

@@ -37,6 +37,12 @@ static const CallbackEntry kCallbacks[] = {
     CTRL_CB(CC_TOGGBTN_Trace),
     CTRL_CB(CC_TOGGBTN_Mqtt),
     CTRL_CB(CC_BTNMqttAuth),
+    CTRL_CB(CC_RING_Average),
+    CTRL_CB(CC_SW_Envelope),
+    CTRL_CB(CC_BTNSaveReference),
+    CTRL_CB(CC_BTNLoadReference),
+    CTRL_CB(CC_SW_Difference),
+    CTRL_CB(CC_SW_Cursors),
 };
 
 void InstallCallbackTable(void)

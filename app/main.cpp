@@ -38,9 +38,9 @@ static void Usage(FILE* out)
 {
     std::fprintf(out,
                  TranslateUtf8("Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
-                               "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]\n"
-                               "              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]\n"
-                               "              [--exit-when-ready]\n"
+                               "              [--by-id-dir DIR] [--settings FILE] [--reset-settings]\n"
+                               "              [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]] [--every N]\n"
+                               "              [--interval S] [--language en|de] [--exit-when-ready]\n"
                                "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
                                "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
                                "                  for several ports, each number once (the program starts on COM 1\n"
@@ -55,6 +55,9 @@ static void Usage(FILE* out)
                                "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
                                "  --settings FILE keep the remembered port, folder and broker in FILE instead of\n"
                                "                  the per-user settings (tests)\n"
+                               "  --reset-settings\n"
+                               "                  start from the default settings; the old file is kept beside\n"
+                               "                  it under a dated name\n"
                                "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
                                "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
                                "                  the system's certificate authorities (also set on the\n"
@@ -114,7 +117,7 @@ static const char* OptionValue(const char* name, int argc, char** argv, int* i)
 
 int main(int argc, char** argv)
 {
-    bool simulate = false, exitWhenReady = false, listPorts = false;
+    bool simulate = false, exitWhenReady = false, listPorts = false, resetSettings = false;
     int namedPort = 0;  // the port the command line starts on (COM 1 when named, else the first)
     const char* tracePath = nullptr;
     const char* mqttUrl = nullptr;
@@ -146,6 +149,8 @@ int main(int argc, char** argv)
             }
         } else if (std::strcmp(a, "--exit-when-ready") == 0) {
             exitWhenReady = true;
+        } else if (std::strcmp(a, "--reset-settings") == 0) {
+            resetSettings = true;
         } else if (std::strcmp(a, "--list-ports") == 0) {
             listPorts = true;
         } else if ((value = OptionValue("--mqtt", argc, argv, &i))) {
@@ -226,6 +231,23 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The settings first: the port, the folders and the broker are read from them.
+    char settingsNote[PATH_LEN + 200] = "";
+    {
+        char movedTo[PATH_LEN];
+        int r = resetSettings ? ResetSettings(movedTo, sizeof movedTo) : CheckSettings(movedTo, sizeof movedTo);
+        if (r < 0)
+            std::snprintf(settingsNote, sizeof settingsNote, TR("The settings file cannot be moved aside: %s"),
+                          movedTo);
+        else if (r > 0 && resetSettings)
+            std::snprintf(settingsNote, sizeof settingsNote, TR("Settings reset; the old file is kept as %s"), movedTo);
+        else if (r > 0)
+            std::snprintf(settingsNote, sizeof settingsNote,
+                          TR("The settings file could not be read; it is kept as %s and the defaults are used"),
+                          movedTo);
+        if (settingsNote[0]) Complain("kvormx: %s\n", settingsNote);
+    }
+
     VirtualSensor sensor;
     if (simulate && namedPort != 1) {
         if (!sensor.Start(SensorOptions{})) {
@@ -291,6 +313,10 @@ int main(int argc, char** argv)
     exchange_busy = 1;  // nothing may start another exchange while the set-up runs
     InitRS232(com);
     exchange_busy = 0;
+    // What became of the settings outlasts the set-up's texts: the operator
+    // must see that the remembered port and folders are gone.
+    if (settingsNote[0]) SetCtrlVal(panelHandle, PANEL_STATUS, settingsNote);
+    StartHealthView();
     DisplayPanel(panelHandle);
     if (exitWhenReady) {
         // Everything an operator would wait for has happened: the set-up's
@@ -302,6 +328,7 @@ int main(int argc, char** argv)
         RunUserInterface();
     }
 
+    StopHealthView();
     RecordStop();  // the rows and trace lines still buffered go to their files
     TraceClose();
     StopWatchingPorts();

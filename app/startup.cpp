@@ -22,6 +22,7 @@ int LoadPanels(void)
     if (panelPopUp < 0) return panelPopUp;
     // The port ring shows which device each COM number stands for.
     FillPortRing();
+    InitHelpMenu();
     return 0;
 }
 

@@ -15,6 +15,7 @@ void ResetProgramState(void)
     ResetLinkState();
     ResetFormState();
     ResetDisplayState();
+    ResetVideoView();
     file_name[0] = '\0';
     ret = 0;
     CopyText(szSoftName, STATUS_LEN, SOFT_NAME);

@@ -3,7 +3,8 @@
 // CPU the program spends meanwhile, and how long a reply waits for the
 // request that answers it.
 //
-//   build/<release>/line_rate [seconds per mode, default 10] [run | outputs [rounds] | links]
+//   build/<release>/line_rate [seconds per mode, default 10] [run | outputs [rounds] | links
+//                                                          | diagnosis [rounds]]
 //                                                          (offscreen unless DISPLAY is set)
 //
 // Without a mode it measures run and video mode on a steady sensor and on
@@ -17,6 +18,9 @@
 // `rounds` interleaved rounds (default 3), and prints the extra CPU of each:
 // of the user-interface thread and of the whole process (which holds the
 // file writer's thread; the virtual sensor's thread costs the same in each).
+// `diagnosis` measures video mode (board 0) plain and with the views a
+// technician switches on (an average of 16 pictures, the min/max envelope and
+// a reference under the live curve), in `rounds` interleaved rounds.
 //
 // The operator's Run, Video and Stop are real clicks on the shown panel. The
 // program's CPU is that of the user-interface thread (the sensor runs in a
@@ -37,6 +41,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "display/display.h"
 #include "form/form.h"
 #include "link/health.h"
 #include "link/link.h"
@@ -343,6 +348,53 @@ void MeasureLink(VirtualSensor& sensor, int piece, double gap, int exchanges)
         timedOut ? "ended by a time-out" : "no time-out");
 }
 
+// Video mode plain, then with averaging 16, the envelope and a reference,
+// round after round; the extra CPU against plain of the same round.
+void MeasureDiagnosis(VirtualSensor& sensor, double seconds, int rounds, double limit)
+{
+    const char* names[2] = {"plain", "average 16, envelope, reference"};
+    std::vector<double> rate[2], cpu[2];
+    char reference[64];
+    std::snprintf(reference, sizeof reference, "/tmp/line_rate-reference-%d.csv", static_cast<int>(getpid()));
+    // A picture to keep as the reference.
+    Measure(sensor, PANEL_VIDEO, 2.0, CMD_MEASURE);
+    QueueFileSelectAnswer(2, reference);
+    OperatorClick(panelHandle, PANEL_REF_SAVE);
+    for (int round = 0; round < rounds; round++) {
+        for (int v = 0; v < 2; v++) {
+            ResetVideoView();  // no reference, no average
+            SetCtrlVal(panelHandle, PANEL_AVERAGE, 0);
+            SetCtrlVal(panelHandle, PANEL_ENVELOPE, 0);
+            if (v == 1) {
+                OperatorSelectRing(panelHandle, PANEL_AVERAGE, 4);
+                OperatorClick(panelHandle, PANEL_ENVELOPE);
+                QueueFileSelectAnswer(1, reference);
+                OperatorClick(panelHandle, PANEL_REF_LOAD);
+            }
+            Figures f = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
+            // Plain draws the curve and the threshold; the other the reference and the envelope too.
+            std::printf("  round %d, video mode %s: %.2f /s, CPU %.2f %% (thread), %zu plots\n", round + 1, names[v],
+                        f.rate, 100 * f.cpu, GraphPlots(panelHandle, PANEL_GRAPH_VIDEO).size());
+            std::fflush(stdout);
+            rate[v].push_back(f.rate);
+            cpu[v].push_back(f.cpu);
+        }
+    }
+    std::remove(reference);
+    std::printf("targets: >= 97 %% of the line limit, CPU within 1 %% of a core of plain video mode\n");
+    for (int v = 0; v < 2; v++) {
+        const double r = Percentile(rate[v], 0.5), c = Percentile(cpu[v], 0.5);
+        std::printf("video mode, board 0, %s: %.2f /s (%.1f %% of the line limit %.2f), CPU median %.2f %%", names[v],
+                    r, 100 * r / limit, limit, 100 * c);
+        if (v == 1) {
+            std::vector<double> dc;
+            for (size_t k = 0; k < cpu[1].size(); k++) dc.push_back(cpu[1][k] - cpu[0][k]);
+            std::printf("; more than plain in the same round, median %+.2f %%", 100 * Percentile(dc, 0.5));
+        }
+        std::printf("\n");
+    }
+}
+
 void Report(const char* what, const Figures& f, double limit, const char* unit)
 {
     std::printf(
@@ -387,6 +439,11 @@ int main(int argc, char** argv)
         std::printf("targets: every reply taken, no time-out, at the pace the pieces allow\n");
         MeasureLink(sensor, 12, 0.032, 1000);
         MeasureLink(sensor, 18, 0.600, 50);
+        return 0;
+    }
+    if (argc > 2 && std::strcmp(argv[2], "diagnosis") == 0) {
+        int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+        MeasureDiagnosis(sensor, seconds, rounds > 0 ? rounds : 3, video0Limit);
         return 0;
     }
     if (argc > 2 && std::strcmp(argv[2], "outputs") == 0) {

@@ -6,6 +6,7 @@
 #include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/rs232.h"
+#include "runtime/settings.h"
 #include "runtime/translate.h"
 #include "runtime/ui.h"
 
@@ -30,6 +31,10 @@ static const char* const kCommonHelp =
     "  --trace FILE       write every frame sent and received to FILE\n"
     "  --language en|de   messages and help in English or German (remembered; default: the\n"
     "                     desktop's language); data, CSV, JSON and MQTT stay as they are\n"
+    "  --reset-settings   start the per-user settings (those kvormx keeps too) from the\n"
+    "                     defaults; the old file is kept beside it under a dated name.\n"
+    "                     Without a command, that is all\n"
+    "  --settings FILE    the settings file instead of the per-user one (tests)\n"
     "  --help, -h         this text; after a command, that command's text\n"
     "  --version          the program version\n";
 
@@ -161,7 +166,8 @@ static const Command kCommands[] = {
      "with status 0 and the counters on standard error. Without --keep-going a reply that\n"
      "does not come within the time-out ends it with status 1.\n"},
     {"video", CmdVideo,
-     "[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--keep-going]\n"
+     "[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--average N]\n"
+     "       [--keep-going]\n"
      "       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]",
      "video mode: a line per picture",
      "Video mode: reads the sensor's RAM set and its hardware words, then, picture by\n"
@@ -175,6 +181,10 @@ static const Command kCommands[] = {
      "  --json        one JSON object per line, the samples as the array \"samples\"\n"
      "  --every N     print (and publish) one picture in N\n"
      "  --interval S  every S seconds a summary of the measured value (see watch --help)\n"
+     "  --average N   the samples of each line are the moving average of the latest N\n"
+     "                pictures (1, 2, 4, 8 or 16; fewer while the first come), each\n"
+     "                rounded to the nearest whole number; the other columns are the\n"
+     "                newest picture's\n"
      "  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a\n"
      "                missing measurement or block is counted and the loop goes on\n"
      "  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or\n"
@@ -355,6 +365,8 @@ int main(int argc, char** argv)
     ResetLinkState();
     // The language first, so that every message of the command line is in it.
     const char* language = nullptr;
+    for (int i = 1; i + 1 < argc; i++)
+        if (std::strcmp(argv[i], "--settings") == 0) SetSettingsFile(argv[i + 1]);
     for (int i = 1; i < argc && !language; i++)
         if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc)
             language = argv[i + 1];
@@ -366,7 +378,7 @@ int main(int argc, char** argv)
     }
 
     const Command* command = nullptr;
-    int help = 0;
+    int help = 0, resetSettings = 0;
     double timeout = TIMEOUT;
     char* rest[256];
     int restCount = 0;
@@ -388,6 +400,13 @@ int main(int argc, char** argv)
             std::strcpy(std::strcmp(name, "--port") == 0 ? cliPort : cliTrace, value);
         } else if (IsOption(a, "--language")) {
             if (!OptionValue(argc, argv, &i, "--language")) return EXIT_USAGE;  // taken above
+        } else if (std::strcmp(a, "--reset-settings") == 0) {
+            resetSettings = 1;
+        } else if (IsOption(a, "--settings")) {
+            const char* value = OptionValue(argc, argv, &i, "--settings");
+            if (!value) return EXIT_USAGE;
+            if (!value[0] || SetSettingsFile(value) != 0)
+                return UsageError(nullptr, "--settings wants a regular file, not '%s'", value);
         } else if (IsOption(a, "--timeout")) {
             const char* value = OptionValue(argc, argv, &i, "--timeout");
             if (!value || !ParseSeconds("--timeout", value, &timeout)) return EXIT_USAGE;
@@ -411,6 +430,19 @@ int main(int argc, char** argv)
         else
             Overview(stdout);
         return FinishOutput();
+    }
+    if (resetSettings) {
+        char movedTo[PATH_LEN];
+        const int r = ResetSettings(movedTo, sizeof movedTo);
+        if (r < 0) {
+            Message("the settings could not be reset: %s", movedTo);
+            return EXIT_USAGE;
+        }
+        Note(LOG_LEVEL_NOTICE,
+             r ? "settings reset to the defaults; the old file is kept as %s"
+               : "settings reset to the defaults (there was no settings file: %s)",
+             r ? movedTo : SettingsFileName());
+        if (!command) return FinishOutput();
     }
     if (!command) {
         Overview(stderr);

@@ -21,6 +21,7 @@
 // the watchdog is fed with every reply and every pass of a wait.
 #include "cli/cli.h"
 
+#include "link/health.h"
 #include "link/link.h"
 #include "outputs/outputs.h"
 #include "runtime/ports.h"
@@ -59,12 +60,23 @@ void NotifyReady(void)
 }
 
 static double g_countersAt = 0;  // Timer() when the counters were last published
+static int g_retrying = 0;       // 1 while the service waits to try the sensor or the port again
+
+// The watchdog is fed while the sensor's replies are fresh (the last came
+// within two time-outs and a picture's blocks) or while a retry is under
+// way: a loop that hangs without replies lets systemd restart the service.
+static int RepliesFresh(void)
+{
+    const double age = LastReplyAge();
+    const double fresh = 2.0 * reply_limit + 1.0;
+    return age >= 0.0 && age <= fresh;
+}
 
 void FeedWatchdog(void)
 {
     static double fed = 0;
     const double now = Timer();
-    if (now - fed >= WATCHDOG_EVERY) {
+    if (now - fed >= WATCHDOG_EVERY && (g_retrying || RepliesFresh())) {
         fed = now;
         sd_notify(0, "WATCHDOG=1");
     }
@@ -72,6 +84,7 @@ void FeedWatchdog(void)
         g_countersAt = now;
         MqttPublishCounters(cliCounters.replies, cliCounters.missed, cliCounters.setups);
     }
+    if (Publishing()) MqttPublishHealth(0);
 }
 
 void NotifyStopping(void)
@@ -81,8 +94,18 @@ void NotifyStopping(void)
 
 void FormatCounters(char* text, int size)
 {
-    std::snprintf(text, static_cast<size_t>(size), "replies %ld, missed %ld, set-ups %ld, dropped %lu",
-                  cliCounters.replies, cliCounters.missed, cliCounters.setups, PublishingDropped());
+    const double age = LastReplyAge();
+    char last[48];
+    if (age < 0)
+        std::snprintf(last, sizeof last, "no reply");
+    else
+        std::snprintf(last, sizeof last, "last reply %.1f s ago", age);
+    std::snprintf(text, static_cast<size_t>(size),
+                  "replies %ld, missed %ld, set-ups %ld, dropped %lu; line: %ld exchanges (%.1f/s), %ld time-outs, "
+                  "%ld refused by length, %ld by range rule, %s",
+                  cliCounters.replies, cliCounters.missed, cliCounters.setups, PublishingDropped(),
+                  link_health.exchanges, ExchangeRate(), link_health.timeouts, link_health.refusedLength,
+                  link_health.refusedRange, last);
 }
 
 // ---- States -------------------------------------------------------------------------------------
@@ -117,11 +140,13 @@ static void Clock(char* text, int size)
 // service; the watchdog is fed meanwhile. 0 when stopped.
 static int WaitUntil(double until)
 {
+    g_retrying = 1;
     while (Timer() < until) {
-        if (StopAsked()) return 0;
+        if (StopAsked()) break;
         ProcessSystemEvents();
         FeedWatchdog();
     }
+    g_retrying = 0;
     return !StopAsked();
 }
 
@@ -140,8 +165,13 @@ static int AwaitPort(int wasOpen)
     ClosePort();
     State(LOG_LEVEL_WARNING, "%s: %s - waiting for it", wasOpen ? "port lost" : "port not present", LineName());
     double rescan = Timer() + RESCAN_EVERY;
+    // Awaiting the port is the service's retry: the watchdog is fed.
+    g_retrying = 1;
     for (;;) {
-        if (StopAsked()) return 0;
+        if (StopAsked()) {
+            g_retrying = 0;
+            return 0;
+        }
         ProcessSystemEvents();
         FeedWatchdog();
         // Without a watch (the kernel refused one) the ports are looked at now and then.
@@ -152,6 +182,7 @@ static int AwaitPort(int wasOpen)
         const unsigned now = PortAppearance(com);
         if (now != 0 && now != before) break;
     }
+    g_retrying = 0;
     State(LOG_LEVEL_NOTICE, "port back: %s - setting up", LineName());
     return 1;
 }

@@ -4,7 +4,9 @@
 #include "cli/cli.h"
 
 #include "link/link.h"
+#include "link/reference.h"
 #include "link/support.h"
+#include "runtime/settings.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,8 +28,17 @@ int CmdSupport(int argc, char** argv)
     if (status == EXIT_DONE) status = ReadFirmware();
     if (status == EXIT_DONE) status = StageParameters();
     if (status == EXIT_PORT) return status;
+    // The reference kvormx remembers for this sensor goes in with it.
+    static Reference reference;
+    char referencePath[PATH_LEN], why[256];
+    SetCurrentReference(nullptr);
+    if (LoadRememberedReference(&reference, referencePath, sizeof referencePath, why, sizeof why))
+        SetCurrentReference(&reference);
+    else if (why[0])
+        Note(LOG_LEVEL_WARNING, "support: the remembered reference %s is left out: %s", referencePath, why);
     char options[PATH_LEN * 2];
-    int n = std::snprintf(options, sizeof options, "port %s\ntimeout %g s\n", LineName(), reply_limit);
+    int n = std::snprintf(options, sizeof options, "port %s\ntimeout %g s\nsettings %s\n", LineName(), reply_limit,
+                          SettingsFileName());
     const SupportExtra extras[] = {{"options.txt", options, n}};
     if (WriteSupportFile(file, "kvormx-cli " SOFT_VERSION, extras, 1) < 0) {
         Message("support: cannot write %s", SupportError());

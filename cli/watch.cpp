@@ -5,6 +5,7 @@
 // whenever the sensor or the port went away.
 #include "cli/cli.h"
 
+#include "link/average.h"
 #include "link/link.h"
 #include "link/rate.h"
 #include "link/record.h"
@@ -26,11 +27,12 @@ struct LoopOptions {
     const char* mqttUrl;       // --mqtt; null: no publishing
     const char* mqttAuth;      // --mqtt-auth; null: anonymous
     const char* mqttClientId;  // --mqtt-client-id; null: the line's
+    long average;              // video --average: pictures in the moving average (1: none)
 };
 
 static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOptions* o)
 {
-    *o = LoopOptions{0, 0.0, FORMAT_TEXT, 1, 0.0, 0, nullptr, nullptr, nullptr};
+    *o = LoopOptions{0, 0.0, FORMAT_TEXT, 1, 0.0, 0, nullptr, nullptr, nullptr, 1};
     for (int i = 0; i < argc; i++) {
         const char* a = argv[i];
         if (IsOption(a, "--mqtt") || IsOption(a, "--mqtt-auth") || IsOption(a, "--mqtt-client-id")) {
@@ -55,6 +57,13 @@ static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOpti
             const char* name = IsOption(a, "--duration") ? "--duration" : "--interval";
             const char* value = OptionValue(argc, argv, &i, name);
             if (!value || !ParseSeconds(name, value, name[2] == 'd' ? &o->duration : &o->interval)) return 0;
+        } else if (IsOption(a, "--average") && std::strcmp(command, "video") == 0) {
+            const char* value = OptionValue(argc, argv, &i, "--average");
+            if (!value || !ParseCount("--average", value, &o->average)) return 0;
+            if (!AverageCountAllowed(static_cast<int>(o->average)) || o->average > AVERAGE_MAX) {
+                UsageError(command, "--average wants 1, 2, 4, 8 or 16");
+                return 0;
+            }
         } else if (std::strcmp(a, "--keep-going") == 0) {
             o->keepGoing = 1;
         } else if (std::strcmp(a, "--csv") == 0 || std::strcmp(a, "--json") == 0) {
@@ -122,11 +131,20 @@ static void PrintMeasurement(const MeasurementRecord* r)
 }
 
 // A picture with a missing block gets no line: the loop ends with its message.
+// With --average each line carries the mean of the latest pictures (fewer
+// while the first come) with the newest picture's measurement.
+static PictureAverage g_average;
+
 static void PrintPicture(const PictureRecord* r)
 {
-    if (!r->complete || !Rated(&r->m)) return;
+    if (!r->complete) return;
+    AddToAverage(&g_average, r->samples, r->first_pixel, r->pixel_step);
+    if (!Rated(&r->m)) return;
+    static PictureRecord shown;
+    shown = *r;
+    AverageOf(&g_average, static_cast<int>(g_options.average), shown.samples, nullptr, nullptr);
     char line[RECORD_LINE_LEN];
-    FormatPicture(line, sizeof line, r, g_options.format);
+    FormatPicture(line, sizeof line, &shown, g_options.format);
     std::printf("%s\n", line);
 }
 
@@ -226,6 +244,7 @@ static int Command(const char* command, int video, int argc, char** argv)
     RateBegin(&g_rate, g_options.every, g_options.interval);
     g_taken = 0;
     g_asked = 0;
+    ClearAverage(&g_average);
     // A broker URL that cannot work is a usage error before the port is touched.
     int status = StartPublishing(command, g_options.mqttUrl, g_options.mqttAuth, g_options.mqttClientId);
     if (status != EXIT_DONE) return status;

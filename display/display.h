@@ -25,6 +25,13 @@ const int OUT_OF_BAND_COLOR = 0xE00000;  // value displays while Mvalue is outsi
 int ReadData64(int first, int last);  // 64 samples into adcbuf[first..]; status line; returns 1
 int ReadData256(void);                // 256 samples into adcbuf; status line; returns 1
 
+// ---- Video mode's views (video_view.cpp) --------------------------------------------------------
+struct PictureRecord;
+void ResetVideoView(void);                      // no average, no reference, every switch off
+void ShowVideoPicture(const PictureRecord* p);  // a picture into the average, the video graph drawn
+void RedrawVideo(void);                         // the video graph again from what it holds
+void AddVideoViewSink(void);                    // the remembered reference of each sensor set up
+
 // ---- The displays as a sink of the records (display_sink.cpp) -----------------------------------
 // Registered at start-up, before the outputs' sinks: the status line a
 // loop ends with is there when they look at it.

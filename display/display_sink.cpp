@@ -21,7 +21,7 @@ static void ShowPicture(const PictureRecord* p)
 {
     SetVideoAxis(ccdMode == 1, p->first_pixel);
     PlotVIDEOBarGraph();
-    PlotVIDEOCurve(adcbuf);
+    ShowVideoPicture(p);
 }
 
 // A missing reply ends the loop with its text; a missing block has said so
@@ -38,4 +38,5 @@ static const RecordSink kDisplaySink = {ShowMeasurement, ShowPicture, nullptr, n
 void AddDisplaySink(void)
 {
     AddRecordSink(&kDisplaySink);
+    AddVideoViewSink();
 }

@@ -63,6 +63,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     if (!BeginExchange()) return 0;
 
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);
+    SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 0);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 1);
     EnterLoopMode();
     HidePopUp();

@@ -49,6 +49,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
 
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 0);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 1);
+    SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 1);
     EnterLoopMode();
     if (ccdMode == 0) {
         SetVideoAxis(0, 0);
@@ -78,6 +79,6 @@ int CC_SLIDEVideoThreshold(int /*panel*/, int /*control*/, int event, void*, int
     uint16_t value = vThd;
     GetCtrlVal(panelHandle, PANEL_VIDEO_THRESHOLD, &value);
     for (int i = 0; i < 256; i++) thdArray[i] = value;
-    PlotVIDEOCurve(adcbuf);
+    RedrawVideo();
     return 0;
 }

@@ -51,6 +51,18 @@
 #define PANEL_BUTTON_RESET 53
 #define PANEL_RECORD       54  // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
 
+// The video tools below the video graph, shown with it.
+#define PANEL_VIDEO_TOOLS 70  // decoration: holds the tools, hidden while the strip chart shows
+#define PANEL_AVERAGE     71  // ring, int: item k averages 2^k pictures (1, 2, 4, 8, 16)
+#define PANEL_ENVELOPE    72  // switch, int: the min/max envelope of the averaged pictures
+#define PANEL_REF_SAVE    73  // button: the curve shown becomes the reference
+#define PANEL_REF_LOAD    74  // button: a reference file is loaded
+#define PANEL_REF_DIFF    75  // switch, int: live - reference instead of the curve
+#define PANEL_CURSORS     76  // switch, int: the two measuring cursors on the video graph
+#define PANEL_CURSOR1     77  // text message: cursor 1's pixel and signal
+#define PANEL_CURSOR2     78  // text message: cursor 2's pixel and signal
+#define PANEL_DISTANCE    79  // text message: pixels between the cursors
+
 // ---- Pop-up panel -------------------------------------------------------------------------------
 #define POPUP_SENSOR_INFO    2   // text box: line 0 describes the CCD sensor
 #define POPUP_PIXELSTART     3   // slide, u16: pStart
@@ -66,6 +78,10 @@
 #define POPUP_MQTT_URL       15  // text entry, text: the broker's URL
 #define POPUP_MQTT_AUTH      16  // text entry, text: the broker's credentials file ("": none)
 #define POPUP_MQTT_AUTH_PICK 17  // button: picks the credentials file
+#define POPUP_HEALTH_RATE    30  // text message: exchanges per second, set-ups
+#define POPUP_HEALTH_FAULTS  31  // text message: time-outs
+#define POPUP_HEALTH_AGE     32  // text message: age of the last good reply
+#define POPUP_HEALTH_REFUSED 33  // text message: replies refused, by length and by range rule
 
 // ---- Callbacks (bound by name in callbacks.cpp) -------------------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
@@ -96,4 +112,10 @@ CC_DECLARE(CC_TOGGBTN_Record);
 CC_DECLARE(CC_TOGGBTN_Trace);
 CC_DECLARE(CC_TOGGBTN_Mqtt);
 CC_DECLARE(CC_BTNMqttAuth);
+CC_DECLARE(CC_RING_Average);
+CC_DECLARE(CC_SW_Envelope);
+CC_DECLARE(CC_BTNSaveReference);
+CC_DECLARE(CC_BTNLoadReference);
+CC_DECLARE(CC_SW_Difference);
+CC_DECLARE(CC_SW_Cursors);
 #undef CC_DECLARE

@@ -572,7 +572,8 @@
     <message id="kvormx: %s&#xa;">
         <source>kvormx: %s
 </source>
-        <translation type="unfinished"></translation>
+        <translation>kvormx: %s
+</translation>
     </message>
     <message id="kvormx: cannot start the user interface: %s&#xa;">
         <source>kvormx: cannot start the user interface: %s
@@ -740,36 +741,6 @@
     <message id="firmware text">
         <source>firmware text</source>
         <translation>Firmwaretext</translation>
-    </message>
-    <message id="Options (before or after the command):&#xa;  --port COM|DEVICE  the sensor's port: a COM number from 1 to 32 (&quot;3&quot; or &quot;COM3&quot;;&#xa;                     COM n is /dev/ttyS&lt;n-1&gt;) or the path of a serial device&#xa;                     (/dev/ttyUSB0, /dev/serial/by-id/...); default COM 1&#xa;  --simulate         talk to a virtual sensor started inside the tool (not with --port)&#xa;  --timeout S        seconds each reply may take, 0.01 to 3600 (default 1.5; the&#xa;                     firmware text gets 0.5 s more)&#xa;  --trace FILE       write every frame sent and received to FILE&#xa;  --language en|de   messages and help in English or German (remembered; default: the&#xa;                     desktop's language); data, CSV, JSON and MQTT stay as they are&#xa;  --help, -h         this text; after a command, that command's text&#xa;  --version          the program version&#xa;">
-        <source>Options (before or after the command):
-  --port COM|DEVICE  the sensor's port: a COM number from 1 to 32 ("3" or "COM3";
-                     COM n is /dev/ttyS&lt;n-1&gt;) or the path of a serial device
-                     (/dev/ttyUSB0, /dev/serial/by-id/...); default COM 1
-  --simulate         talk to a virtual sensor started inside the tool (not with --port)
-  --timeout S        seconds each reply may take, 0.01 to 3600 (default 1.5; the
-                     firmware text gets 0.5 s more)
-  --trace FILE       write every frame sent and received to FILE
-  --language en|de   messages and help in English or German (remembered; default: the
-                     desktop's language); data, CSV, JSON and MQTT stay as they are
-  --help, -h         this text; after a command, that command's text
-  --version          the program version
-</source>
-        <translation>Optionen (vor oder nach dem Befehl):
-  --port COM|GERÄT    die Schnittstelle des Sensors: eine COM-Nummer von 1 bis 32 ("3"
-                      oder "COM3"; COM n ist /dev/ttyS&lt;n-1&gt;) oder der Pfad eines seriellen
-                      Geräts (/dev/ttyUSB0, /dev/serial/by-id/...); Vorgabe COM 1
-  --simulate          mit einem im Werkzeug gestarteten virtuellen Sensor sprechen
-                      (nicht mit --port)
-  --timeout S         Sekunden, die jede Antwort dauern darf, 0.01 bis 3600 (Vorgabe 1.5;
-                      der Firmwaretext bekommt 0.5 s mehr)
-  --trace DATEI       jeden gesendeten und empfangenen Rahmen in DATEI schreiben
-  --language en|de    Meldungen und Hilfe auf Englisch oder Deutsch (wird gemerkt;
-                      Vorgabe: die Sprache des Desktops); Daten, CSV, JSON und MQTT
-                      bleiben, wie sie sind
-  --help, -h          dieser Text; nach einem Befehl der Text des Befehls
-  --version           die Programmversion
-</translation>
     </message>
     <message id="Exit status:&#xa;  0  done&#xa;  1  the sensor did not answer or refused; the message names the exchange&#xa;  2  usage error: wrong options or arguments, or a file named on the command line&#xa;     (or standard output) that cannot be read or written&#xa;  3  the port could not be opened; the message gives the cause&#xa;">
         <source>Exit status:
@@ -1051,74 +1022,6 @@ eine Antwort, die nicht innerhalb der Zeitgrenze kommt, es mit Status 1.
         <source>video mode: a line per picture</source>
         <translation>Videobetrieb: eine Zeile je Bild</translation>
     </message>
-    <message id="Video mode: reads the sensor's RAM set and its hardware words, then, picture by&#xa;picture, a measurement request and the 256 video samples (four blocks of 64 on board&#xa;type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one&#xa;line per picture: the columns of watch, then first_pixel, pixel_step and sample_0 ..&#xa;sample_255 (0 to 1023).&#xa;  --count N     end after N pictures&#xa;  --duration S  end with the first picture after S seconds&#xa;  --csv         comma-separated, with a header line of the column names&#xa;  --json        one JSON object per line, the samples as the array &quot;samples&quot;&#xa;  --every N     print (and publish) one picture in N&#xa;  --interval S  every S seconds a summary of the measured value (see watch --help)&#xa;  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a&#xa;                missing measurement or block is counted and the loop goes on&#xa;  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or&#xa;                mqtts://; ports 1883 and 8883, prefix &quot;kvormx&quot; by default): the&#xa;                identity and parameters (retained), a message per picture on&#xa;                PREFIX/video, and PREFIX/status (&quot;online&quot;, the outcome; &quot;offline&quot;&#xa;                at the end or, as the last will, when the tool dies)&#xa;  --mqtt-auth FILE  user name (first line) and password (second line) for the&#xa;                broker; no password is ever taken on the command line&#xa;  --mqtt-client-id ID  the name the broker knows the tool by (default&#xa;                kvormx-HOST-PORTNAME)&#xa;A bad URL or an unreadable FILE is a usage error before the port is opened. The&#xa;line never waits for the broker: messages queue while it is away, and the&#xa;broker's state (connected, lost, refused) is a line on standard error each time&#xa;it changes. At the end, what is queued is sent within 2 s; a broker that was never&#xa;reached ends the tool with status 1 (not with --keep-going).&#xa;Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,&#xa;with status 0 and the counters on standard error. Without --keep-going a measurement&#xa;or a block that does not come within the time-out ends it with status 1, without a&#xa;line for that picture.&#xa;">
-        <source>Video mode: reads the sensor's RAM set and its hardware words, then, picture by
-picture, a measurement request and the 256 video samples (four blocks of 64 on board
-type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one
-line per picture: the columns of watch, then first_pixel, pixel_step and sample_0 ..
-sample_255 (0 to 1023).
-  --count N     end after N pictures
-  --duration S  end with the first picture after S seconds
-  --csv         comma-separated, with a header line of the column names
-  --json        one JSON object per line, the samples as the array "samples"
-  --every N     print (and publish) one picture in N
-  --interval S  every S seconds a summary of the measured value (see watch --help)
-  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a
-                missing measurement or block is counted and the loop goes on
-  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or
-                mqtts://; ports 1883 and 8883, prefix "kvormx" by default): the
-                identity and parameters (retained), a message per picture on
-                PREFIX/video, and PREFIX/status ("online", the outcome; "offline"
-                at the end or, as the last will, when the tool dies)
-  --mqtt-auth FILE  user name (first line) and password (second line) for the
-                broker; no password is ever taken on the command line
-  --mqtt-client-id ID  the name the broker knows the tool by (default
-                kvormx-HOST-PORTNAME)
-A bad URL or an unreadable FILE is a usage error before the port is opened. The
-line never waits for the broker: messages queue while it is away, and the
-broker's state (connected, lost, refused) is a line on standard error each time
-it changes. At the end, what is queued is sent within 2 s; a broker that was never
-reached ends the tool with status 1 (not with --keep-going).
-Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,
-with status 0 and the counters on standard error. Without --keep-going a measurement
-or a block that does not come within the time-out ends it with status 1, without a
-line for that picture.
-</source>
-        <translation>Videobetrieb: liest den RAM-Satz des Sensors und seine Hardwarewörter, dann Bild für
-Bild eine Messanforderung und die 256 Videowerte (vier Blöcke zu 64 auf Platinentyp 0,
-ein Block zu 256 auf anderen Platinen), wie der Videobetrieb von kvormx. Gibt eine
-Zeile je Bild aus: die Spalten von watch, dann first_pixel, pixel_step und sample_0 ..
-sample_255 (0 bis 1023).
-  --count N     nach N Bildern enden
-  --duration S  mit dem ersten Bild nach S Sekunden enden
-  --csv         durch Kommas getrennt, mit einer Kopfzeile der Spaltennamen
-  --json        ein JSON-Objekt je Zeile, die Werte als Feld "samples"
-  --every N     ein Bild von N ausgeben (und senden)
-  --interval S  alle S Sekunden eine Zusammenfassung des Messwerts (siehe watch --help)
-  --keep-going  als Dienst laufen bis SIGTERM oder SIGINT (siehe watch --help): eine
-                ausbleibende Messung oder ein ausbleibender Block wird gezählt und die
-                Schleife geht weiter
-  --mqtt URL    zusätzlich an einen MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX (oder
-                mqtts://; Ports 1883 und 8883, Präfix "kvormx" als Vorgabe): Identität
-                und Parameter (gehalten), eine Nachricht je Bild auf PRÄFIX/video, und
-                PRÄFIX/status ("online", das Ergebnis; "offline" am Ende oder, als
-                letzter Wille, wenn das Werkzeug stirbt)
-  --mqtt-auth FILE  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den
-                Broker; ein Passwort wird nie auf der Befehlszeile genommen
-  --mqtt-client-id ID  der Name, unter dem der Broker das Werkzeug kennt (Vorgabe
-                kvormx-HOST-PORTNAME)
-Eine ungültige URL oder eine unlesbare FILE ist ein Aufruffehler, bevor die
-Schnittstelle geöffnet wird. Die Leitung wartet nie auf den Broker: Nachrichten
-warten in einer Schlange, solange er fort ist, und jeder Wechsel seines Zustands
-(verbunden, verloren, abgelehnt) ist eine Zeile auf der Standardfehlerausgabe. Am
-Ende wird das Wartende binnen 2 s gesendet; ein nie erreichter Broker beendet das
-Werkzeug mit Status 1 (nicht mit --keep-going).
-Läuft sonst bis Strg-C (oder SIGTERM), das es nach dem laufenden Bild beendet, mit
-Status 0 und den Zählern auf der Standardfehlerausgabe. Ohne --keep-going beendet eine
-Messung oder ein Block, der nicht innerhalb der Zeitgrenze kommt, es mit Status 1,
-ohne Zeile für dieses Bild.
-</translation>
-    </message>
     <message id="Usage: kvormx-cli [OPTION]... COMMAND [ARGUMENT]...&#xa;The operations of the K-VOR-MX operating tool without a window, for scripts:&#xa;identify the sensor, back up and restore its parameter set, teach, reset, and log&#xa;its measurements.&#xa;&#xa;Commands:&#xa;">
         <source>Usage: kvormx-cli [OPTION]... COMMAND [ARGUMENT]...
 The operations of the K-VOR-MX operating tool without a window, for scripts:
@@ -1329,10 +1232,6 @@ Standardfehlerausgabe.
         <source>MQTT: the broker was never reached (%s)</source>
         <translation>MQTT: der Broker wurde nie erreicht (%s)</translation>
     </message>
-    <message id="replies %ld, missed %ld, set-ups %ld, dropped %lu">
-        <source>replies %ld, missed %ld, set-ups %ld, dropped %lu</source>
-        <translation>Antworten %ld, ausgeblieben %ld, Einrichtungen %ld, verworfen %lu</translation>
-    </message>
     <message id="%Y-%m-%d %H:%M:%S">
         <source>%Y-%m-%d %H:%M:%S</source>
         <translation type="unfinished"></translation>
@@ -1380,12 +1279,6 @@ Standardfehlerausgabe.
     <message id="which file? (a tar archive)">
         <source>which file? (a tar archive)</source>
         <translation>welche Datei? (ein tar-Archiv)</translation>
-    </message>
-    <message id="port %s&#xa;timeout %g s&#xa;">
-        <source>port %s
-timeout %g s
-</source>
-        <translation type="unfinished"></translation>
     </message>
     <message id="support: cannot write %s">
         <source>support: cannot write %s</source>
@@ -1631,20 +1524,7 @@ timeout %g s
         <source>no reply within %g s</source>
         <translation>keine Antwort innerhalb von %g s</translation>
     </message>
-    <message id="Support file of the K-VOR-MX operating tool.&#xa;&#xa;version.txt      the program, its version, the platform and when this file was made&#xa;identity.json    the sensor as the program identified it (the port's device included)&#xa;parameters.json  the parameter set the program holds, with the words' names&#xa;parameters.dat   the same set as a parameter file (kvormx and kvormx-cli load it)&#xa;health.json      the line's counters: exchanges, replies, time-outs, replies refused, set-ups&#xa;frames.txt       the last events on the line, oldest first: time, seconds, direction, command,&#xa;                 the words decoded, the bytes in hex&#xa;">
-        <source>Support file of the K-VOR-MX operating tool.
-
-version.txt      the program, its version, the platform and when this file was made
-identity.json    the sensor as the program identified it (the port's device included)
-parameters.json  the parameter set the program holds, with the words' names
-parameters.dat   the same set as a parameter file (kvormx and kvormx-cli load it)
-health.json      the line's counters: exchanges, replies, time-outs, replies refused, set-ups
-frames.txt       the last events on the line, oldest first: time, seconds, direction, command,
-                 the words decoded, the bytes in hex
-</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message id="# time	seconds	direction	command	words decoded	bytes in hex&#xa;">
+    <message id="# time&#9;seconds&#9;direction&#9;command&#9;words decoded&#9;bytes in hex&#xa;">
         <source># time	seconds	direction	command	words decoded	bytes in hex
 </source>
         <translation type="unfinished"></translation>
@@ -1663,7 +1543,7 @@ frames.txt       the last events on the line, oldest first: time, seconds, direc
     </message>
     <message id="no exchange waits: dropped">
         <source>no exchange waits: dropped</source>
-        <translation type="unfinished"></translation>
+        <translation>kein Austausch wartet: verworfen</translation>
     </message>
     <message id="%d of %d bytes">
         <source>%d of %d bytes</source>
@@ -1678,7 +1558,7 @@ frames.txt       the last events on the line, oldest first: time, seconds, direc
 </source>
         <translation type="unfinished"></translation>
     </message>
-    <message id="# time	seconds	direction	command	words decoded	bytes in hex">
+    <message id="# time&#9;seconds&#9;direction&#9;command&#9;words decoded&#9;bytes in hex">
         <source># time	seconds	direction	command	words decoded	bytes in hex</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1878,7 +1758,7 @@ frames.txt       the last events on the line, oldest first: time, seconds, direc
         <source>%s ended: %s</source>
         <translation>%s beendet: %s</translation>
     </message>
-    <message id="F5	Run&#xa;F6	Video&#xa;F7	Get&#xa;F8	Send&#xa;Esc	Stop&#xa;Ctrl+Shift+R	Record on or off&#xa;F1	Keyboard shortcuts&#xa;Tab, Shift+Tab	the next, the previous control&#xa;Space	press the button or switch that has the focus&#xa;Enter	take the value typed into a number field&#xa;Arrow keys	step a number, a slide or a list">
+    <message id="F5&#9;Run&#xa;F6&#9;Video&#xa;F7&#9;Get&#xa;F8&#9;Send&#xa;Esc&#9;Stop&#xa;Ctrl+Shift+R&#9;Record on or off&#xa;F1&#9;Keyboard shortcuts&#xa;Tab, Shift+Tab&#9;the next, the previous control&#xa;Space&#9;press the button or switch that has the focus&#xa;Enter&#9;take the value typed into a number field&#xa;Arrow keys&#9;step a number, a slide or a list">
         <source>F5	Run
 F6	Video
 F7	Get
@@ -1929,92 +1809,6 @@ Einstellungen: %s</translation>
     <message id="About">
         <source>About</source>
         <translation>Über</translation>
-    </message>
-    <message id="Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]&#xa;              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]&#xa;              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]&#xa;              [--exit-when-ready]&#xa;Operating tool for the K-VOR-MX CCD line sensor on a serial line.&#xa;&#xa;  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given&#xa;                  for several ports, each number once (the program starts on COM 1&#xa;                  if it is named, else on the first one named)&#xa;  --simulate      start a virtual sensor inside the program and connect COM 1 to it&#xa;                  (an explicit --com 1=DEVICE wins)&#xa;  --trace FILE    write every frame on the line to FILE, from the start-up on&#xa;                  (also switched on and off on the further-parameters panel)&#xa;  --list-ports    print the ports the program finds, one a line (number, device,&#xa;                  description), and end&#xa;  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of&#xa;                  /dev/serial/by-id, and watch it (tests, trying out)&#xa;  --settings FILE keep the remembered port, folder and broker in FILE instead of&#xa;                  the per-user settings (tests)&#xa;  --mqtt URL      publish identity, parameters, measurements, pictures and status&#xa;                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with&#xa;                  the system's certificate authorities (also set on the&#xa;                  further-parameters panel)&#xa;  --mqtt-auth FILE&#xa;                  user name (first line) and password (second line) for the broker&#xa;  --mqtt-client-id ID&#xa;                  the name the broker knows the program by (default&#xa;                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...&#xa;  --interval S    every S seconds a summary of the measured value (count, min, mean,&#xa;                  max, standard deviation, out of band, first and last time) on&#xa;                  PREFIX/summary and as a &quot;summary&quot; row of the recording&#xa;  --language en|de&#xa;                  the panels, status texts and help in English or German&#xa;                  (remembered; default: the desktop's language)&#xa;  --exit-when-ready&#xa;                  print &quot;kvormx: ready&quot; and end once the main panel is shown and&#xa;                  the sensor set-up is done (start-up timing, smoke tests)&#xa;  -h, --help      show this text&#xa;  --version       show the program version&#xa;">
-        <source>Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]
-              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]
-              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
-              [--exit-when-ready]
-Operating tool for the K-VOR-MX CCD line sensor on a serial line.
-
-  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given
-                  for several ports, each number once (the program starts on COM 1
-                  if it is named, else on the first one named)
-  --simulate      start a virtual sensor inside the program and connect COM 1 to it
-                  (an explicit --com 1=DEVICE wins)
-  --trace FILE    write every frame on the line to FILE, from the start-up on
-                  (also switched on and off on the further-parameters panel)
-  --list-ports    print the ports the program finds, one a line (number, device,
-                  description), and end
-  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of
-                  /dev/serial/by-id, and watch it (tests, trying out)
-  --settings FILE keep the remembered port, folder and broker in FILE instead of
-                  the per-user settings (tests)
-  --mqtt URL      publish identity, parameters, measurements, pictures and status
-                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with
-                  the system's certificate authorities (also set on the
-                  further-parameters panel)
-  --mqtt-auth FILE
-                  user name (first line) and password (second line) for the broker
-  --mqtt-client-id ID
-                  the name the broker knows the program by (default
-                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
-  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...
-  --interval S    every S seconds a summary of the measured value (count, min, mean,
-                  max, standard deviation, out of band, first and last time) on
-                  PREFIX/summary and as a "summary" row of the recording
-  --language en|de
-                  the panels, status texts and help in English or German
-                  (remembered; default: the desktop's language)
-  --exit-when-ready
-                  print "kvormx: ready" and end once the main panel is shown and
-                  the sensor set-up is done (start-up timing, smoke tests)
-  -h, --help      show this text
-  --version       show the program version
-</source>
-        <translation>Aufruf: kvormx [--com N=GERÄT]... [--simulate] [--trace DATEI] [--list-ports]
-              [--by-id-dir ORDNER] [--settings DATEI] [--mqtt URL [--mqtt-auth DATEI]
-              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]
-              [--exit-when-ready]
-Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
-
-  --com N=GERÄT   GERÄT als COM-Port N (1 bis %d) führen und darauf starten; für
-                  mehrere Ports möglich, jede Nummer einmal (das Programm startet auf
-                  COM 1, wenn genannt, sonst auf dem ersten genannten)
-  --simulate      einen virtuellen Sensor im Programm starten und COM 1 mit ihm
-                  verbinden (ein ausdrückliches --com 1=GERÄT hat Vorrang)
-  --trace DATEI   jeden Rahmen auf der Leitung ab dem Start in DATEI schreiben
-                  (auch im Bedienfeld der weiteren Parameter ein- und auszuschalten)
-  --list-ports    die gefundenen Schnittstellen ausgeben, eine je Zeile (Nummer,
-                  Gerät, Beschreibung), und enden
-  --by-id-dir ORDNER
-                  die festen Namen von USB-Adaptern in ORDNER statt in
-                  /dev/serial/by-id suchen und ihn beobachten (Tests, Ausprobieren)
-  --settings DATEI
-                  gemerkte Schnittstelle, Ordner und Broker in DATEI statt in den
-                  Benutzereinstellungen halten (Tests)
-  --mqtt URL      Identität, Parameter, Messungen, Bilder und Status an einen
-                  MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX, oder mqtts:// mit
-                  den Zertifizierungsstellen des Systems (auch im Bedienfeld der
-                  weiteren Parameter einzustellen)
-  --mqtt-auth DATEI
-                  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den Broker
-  --mqtt-client-id ID
-                  der Name, unter dem der Broker das Programm kennt (Vorgabe
-                  kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
-  --every N       eine Antwort (ein Bild) von N senden und aufzeichnen: die N-te, 2N-te, ...
-  --interval S    alle S Sekunden eine Zusammenfassung des Messwerts (Anzahl, Min,
-                  Mittel, Max, Standardabweichung, außerhalb des Bands, erste und
-                  letzte Zeit) auf PRÄFIX/summary und als Zeile "summary" der Aufzeichnung
-  --language en|de
-                  Bedienfelder, Statustexte und Hilfe auf Englisch oder Deutsch
-                  (wird gemerkt; Vorgabe: die Sprache des Desktops)
-  --exit-when-ready
-                  "kvormx: ready" ausgeben und enden, sobald das Hauptfeld gezeigt und
-                  der Sensor eingerichtet ist (Startzeit, Rauchtests)
-  -h, --help      diesen Text zeigen
-  --version       die Programmversion zeigen
-</translation>
     </message>
     <message id="Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads&#xa;its firmware text. Prints one &quot;key: value&quot; line each:&#xa;  description  the sensor's description, as the program shows it&#xa;  ccd_type     CCD type code&#xa;  pixels       pixels of the CCD line (the line length)&#xa;  resolution   resolution code&#xa;  board_type   board type (0: video in 64-sample blocks, word-coded firmware text)&#xa;  firmware     firmware text&#xa;  port         the device of the port&#xa;  --json       one JSON object with these keys instead&#xa;">
         <source>Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads
@@ -2115,9 +1909,490 @@ made %s
 </source>
         <translation type="unfinished"></translation>
     </message>
-    <message id="%d bytes %s	">
+    <message id="%d bytes %s&#9;">
         <source>%d bytes %s	</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message id="Help">
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message id="Video tools">
+        <source>Video tools</source>
+        <translation>Videowerkzeuge</translation>
+    </message>
+    <message id="Average">
+        <source>Average</source>
+        <translation>Mittelung</translation>
+    </message>
+    <message id="Pictures in the moving average of the video curve">
+        <source>Pictures in the moving average of the video curve</source>
+        <translation>Bilder im gleitenden Mittel der Videokurve</translation>
+    </message>
+    <message id="Min/max envelope">
+        <source>Min/max envelope</source>
+        <translation>Min/Max-Hüllkurve</translation>
+    </message>
+    <message id="Shade the range the signal took over the averaged pictures">
+        <source>Shade the range the signal took over the averaged pictures</source>
+        <translation>Den Bereich schattieren, den das Signal über die gemittelten Bilder einnahm</translation>
+    </message>
+    <message id="Save as reference">
+        <source>Save as reference</source>
+        <translation>Als Referenz speichern</translation>
+    </message>
+    <message id="Keep the curve shown (the average, if on) as the reference of this sensor">
+        <source>Keep the curve shown (the average, if on) as the reference of this sensor</source>
+        <translation>Die gezeigte Kurve (das Mittel, wenn eingeschaltet) als Referenz dieses Sensors behalten</translation>
+    </message>
+    <message id="Load reference">
+        <source>Load reference</source>
+        <translation>Referenz laden</translation>
+    </message>
+    <message id="Load a reference file and draw it under the live curve">
+        <source>Load a reference file and draw it under the live curve</source>
+        <translation>Eine Referenzdatei laden und unter der Live-Kurve zeichnen</translation>
+    </message>
+    <message id="Live - reference">
+        <source>Live - reference</source>
+        <translation>Live - Referenz</translation>
+    </message>
+    <message id="Show the difference live minus reference instead of the curve">
+        <source>Show the difference live minus reference instead of the curve</source>
+        <translation>Statt der Kurve die Differenz Live minus Referenz zeigen</translation>
+    </message>
+    <message id="Live minus reference">
+        <source>Live minus reference</source>
+        <translation>Live minus Referenz</translation>
+    </message>
+    <message id="Cursors">
+        <source>Cursors</source>
+        <translation>Cursor</translation>
+    </message>
+    <message id="Two cursors: drag with the mouse, or Left/Right (Shift: 10, Ctrl: next edge), Tab for the other">
+        <source>Two cursors: drag with the mouse, or Left/Right (Shift: 10, Ctrl: next edge), Tab for the other</source>
+        <translation>Zwei Cursor: mit der Maus ziehen, oder Links/Rechts (Umschalt: 10, Strg: nächste Kante), Tab für den anderen</translation>
+    </message>
+    <message id="Pixel of the cursor, and the signal there against the threshold">
+        <source>Pixel of the cursor, and the signal there against the threshold</source>
+        <translation>Pixel des Cursors und das Signal dort gegen die Schwelle</translation>
+    </message>
+    <message id="Cursor 1">
+        <source>Cursor 1</source>
+        <translation>Cursor 1</translation>
+    </message>
+    <message id="Cursor 2">
+        <source>Cursor 2</source>
+        <translation>Cursor 2</translation>
+    </message>
+    <message id="Distance">
+        <source>Distance</source>
+        <translation>Abstand</translation>
+    </message>
+    <message id="Link health">
+        <source>Link health</source>
+        <translation>Zustand der Leitung</translation>
+    </message>
+    <message id="Exchanges per second">
+        <source>Exchanges per second</source>
+        <translation>Austausche je Sekunde</translation>
+    </message>
+    <message id="Time-outs">
+        <source>Time-outs</source>
+        <translation>Zeitüberschreitungen</translation>
+    </message>
+    <message id="Replies refused">
+        <source>Replies refused</source>
+        <translation>Abgelehnte Antworten</translation>
+    </message>
+    <message id="Age of the last good reply">
+        <source>Age of the last good reply</source>
+        <translation>Alter der letzten guten Antwort</translation>
+    </message>
+    <message id="%.1f exchanges/s, %ld in all, %ld set-ups">
+        <source>%.1f exchanges/s, %ld in all, %ld set-ups</source>
+        <translation>%.1f Austausche/s, %ld insgesamt, %ld Einrichtungen</translation>
+    </message>
+    <message id="Time-outs: %ld">
+        <source>Time-outs: %ld</source>
+        <translation>Zeitüberschreitungen: %ld</translation>
+    </message>
+    <message id="Refused: %ld by length, %ld by range rule">
+        <source>Refused: %ld by length, %ld by range rule</source>
+        <translation>Abgelehnt: %ld nach Länge, %ld nach Bereichsregel</translation>
+    </message>
+    <message id="No good reply yet">
+        <source>No good reply yet</source>
+        <translation>Noch keine gute Antwort</translation>
+    </message>
+    <message id="Last good reply %.1f s ago">
+        <source>Last good reply %.1f s ago</source>
+        <translation>Letzte gute Antwort vor %.1f s</translation>
+    </message>
+    <message id="file %s&#xa;">
+        <source>file %s
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="Save support file">
+        <source>Save support file</source>
+        <translation>Supportdatei speichern</translation>
+    </message>
+    <message id="Support file not written: %s">
+        <source>Support file not written: %s</source>
+        <translation>Supportdatei nicht geschrieben: %s</translation>
+    </message>
+    <message id="Support file written: %s">
+        <source>Support file written: %s</source>
+        <translation>Supportdatei geschrieben: %s</translation>
+    </message>
+    <message id="Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]&#xa;              [--by-id-dir DIR] [--settings FILE] [--reset-settings]&#xa;              [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]] [--every N]&#xa;              [--interval S] [--language en|de] [--exit-when-ready]&#xa;Operating tool for the K-VOR-MX CCD line sensor on a serial line.&#xa;&#xa;  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given&#xa;                  for several ports, each number once (the program starts on COM 1&#xa;                  if it is named, else on the first one named)&#xa;  --simulate      start a virtual sensor inside the program and connect COM 1 to it&#xa;                  (an explicit --com 1=DEVICE wins)&#xa;  --trace FILE    write every frame on the line to FILE, from the start-up on&#xa;                  (also switched on and off on the further-parameters panel)&#xa;  --list-ports    print the ports the program finds, one a line (number, device,&#xa;                  description), and end&#xa;  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of&#xa;                  /dev/serial/by-id, and watch it (tests, trying out)&#xa;  --settings FILE keep the remembered port, folder and broker in FILE instead of&#xa;                  the per-user settings (tests)&#xa;  --reset-settings&#xa;                  start from the default settings; the old file is kept beside&#xa;                  it under a dated name&#xa;  --mqtt URL      publish identity, parameters, measurements, pictures and status&#xa;                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with&#xa;                  the system's certificate authorities (also set on the&#xa;                  further-parameters panel)&#xa;  --mqtt-auth FILE&#xa;                  user name (first line) and password (second line) for the broker&#xa;  --mqtt-client-id ID&#xa;                  the name the broker knows the program by (default&#xa;                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...&#xa;  --interval S    every S seconds a summary of the measured value (count, min, mean,&#xa;                  max, standard deviation, out of band, first and last time) on&#xa;                  PREFIX/summary and as a &quot;summary&quot; row of the recording&#xa;  --language en|de&#xa;                  the panels, status texts and help in English or German&#xa;                  (remembered; default: the desktop's language)&#xa;  --exit-when-ready&#xa;                  print &quot;kvormx: ready&quot; and end once the main panel is shown and&#xa;                  the sensor set-up is done (start-up timing, smoke tests)&#xa;  -h, --help      show this text&#xa;  --version       show the program version&#xa;">
+        <source>Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]
+              [--by-id-dir DIR] [--settings FILE] [--reset-settings]
+              [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]] [--every N]
+              [--interval S] [--language en|de] [--exit-when-ready]
+Operating tool for the K-VOR-MX CCD line sensor on a serial line.
+
+  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given
+                  for several ports, each number once (the program starts on COM 1
+                  if it is named, else on the first one named)
+  --simulate      start a virtual sensor inside the program and connect COM 1 to it
+                  (an explicit --com 1=DEVICE wins)
+  --trace FILE    write every frame on the line to FILE, from the start-up on
+                  (also switched on and off on the further-parameters panel)
+  --list-ports    print the ports the program finds, one a line (number, device,
+                  description), and end
+  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of
+                  /dev/serial/by-id, and watch it (tests, trying out)
+  --settings FILE keep the remembered port, folder and broker in FILE instead of
+                  the per-user settings (tests)
+  --reset-settings
+                  start from the default settings; the old file is kept beside
+                  it under a dated name
+  --mqtt URL      publish identity, parameters, measurements, pictures and status
+                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with
+                  the system's certificate authorities (also set on the
+                  further-parameters panel)
+  --mqtt-auth FILE
+                  user name (first line) and password (second line) for the broker
+  --mqtt-client-id ID
+                  the name the broker knows the program by (default
+                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
+  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...
+  --interval S    every S seconds a summary of the measured value (count, min, mean,
+                  max, standard deviation, out of band, first and last time) on
+                  PREFIX/summary and as a "summary" row of the recording
+  --language en|de
+                  the panels, status texts and help in English or German
+                  (remembered; default: the desktop's language)
+  --exit-when-ready
+                  print "kvormx: ready" and end once the main panel is shown and
+                  the sensor set-up is done (start-up timing, smoke tests)
+  -h, --help      show this text
+  --version       show the program version
+</source>
+        <translation>Aufruf: kvormx [--com N=GERÄT]... [--simulate] [--trace DATEI] [--list-ports]
+              [--by-id-dir ORDNER] [--settings DATEI] [--reset-settings]
+              [--mqtt URL [--mqtt-auth DATEI] [--mqtt-client-id ID]] [--every N]
+              [--interval S] [--language en|de] [--exit-when-ready]
+Bedienprogramm für den CCD-Zeilensensor K-VOR-MX an einer seriellen Leitung.
+
+  --com N=GERÄT   GERÄT als COM-Port N (1 bis %d) führen und darauf starten; für
+                  mehrere Ports möglich, jede Nummer einmal (das Programm startet auf
+                  COM 1, wenn genannt, sonst auf dem ersten genannten)
+  --simulate      einen virtuellen Sensor im Programm starten und COM 1 mit ihm
+                  verbinden (ein ausdrückliches --com 1=GERÄT hat Vorrang)
+  --trace DATEI   jeden Rahmen auf der Leitung ab dem Start in DATEI schreiben
+                  (auch im Bedienfeld der weiteren Parameter ein- und auszuschalten)
+  --list-ports    die gefundenen Schnittstellen ausgeben, eine je Zeile (Nummer,
+                  Gerät, Beschreibung), und enden
+  --by-id-dir ORDNER
+                  die festen Namen von USB-Adaptern in ORDNER statt in
+                  /dev/serial/by-id suchen und ihn beobachten (Tests, Ausprobieren)
+  --settings DATEI
+                  gemerkte Schnittstelle, Ordner und Broker in DATEI statt in den
+                  Benutzereinstellungen halten (Tests)
+  --reset-settings
+                  mit den Voreinstellungen beginnen; die alte Datei bleibt unter
+                  einem datierten Namen daneben erhalten
+  --mqtt URL      Identität, Parameter, Messungen, Bilder und Status an einen
+                  MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX, oder mqtts:// mit
+                  den Zertifizierungsstellen des Systems (auch im Bedienfeld der
+                  weiteren Parameter einzustellen)
+  --mqtt-auth DATEI
+                  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den Broker
+  --mqtt-client-id ID
+                  der Name, unter dem der Broker das Programm kennt (Vorgabe
+                  kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
+  --every N       eine Antwort (ein Bild) von N senden und aufzeichnen: die N-te, 2N-te, ...
+  --interval S    alle S Sekunden eine Zusammenfassung des Messwerts (Anzahl, Min,
+                  Mittel, Max, Standardabweichung, außerhalb des Bands, erste und
+                  letzte Zeit) auf PRÄFIX/summary und als Zeile "summary" der Aufzeichnung
+  --language en|de
+                  Bedienfelder, Statustexte und Hilfe auf Englisch oder Deutsch
+                  (wird gemerkt; Vorgabe: die Sprache des Desktops)
+  --exit-when-ready
+                  "kvormx: ready" ausgeben und enden, sobald das Hauptfeld gezeigt und
+                  der Sensor eingerichtet ist (Startzeit, Rauchtests)
+  -h, --help      diesen Text zeigen
+  --version       die Programmversion zeigen
+</translation>
+    </message>
+    <message id="The settings file cannot be moved aside: %s">
+        <source>The settings file cannot be moved aside: %s</source>
+        <translation>Die Einstellungsdatei kann nicht beiseitegelegt werden: %s</translation>
+    </message>
+    <message id="Settings reset; the old file is kept as %s">
+        <source>Settings reset; the old file is kept as %s</source>
+        <translation>Einstellungen zurückgesetzt; die alte Datei bleibt als %s erhalten</translation>
+    </message>
+    <message id="The settings file could not be read; it is kept as %s and the defaults are used">
+        <source>The settings file could not be read; it is kept as %s and the defaults are used</source>
+        <translation>Die Einstellungsdatei war nicht lesbar; sie bleibt als %s erhalten, und die Voreinstellungen gelten</translation>
+    </message>
+    <message id="Options (before or after the command):&#xa;  --port COM|DEVICE  the sensor's port: a COM number from 1 to 32 (&quot;3&quot; or &quot;COM3&quot;;&#xa;                     COM n is /dev/ttyS&lt;n-1&gt;) or the path of a serial device&#xa;                     (/dev/ttyUSB0, /dev/serial/by-id/...); default COM 1&#xa;  --simulate         talk to a virtual sensor started inside the tool (not with --port)&#xa;  --timeout S        seconds each reply may take, 0.01 to 3600 (default 1.5; the&#xa;                     firmware text gets 0.5 s more)&#xa;  --trace FILE       write every frame sent and received to FILE&#xa;  --language en|de   messages and help in English or German (remembered; default: the&#xa;                     desktop's language); data, CSV, JSON and MQTT stay as they are&#xa;  --reset-settings   start the per-user settings (those kvormx keeps too) from the&#xa;                     defaults; the old file is kept beside it under a dated name.&#xa;                     Without a command, that is all&#xa;  --settings FILE    the settings file instead of the per-user one (tests)&#xa;  --help, -h         this text; after a command, that command's text&#xa;  --version          the program version&#xa;">
+        <source>Options (before or after the command):
+  --port COM|DEVICE  the sensor's port: a COM number from 1 to 32 ("3" or "COM3";
+                     COM n is /dev/ttyS&lt;n-1&gt;) or the path of a serial device
+                     (/dev/ttyUSB0, /dev/serial/by-id/...); default COM 1
+  --simulate         talk to a virtual sensor started inside the tool (not with --port)
+  --timeout S        seconds each reply may take, 0.01 to 3600 (default 1.5; the
+                     firmware text gets 0.5 s more)
+  --trace FILE       write every frame sent and received to FILE
+  --language en|de   messages and help in English or German (remembered; default: the
+                     desktop's language); data, CSV, JSON and MQTT stay as they are
+  --reset-settings   start the per-user settings (those kvormx keeps too) from the
+                     defaults; the old file is kept beside it under a dated name.
+                     Without a command, that is all
+  --settings FILE    the settings file instead of the per-user one (tests)
+  --help, -h         this text; after a command, that command's text
+  --version          the program version
+</source>
+        <translation>Optionen (vor oder nach dem Befehl):
+  --port COM|GERÄT    die Schnittstelle des Sensors: eine COM-Nummer von 1 bis 32 ("3"
+                      oder "COM3"; COM n ist /dev/ttyS&lt;n-1&gt;) oder der Pfad eines seriellen
+                      Geräts (/dev/ttyUSB0, /dev/serial/by-id/...); Vorgabe COM 1
+  --simulate          mit einem im Werkzeug gestarteten virtuellen Sensor sprechen
+                      (nicht mit --port)
+  --timeout S         Sekunden, die jede Antwort dauern darf, 0.01 bis 3600 (Vorgabe 1.5;
+                      der Firmwaretext bekommt 0.5 s mehr)
+  --trace DATEI       jeden gesendeten und empfangenen Rahmen in DATEI schreiben
+  --language en|de    Meldungen und Hilfe auf Englisch oder Deutsch (wird gemerkt;
+                      Vorgabe: die Sprache des Desktops); Daten, CSV, JSON und MQTT
+                      bleiben, wie sie sind
+  --reset-settings    die Benutzereinstellungen (auch die von kvormx) mit den
+                      Voreinstellungen beginnen; die alte Datei bleibt unter einem
+                      datierten Namen daneben erhalten. Ohne Befehl ist das alles
+  --settings DATEI    die Einstellungsdatei statt der des Benutzers (Tests)
+  --help, -h          dieser Text; nach einem Befehl der Text des Befehls
+  --version           die Programmversion
+</translation>
+    </message>
+    <message id="[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--average N]&#xa;       [--keep-going]&#xa;       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]">
+        <source>[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--average N]
+       [--keep-going]
+       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="Video mode: reads the sensor's RAM set and its hardware words, then, picture by&#xa;picture, a measurement request and the 256 video samples (four blocks of 64 on board&#xa;type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one&#xa;line per picture: the columns of watch, then first_pixel, pixel_step and sample_0 ..&#xa;sample_255 (0 to 1023).&#xa;  --count N     end after N pictures&#xa;  --duration S  end with the first picture after S seconds&#xa;  --csv         comma-separated, with a header line of the column names&#xa;  --json        one JSON object per line, the samples as the array &quot;samples&quot;&#xa;  --every N     print (and publish) one picture in N&#xa;  --interval S  every S seconds a summary of the measured value (see watch --help)&#xa;  --average N   the samples of each line are the moving average of the latest N&#xa;                pictures (1, 2, 4, 8 or 16; fewer while the first come), each&#xa;                rounded to the nearest whole number; the other columns are the&#xa;                newest picture's&#xa;  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a&#xa;                missing measurement or block is counted and the loop goes on&#xa;  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or&#xa;                mqtts://; ports 1883 and 8883, prefix &quot;kvormx&quot; by default): the&#xa;                identity and parameters (retained), a message per picture on&#xa;                PREFIX/video, and PREFIX/status (&quot;online&quot;, the outcome; &quot;offline&quot;&#xa;                at the end or, as the last will, when the tool dies)&#xa;  --mqtt-auth FILE  user name (first line) and password (second line) for the&#xa;                broker; no password is ever taken on the command line&#xa;  --mqtt-client-id ID  the name the broker knows the tool by (default&#xa;                kvormx-HOST-PORTNAME)&#xa;A bad URL or an unreadable FILE is a usage error before the port is opened. The&#xa;line never waits for the broker: messages queue while it is away, and the&#xa;broker's state (connected, lost, refused) is a line on standard error each time&#xa;it changes. At the end, what is queued is sent within 2 s; a broker that was never&#xa;reached ends the tool with status 1 (not with --keep-going).&#xa;Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,&#xa;with status 0 and the counters on standard error. Without --keep-going a measurement&#xa;or a block that does not come within the time-out ends it with status 1, without a&#xa;line for that picture.&#xa;">
+        <source>Video mode: reads the sensor's RAM set and its hardware words, then, picture by
+picture, a measurement request and the 256 video samples (four blocks of 64 on board
+type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one
+line per picture: the columns of watch, then first_pixel, pixel_step and sample_0 ..
+sample_255 (0 to 1023).
+  --count N     end after N pictures
+  --duration S  end with the first picture after S seconds
+  --csv         comma-separated, with a header line of the column names
+  --json        one JSON object per line, the samples as the array "samples"
+  --every N     print (and publish) one picture in N
+  --interval S  every S seconds a summary of the measured value (see watch --help)
+  --average N   the samples of each line are the moving average of the latest N
+                pictures (1, 2, 4, 8 or 16; fewer while the first come), each
+                rounded to the nearest whole number; the other columns are the
+                newest picture's
+  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a
+                missing measurement or block is counted and the loop goes on
+  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or
+                mqtts://; ports 1883 and 8883, prefix "kvormx" by default): the
+                identity and parameters (retained), a message per picture on
+                PREFIX/video, and PREFIX/status ("online", the outcome; "offline"
+                at the end or, as the last will, when the tool dies)
+  --mqtt-auth FILE  user name (first line) and password (second line) for the
+                broker; no password is ever taken on the command line
+  --mqtt-client-id ID  the name the broker knows the tool by (default
+                kvormx-HOST-PORTNAME)
+A bad URL or an unreadable FILE is a usage error before the port is opened. The
+line never waits for the broker: messages queue while it is away, and the
+broker's state (connected, lost, refused) is a line on standard error each time
+it changes. At the end, what is queued is sent within 2 s; a broker that was never
+reached ends the tool with status 1 (not with --keep-going).
+Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,
+with status 0 and the counters on standard error. Without --keep-going a measurement
+or a block that does not come within the time-out ends it with status 1, without a
+line for that picture.
+</source>
+        <translation>Videobetrieb: liest den RAM-Satz des Sensors und seine Hardwarewörter, dann Bild für
+Bild eine Messanforderung und die 256 Videowerte (vier Blöcke zu 64 auf Platinentyp 0,
+ein Block zu 256 auf anderen Platinen), wie der Videobetrieb von kvormx. Gibt eine
+Zeile je Bild aus: die Spalten von watch, dann first_pixel, pixel_step und sample_0 ..
+sample_255 (0 bis 1023).
+  --count N     nach N Bildern enden
+  --duration S  mit dem ersten Bild nach S Sekunden enden
+  --csv         durch Kommas getrennt, mit einer Kopfzeile der Spaltennamen
+  --json        ein JSON-Objekt je Zeile, die Werte als Feld "samples"
+  --every N     ein Bild von N ausgeben (und senden)
+  --interval S  alle S Sekunden eine Zusammenfassung des Messwerts (siehe watch --help)
+  --average N   die Werte jeder Zeile sind das gleitende Mittel der letzten N Bilder
+                (1, 2, 4, 8 oder 16; weniger, solange die ersten kommen), jeder auf
+                die nächste ganze Zahl gerundet; die übrigen Spalten sind die des
+                neuesten Bildes
+  --keep-going  als Dienst laufen bis SIGTERM oder SIGINT (siehe watch --help): eine
+                ausbleibende Messung oder ein ausbleibender Block wird gezählt und die
+                Schleife geht weiter
+  --mqtt URL    zusätzlich an einen MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX (oder
+                mqtts://; Ports 1883 und 8883, Präfix "kvormx" als Vorgabe): Identität
+                und Parameter (gehalten), eine Nachricht je Bild auf PRÄFIX/video, und
+                PRÄFIX/status ("online", das Ergebnis; "offline" am Ende oder, als
+                letzter Wille, wenn das Werkzeug stirbt)
+  --mqtt-auth FILE  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den
+                Broker; ein Passwort wird nie auf der Befehlszeile genommen
+  --mqtt-client-id ID  der Name, unter dem der Broker das Werkzeug kennt (Vorgabe
+                kvormx-HOST-PORTNAME)
+Eine ungültige URL oder eine unlesbare FILE ist ein Aufruffehler, bevor die
+Schnittstelle geöffnet wird. Die Leitung wartet nie auf den Broker: Nachrichten
+warten in einer Schlange, solange er fort ist, und jeder Wechsel seines Zustands
+(verbunden, verloren, abgelehnt) ist eine Zeile auf der Standardfehlerausgabe. Am
+Ende wird das Wartende binnen 2 s gesendet; ein nie erreichter Broker beendet das
+Werkzeug mit Status 1 (nicht mit --keep-going).
+Läuft sonst bis Strg-C (oder SIGTERM), das es nach dem laufenden Bild beendet, mit
+Status 0 und den Zählern auf der Standardfehlerausgabe. Ohne --keep-going beendet eine
+Messung oder ein Block, der nicht innerhalb der Zeitgrenze kommt, es mit Status 1,
+ohne Zeile für dieses Bild.
+</translation>
+    </message>
+    <message id="--settings wants a regular file, not '%s'">
+        <source>--settings wants a regular file, not '%s'</source>
+        <translation>--settings verlangt eine gewöhnliche Datei, nicht '%s'</translation>
+    </message>
+    <message id="the settings could not be reset: %s">
+        <source>the settings could not be reset: %s</source>
+        <translation>die Einstellungen konnten nicht zurückgesetzt werden: %s</translation>
+    </message>
+    <message id="settings reset to the defaults; the old file is kept as %s">
+        <source>settings reset to the defaults; the old file is kept as %s</source>
+        <translation>Einstellungen auf die Voreinstellungen zurückgesetzt; die alte Datei bleibt als %s erhalten</translation>
+    </message>
+    <message id="settings reset to the defaults (there was no settings file: %s)">
+        <source>settings reset to the defaults (there was no settings file: %s)</source>
+        <translation>Einstellungen auf die Voreinstellungen zurückgesetzt (es gab keine Einstellungsdatei: %s)</translation>
+    </message>
+    <message id="no reply">
+        <source>no reply</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message id="last reply %.1f s ago">
+        <source>last reply %.1f s ago</source>
+        <translation>letzte Antwort vor %.1f s</translation>
+    </message>
+    <message id="replies %ld, missed %ld, set-ups %ld, dropped %lu; line: %ld exchanges (%.1f/s), %ld time-outs, %ld refused by length, %ld by range rule, %s">
+        <source>replies %ld, missed %ld, set-ups %ld, dropped %lu; line: %ld exchanges (%.1f/s), %ld time-outs, %ld refused by length, %ld by range rule, %s</source>
+        <translation>Antworten %ld, ausgeblieben %ld, Einrichtungen %ld, verworfen %lu; Leitung: %ld Austausche (%.1f/s), %ld Zeitüberschreitungen, %ld nach Länge abgelehnt, %ld nach Bereichsregel, %s</translation>
+    </message>
+    <message id="support: the remembered reference %s is left out: %s">
+        <source>support: the remembered reference %s is left out: %s</source>
+        <translation>support: die gemerkte Referenz %s bleibt draußen: %s</translation>
+    </message>
+    <message id="port %s&#xa;timeout %g s&#xa;settings %s&#xa;">
+        <source>port %s
+timeout %g s
+settings %s
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="--average wants 1, 2, 4, 8 or 16">
+        <source>--average wants 1, 2, 4, 8 or 16</source>
+        <translation>--average verlangt 1, 2, 4, 8 oder 16</translation>
+    </message>
+    <message id="%d: pixel %d%s, signal %d %s %d">
+        <source>%d: pixel %d%s, signal %d %s %d</source>
+        <translation>%d: Pixel %d%s, Signal %d %s %d</translation>
+    </message>
+    <message id="Distance %d pixels">
+        <source>Distance %d pixels</source>
+        <translation>Abstand %d Pixel</translation>
+    </message>
+    <message id="Reference not loaded: %s">
+        <source>Reference not loaded: %s</source>
+        <translation>Referenz nicht geladen: %s</translation>
+    </message>
+    <message id="Reference refused: %s">
+        <source>Reference refused: %s</source>
+        <translation>Referenz abgelehnt: %s</translation>
+    </message>
+    <message id="Reference loaded: %s">
+        <source>Reference loaded: %s</source>
+        <translation>Referenz geladen: %s</translation>
+    </message>
+    <message id="No reference loaded: the difference needs one.">
+        <source>No reference loaded: the difference needs one.</source>
+        <translation>Keine Referenz geladen: die Differenz braucht eine.</translation>
+    </message>
+    <message id="No video picture yet: start Video first.">
+        <source>No video picture yet: start Video first.</source>
+        <translation>Noch kein Videobild: zuerst Video starten.</translation>
+    </message>
+    <message id="Reference not saved: %s">
+        <source>Reference not saved: %s</source>
+        <translation>Referenz nicht gespeichert: %s</translation>
+    </message>
+    <message id="Reference saved (%d pictures averaged): %s">
+        <source>Reference saved (%d pictures averaged): %s</source>
+        <translation>Referenz gespeichert (%d Bilder gemittelt): %s</translation>
+    </message>
+    <message id="') out[n++] = '">
+        <source>') out[n++] = '</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="' &amp;&amp; s[1] == '">
+        <source>' &amp;&amp; s[1] == '</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id="no valid column %s">
+        <source>no valid column %s</source>
+        <translation>keine gültige Spalte %s</translation>
+    </message>
+    <message id="not a reference file (no picture row)">
+        <source>not a reference file (no picture row)</source>
+        <translation>keine Referenzdatei (keine Bildzeile)</translation>
+    </message>
+    <message id="The reference was taken on a line of %d pixels, this sensor has %d.">
+        <source>The reference was taken on a line of %d pixels, this sensor has %d.</source>
+        <translation>Die Referenz wurde an einer Zeile mit %d Pixeln aufgenommen, dieser Sensor hat %d.</translation>
+    </message>
+    <message id="The reference starts at pixel %d, the video at pixel %d.">
+        <source>The reference starts at pixel %d, the video at pixel %d.</source>
+        <translation>Die Referenz beginnt bei Pixel %d, das Video bei Pixel %d.</translation>
+    </message>
+    <message id="Support file of the K-VOR-MX operating tool.&#xa;&#xa;version.txt      the program, its version, the platform and when this file was made&#xa;identity.json    the sensor as the program identified it (the port's device included)&#xa;parameters.json  the parameter set the program holds, with the words' names&#xa;parameters.dat   the same set as a parameter file (kvormx and kvormx-cli load it)&#xa;health.json      the line's counters: exchanges, replies, time-outs, replies refused, set-ups&#xa;frames.txt       the last events on the line, oldest first: time, seconds, direction, command,&#xa;                 the words decoded, the bytes in hex&#xa;reference.csv    the reference signal in use, if there is one: the picture (or average) with the&#xa;                 sensor's identity and the parameters it was taken with (the reference file)&#xa;settings.txt     the settings in use, if the caller gives them (never a password)&#xa;options.txt      kvormx-cli's port and time-out, if it made the file&#xa;">
+        <source>Support file of the K-VOR-MX operating tool.
+
+version.txt      the program, its version, the platform and when this file was made
+identity.json    the sensor as the program identified it (the port's device included)
+parameters.json  the parameter set the program holds, with the words' names
+parameters.dat   the same set as a parameter file (kvormx and kvormx-cli load it)
+health.json      the line's counters: exchanges, replies, time-outs, replies refused, set-ups
+frames.txt       the last events on the line, oldest first: time, seconds, direction, command,
+                 the words decoded, the bytes in hex
+reference.csv    the reference signal in use, if there is one: the picture (or average) with the
+                 sensor's identity and the parameters it was taken with (the reference file)
+settings.txt     the settings in use, if the caller gives them (never a password)
+options.txt      kvormx-cli's port and time-out, if it made the file
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message id=" (edge)">
+        <source> (edge)</source>
+        <translation> (Kante)</translation>
     </message>
 </context>
 </TS>

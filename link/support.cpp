@@ -4,6 +4,7 @@
 #include "link/health.h"
 #include "link/link.h"
 #include "link/record.h"
+#include "link/reference.h"
 #include "link/state.h"
 #include "runtime/archive.h"
 #include "runtime/filewriter.h"
@@ -21,7 +22,11 @@ static const char kReadme[] =
     "parameters.dat   the same set as a parameter file (kvormx and kvormx-cli load it)\n"
     "health.json      the line's counters: exchanges, replies, time-outs, replies refused, set-ups\n"
     "frames.txt       the last events on the line, oldest first: time, seconds, direction, command,\n"
-    "                 the words decoded, the bytes in hex\n";
+    "                 the words decoded, the bytes in hex\n"
+    "reference.csv    the reference signal in use, if there is one: the picture (or average) with the\n"
+    "                 sensor's identity and the parameters it was taken with (the reference file)\n"
+    "settings.txt     the settings in use, if the caller gives them (never a password)\n"
+    "options.txt      kvormx-cli's port and time-out, if it made the file\n";
 
 static int Member(const char* name, const char* text, int length)
 {
@@ -67,6 +72,12 @@ int WriteSupportFile(const char* path, const char* program, const SupportExtra* 
 
     bad |= Member("frames.txt", "# time\tseconds\tdirection\tcommand\twords decoded\tbytes in hex\n", -1) < 0;
     TraceRingLines(AppendLine, nullptr);
+
+    if (const Reference* reference = CurrentReference()) {
+        static char csv[REFERENCE_TEXT_LEN];
+        n = FormatReference(csv, sizeof csv, reference);
+        bad |= Member("reference.csv", csv, n) < 0;
+    }
 
     for (int i = 0; i < count; i++) bad |= Member(extras[i].name, extras[i].text, extras[i].length) < 0;
     if (bad) {

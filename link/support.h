@@ -8,7 +8,8 @@
 //   parameters.json   the parameter set with its names; parameters.dat the same as a parameter file
 //   health.json       the link's health counters
 //   frames.txt        the last 500 events on the line, decoded (the frame trace's format)
-//   ...               what the caller adds: the settings in use (without secrets), the reference signal
+//   reference.csv     the reference signal in use (CurrentReference), when there is one
+//   ...               what the caller adds: the settings in use (without secrets), options
 #pragma once
 
 struct SupportExtra {

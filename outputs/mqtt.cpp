@@ -17,11 +17,13 @@
 
 #include "outputs/outputs.h"
 
+#include "link/health.h"
 #include "link/rate.h"
 #include "link/state.h"
 #include "outputs/mqtt_client.h"
 #include "runtime/filewriter.h"
 #include "runtime/rs232.h"
+#include "runtime/util.h"
 
 #include <unistd.h>
 
@@ -35,7 +37,7 @@ const int MSG_LEN = MQTT_PAYLOAD_LEN;
 const int TEXT_LEN = 512;
 
 // The retained topics, in the order they go out after a connect.
-enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS, SLOT_COUNTERS };
+enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS, SLOT_COUNTERS, SLOT_HEALTH };
 
 // The status topic never carries an empty text: before the program has
 // said anything it says this.
@@ -78,6 +80,7 @@ int MqttStart(const char* url, const char* authFile, const char* clientId)
     setup.slots[SLOT_IDENTITY] = "identity";
     setup.slots[SLOT_PARAMETERS] = "parameters";
     setup.slots[SLOT_COUNTERS] = "counters";
+    setup.slots[SLOT_HEALTH] = "health";
     setup.willLeaf = "status";
     setup.willPayload = "{\"state\":\"offline\",\"text\":\"connection lost\"}";
     setup.clientId = clientId;
@@ -183,6 +186,18 @@ void MqttPublishCounters(long replies, long missed, long setups)
     MqttClientKeep(SLOT_COUNTERS, payload, n);
 }
 
+static double g_healthSent = -1.0;  // Timer() of the last health message
+
+void MqttPublishHealth(int now)
+{
+    if (!MqttClientActive()) return;
+    const double t = Timer();
+    if (!now && g_healthSent >= 0 && t - g_healthSent < HEALTH_PERIOD) return;
+    g_healthSent = t;
+    char payload[MSG_LEN];
+    MqttClientKeep(SLOT_HEALTH, payload, FormatHealthJson(payload, MSG_LEN));
+}
+
 void MqttPublishParameters(void)
 {
     if (!MqttClientActive()) return;
@@ -253,6 +268,7 @@ static void (*g_afterEach)(void) = nullptr;  // the caller's look at the broker 
 
 static void After(void)
 {
+    MqttPublishHealth(0);
     if (g_afterEach) g_afterEach();
 }
 static void SinkMeasurement(const MeasurementRecord* r)

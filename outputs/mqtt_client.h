@@ -16,7 +16,7 @@
 
 const int MQTT_QUEUE_LEN = 1000;    // queued messages waiting for the broker
 const int MQTT_PAYLOAD_LEN = 2400;  // longest payload: a picture, the measurement and 256 samples
-const int MQTT_SLOTS = 4;           // retained topics a client keeps
+const int MQTT_SLOTS = 5;           // retained topics a client keeps
 const int MQTT_LEAF_LEN = 32;       // a topic's name under the prefix, with its terminator
 const int MQTT_HOST_LEN = 256;
 const int MQTT_PREFIX_LEN = 256;

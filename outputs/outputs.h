@@ -94,6 +94,11 @@ void MqttPublishSummaryRest(void);
 // The service's counters (retained, PREFIX/counters): replies, missed
 // replies, set-ups, and the messages dropped so far.
 void MqttPublishCounters(long replies, long missed, long setups);
+// The link's health counters (link/health.h), retained on PREFIX/health: at
+// most once every HEALTH_PERIOD seconds unless `now`. The sink sends it
+// after its records; a caller whose loop is idle calls it on its own.
+const double HEALTH_PERIOD = 1.0;
+void MqttPublishHealth(int now);
 
 // The broker's state as a status-line text, e.g. "MQTT: connected to host:1883".
 const char* MqttState(void);

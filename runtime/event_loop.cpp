@@ -83,6 +83,14 @@ static void Fire(int panel, int control, int event)
     g_callbackDepth--;
 }
 
+void FireMenuItem(int panel, int item, MenuCallbackPtr callback)
+{
+    if (Quiet() || !FindPanel(panel) || !callback) return;
+    g_callbackDepth++;
+    callback(panel, item);
+    g_callbackDepth--;
+}
+
 static void FirePanel(int panel, int event)
 {
     Panel* p = FindPanel(panel);

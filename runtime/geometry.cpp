@@ -8,9 +8,12 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenuBar>
 #include <QRegularExpression>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShowEvent>
 #include <QStringList>
 
 #include <algorithm>
@@ -121,6 +124,61 @@ void AnchorMoved(QWidget* w)
 
 // ---- [SECTION] Panel windows --------------------------------------------------------------------
 
+// A panel's window: the scroll area around its canvas, with room above the
+// canvas for a menu bar once the program gives it menus.
+class PanelWindow : public QScrollArea {
+ public:
+    using QScrollArea::QScrollArea;
+    QMenuBar* bar = nullptr;
+    int barHeight = 0;  // the room above the canvas now
+    QMenuBar* Bar()
+    {
+        if (!bar) bar = new QMenuBar(this);
+        return bar;
+    }
+    // The bar's room follows what it holds; the canvas keeps its own, so the
+    // window grows by the bar.
+    void Relayout()
+    {
+        if (!bar) return;
+        bar->ensurePolished();  // the style's font and margins decide its height
+        const int h = bar->sizeHint().height();
+        if (h != barHeight) {
+            const int grown = h - barHeight;
+            barHeight = h;
+            setViewportMargins(0, h, 0, 0);
+            if (maximumHeight() < QWIDGETSIZE_MAX) setMaximumHeight(maximumHeight() + grown);
+            resize(width(), height() + grown);
+        }
+        bar->setGeometry(0, 0, width(), barHeight);
+        bar->show();
+    }
+
+ protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QScrollArea::resizeEvent(e);
+        if (bar) bar->setGeometry(0, 0, width(), barHeight);
+    }
+    // A style applied late may change the bar's height: its room follows.
+    void showEvent(QShowEvent* e) override
+    {
+        Relayout();
+        QScrollArea::showEvent(e);
+    }
+};
+
+QMenuBar* PanelMenuBar(Panel& p)
+{
+    auto* w = dynamic_cast<PanelWindow*>(p.window);
+    return w ? w->Bar() : nullptr;
+}
+
+void PanelMenuBarChanged(Panel& p)
+{
+    if (auto* w = dynamic_cast<PanelWindow*>(p.window)) w->Relayout();
+}
+
 QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
 {
     const QSize form = canvas->size();
@@ -130,7 +188,7 @@ QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
     } else {
         canvas->setFixedSize(form);
     }
-    auto* area = new QScrollArea(owner);
+    auto* area = new PanelWindow(owner);
     area->setWindowFlags(owner ? Qt::Tool : Qt::Window);
     area->setWindowTitle(canvas->windowTitle());
     area->setFrameShape(QFrame::NoFrame);

@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSvgGenerator>
 
 #include <climits>
@@ -265,6 +267,195 @@ int KGraph::Delete(int handle)
     }
     if (found) MarkDirty(DIRTY_PLOTS);
     return found || handle == VAL_ALL_PLOTS ? 0 : UIE_BAD_VALUE;
+}
+
+int KGraph::AddBand(std::vector<double> x, std::vector<double> low, std::vector<double> high, int color, int fillColor)
+{
+    // One closed outline: along the highs, back along the lows.
+    const int n = int(x.size());
+    QVector<double> px, py;
+    px.reserve(2 * n + 1);
+    py.reserve(2 * n + 1);
+    for (int i = 0; i < n; i++) {
+        px.push_back(x[size_t(i)]);
+        py.push_back(high[size_t(i)]);
+    }
+    for (int i = n - 1; i >= 0; i--) {
+        px.push_back(x[size_t(i)]);
+        py.push_back(low[size_t(i)]);
+    }
+    if (n > 0) {
+        px.push_back(x[0]);
+        py.push_back(high[0]);
+    }
+    auto* curve = new QCPCurve(xAxis, yAxis);
+    curve->setLayer("main");
+    curve->setPen(QPen(Rgb(color)));
+    curve->setBrush(QBrush(Rgb(fillColor)));
+    curve->setData(px, py);
+    std::vector<double> ys = std::move(low);
+    ys.insert(ys.end(), high.begin(), high.end());
+    Plot p{NextHandle(), BAND, std::move(x), std::move(ys), color, fillColor, curve, nullptr};
+    plots_.push_back(std::move(p));
+    MarkDirty(DIRTY_PLOTS);
+    return plots_.back().handle;
+}
+
+// ---- [SECTION] Measuring cursors (KGraph) -------------------------------------------------------
+
+static const int MEASURE_COLORS[2] = {0xC000C0, 0x008080};  // cursor 1 magenta, cursor 2 teal
+
+int KGraph::ShowMeasuring(bool on)
+{
+    Measuring& m = measuring_;
+    if (!m.line[0]) {
+        for (int i = 0; i < 2; i++) {
+            QPen pen(Rgb(MEASURE_COLORS[i]));
+            pen.setStyle(Qt::DashLine);
+            m.line[i] = new QCPItemStraightLine(this);
+            m.line[i]->setLayer(cursorLayer_);
+            m.line[i]->setPen(pen);
+            m.label[i] = new QCPItemText(this);
+            m.label[i]->setLayer(cursorLayer_);
+            m.label[i]->setColor(pen.color());
+            m.label[i]->setText(QString::number(i + 1));
+            m.label[i]->setPositionAlignment(Qt::AlignTop | Qt::AlignHCenter);
+            m.label[i]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        }
+        // Both start inside the x range, a third and two thirds across.
+        const QCPRange r = xAxis->range();
+        m.x[0] = std::round(r.lower + r.size() / 3);
+        m.x[1] = std::round(r.lower + 2 * r.size() / 3);
+    }
+    m.on = on;
+    for (int i = 0; i < 2; i++) {
+        m.line[i]->setVisible(on);
+        m.label[i]->setVisible(on);
+        m.line[i]->point1->setCoords(m.x[i], 0);
+        m.line[i]->point2->setCoords(m.x[i], 1);
+        m.label[i]->position->setCoords(m.x[i], 0.0);
+    }
+    setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+    MarkDirty(DIRTY_CURSORS);
+    return 0;
+}
+
+// The nearest snap position within reach, or x itself.
+double KGraph::Snapped(double x) const
+{
+    const Measuring& m = measuring_;
+    const double px = xAxis->coordToPixel(x);
+    double best = x, bestDistance = m.snapPixels;
+    for (double s : m.snap) {
+        const double d = std::fabs(xAxis->coordToPixel(s) - px);
+        if (d <= bestDistance) {
+            best = s;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+int KGraph::MoveMeasuring(int cursor, double x, bool snap, bool tell)
+{
+    Measuring& m = measuring_;
+    if (!m.line[0]) ShowMeasuring(false);
+    const QCPRange r = xAxis->range();
+    x = std::round(std::max(r.lower, std::min(r.upper, x)));
+    if (snap) x = Snapped(x);
+    m.x[cursor] = x;
+    m.line[cursor]->point1->setCoords(x, 0);
+    m.line[cursor]->point2->setCoords(x, 1);
+    m.label[cursor]->position->setCoords(x, 0.0);
+    MarkDirty(DIRTY_CURSORS);
+    if (tell && m.observer) m.observer(m.panel, m.control, cursor + 1, x);
+    return 0;
+}
+
+void KGraph::mousePressEvent(QMouseEvent* e)
+{
+    Measuring& m = measuring_;
+    if (!m.on || e->button() != Qt::LeftButton) {
+        KPlotBase::mousePressEvent(e);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    const double px = e->position().x();
+    const double d0 = std::fabs(xAxis->coordToPixel(m.x[0]) - px);
+    const double d1 = std::fabs(xAxis->coordToPixel(m.x[1]) - px);
+    m.dragging = d1 < d0 ? 1 : 0;
+    m.active = m.dragging;
+    MoveMeasuring(m.dragging, xAxis->pixelToCoord(px), true, true);
+    e->accept();
+}
+
+void KGraph::mouseMoveEvent(QMouseEvent* e)
+{
+    Measuring& m = measuring_;
+    if (m.dragging < 0) {
+        KPlotBase::mouseMoveEvent(e);
+        return;
+    }
+    MoveMeasuring(m.dragging, xAxis->pixelToCoord(e->position().x()), true, true);
+    e->accept();
+}
+
+void KGraph::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (measuring_.dragging < 0) {
+        KPlotBase::mouseReleaseEvent(e);
+        return;
+    }
+    measuring_.dragging = -1;
+    e->accept();
+}
+
+void KGraph::keyPressEvent(QKeyEvent* e)
+{
+    Measuring& m = measuring_;
+    if (!m.on) {
+        KPlotBase::keyPressEvent(e);
+        return;
+    }
+    const int k = m.active;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    const int step = (e->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+    switch (e->key()) {
+        case Qt::Key_1: m.active = 0; break;
+        case Qt::Key_2: m.active = 1; break;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const int dir = e->key() == Qt::Key_Right ? 1 : -1;
+            if (ctrl) {
+                // The next snap position that way, if there is one.
+                double target = m.x[k];
+                bool found = false;
+                for (double s : m.snap) {
+                    if ((s - m.x[k]) * dir <= 0) continue;
+                    if (!found || std::fabs(s - m.x[k]) < std::fabs(target - m.x[k])) target = s;
+                    found = true;
+                }
+                if (found) MoveMeasuring(k, target, false, true);
+            } else {
+                MoveMeasuring(k, m.x[k] + dir * step, false, true);
+            }
+            break;
+        }
+        default: KPlotBase::keyPressEvent(e); return;
+    }
+    e->accept();
+}
+
+// Tab chooses the other cursor instead of leaving the graph while its
+// cursors are shown; Shift+Tab still leaves it.
+bool KGraph::focusNextPrevChild(bool next)
+{
+    if (measuring_.on && next && hasFocus() && measuring_.active == 0) {
+        measuring_.active = 1;
+        return true;
+    }
+    if (measuring_.on && next && hasFocus()) measuring_.active = 0;
+    return KPlotBase::focusNextPrevChild(next);
 }
 
 // ---- [SECTION] Strip chart (KStripChart) --------------------------------------------------------
@@ -761,6 +952,72 @@ int PlotRectangle(int panel, int control, double x1, double y1, double x2, doubl
     KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
     if (!g) return err;
     return g->AddRectangle(x1, y1, x2, y2, color & 0xFFFFFF, fillColor & 0xFFFFFF);
+}
+
+int PlotBand(int panel, int control, const void* x, const void* low, const void* high, int n, int dataType, int color,
+             int fillColor)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (!x || !low || !high || n <= 0) return Fail(UIE_BAD_VALUE, QString("PlotBand needs points, got %1").arg(n));
+    if (!ValidType(dataType)) return Fail(UIE_BAD_VALUE, QString("data type %1 not supported").arg(dataType));
+    std::vector<double> xs, lo, hi;
+    ReadPoints(x, dataType, n, 0, 1, &xs);
+    ReadPoints(low, dataType, n, 0, 1, &lo);
+    ReadPoints(high, dataType, n, 0, 1, &hi);
+    return g->AddBand(std::move(xs), std::move(lo), std::move(hi), color & 0xFFFFFF, fillColor & 0xFFFFFF);
+}
+
+int ShowMeasureCursors(int panel, int control, int on)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    g->Measure().panel = panel;
+    g->Measure().control = control;
+    return g->ShowMeasuring(on != 0);
+}
+
+int SetMeasureCursor(int panel, int control, int cursor, double x)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (cursor < 1 || cursor > 2) return Fail(UIE_BAD_VALUE, QString("no measuring cursor %1").arg(cursor));
+    return g->MoveMeasuring(cursor - 1, x, false, false);
+}
+
+int GetMeasureCursor(int panel, int control, int cursor, double* x)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (cursor < 1 || cursor > 2) return Fail(UIE_BAD_VALUE, QString("no measuring cursor %1").arg(cursor));
+    if (!g->Measure().line[0]) g->ShowMeasuring(false);
+    *x = g->Measure().x[cursor - 1];
+    return 0;
+}
+
+int SetMeasureSnap(int panel, int control, const double* positions, int n, double pixels)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    g->Measure().snap.assign(positions, positions + (n > 0 ? n : 0));
+    g->Measure().snapPixels = pixels;
+    return 0;
+}
+
+int SetMeasureCursorObserver(int panel, int control, MeasureCursorObserver observer)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    g->Measure().panel = panel;
+    g->Measure().control = control;
+    g->Measure().observer = observer;
+    return 0;
 }
 
 int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip, int dataType)

@@ -38,6 +38,26 @@ int PlotXY(int panel, int control, const void* x, const void* y, int n, int xTyp
 // Rectangle from (x1, y1) to (x2, y2), outline `color`, fill `fillColor`; returns the plot handle.
 int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color, int fillColor);
 
+// The area between two curves over the same n x values: outline `color`,
+// filled with `fillColor`; returns the plot handle. Data types as PlotXY.
+int PlotBand(int panel, int control, const void* x, const void* low, const void* high, int n, int dataType, int color,
+             int fillColor);
+
+// ---- Measuring cursors --------------------------------------------------------------------------
+// Two vertical cursors of the operator on a graph, apart from the program's
+// three: a left press (or drag) takes the nearer one to the mouse; with the
+// graph focused, Left and Right move the active cursor by one x unit (with
+// Shift by ten), Ctrl+Left and Ctrl+Right jump it to the next snap position,
+// Tab (or 1 and 2) chooses the other one. A cursor moved within `pixels`
+// screen pixels of a snap position lies on it. Positions are whole x units.
+// Each move the operator makes is told to the observer.
+typedef void (*MeasureCursorObserver)(int panel, int control, int cursor, double x);  // cursor 1 or 2
+int ShowMeasureCursors(int panel, int control, int on);              // 1 shows them (and makes the graph focusable)
+int SetMeasureCursor(int panel, int control, int cursor, double x);  // programmatic: no observer call
+int GetMeasureCursor(int panel, int control, int cursor, double* x);
+int SetMeasureSnap(int panel, int control, const double* positions, int n, double pixels);
+int SetMeasureCursorObserver(int panel, int control, MeasureCursorObserver observer);
+
 // ---- Strip chart --------------------------------------------------------------------------------
 // `n` interleaved values (trace 1, trace 2, ... trace N, trace 1, ...) starting at
 // element `start`, taking every (skip + 1)th element; `n` must be a multiple of

@@ -156,6 +156,17 @@ int DeleteListItem(int panel, int control, int index, int count);
 int GetLabelFromIndex(int panel, int control, int index, char* label, int size);  // item's label
 int GetValueFromIndex(int panel, int control, int index, int* value);             // item's value
 
+// ---- Menus --------------------------------------------------------------------------------------
+// A top-level panel's window has a menu bar once the program gives it an item.
+// NewMenuItem appends `item` to `menu` (the menu made at the bar's end with its
+// first item) and returns the item's id (> 0), or a negative error code.
+// Choosing the item runs callback(panel, id), like a control's callback. The
+// item's text is what screen readers say; `keys` ("Ctrl+Shift+S", or null)
+// chooses it from the keyboard.
+typedef void (*MenuCallbackPtr)(int panel, int item);
+int NewMenuItem(int panel, const char* menu, const char* item, const char* keys, MenuCallbackPtr callback);
+int SetMenuItemDimmed(int panel, int item, int dimmed);
+
 // ---- Pop-ups ------------------------------------------------------------------------------------
 // File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file
 // chosen, negative on error. `path` receives the chosen path (RT_PATH_LEN bytes).

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -200,7 +201,9 @@ static bool WriteValues(FILE* f, const void* array, int dataType, int numElement
 
 // Appending, and targets that are not plain files (a device, a pipe), are
 // written where they are: there is nothing of the old content to lose.
-static int WriteInPlace(const char* path, bool append, const void* array, int dataType, int numElements, int fieldWidth)
+typedef std::function<bool(FILE*)> WriteBody;  // true when every byte went to the stream
+
+static int WriteInPlace(const char* path, bool append, const WriteBody& body)
 {
     int fd = OpenRegular(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666);
     if (fd < 0) return AF_CANNOT_OPEN;
@@ -209,7 +212,7 @@ static int WriteInPlace(const char* path, bool append, const void* array, int da
         close(fd);
         return FileFailedErrno(AF_CANNOT_OPEN, path);
     }
-    bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
+    bool ok = body(f);
     if (!ok) FileFailedErrno(0, path);
     if (fclose(f) != 0 && ok) {
         ok = false;
@@ -223,7 +226,7 @@ static int WriteInPlace(const char* path, bool append, const void* array, int da
 // the old file whole instead of cut short. A symbolic link is followed: the
 // file it points to is replaced and the link stays; a link that points
 // nowhere is refused rather than used to create a file somewhere else.
-static int WriteReplacing(const char* file, const void* array, int dataType, int numElements, int fieldWidth)
+static int WriteReplacing(const char* file, const WriteBody& body)
 {
     std::string target = file;
     struct stat st;
@@ -255,8 +258,7 @@ static int WriteReplacing(const char* file, const void* array, int dataType, int
         fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         // A directory that takes no new files may still hold a writable file:
         // overwrite it where it is rather than refuse what used to work.
-        if (fd < 0 && exists && (errno == EACCES || errno == EPERM))
-            return WriteInPlace(target.c_str(), false, array, dataType, numElements, fieldWidth);
+        if (fd < 0 && exists && (errno == EACCES || errno == EPERM)) return WriteInPlace(target.c_str(), false, body);
         if (fd < 0 && errno != EEXIST) return FileFailedErrno(AF_CANNOT_OPEN, target);
     }
     if (fd < 0) return FileFailed(AF_CANNOT_OPEN, target, "no temporary file could be made beside it");
@@ -268,7 +270,7 @@ static int WriteReplacing(const char* file, const void* array, int dataType, int
         unlink(temp.c_str());
         return FileFailedErrno(AF_CANNOT_OPEN, target);
     }
-    bool ok = WriteValues(f, array, dataType, numElements, fieldWidth);
+    bool ok = body(f);
     if (ok && fsync(fileno(f)) != 0) ok = false;
     if (!ok) FileFailedErrno(0, target);
     if (fclose(f) != 0 && ok) {
@@ -294,8 +296,41 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
     if (fieldWidth < 0 || fieldWidth > kMaxFieldWidth) return AF_BAD_ARGUMENT;
     if (fileAction != 0 && fileAction != 1) return AF_BAD_ARGUMENT;
     g_fileError.clear();
-    if (fileAction == 1) return WriteInPlace(file, true, array, dataType, numElements, fieldWidth);
-    return WriteReplacing(file, array, dataType, numElements, fieldWidth);
+    auto body = [&](FILE* f) { return WriteValues(f, array, dataType, numElements, fieldWidth); };
+    if (fileAction == 1) return WriteInPlace(file, true, body);
+    return WriteReplacing(file, body);
+}
+
+int TextToFile(const char* file, const char* text, int length)
+{
+    if (!file || !file[0] || !text || length < 0) return AF_BAD_ARGUMENT;
+    g_fileError.clear();
+    auto body = [&](FILE* f) { return fwrite(text, 1, static_cast<size_t>(length), f) == static_cast<size_t>(length); };
+    return WriteReplacing(file, body);
+}
+
+int FileToText(const char* file, char* text, int size)
+{
+    if (!file || !file[0] || !text || size < 1) return AF_BAD_ARGUMENT;
+    g_fileError.clear();
+    text[0] = '\0';
+    int fd = OpenRegular(file, O_RDONLY, 0);
+    if (fd < 0) return AF_CANNOT_OPEN;
+    FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        close(fd);
+        return FileFailedErrno(AF_CANNOT_OPEN, file);
+    }
+    // One byte past the room tells a file that fits from one that does not.
+    std::vector<char> buffer(static_cast<size_t>(size));
+    size_t n = fread(buffer.data(), 1, buffer.size(), f);
+    bool readError = ferror(f) != 0;
+    fclose(f);
+    if (readError) return FileFailed(AF_READ_FAILED, file, "read error");
+    if (n >= static_cast<size_t>(size)) return FileFailed(AF_TOO_LARGE, file, "too large");
+    memcpy(text, buffer.data(), n);
+    text[n] = '\0';
+    return static_cast<int>(n);
 }
 
 int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups, int dataOrder,

@@ -33,7 +33,13 @@ int ArrayToFile(const char* file, const void* array, int dataType, int numElemen
 // or a directory is refused at once, never waited on.
 int FileToArray(const char* file, void* array, int dataType, int numElements, int numGroups, int dataOrder,
                 int fileLayout, int fileType);
-// Why the last ArrayToFile or FileToArray failed: the path and the reason.
+// A whole text file, written and read under the same rules: TextToFile
+// replaces the file only once every byte is on disk (0 or a negative code);
+// FileToText reads a regular file of fewer than `size` bytes into `text`,
+// terminated (its length, or a negative code; "too large" when it does not fit).
+int TextToFile(const char* file, const char* text, int length);
+int FileToText(const char* file, char* text, int size);
+// Why the last ArrayToFile, FileToArray, TextToFile or FileToText failed: the path and the reason.
 const char* ArrayFileError(void);
 
 // Formats `source` into `target`. Only the form "%<n>c<%<m>i" is supported: m

@@ -22,6 +22,7 @@
 #include <QWidget>
 
 #include <QMenu>
+#include <QMenuBar>
 
 #include <qcustomplot.h>
 
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/graph.h"
 #include "runtime/ui.h"
 
 class QMessageBox;
@@ -114,6 +116,13 @@ void DescribeForScreenReaders(const Control& control);
 void AnnounceText(QLabel* label, const QString& before);
 
 // ---- [SECTION] Geometry -------------------------------------------------------------------------
+
+// The panel window's menu bar, made (with room above the canvas) on first use;
+// null for a panel without a window of its own.
+QMenuBar* PanelMenuBar(Panel& p);
+void PanelMenuBarChanged(Panel& p);  // after its menus changed: its room above the canvas
+// Runs a menu item's program callback as the control callbacks run.
+void FireMenuItem(int panel, int item, MenuCallbackPtr callback);
 
 // Edges a widget keeps its distance to as its parent is resized (the form's
 // `anchor` property): both edges of a pair stretch it, one edge moves it with
@@ -285,10 +294,10 @@ class KGraph : public KPlotBase {
     Q_OBJECT
  public:
     explicit KGraph(QWidget* parent = nullptr);
-    enum { XY = 1, RECTANGLE = 2 };
+    enum { XY = 1, RECTANGLE = 2, BAND = 3 };
     struct Plot {
         int handle;
-        int kind;  // XY, RECTANGLE
+        int kind;  // XY, RECTANGLE, BAND (x: n points; y: the n lows, then the n highs)
         std::vector<double> x, y;
         int color, fillColor;
         QCPAbstractPlottable* curve = nullptr;
@@ -306,13 +315,41 @@ class KGraph : public KPlotBase {
     int GetCursor(int cursor, double* x, double* y) const;
     int AddXY(std::vector<double> x, std::vector<double> y, int color);
     int AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor);
+    int AddBand(std::vector<double> x, std::vector<double> low, std::vector<double> high, int color, int fillColor);
     int Delete(int handle);
     const std::vector<Plot>& Plots() const { return plots_; }
     void ApplyFormProperties() override;
     QString CsvText() const override;
 
+    // The operator's measuring cursors (graph.h).
+    struct Measuring {
+        bool on = false;
+        double x[2] = {0, 0};
+        int active = 0;            // the cursor the keys move
+        std::vector<double> snap;  // positions a cursor near them snaps to
+        double snapPixels = 0;     // how near, in screen pixels
+        MeasureCursorObserver observer = nullptr;
+        int panel = 0, control = 0;  // passed to the observer
+        QCPItemStraightLine* line[2] = {nullptr, nullptr};
+        QCPItemText* label[2] = {nullptr, nullptr};
+        int dragging = -1;  // the cursor the mouse holds, -1 none
+    };
+    int ShowMeasuring(bool on);
+    int MoveMeasuring(int cursor, double x, bool snap, bool tell);
+    Measuring& Measure() { return measuring_; }
+    const Measuring& Measure() const { return measuring_; }
+
+ protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+
  private:
     int NextHandle();
+    double Snapped(double x) const;
+    Measuring measuring_;
     std::vector<Plot> plots_;
     std::vector<QCPItemRect*> spareRects_;  // of deleted plots, hidden, owned by the plot
     Cursor cursors_[3];

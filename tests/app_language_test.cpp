@@ -62,3 +62,27 @@ TEST_F(German, TheFaultsAnOperatorMeetsAreTranslatedToo)
 }
 
 }  // namespace
+
+// The Help menu: the keys, the manual in the desktop's viewer, and what the
+// program is, in German as in English.
+TEST_F(German, TheHelpMenuShowsTheKeysTheManualAndWhatTheProgramIs)
+{
+    StartSensor();
+    StartUp();
+    ASSERT_TRUE(OperatorChooseMenuItem(panelHandle, "Hilfe",
+                                       "Tastenk\xFC"
+                                       "rzel"));
+    std::string keys = TextPopupShown();
+    EXPECT_NE(std::string::npos, keys.find("F5\tMessen")) << keys;
+    EXPECT_NE(std::string::npos, keys.find("Esc\tStopp")) << keys;
+    ASSERT_TRUE(OperatorChooseMenuItem(panelHandle, "Hilfe",
+                                       "\xDC"
+                                       "ber"));
+    std::string about = TextPopupShown();
+    EXPECT_NE(std::string::npos, about.find("K-VOR-MX-Bedienprogramm " KVORMX_PROJECT_VERSION)) << about;
+    EXPECT_NE(std::string::npos, about.find("Qt 6.")) << about;
+    EXPECT_NE(std::string::npos, about.find("libmosquitto 2.")) << about;
+    ASSERT_TRUE(OperatorChooseMenuItem(panelHandle, "Hilfe", "Handbuch"));
+    EXPECT_NE(std::string::npos, DocumentOpened().find("README.md")) << DocumentOpened();
+    EXPECT_EQ(0, UntranslatedCount()) << Untranslated();
+}

@@ -185,3 +185,46 @@ TEST(ProgramProcess, SigtermSignsOffWithItsOwnOffline)
     EXPECT_NE("connection lost", TextMember(last, "text")) << last;
     EXPECT_NE("", TextMember(last, "text")) << last;
 }
+
+// A settings file the program cannot read is moved aside with what could
+// still be read kept, and said; --reset-settings starts from the defaults
+// and keeps the old file beside it.
+TEST(ProgramProcess, UnreadableSettingsAreMovedAsideAndResetKeepsTheOldFile)
+{
+    fs::path dir = fs::temp_directory_path() / ("kvormx-settings-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "kvormx.conf";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[mqtt]\nurl=mqtt://kept.example/x\n";
+        out << "\n[gen\xff\x00ral\nport/last=\"/dev/tty\x01\n\x80\x81=\x82\n[[[\n";
+    }
+    auto aside = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir))
+            n += e.path().filename().string().rfind("kvormx.conf.", 0) == 0;
+        return n;
+    };
+    Outcome junk = RunProgram(ProgramPath(), "--simulate --exit-when-ready --settings '" + file.string() + "'",
+                              "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(0, junk.status) << junk.err;
+    if (aside() == 0) {
+        fs::remove_all(dir);
+        GTEST_SKIP() << "this Qt reads the junk without complaint";
+    }
+    EXPECT_NE(std::string::npos, junk.err.find("The settings file could not be read; it is kept as " + file.string()))
+        << junk.err;
+    std::ifstream fresh(file);
+    std::stringstream kept;
+    kept << fresh.rdbuf();
+    EXPECT_NE(std::string::npos, kept.str().find("kept.example")) << kept.str();
+
+    Outcome reset =
+        RunProgram(ProgramPath(), "--simulate --exit-when-ready --reset-settings --settings '" + file.string() + "'",
+                   "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(0, reset.status) << reset.err;
+    EXPECT_NE(std::string::npos, reset.err.find("Settings reset; the old file is kept as " + file.string()))
+        << reset.err;
+    EXPECT_EQ(2, aside());
+    fs::remove_all(dir);
+}

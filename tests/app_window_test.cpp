@@ -137,7 +137,10 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     std::map<int, Box> form;
     for (int c : controls) form[c] = ControlBox(panelHandle, c);
 
-    OperatorResizePanel(panelHandle, 1400, 900);  // 400 wider, 186 taller
+    // The window holds the menu bar above the panel: it is that much taller than the form.
+    const int menu = PanelMenuBarHeight(panelHandle);
+    ASSERT_GT(menu, 0);
+    OperatorResizePanel(panelHandle, 1400, 900 + menu);  // 400 wider, 186 taller
     auto now = [](int c) { return ControlBox(panelHandle, c); };
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].w + 400, now(PANEL_GRAPH_VIDEO).w);
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].h + 186, now(PANEL_GRAPH_VIDEO).h);
@@ -155,7 +158,7 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     EXPECT_EQ(form[PANEL_VIDEO_THRESHOLD].y + 186, now(PANEL_VIDEO_THRESHOLD).y);
     EXPECT_EQ(form[PANEL_COMPORT].x, now(PANEL_COMPORT).x);
 
-    OperatorResizePanel(panelHandle, 1000, 714);
+    OperatorResizePanel(panelHandle, 1000, 714 + menu);
     for (int c : controls) {
         EXPECT_EQ(form[c].x, now(c).x) << c;
         EXPECT_EQ(form[c].y, now(c).y) << c;

@@ -4,6 +4,7 @@
 #include "support/program_fixture.h"
 
 #include "app/app.h"
+#include "link/health.h"
 #include "outputs/mqtt_client.h"
 #include "outputs/outputs.h"
 #include "runtime/settings.h"
@@ -176,6 +177,42 @@ TEST_F(MqttTest, RetainedTopicsDescribeTheSensorAndGoOfflineAtTheEnd)
     MqttStop();
     ASSERT_TRUE(
         WaitFor([&] { return late.On("plant/line1/status").back().find("offline") != std::string::npos; }, 5.0));
+}
+
+// The link's health goes retained to PREFIX/health about once a second
+// while publishing, with the counters the line has: here a sensor that
+// stops answering, the time-out counted.
+TEST_F(MqttTest, HealthIsRetainedAboutOnceASecondWithTheLinesCounters)
+{
+    StartBroker();
+    ASSERT_EQ(0, MqttStart(Url().c_str(), nullptr));
+    StartSensor();
+    StartUp();
+    ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
+    StartHealthView();
+    Subscriber sub(port, "plant/line1/health");
+    SensorFaults silent;
+    silent.no_reply_every = 1;
+    sensor.SetFaults(silent);
+    Press(PANEL_RUN);  // its first request goes unanswered: the loop ends after the time-out
+    ASSERT_EQ(1, link_health.timeouts);
+    const size_t before = sub.On("plant/line1/health").size();
+    PumpFor(3.2);
+    StopHealthView();
+    const std::vector<std::string> health = sub.On("plant/line1/health");
+    ASSERT_FALSE(health.empty());
+    EXPECT_GE(health.size() - before, 2u);
+    EXPECT_LE(health.size() - before, 5u);  // about one a second, not one per event
+    const std::string& last = health.back();
+    EXPECT_EQ(1, Member(last, "timeouts")) << last;
+    EXPECT_EQ(link_health.exchanges, Member(last, "exchanges")) << last;
+    EXPECT_EQ(link_health.replies, Member(last, "replies")) << last;
+    EXPECT_EQ(link_health.setUps, Member(last, "set_ups")) << last;
+    EXPECT_NE(std::string::npos, last.find("\"last_reply_age\":")) << last;
+    // The panel says the same.
+    char text[128] = "";
+    GetCtrlVal(panelPopUp, POPUP_HEALTH_FAULTS, text, sizeof text);
+    EXPECT_STREQ("Time-outs: 1", text);
 }
 
 TEST_F(MqttTest, RunModeKeepsItsPaceWhileTheBrokerIsAwayAndPublishingResumes)

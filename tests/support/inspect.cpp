@@ -22,6 +22,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -81,10 +83,19 @@ int AnswerFileDialog(const FileRequest& r, std::string* path)
     return a.result;
 }
 
-// Set before main, so every render and every file pop-up of a test process is seen.
+std::string g_documentOpened;
+
+int OpenDocumentStandIn(const char* path)
+{
+    g_documentOpened = path;
+    return 0;
+}
+
+// Set before main, so every render, every file pop-up and every document of a test process is seen.
 [[maybe_unused]] const bool g_hooked = [] {
     SetRenderObserver(CountRender);
     SetFileDialogStandIn(AnswerFileDialog);
+    SetDocumentStandIn(OpenDocumentStandIn);
     return true;
 }();
 
@@ -123,8 +134,11 @@ std::vector<PlotInfo> GraphPlots(int panel, int control)
     auto* g = qobject_cast<KGraph*>(Widget(panel, control));
     if (!g) return out;
     for (const KGraph::Plot& p : g->Plots())
-        out.push_back(
-            {p.handle, p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE : PLOT_XY, p.x, p.y, p.color, p.fillColor});
+        out.push_back({p.handle,
+                       p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE
+                       : p.kind == KGraph::BAND    ? PLOT_BAND
+                                                   : PLOT_XY,
+                       p.x, p.y, p.color, p.fillColor});
     return out;
 }
 
@@ -487,6 +501,34 @@ void OperatorClosePanel(int panel)
     Settle();
 }
 
+int PanelMenuBarHeight(int panel)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !p->window) return 0;
+    for (QMenuBar* bar : p->window->findChildren<QMenuBar*>())
+        if (bar->isVisible()) return bar->height();
+    return 0;
+}
+
+bool OperatorChooseMenuItem(int panel, const char* menu, const char* item)
+{
+    Panel* p = FindPanel(panel);
+    if (!p || !p->window) return false;
+    for (QMenuBar* bar : p->window->findChildren<QMenuBar*>()) {
+        for (QAction* m : bar->actions()) {
+            if (!m->menu() || m->menu()->title() != QString::fromLatin1(menu)) continue;
+            for (QAction* a : m->menu()->actions()) {
+                if (a->text() != QString::fromLatin1(item)) continue;
+                if (!a->isEnabled()) return false;
+                a->trigger();
+                Settle();
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool OperatorChooseExport(int panel, int control, const char* item)
 {
     auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
@@ -499,4 +541,15 @@ bool OperatorChooseExport(int panel, int control, const char* item)
     a->trigger();
     Settle();
     return true;
+}
+
+std::string TextPopupShown(void)
+{
+    QMessageBox* box = OpenTextPopup();
+    return box && box->isVisible() ? (box->windowTitle() + "\n" + box->text()).toStdString() : std::string();
+}
+
+std::string DocumentOpened(void)
+{
+    return g_documentOpened;
 }

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2 };
+enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2, PLOT_BAND = 3 };
 
 struct PlotInfo {
     int handle;
     int kind;                  // PlotKind
-    std::vector<double> x, y;  // points; a rectangle has (x1, x2) and (y1, y2)
+    std::vector<double> x, y;  // points; a rectangle has (x1, x2) and (y1, y2); a band n x, n lows then n highs
     int color;                 // line / outline colour
-    int fillColor;             // rectangles only
+    int fillColor;             // rectangles and bands
 };
 
 // Plots of a graph in drawing order (oldest first).
@@ -79,6 +79,12 @@ void OperatorClosePanel(int panel);                           // window close bo
 // Chooses an item of a graph's or strip chart's right-click menu: exportPng,
 // exportSvg, exportPdf, copyPicture or exportCsv. False when it has none such.
 bool OperatorChooseExport(int panel, int control, const char* item);
+// Chooses an item of a panel window's menu bar, as the mouse would; false
+// when there is no such item or it is dimmed.
+bool OperatorChooseMenuItem(int panel, const char* menu, const char* item);
+std::string TextPopupShown(void);   // title, a newline and the text of the text pop-up open now ("" none)
+std::string DocumentOpened(void);   // the last document handed to the desktop's viewer
+int PanelMenuBarHeight(int panel);  // the height of the window's menu bar above the panel, 0 without one
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
 void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
 void OperatorWheel(int panel, int control, int notches);     // the mouse wheel over the control; > 0 turns it down
