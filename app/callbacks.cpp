@@ -37,6 +37,12 @@ static const CallbackEntry kCallbacks[] = {
     CTRL_CB(CC_TOGGBTN_Trace),
     CTRL_CB(CC_TOGGBTN_Mqtt),
     CTRL_CB(CC_BTNMqttAuth),
+    CTRL_CB(CC_TOGGBTN_History),
+    CTRL_CB(CC_BTNLive),
+    CTRL_CB(CC_SWITCH_Millimetres),
+    CTRL_CB(CC_BTNStatReset),
+    CTRL_CB(CC_BTNCalibrate),
+    CTRL_CB(CC_BTNScaleDefault),
 };
 
 void InstallCallbackTable(void)

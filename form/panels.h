@@ -51,6 +51,27 @@
 #define PANEL_BUTTON_RESET 53
 #define PANEL_RECORD       54  // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
 
+// What the operator sees beyond the measurement words: the chart's history,
+// millimetres, the mode, the statistics of the run.
+#define PANEL_HISTORY         55  // toggle, int: the chart holds and shows the whole run (F9)
+#define PANEL_LIVE            56  // button: back to the live chart
+#define PANEL_GRAPH_HISTORY   57  // graph: the run so far over its time, zoomed and panned by the operator
+#define PANEL_MVALUE_MM       58  // text message: the measured value in millimetres ("Value (mm)")
+#define PANEL_MM              59  // switch, int: numbers, axes and bar graph in millimetres
+#define PANEL_MM_SCALE        60  // text message: the millimetre scale in use, or why there is none
+#define PANEL_MODE            61  // text message: "Run", "Video" or "Stopped"
+#define PANEL_STAT_COUNT      62  // text messages: the statistics of the run
+#define PANEL_STAT_MEAN       63
+#define PANEL_STAT_SD         64
+#define PANEL_STAT_MIN        65
+#define PANEL_STAT_MAX        66
+#define PANEL_STAT_OUT        67  // replies out of band
+#define PANEL_STAT_SHARE      68  // their share of the replies, in percent
+#define PANEL_STAT_CP         69
+#define PANEL_STAT_CPK        70
+#define PANEL_GRAPH_HISTOGRAM 71  // graph: histogram of the measured value, the band marked
+#define PANEL_STAT_RESET      72  // button: the statistics afresh
+
 // ---- Pop-up panel -------------------------------------------------------------------------------
 #define POPUP_SENSOR_INFO    2   // text box: line 0 describes the CCD sensor
 #define POPUP_PIXELSTART     3   // slide, u16: pStart
@@ -66,6 +87,11 @@
 #define POPUP_MQTT_URL       15  // text entry, text: the broker's URL
 #define POPUP_MQTT_AUTH      16  // text entry, text: the broker's credentials file ("": none)
 #define POPUP_MQTT_AUTH_PICK 17  // button: picks the credentials file
+#define POPUP_GAUGE          18  // text entry, text: width of the calibration gauge in mm
+#define POPUP_MM_OFFSET      19  // text entry, text: mm added to every position ("": 0)
+#define POPUP_CALIBRATE      20  // button: the scale from the gauge and the last run's edges
+#define POPUP_MM_INFO        21  // text message: what a calibration would take, or what it gave
+#define POPUP_MM_DEFAULT     22  // button: the sensor type's scale again, the calibration forgotten
 
 // ---- Callbacks (bound by name in callbacks.cpp) -------------------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
@@ -96,4 +122,10 @@ CC_DECLARE(CC_TOGGBTN_Record);
 CC_DECLARE(CC_TOGGBTN_Trace);
 CC_DECLARE(CC_TOGGBTN_Mqtt);
 CC_DECLARE(CC_BTNMqttAuth);
+CC_DECLARE(CC_TOGGBTN_History);
+CC_DECLARE(CC_BTNLive);
+CC_DECLARE(CC_SWITCH_Millimetres);
+CC_DECLARE(CC_BTNStatReset);
+CC_DECLARE(CC_BTNCalibrate);
+CC_DECLARE(CC_BTNScaleDefault);
 #undef CC_DECLARE

@@ -11,6 +11,7 @@
 #include "runtime/filewriter.h"
 #include "runtime/util.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -20,6 +21,7 @@ const double FLUSH_WAIT = 0.5;        // seconds a flush at the end of a loop wa
 
 static int g_writer = 0;  // file writer of the running recording, 0 when none
 static char g_path[PATH_LEN];
+static char g_summaryPath[PATH_LEN];
 static char g_why[WHY_LEN];
 static long g_rows;
 static RecordStoppedHandler g_onStopped = nullptr;
@@ -62,6 +64,12 @@ int RecordStart(const char* path)
 {
     if (g_writer) RecordStop();
     CopyText(g_path, PATH_LEN, path ? path : "");
+    // Beside it: the same name, "-summary" before its ".csv".
+    const char* dot = std::strrchr(g_path, '.');
+    const char* slash = std::strrchr(g_path, '/');
+    const int stem =
+        dot && (!slash || dot > slash) ? static_cast<int>(dot - g_path) : static_cast<int>(std::strlen(g_path));
+    std::snprintf(g_summaryPath, sizeof g_summaryPath, "%.*s-summary.csv", stem, g_path);
     g_why[0] = '\0';
     g_rows = 0;
     int w = FileWriterOpen(g_path);
@@ -120,6 +128,38 @@ void RecordFlush(void)
 {
     if (!g_writer) return;
     if (FileWriterFlush(g_writer, FLUSH_WAIT) < 0 || FileWriterFailed(g_writer)) StopOnFailure();
+}
+
+// A few hundred bytes after a run has ended: written at once, without the
+// writer thread the rows need.
+int RecordSummary(const ValueStatistics* s)
+{
+    if (!g_writer) return 0;
+    std::FILE* f = std::fopen(g_summaryPath, "a");
+    if (!f) {
+        std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
+        return -1;
+    }
+    char row[ROW_LEN];
+    int ok = 1;
+    std::fseek(f, 0, SEEK_END);
+    if (std::ftell(f) == 0) {
+        int n = FormatStatisticsCsvHeader(row, ROW_LEN);
+        ok = std::fprintf(f, "%.*s\n", n, row) > 0;
+    }
+    int n = FormatStatisticsCsv(row, ROW_LEN, s);
+    ok = ok && std::fprintf(f, "%.*s\n", n, row) > 0;
+    const int closed = std::fclose(f) == 0;
+    if (!ok || !closed) {
+        std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
+        return -1;
+    }
+    return 0;
+}
+
+const char* RecordSummaryPath(void)
+{
+    return g_summaryPath;
 }
 
 const char* RecordPath(void)

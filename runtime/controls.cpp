@@ -193,6 +193,7 @@ int SetCtrlVal(int panel, int control, const char* text)
     } else if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
         QString before = l->text();
+        if (before == s) return 0;  // displays are set on every reply, mostly to what they show
         l->setText(s);
         if (c->autoSize) l->adjustSize();
         AnnounceText(l, before);

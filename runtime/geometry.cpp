@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -121,7 +122,34 @@ void AnchorMoved(QWidget* w)
 
 // ---- [SECTION] Panel windows --------------------------------------------------------------------
 
-QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
+QWidget* PinBottom(QWidget* canvas, const std::vector<QWidget*>& pinned)
+{
+    if (pinned.empty()) return nullptr;
+    int top = canvas->height();
+    for (QWidget* w : pinned) top = std::min(top, w->y());
+    const int height = canvas->height() - top;
+    auto* strip = new QWidget;
+    strip->setObjectName(canvas->objectName() + "_strip");
+    strip->resize(canvas->width(), height);
+    // The strip is as narrow as its widgets allow: those that stretch with
+    // the window may shrink, the others keep their place.
+    int least = 0;
+    for (QWidget* w : pinned) {
+        const QRect r = w->geometry();
+        w->setParent(strip);
+        w->move(r.x(), r.y() - top);
+        w->show();
+        least = std::max(least, r.x() + std::min(r.width(), 120));
+    }
+    strip->setMinimumWidth(least + 10);
+    strip->setFixedHeight(height);
+    QSize min = canvas->minimumSize();
+    canvas->resize(canvas->width(), top);
+    if (!min.isEmpty()) canvas->setMinimumSize(min.width(), std::max(1, min.height() - height));
+    return strip;
+}
+
+QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable, QWidget* strip, QScrollArea** scrollArea)
 {
     const QSize form = canvas->size();
     if (resizable) {
@@ -130,17 +158,28 @@ QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
     } else {
         canvas->setFixedSize(form);
     }
-    auto* area = new QScrollArea(owner);
-    area->setWindowFlags(owner ? Qt::Tool : Qt::Window);
-    area->setWindowTitle(canvas->windowTitle());
+    auto* area = new QScrollArea(strip ? nullptr : owner);
     area->setFrameShape(QFrame::NoFrame);
     area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
     area->setWidget(canvas);
-    area->resize(form);
-    if (!resizable) area->setMaximumSize(form);
-    area->hide();
-    return area;
+    *scrollArea = area;
+    QWidget* window = area;
+    if (strip) {
+        window = new QWidget(owner);
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(area, 1);
+        layout->addWidget(strip, 0);
+    }
+    window->setWindowFlags(owner ? Qt::Tool : Qt::Window);
+    window->setWindowTitle(canvas->windowTitle());
+    const QSize whole(form.width(), form.height() + (strip ? strip->height() : 0));
+    window->resize(whole);
+    if (!resizable) window->setMaximumSize(whole);
+    window->hide();
+    return window;
 }
 
 // ---- [SECTION] On the screen --------------------------------------------------------------------
@@ -199,7 +238,9 @@ void FitOnScreen(Panel& p, bool shown)
     // The window system's frame is known once the window is shown; before, it counts as none.
     QSize frame = w->frameGeometry().size() - w->size();
     QSize room = (area.size() - frame).expandedTo(QSize(1, 1));
-    QSize least = p.canvas->minimumSize().boundedTo(room);
+    QSize least = p.canvas->minimumSize();
+    if (p.strip) least = QSize(std::max(least.width(), p.strip->minimumWidth()), least.height() + p.strip->height());
+    least = least.boundedTo(room);
     if (w->minimumSize() != least) w->setMinimumSize(least);
     if (w->width() > room.width() || w->height() > room.height()) w->resize(w->size().boundedTo(room));
     QSize outer = w->size() + frame;

@@ -71,6 +71,23 @@ KSpinBox::KSpinBox(QWidget* parent) : QSpinBox(parent)
     });
 }
 
+void KSpinBox::SetDisplayScale(double factor, double offset, int decimals)
+{
+    if (factor == factor_ && offset == offset_ && decimals == decimals_) return;
+    factor_ = factor;
+    offset_ = offset;
+    decimals_ = decimals;
+    setSuffix(suffix());  // shows the value again, the new way
+}
+
+QString KSpinBox::textFromValue(int value) const
+{
+    if (factor_ == 1.0 && offset_ == 0.0 && decimals_ == 0) return QSpinBox::textFromValue(value);
+    // A dot, as in every file the program writes: the same number reads the
+    // same on the panel and in the recording.
+    return QString::number(value * factor_ + offset_, 'f', decimals_);
+}
+
 void KSpinBox::keyPressEvent(QKeyEvent* e)
 {
     if (IsEnter(e) && !isReadOnly()) {
@@ -334,6 +351,23 @@ static void Prepare(Control& c)
     DescribeForScreenReaders(c);
 }
 
+// Tab moves through the controls in the order the form lists them, which the
+// form keeps in reading order (left to right, top to bottom), also into and
+// out of the pinned strip, whose widgets Qt would otherwise reach last.
+static void ChainTabOrder(QWidget* canvas, QWidget* strip, const std::vector<QString>& order)
+{
+    QWidget* previous = nullptr;
+    for (const QString& name : order) {
+        QWidget* w = canvas->findChild<QWidget*>(name);
+        if (!w && strip) w = strip->findChild<QWidget*>(name);
+        if (!w) continue;
+        if (w->focusProxy()) w = w->focusProxy();
+        if (!(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
 }  // namespace kvr
 
 using namespace kvr;
@@ -388,6 +422,8 @@ int LoadPanel(int parent, const char* file, int resource)
     };
     std::vector<Pending> pending;
     std::vector<std::pair<QString, int>> anchors;  // widget name, edges
+    std::vector<QString> pinned;                   // widgets pinned to the bottom, below the scrolled part
+    std::vector<QString> order;                    // every widget of the panel, in the form's order
     std::set<QString> names;
     for (size_t i = 0; i < form.size(); i++) {
         bool inside = false;
@@ -402,6 +438,14 @@ int LoadPanel(int parent, const char* file, int resource)
             auto it = w.props.find(k);
             return it == w.props.end() ? QString() : it->second;
         };
+        if (!w.name.isEmpty()) order.push_back(w.name);
+        if (!prop("pin").isEmpty()) {
+            if (prop("pin") != "bottom" || w.parent != panelIndex)
+                return Fail(UIE_BAD_RESOURCE,
+                            QString("widget %1: only a widget of the panel itself is pinned, and only to the bottom")
+                                .arg(w.name));
+            pinned.push_back(w.name);
+        }
         if (!prop("anchor").isEmpty()) {
             bool ok;
             int edges = ParseAnchor(prop("anchor"), &ok);
@@ -472,8 +516,15 @@ int LoadPanel(int parent, const char* file, int resource)
         pc.c.widget = w;
     }
 
-    for (auto& [name, edges] : anchors)
-        if (QWidget* w = window->findChild<QWidget*>(name)) AnchorWidget(w, edges);
+    std::vector<QWidget*> pinnedWidgets;
+    for (const QString& name : pinned)
+        if (QWidget* w = window->findChild<QWidget*>(name)) pinnedWidgets.push_back(w);
+    QWidget* strip = PinBottom(window, pinnedWidgets);
+    for (auto& [name, edges] : anchors) {
+        QWidget* w = window->findChild<QWidget*>(name);
+        if (!w && strip) w = strip->findChild<QWidget*>(name);
+        if (w) AnchorWidget(w, edges);
+    }
 
     // The panel gets a window of its own; the rest of the form goes. Only a
     // panel whose controls follow its edges can be resized.
@@ -482,7 +533,9 @@ int LoadPanel(int parent, const char* file, int resource)
         delete top;
     }
     p->canvas = window;
-    p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty());
+    p->strip = strip;
+    p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty(), strip, &p->area);
+    ChainTabOrder(window, strip, order);
 
     int handle = RegisterPanel(std::move(p));
     Panel* panel = FindPanel(handle);
