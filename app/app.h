@@ -70,3 +70,6 @@ void InitPublishing(const char* url, const char* authFile);
 // status line and the toggle left off. `authFile` may be null or "".
 int StartPublishing(const char* url, const char* authFile);
 void StopPublishing(void);  // "offline" to the broker, the toggle off
+// The client id for publishing from the panel: --mqtt-client-id, or null
+// for the line's own (kvormx-HOST-PORTNAME of the port in use).
+void SetMqttClientId(const char* id);

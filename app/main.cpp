@@ -15,6 +15,7 @@
 #include "runtime/util.h"
 #include "sim/sensor.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +24,8 @@ static void Usage(FILE* out)
 {
     std::fprintf(out,
                  "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
-                 "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]]\n"
-                 "              [--exit-when-ready]\n"
+                 "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]\n"
+                 "              [--mqtt-client-id ID]] [--every N] [--interval S] [--exit-when-ready]\n"
                  "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
                  "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
                  "                  for several ports, each number once (the program starts on COM 1\n"
@@ -45,6 +46,13 @@ static void Usage(FILE* out)
                  "                  further-parameters panel)\n"
                  "  --mqtt-auth FILE\n"
                  "                  user name (first line) and password (second line) for the broker\n"
+                 "  --mqtt-client-id ID\n"
+                 "                  the name the broker knows the program by (default\n"
+                 "                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)\n"
+                 "  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...\n"
+                 "  --interval S    every S seconds a summary of the measured value (count, min, mean,\n"
+                 "                  max, standard deviation, out of band, first and last time) on\n"
+                 "                  PREFIX/summary and as a \"summary\" row of the recording\n"
                  "  --exit-when-ready\n"
                  "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
                  "                  the sensor set-up is done (start-up timing, smoke tests)\n"
@@ -67,6 +75,13 @@ static int MapPort(const char* arg, int* number)
     return rc == PORTS_NUMBER_TAKEN ? 3 : rc == 0 ? 0 : 2;
 }
 
+// SIGTERM and SIGINT close the window as its close box does: the recording's
+// last rows, the trace and the broker's "offline" go out before the end.
+static void Terminated(int)
+{
+    CC_PANEL(panelHandle, EVENT_CLOSE, nullptr, 0, 0);
+}
+
 // The value of an option given as "--name VALUE" or "--name=VALUE"; null
 // when `a` is another option or the value is missing.
 static const char* OptionValue(const char* name, int argc, char** argv, int* i)
@@ -86,6 +101,9 @@ int main(int argc, char** argv)
     const char* tracePath = nullptr;
     const char* mqttUrl = nullptr;
     const char* mqttAuth = nullptr;
+    const char* mqttClientId = nullptr;
+    long every = 1;
+    double interval = 0;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         const char* value = nullptr;
@@ -119,6 +137,27 @@ int main(int argc, char** argv)
                 return 2;
             }
             mqttAuth = value;
+        } else if ((value = OptionValue("--mqtt-client-id", argc, argv, &i))) {
+            if (!*value || std::strlen(value) >= static_cast<size_t>(MQTT_CLIENT_ID_LEN)) {
+                std::fprintf(stderr, "kvormx: --mqtt-client-id wants a name of 1 to %d bytes\n",
+                             MQTT_CLIENT_ID_LEN - 1);
+                return 2;
+            }
+            mqttClientId = value;
+        } else if ((value = OptionValue("--every", argc, argv, &i))) {
+            char* end = nullptr;
+            every = std::strtol(value, &end, 10);
+            if (!*value || *end || every < 1 || every > 1000000000L) {
+                std::fprintf(stderr, "kvormx: --every wants a whole number of at least 1, not '%s'\n", value);
+                return 2;
+            }
+        } else if ((value = OptionValue("--interval", argc, argv, &i))) {
+            char* end = nullptr;
+            interval = std::strtod(value, &end);
+            if (!*value || *end || !(interval > 0) || interval > 1e9) {
+                std::fprintf(stderr, "kvormx: --interval wants a time in seconds above 0, not '%s'\n", value);
+                return 2;
+            }
         } else if ((value = OptionValue("--by-id-dir", argc, argv, &i))) {
             if (!*value) {
                 std::fprintf(stderr, "kvormx: --by-id-dir wants a folder\n");
@@ -130,7 +169,10 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "kvormx: --settings wants a file\n");
                 return 2;
             }
-            SetSettingsFile(value);
+            if (SetSettingsFile(value) != 0) {
+                std::fprintf(stderr, "kvormx: --settings: %s is not a regular file\n", value);
+                return 2;
+            }
         } else if ((value = OptionValue("--com", argc, argv, &i))) {
             int number = 0;
             int rc = MapPort(value, &number);
@@ -145,14 +187,13 @@ int main(int argc, char** argv)
             }
             if (number == 1 || !namedPort) namedPort = number;
         } else {
-            std::fprintf(stderr, "kvormx: unknown option '%s'\n", a);
-            Usage(stderr);
+            std::fprintf(stderr, "kvormx: unknown option '%s' (see kvormx --help)\n", a);
             return 2;
         }
     }
 
-    if (mqttAuth && !mqttUrl) {
-        std::fprintf(stderr, "kvormx: --mqtt-auth needs --mqtt URL\n");
+    if ((mqttAuth || mqttClientId) && !mqttUrl) {
+        std::fprintf(stderr, "kvormx: %s needs --mqtt URL\n", mqttAuth ? "--mqtt-auth" : "--mqtt-client-id");
         return 2;
     }
 
@@ -174,18 +215,29 @@ int main(int argc, char** argv)
             std::printf("COM%d  %s  %s\n", numbers[i], GetComDevice(numbers[i]), PortDescription(numbers[i]));
         return 0;
     }
-    if (mqttUrl && MqttStart(mqttUrl, mqttAuth) != 0) {
-        std::fprintf(stderr, "kvormx: %s\n", MqttError());
-        return 2;
+    MqttSetRate(every, interval);
+    RecordSetRate(every, interval);
+    SetMqttClientId(mqttClientId);
+    if (mqttUrl) {
+        char id[MQTT_CLIENT_ID_LEN];
+        MqttClientIdFor(id, sizeof id, GetComDevice(StartPort(namedPort)));
+        if (MqttStart(mqttUrl, mqttAuth, mqttClientId ? mqttClientId : id) != 0) {
+            std::fprintf(stderr, "kvormx: %s\n", MqttError());
+            return 2;
+        }
     }
 
+    // Every way out before the event loop stops the broker's client first
+    // (its threads must not outlive main) and signs off with "offline".
     if (!InitRuntime(&argc, argv)) {
         std::fprintf(stderr, "kvormx: cannot start the user interface: %s\n", GetRuntimeError());
+        MqttStop();
         return 1;
     }
     if (LoadPanels() < 0) {
         std::fprintf(stderr, "kvormx: cannot load the panels: %s\n", GetRuntimeError());
         CloseRuntime();
+        MqttStop();
         return 1;
     }
     GetDefaultFileDir(proj_dir);
@@ -202,8 +254,11 @@ int main(int argc, char** argv)
         DiscardPanel(panelPopUp);
         DiscardPanel(panelHandle);
         CloseRuntime();
+        MqttStop();
         return 1;
     }
+    InstallSignalCallback(SIGTERM, Terminated);
+    InstallSignalCallback(SIGINT, Terminated);
     exchange_busy = 1;  // nothing may start another exchange while the set-up runs
     InitRS232(com);
     exchange_busy = 0;

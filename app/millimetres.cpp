@@ -56,7 +56,8 @@ int CC_BTNCalibrate(int /*panel*/, int /*control*/, int event, void*, int, int)
     ShortFixedText(scale, sizeof scale, mm_per_pixel, 7);
     FixedText(pixels, sizeof pixels, distance->mean, 2);
     std::snprintf(message, sizeof message, "Calibrated: %s mm per pixel, the gauge over %s pixels (%ld replies)%s",
-                  scale, pixels, distance->count, kept ? "; kept for this sensor." : ", not kept: settings not written.");
+                  scale, pixels, distance->count,
+                  kept ? "; kept for this sensor." : ", not kept: settings not written.");
     Tell(message);
     return 0;
 }

@@ -59,7 +59,13 @@ const char* const SETTING_MQTT_AUTH = "mqtt/auth";  // the file's path; the pass
 const double BROKER_WATCH_SECONDS = 0.25;
 const int MESSAGE_LEN = PATH_LEN + 256;
 
-static int g_brokerWatch = 0;  // ticker handle while publishing, else 0
+static int g_brokerWatch = 0;                     // ticker handle while publishing, else 0
+static char g_clientId[MQTT_CLIENT_ID_LEN] = "";  // --mqtt-client-id; "" the line's own
+
+void SetMqttClientId(const char* id)
+{
+    CopyText(g_clientId, MQTT_CLIENT_ID_LEN, id ? id : "");
+}
 
 static void WatchBrokerIdle(void*)
 {
@@ -130,7 +136,12 @@ int StartPublishing(const char* url, const char* authFile)
         ShowPublishing(0);
         return -1;
     }
-    if (MqttStart(url, authFile) != 0) {
+    char id[MQTT_CLIENT_ID_LEN];
+    if (g_clientId[0])
+        CopyText(id, MQTT_CLIENT_ID_LEN, g_clientId);
+    else
+        MqttClientIdFor(id, sizeof id, GetComDevice(com));
+    if (MqttStart(url, authFile, id) != 0) {
         std::snprintf(text, sizeof text, "Cannot publish: %s", MqttError());
         SayPublishing(text);
         ShowPublishing(0);

@@ -5,6 +5,7 @@
 
 #include "display/display.h"
 #include "form/form.h"
+#include "link/health.h"
 #include "link/link.h"
 #include "link/state.h"
 #include "params/params.h"
@@ -104,6 +105,7 @@ void InitRS232(int port)
         return;
     }
 
+    NoteSetUp();
     ret = CheckComLine(port);
     ShowStatus();
     if (ret != 1) return;

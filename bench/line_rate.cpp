@@ -38,6 +38,7 @@
 
 #include "app/app.h"
 #include "form/form.h"
+#include "link/health.h"
 #include "link/link.h"
 #include "link/record.h"
 #include "link/state.h"
@@ -415,7 +416,7 @@ int main(int argc, char** argv)
     }
     Figures runPot = Measure(sensor, PANEL_RUN, seconds, CMD_MEASURE);
     Figures video0Pot = Measure(sensor, PANEL_VIDEO, seconds, CMD_MEASURE);
-    const long refused = teach_pairs_refused;
+    const long refused = link_health.refusedRange + link_health.refusedLength;
 
     sensor.Stop();
     CloseCom(com);

@@ -7,9 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
-static void PrintPort(int port, const char* device)
+// The line kvormx --list-ports prints for the port.
+static void PrintPort(int port, const char* device, const char* description)
 {
-    std::printf("COM%d  %s\n", port, device);
+    std::printf("COM%d  %s  %s\n", port, device, description);
 }
 
 int CmdPorts(int argc, char** argv)

@@ -4,12 +4,14 @@
 // set-up, and what a failed exchange is reported as.
 #include "cli/cli.h"
 
+#include "link/health.h"
 #include "link/link.h"
+#include "outputs/outputs.h"
+#include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "sim/sensor.h"
 
 #include <strings.h>
-#include <sys/stat.h>
 #include <cstdio>
 #include <cstring>
 
@@ -33,15 +35,18 @@ static int ComNumber(const char* text)
     return n >= 1 ? static_cast<int>(n) : -1;
 }
 
-// The COM number of the common options, its device mapped: the virtual
-// sensor's or a device path become COM 1. 0 for a number out of range.
+// The COM number of the common options, its device mapped: the ports are
+// numbered as kvormx numbers them (on-board ttyS<k> is COM k+1, USB adapters
+// under their by-id names take the lowest free numbers), and the virtual
+// sensor or a device path become COM 1. 0 for a number out of range, -1
+// when the virtual sensor could not start.
 static int MapPorts(void)
 {
     static int port = 1;
     if (g_portsMapped) return port;
     if (cliSimulate) {
         if (!g_sensor.Start(SensorOptions{})) return -1;
-        SetComDevice(1, g_sensor.SlavePath());
+        AddComPort(1, g_sensor.SlavePath());
         std::snprintf(g_name, sizeof g_name, "the virtual sensor (%s)", g_sensor.SlavePath());
     } else if (cliPort[0]) {
         int n = ComNumber(cliPort);
@@ -49,10 +54,11 @@ static int MapPorts(void)
         if (n > 0) {
             port = n;
         } else {
-            SetComDevice(1, cliPort);
+            AddComPort(1, cliPort);
             std::snprintf(g_name, sizeof g_name, "%s", cliPort);
         }
     }
+    ScanPorts();
     if (!g_name[0]) std::snprintf(g_name, sizeof g_name, "COM%d (%s)", port, GetComDevice(port));
     g_portsMapped = 1;
     return port;
@@ -63,8 +69,30 @@ const char* LineName(void)
     return g_name;
 }
 
-int OpenLine(void)
+int LinePort(void)
 {
+    int port = MapPorts();
+    return port > 0 ? port : 0;
+}
+
+// The trace begins with the first request, once the command line has
+// proved good and the port is known: its header names the device opened,
+// and a mistyped command leaves an old trace as it was.
+static int StartTrace(void)
+{
+    static int started = 0;
+    if (!cliTrace[0] || started) return EXIT_DONE;
+    started = 1;
+    if (TraceOpen(cliTrace) < 0) {
+        Message("cannot write the trace: %s", TraceError());
+        return EXIT_USAGE;
+    }
+    return EXIT_DONE;
+}
+
+int OpenPort(int* openResult)
+{
+    *openResult = 0;
     int port = MapPorts();
     if (port == 0) return UsageError(nullptr, "--port: '%s' is no COM number from 1 to %d", cliPort, COM_MAX_PORTS);
     if (port < 0) {
@@ -72,8 +100,13 @@ int OpenLine(void)
         return EXIT_PORT;
     }
     com = port;
+    int status = StartTrace();
+    if (status != EXIT_DONE) return status;
+    if (g_open) CloseCom(com);
+    g_open = 0;
     int rc = OpenSensorPort(port);
     if (rc < 0) {
+        *openResult = rc;
         // The serial library's code says what kind of failure, its cause text
         // why ("DEVICE: reason"; the device is in the line's name already).
         // errno is not it: after a device that is no terminal it holds ENOTTY.
@@ -88,8 +121,13 @@ int OpenLine(void)
         return EXIT_PORT;
     }
     g_open = 1;
+    NoteSetUp();
+    return EXIT_DONE;
+}
 
-    if (CheckComLine(port)) return EXIT_DONE;
+int CheckLine(void)
+{
+    if (CheckComLine(com)) return EXIT_DONE;
     if (nBytesW == FRAME_BYTES && rx_flag) {
         Message("%s: line check (echo frame): the echo carries the sync word 0x%04X, not 0x00AA", g_name,
                 static_cast<unsigned>(pp[0]));
@@ -98,10 +136,22 @@ int OpenLine(void)
     return ExchangeFailed("line check (echo frame)", OP_LINE_CHECK, EX_TIMEOUT);
 }
 
-void CloseLine(void)
+int OpenLine(void)
+{
+    int rc = 0;
+    int status = OpenPort(&rc);
+    return status == EXIT_DONE ? CheckLine() : status;
+}
+
+void ClosePort(void)
 {
     if (g_open) CloseCom(com);
     g_open = 0;
+}
+
+void CloseLine(void)
+{
+    ClosePort();
     if (g_sensor.Running()) g_sensor.Stop();
 }
 
@@ -134,16 +184,21 @@ int ReadFirmware(void)
 int ExchangeFailed(const char* what, int operation, int r)
 {
     const char* text = ResultText(operation, r);
-    Message("%s: %s: %s%s%s", g_name, what, text, text[0] ? " - " : "", ResultDetail(operation, r));
+    // The service goes on after it: a warning there, not an error.
+    Say(cliService ? LOG_LEVEL_WARNING : LOG_LEVEL_ERR, "%s: %s: %s%s%s", g_name, what, text, text[0] ? " - " : "",
+        ResultDetail(operation, r));
     return EXIT_SENSOR;
 }
 
-void ListPorts(void (*each)(int port, const char* device))
+void ListPorts(void (*each)(int port, const char* device, const char* description))
 {
     if (MapPorts() <= 0) return;
-    for (int n = 1; n <= COM_MAX_PORTS; n++) {
-        const char* device = GetComDevice(n);
-        struct stat st;
-        if (device[0] && stat(device, &st) == 0 && S_ISCHR(st.st_mode)) each(n, device);
-    }
+    int numbers[COM_MAX_PORTS];
+    int count = ListedPorts(numbers, COM_MAX_PORTS);
+    for (int i = 0; i < count; i++) each(numbers[i], GetComDevice(numbers[i]), PortDescription(numbers[i]));
+}
+
+void ClientIdFor(char* id, int size)
+{
+    MqttClientIdFor(id, size, GetComDevice(LinePort() ? LinePort() : 1));
 }

@@ -16,6 +16,7 @@
 char cliPort[PATH_LEN];
 int cliSimulate;
 char cliTrace[PATH_LEN];
+int cliService;
 
 static const char* const kCommonHelp =
     "Options (before or after the command):\n"
@@ -47,8 +48,10 @@ struct Command {
 
 static const Command kCommands[] = {
     {"ports", CmdPorts, "", "list the serial ports present",
-     "Lists the COM numbers whose device is present, one a line: the number and the\n"
-     "device (\"COM1  /dev/ttyS0\"). Talks to no sensor; the number is what --port takes.\n"},
+     "Lists the serial ports as kvormx finds them, one a line: the COM number, the\n"
+     "device and what it is (\"COM1  /dev/ttyS0  on-board serial port (ttyS0)\"). USB\n"
+     "adapters appear under their /dev/serial/by-id names; a ttyS port only when a UART is\n"
+     "behind it. Talks to no sensor; the number is what --port takes.\n"},
     {"identify", CmdIdentify, "[--json]", "line check, sensor description, line length, board, firmware",
      "Proves the line (echo frame), asks the sensor what it is (hardware frame) and reads\n"
      "its firmware text. Prints one \"key: value\" line each:\n"
@@ -89,27 +92,53 @@ static const Command kCommands[] = {
     {"reset", CmdReset, "", "reset the sensor's maximum and minimum",
      "Reads the sensor's RAM set and commands the reset of the maximum and minimum of the\n"
      "measured value. Prints nothing; status 0 once the sensor has answered.\n"},
-    {"watch", CmdWatch, "[--count N | --duration S] [--csv | --json] [--mqtt URL [--mqtt-auth FILE]]",
+    {"support", CmdSupport, "FILE", "a support file of the sensor on the line (tar)",
+     "Proves the line, identifies the sensor, reads its firmware text and RAM set, and writes\n"
+     "FILE, a tar archive for whoever looks into a sensor that measures badly: the program's\n"
+     "version and the platform, the sensor's identity and parameter set, the line's health\n"
+     "counters and the last 500 frames on the line, decoded. A sensor that does not answer\n"
+     "still gets its file (the frames say what happened), with status 1.\n"},
+    {"watch", CmdWatch,
+     "[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--keep-going]\n"
+     "       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]",
      "run mode: a line per measurement",
      "Run mode: reads the sensor's RAM set, then sends measurement requests back to back\n"
      "at the line's pace, each carrying the parameter set with the sensor's own teach value\n"
      "and tolerance from the reply before, and prints one line per reply:\n"
      "  time        UTC time the reply arrived, ISO 8601 with milliseconds\n"
      "  seconds     seconds since the first request\n"
+     "  seq         replies of this run, from 1 (a gap is a reply that did not come)\n"
      "  value       measured value, pixels\n"
      "  left_edge   left edge, pixels (0: none)\n"
      "  right_edge  right edge, pixels (0: none)\n"
+     "  edges       edge count\n"
      "  teach       teach value, pixels\n"
      "  tolerance   tolerance either side of the teach value, pixels\n"
-     "  max         maximum since the last reset\n"
-     "  min         minimum since the last reset (1023: none yet)\n"
+     "  maximum     maximum since the last reset\n"
+     "  minimum     minimum since the last reset (1023: none yet)\n"
      "  in_band     1 when the value lies within teach value +- tolerance (limits 1 and\n"
      "              1023), 0 otherwise\n"
+     "  port        the device of the port\n"
      "Columns are separated by a space, without a header line.\n"
      "  --count N     end after N replies\n"
      "  --duration S  end with the first reply after S seconds\n"
      "  --csv         comma-separated, with a header line of the column names\n"
      "  --json        one JSON object per line (in_band true or false)\n"
+     "  --every N     print (and publish) one reply in N: the Nth, the 2Nth, ...\n"
+     "  --interval S  every S seconds a summary of the measured value as a line of its\n"
+     "                own: \"summary\", the first and last time, count, min, mean, max,\n"
+     "                standard deviation, out-of-band count and port (with --json an object\n"
+     "                with those names), also published on PREFIX/summary\n"
+     "  --keep-going  run as a service until SIGTERM or SIGINT, whatever the sensor and\n"
+     "                the line do: a missing reply is counted and the loop goes on; a\n"
+     "                sensor that stops answering is tried again every 1 to 10 s and set\n"
+     "                up anew (line check, identification, parameter read) when it\n"
+     "                answers; a port that goes away is awaited by its name and set up\n"
+     "                again when it returns. Each change of state is a line on standard\n"
+     "                error with a syslog priority (\"<4>\"), and the counters (replies,\n"
+     "                missed, set-ups, messages dropped) are printed at the end and\n"
+     "                published on PREFIX/counters. Under systemd (Type=notify) it reports\n"
+     "                ready once the sensor is identified, its state, and feeds the watchdog.\n"
      "  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or\n"
      "                mqtts://; ports 1883 and 8883, prefix \"kvormx\" by default): the\n"
      "                identity and parameters (retained), a message per reply on\n"
@@ -117,22 +146,33 @@ static const Command kCommands[] = {
      "                at the end or, as the last will, when the tool dies)\n"
      "  --mqtt-auth FILE  user name (first line) and password (second line) for the\n"
      "                broker; no password is ever taken on the command line\n"
+     "  --mqtt-client-id ID  the name the broker knows the tool by (default\n"
+     "                kvormx-HOST-PORTNAME, PORTNAME the device under /dev)\n"
      "A bad URL or an unreadable FILE is a usage error before the port is opened. The\n"
      "line never waits for the broker: messages queue while it is away, and the\n"
      "broker's state (connected, lost, refused) is a line on standard error each time\n"
-     "it changes. At the end, what is queued is sent within 2 s.\n"
+     "it changes. At the end, what is queued is sent within 2 s; a broker that was never\n"
+     "reached ends the tool with status 1 (not with --keep-going).\n"
      "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,\n"
-     "with status 0. A reply that does not come within the time-out ends it with status 1.\n"},
-    {"video", CmdVideo, "[--count N | --duration S] [--csv | --json] [--mqtt URL [--mqtt-auth FILE]]",
+     "with status 0 and the counters on standard error. Without --keep-going a reply that\n"
+     "does not come within the time-out ends it with status 1.\n"},
+    {"video", CmdVideo,
+     "[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--keep-going]\n"
+     "       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]",
      "video mode: a line per picture",
      "Video mode: reads the sensor's RAM set and its hardware words, then, picture by\n"
      "picture, a measurement request and the 256 video samples (four blocks of 64 on board\n"
      "type 0, one block of 256 on other boards), as kvormx's video mode does. Prints one\n"
-     "line per picture: the columns of watch, then sample_0 .. sample_255 (0 to 1023).\n"
+     "line per picture: the columns of watch, then first_pixel, pixel_step and sample_0 ..\n"
+     "sample_255 (0 to 1023).\n"
      "  --count N     end after N pictures\n"
      "  --duration S  end with the first picture after S seconds\n"
      "  --csv         comma-separated, with a header line of the column names\n"
      "  --json        one JSON object per line, the samples as the array \"samples\"\n"
+     "  --every N     print (and publish) one picture in N\n"
+     "  --interval S  every S seconds a summary of the measured value (see watch --help)\n"
+     "  --keep-going  run as a service until SIGTERM or SIGINT (see watch --help): a\n"
+     "                missing measurement or block is counted and the loop goes on\n"
      "  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or\n"
      "                mqtts://; ports 1883 and 8883, prefix \"kvormx\" by default): the\n"
      "                identity and parameters (retained), a message per picture on\n"
@@ -140,13 +180,17 @@ static const Command kCommands[] = {
      "                at the end or, as the last will, when the tool dies)\n"
      "  --mqtt-auth FILE  user name (first line) and password (second line) for the\n"
      "                broker; no password is ever taken on the command line\n"
+     "  --mqtt-client-id ID  the name the broker knows the tool by (default\n"
+     "                kvormx-HOST-PORTNAME)\n"
      "A bad URL or an unreadable FILE is a usage error before the port is opened. The\n"
      "line never waits for the broker: messages queue while it is away, and the\n"
      "broker's state (connected, lost, refused) is a line on standard error each time\n"
-     "it changes. At the end, what is queued is sent within 2 s.\n"
+     "it changes. At the end, what is queued is sent within 2 s; a broker that was never\n"
+     "reached ends the tool with status 1 (not with --keep-going).\n"
      "Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current picture,\n"
-     "with status 0. A measurement or a block that does not come within the time-out ends\n"
-     "it with status 1, without a line for that picture.\n"},
+     "with status 0 and the counters on standard error. Without --keep-going a measurement\n"
+     "or a block that does not come within the time-out ends it with status 1, without a\n"
+     "line for that picture.\n"},
 };
 
 static const Command* FindCommand(const char* name)
@@ -164,8 +208,11 @@ static void Overview(FILE* out)
                  "identify the sensor, back up and restore its parameter set, teach, reset, and log\n"
                  "its measurements.\n\nCommands:\n");
     for (const Command& c : kCommands) {
-        char head[96];
-        std::snprintf(head, sizeof head, "%s %s", c.name, c.synopsis);
+        char head[192];
+        char synopsis[96];
+        std::snprintf(synopsis, sizeof synopsis, "%s", c.synopsis);
+        synopsis[std::strcspn(synopsis, "\n")] = '\0';  // the first line of a long synopsis
+        std::snprintf(head, sizeof head, "%s %s", c.name, synopsis);
         if (std::strlen(head) <= 24)
             std::fprintf(out, "  %-24s %s\n", head, c.summary);
         else
@@ -186,6 +233,17 @@ static void CommandHelp(const Command& c)
 
 // ---- Argument helpers ---------------------------------------------------------------------------
 
+static void Emit(int level, const char* text, int publish = 1)
+{
+    std::fflush(stdout);  // data before the message, where both go to one terminal
+    if (cliService)
+        std::fprintf(stderr, "<%d>kvormx-cli: %s\n", level, text);
+    else
+        std::fprintf(stderr, "kvormx-cli: %s\n", text);
+    // With --mqtt the broker's status text says the same (a time-out, a lost port).
+    if (publish) MqttPublishStatus(text);
+}
+
 void Message(const char* format, ...)
 {
     char text[1024];
@@ -193,10 +251,27 @@ void Message(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    std::fflush(stdout);  // data before the message, where both go to one terminal
-    std::fprintf(stderr, "kvormx-cli: %s\n", text);
-    // With --mqtt the broker's status text says the same (a time-out, a lost port).
-    MqttPublishStatus(text);
+    Emit(LOG_LEVEL_ERR, text);
+}
+
+void Say(int level, const char* format, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Emit(level, text);
+}
+
+void Note(int level, const char* format, ...)
+{
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    Emit(level, text, 0);
 }
 
 int UsageError(const char* command, const char* format, ...)
@@ -254,6 +329,18 @@ int ParseSeconds(const char* name, const char* text, double* seconds)
 }
 
 // ---- Entry --------------------------------------------------------------------------------------
+
+// A trace that cannot be written any more (a full disk) is said at once and
+// fails the run: a script must not take a cut trace for a whole one. The
+// service goes on measuring.
+static int g_traceFailed = 0;
+
+static void TraceStopped(const char* why)
+{
+    g_traceFailed = 1;
+    Message("the trace stopped: %s", why);
+    if (!cliService) stop_flag = 1;
+}
 
 int main(int argc, char** argv)
 {
@@ -313,16 +400,21 @@ int main(int argc, char** argv)
     if (cliSimulate && cliPort[0]) return UsageError(nullptr, "--simulate and --port exclude each other");
     reply_limit = timeout;
 
-    if (cliTrace[0] && TraceOpen(cliTrace) < 0) {
-        Message("cannot write the trace: %s", TraceError());
-        return EXIT_USAGE;
-    }
+    // The trace is opened with the port (line.cpp): a command line that
+    // proves bad leaves an old trace as it was.
+    SetTraceStoppedHandler(TraceStopped);
 
     InitRuntimeHeadless();
     int status = command->run(restCount, rest);
-    StopPublishing();
+    StopPublishing(0);
     CloseLine();
+    const int traced = TraceActive();
     TraceClose();
+    if (traced && !g_traceFailed && TraceError()[0]) {
+        g_traceFailed = 1;
+        Message("the trace could not be written whole: %s", TraceError());
+    }
     int output = FinishOutput();
-    return status != EXIT_DONE ? status : output;
+    if (status != EXIT_DONE) return status;
+    return g_traceFailed ? EXIT_USAGE : output;
 }

@@ -1,10 +1,14 @@
 // `watch` and `video`: run mode and video mode without a window, one line
 // per measurement reply or per picture. The loops are link/'s, the same the
-// window runs; the rows are a sink of their records.
+// window runs; the rows are a sink of their records. With --keep-going the
+// loop runs inside the service (service.cpp), which sets the line up again
+// whenever the sensor or the port went away.
 #include "cli/cli.h"
 
 #include "link/link.h"
+#include "link/rate.h"
 #include "link/record.h"
+#include "outputs/outputs.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -13,33 +17,46 @@
 #include <cstring>
 
 struct LoopOptions {
-    long count;            // lines to print; 0 no limit
-    double duration;       // seconds after which the next line is the last; 0 no limit
-    int format;            // FORMAT_TEXT, FORMAT_CSV or FORMAT_JSON (link/record.h)
-    const char* mqttUrl;   // --mqtt; null: no publishing
-    const char* mqttAuth;  // --mqtt-auth; null: anonymous
+    long count;                // replies (pictures) to take; 0 no limit
+    double duration;           // seconds after which the next line is the last; 0 no limit
+    int format;                // FORMAT_TEXT, FORMAT_CSV or FORMAT_JSON (link/record.h)
+    long every;                // one line (message) per N replies (pictures)
+    double interval;           // seconds per summary; 0 none
+    int keepGoing;             // --keep-going: the service
+    const char* mqttUrl;       // --mqtt; null: no publishing
+    const char* mqttAuth;      // --mqtt-auth; null: anonymous
+    const char* mqttClientId;  // --mqtt-client-id; null: the line's
 };
 
 static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOptions* o)
 {
-    *o = LoopOptions{0, 0.0, FORMAT_TEXT, nullptr, nullptr};
+    *o = LoopOptions{0, 0.0, FORMAT_TEXT, 1, 0.0, 0, nullptr, nullptr, nullptr};
     for (int i = 0; i < argc; i++) {
         const char* a = argv[i];
-        if (IsOption(a, "--mqtt") || IsOption(a, "--mqtt-auth")) {
-            const int url = IsOption(a, "--mqtt");
-            const char* value = OptionValue(argc, argv, &i, url ? "--mqtt" : "--mqtt-auth");
-            if (!value) return 0;
-            if (!value[0]) {
-                UsageError(command, url ? "--mqtt wants a URL" : "--mqtt-auth wants a file");
-                return 0;
-            }
-            (url ? o->mqttUrl : o->mqttAuth) = value;
-        } else if (IsOption(a, "--count") || IsOption(a, "--duration")) {
-            const char* name = IsOption(a, "--count") ? "--count" : "--duration";
+        if (IsOption(a, "--mqtt") || IsOption(a, "--mqtt-auth") || IsOption(a, "--mqtt-client-id")) {
+            const char* name = IsOption(a, "--mqtt")        ? "--mqtt"
+                               : IsOption(a, "--mqtt-auth") ? "--mqtt-auth"
+                                                            : "--mqtt-client-id";
             const char* value = OptionValue(argc, argv, &i, name);
             if (!value) return 0;
-            const int counted = std::strcmp(name, "--count") == 0;
-            if (counted ? !ParseCount(name, value, &o->count) : !ParseSeconds(name, value, &o->duration)) return 0;
+            if (!value[0] || (name[6] == '-' && name[7] == 'c' && std::strlen(value) >= MQTT_CLIENT_ID_LEN)) {
+                UsageError(command, "%s wants %s", name,
+                           name[6] == '\0'  ? "a URL"
+                           : name[7] == 'a' ? "a file"
+                                            : "a name of 1 to 255 bytes");
+                return 0;
+            }
+            (name[6] == '\0' ? o->mqttUrl : name[7] == 'a' ? o->mqttAuth : o->mqttClientId) = value;
+        } else if (IsOption(a, "--count") || IsOption(a, "--every")) {
+            const char* name = IsOption(a, "--count") ? "--count" : "--every";
+            const char* value = OptionValue(argc, argv, &i, name);
+            if (!value || !ParseCount(name, value, name[2] == 'c' ? &o->count : &o->every)) return 0;
+        } else if (IsOption(a, "--duration") || IsOption(a, "--interval")) {
+            const char* name = IsOption(a, "--duration") ? "--duration" : "--interval";
+            const char* value = OptionValue(argc, argv, &i, name);
+            if (!value || !ParseSeconds(name, value, name[2] == 'd' ? &o->duration : &o->interval)) return 0;
+        } else if (std::strcmp(a, "--keep-going") == 0) {
+            o->keepGoing = 1;
         } else if (std::strcmp(a, "--csv") == 0 || std::strcmp(a, "--json") == 0) {
             int format = std::strcmp(a, "--csv") == 0 ? FORMAT_CSV : FORMAT_JSON;
             if (o->format != FORMAT_TEXT && o->format != format) {
@@ -62,7 +79,9 @@ static int ParseLoopOptions(const char* command, int argc, char** argv, LoopOpti
 // ---- Rows: a sink of the records ----------------------------------------------------------------
 
 static LoopOptions g_options;
-static double g_started;  // Timer() at the loop's first request
+static double g_started;  // Timer() at the first request of the command
+static RateControl g_rate;
+static long g_taken;  // replies (pictures) taken by the command, over every loop
 
 static void PrintHeader(int picture)
 {
@@ -72,8 +91,31 @@ static void PrintHeader(int picture)
     std::printf("%s\n", header);
 }
 
+static void PrintSummary(const ValueStatistics* s, const char* port)
+{
+    char line[RECORD_LINE_LEN];
+    FormatSummary(line, sizeof line, s, port, g_options.format);
+    std::printf("%s\n", line);
+}
+
+// The record through --every and --interval: a summary that closed before
+// it first; 1 when its own line is printed. Every record is an exchange the
+// sensor answered: the service's watchdog is fed here.
+static int Rated(const MeasurementRecord* r)
+{
+    g_taken++;
+    cliCounters.replies++;
+    FeedWatchdog();
+    ValueStatistics summary;
+    int due = 0;
+    int take = RateRecord(&g_rate, r, &summary, &due);
+    if (due) PrintSummary(&summary, r->port);
+    return take;
+}
+
 static void PrintMeasurement(const MeasurementRecord* r)
 {
+    if (!Rated(r)) return;
     char line[RECORD_LINE_LEN];
     FormatMeasurement(line, sizeof line, r, g_options.format);
     std::printf("%s\n", line);
@@ -82,69 +124,78 @@ static void PrintMeasurement(const MeasurementRecord* r)
 // A picture with a missing block gets no line: the loop ends with its message.
 static void PrintPicture(const PictureRecord* r)
 {
-    if (!r->complete) return;
+    if (!r->complete || !Rated(&r->m)) return;
     char line[RECORD_LINE_LEN];
     FormatPicture(line, sizeof line, r, g_options.format);
     std::printf("%s\n", line);
 }
 
-static const RecordSink kRowSink = {PrintMeasurement, PrintPicture, nullptr, nullptr, nullptr};
-
-// Before each further request: the count or the duration reached ends the loop.
-static int More(long records)
+// The interval under way is cut short at the end of a loop: its summary
+// comes with the lines it summarises.
+static void RowsLoopEnded(int, int)
 {
-    if (g_options.count > 0 && records >= g_options.count) return 0;
+    ValueStatistics summary;
+    char port[RECORD_PORT_LEN];
+    CopyText(port, RECORD_PORT_LEN, GetComDevice(com));
+    if (RateFlush(&g_rate, &summary)) PrintSummary(&summary, port);
+}
+
+static const RecordSink kRowSink = {PrintMeasurement, PrintPicture, nullptr, nullptr, RowsLoopEnded};
+
+// Before each further request: the count or the duration reached ends the
+// loop. Asked once for every reply (whole picture) taken, before the sinks
+// may have seen it; counted here over every loop of the command.
+static long g_asked;
+
+static int More(long)
+{
+    g_asked++;
+    if (g_options.count > 0 && g_asked >= g_options.count) return 0;
     return !(g_options.duration > 0 && Timer() - g_started >= g_options.duration);
 }
 
 // Ctrl-C and SIGTERM are the Stop button: the runtime runs this inside the
 // loop's event processing, and the loop ends as it ends on Stop.
+static int g_interrupted = 0;
+
 static void Interrupted(int)
 {
+    g_interrupted = 1;
     stop_flag = 1;
 }
 
-static void BeginLoop(void)
+int StopAsked(void)
 {
-    stop_flag = 0;
-    graphrefresh = 0;
-    InstallSignalCallback(SIGINT, Interrupted);
-    InstallSignalCallback(SIGTERM, Interrupted);
+    return g_interrupted;
 }
 
-static void EndLoop(void)
-{
-    EndOfLoop();
-    InstallSignalCallback(SIGINT, nullptr);
-    InstallSignalCallback(SIGTERM, nullptr);
-}
+// ---- The loops ----------------------------------------------------------------------------------
 
-// Both loops: the exchanges are link/'s; this prints and publishes. Returns
-// the exit status after a message for a failed exchange.
-static int Loop(const char* command, int video)
+static int g_video = 0;
+
+// One run of link's loop; `resumed`: seq and seconds go on from the loop
+// before (a reply that did not come is a gap in seq). EXIT_DONE when Stop or
+// the count ended it; else the failed exchange's status after its message,
+// with *lost set when the port's device is gone.
+static int LoopOnce(int resumed, int* lost)
 {
-    PrintHeader(video);
-    AddRecordSink(&kRowSink);
-    BeginLoop();
-    g_started = Timer();
+    *lost = 0;
     LoopHooks hooks{};
     hooks.more = More;
+    hooks.resume = resumed;
     LoopEnd end;
-    if (video)
+    stop_flag = g_interrupted;
+    if (g_interrupted) return EXIT_DONE;
+    if (g_video)
         VideoMode(&hooks, &end);
     else
         RunMode(&hooks, &end);
-    EndLoop();
-    const char* things = video ? "pictures" : "replies";
-    if (end.result == EX_REPLY || end.result == EX_STOPPED) {
-        PublishStatus("%s %s after %ld %s", command, end.result == EX_STOPPED ? "stopped" : "ended", end.records,
-                      things);
-        return EXIT_DONE;
-    }
+    if (end.result == EX_REPLY || end.result == EX_STOPPED) return EXIT_DONE;
+    *lost = end.result == EX_LOST;
     char what[96];
     if (end.blockSamples)
         std::snprintf(what, sizeof what, "video block from sample %d of picture %ld", end.firstSample, end.records);
-    else if (video)
+    else if (g_video)
         std::snprintf(what, sizeof what, "measurement request of picture %ld", end.records + 1);
     else
         std::snprintf(what, sizeof what, "measurement request %ld", end.records + 1);
@@ -155,31 +206,75 @@ static int Loop(const char* command, int video)
                           end.result);
 }
 
+// After the line check: the sensor's own set, for the video loop its board
+// type, and with --mqtt its identity.
+static int SetUp(void)
+{
+    int status = StageParameters();
+    if (status == EXIT_DONE && g_video) status = Identify();
+    if (status == EXIT_DONE) status = PublishSensor(g_video);
+    return status;
+}
+
+// Both commands: options, the broker, the line, the loop; the service with
+// --keep-going.
+static int Command(const char* command, int video, int argc, char** argv)
+{
+    if (!ParseLoopOptions(command, argc, argv, &g_options)) return EXIT_USAGE;
+    g_video = video;
+    cliService = g_options.keepGoing;
+    RateBegin(&g_rate, g_options.every, g_options.interval);
+    g_taken = 0;
+    g_asked = 0;
+    // A broker URL that cannot work is a usage error before the port is touched.
+    int status = StartPublishing(command, g_options.mqttUrl, g_options.mqttAuth, g_options.mqttClientId);
+    if (status != EXIT_DONE) return status;
+    MqttSetRate(g_options.every, g_options.interval);
+
+    PrintHeader(video);
+    AddRecordSink(&kRowSink);
+    g_interrupted = 0;
+    InstallSignalCallback(SIGINT, Interrupted);
+    InstallSignalCallback(SIGTERM, Interrupted);
+    g_started = Timer();
+    const char* things = video ? "pictures" : "replies";
+    if (g_options.keepGoing) {
+        status = RunService(command, SetUp, LoopOnce);
+    } else {
+        status = OpenLine();
+        // The sensor works with the set a measurement request carries: the
+        // first one must carry the sensor's own, as the window's does after
+        // its set-up.
+        if (status == EXIT_DONE) status = SetUp();
+        if (status == EXIT_DONE) {
+            cliCounters.setups++;
+            PublishStatus(video ? "video: pictures from %s" : "watch: measuring on %s", LineName());
+            int lost = 0;
+            status = LoopOnce(0, &lost);
+            if (status == EXIT_DONE)
+                PublishStatus("%s %s after %ld %s", command, g_interrupted ? "stopped" : "ended", g_taken, things);
+            else
+                cliCounters.missed += lost ? 0 : 1;
+        }
+        if (g_interrupted) {
+            char counters[160];
+            FormatCounters(counters, sizeof counters);
+            Note(LOG_LEVEL_INFO, "%s stopped: %s", command, counters);
+        }
+    }
+    EndOfLoop();
+    InstallSignalCallback(SIGINT, nullptr);
+    InstallSignalCallback(SIGTERM, nullptr);
+    int published = StopPublishing(!g_options.keepGoing);
+    return status != EXIT_DONE ? status : published;
+}
+
 int CmdWatch(int argc, char** argv)
 {
-    if (!ParseLoopOptions("watch", argc, argv, &g_options)) return EXIT_USAGE;
-    // A broker URL that cannot work is a usage error before the port is touched.
-    int status = StartPublishing("watch", g_options.mqttUrl, g_options.mqttAuth);
-    if (status == EXIT_DONE) status = OpenLine();
-    // The sensor works with the set a measurement request carries: the first
-    // one must carry the sensor's own, as the window's does after its set-up.
-    if (status == EXIT_DONE) status = StageParameters();
-    if (status == EXIT_DONE) status = PublishSensor(0);
-    if (status != EXIT_DONE) return status;
-    PublishStatus("watch: measuring on %s", LineName());
-    return Loop("watch", 0);
+    return Command("watch", 0, argc, argv);
 }
 
 int CmdVideo(int argc, char** argv)
 {
-    if (!ParseLoopOptions("video", argc, argv, &g_options)) return EXIT_USAGE;
-    int status = StartPublishing("video", g_options.mqttUrl, g_options.mqttAuth);
-    if (status == EXIT_DONE) status = OpenLine();
-    if (status == EXIT_DONE) status = StageParameters();
-    // The board type says how the line is read.
-    if (status == EXIT_DONE) status = Identify();
-    if (status == EXIT_DONE) status = PublishSensor(1);
-    if (status != EXIT_DONE) return status;
-    PublishStatus("video: pictures from %s", LineName());
-    return Loop("video", 1);
+    return Command("video", 1, argc, argv);
 }

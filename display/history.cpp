@@ -17,12 +17,11 @@
 #include <cstdio>
 
 static HistoryBucket g_buckets[HISTORY_BUCKETS];
-static int g_count;      // buckets in use; the last one may be partly filled
+static int g_count;       // buckets in use; the last one may be partly filled
 static long g_perBucket;  // replies a full bucket holds
 static long g_replies;
 static int g_shown;        // the history is shown in place of the live display
 static int g_liveControl;  // the graph the history replaced
-
 
 void ClearRunHistory(void)
 {
@@ -173,7 +172,8 @@ static void HistoryCsv(int, int, CsvLineWriter write, void* sink)
 {
     char line[512];
     int n = std::snprintf(line, sizeof line, "seconds_from,seconds_to,replies");
-    for (const char* name : kChartTraceColumns) n += std::snprintf(line + n, sizeof line - n, ",%s_min,%s_max", name, name);
+    for (const char* name : kChartTraceColumns)
+        n += std::snprintf(line + n, sizeof line - n, ",%s_min,%s_max", name, name);
     write(sink, line);
     for (int i = 0; i < g_count; i++) {
         const HistoryBucket& b = g_buckets[i];

@@ -128,8 +128,8 @@ static void ShowCalibrationBasis(void)
     } else {
         char mean[32];
         FixedText(mean, sizeof mean, g_distance.mean, 2);
-        std::snprintf(text, sizeof text, "The last run: the edges %s pixels apart on average over %ld replies.",
-                      mean, g_distance.count);
+        std::snprintf(text, sizeof text, "The last run: the edges %s pixels apart on average over %ld replies.", mean,
+                      g_distance.count);
     }
     SetCtrlVal(panelPopUp, POPUP_MM_INFO, text);
 }
@@ -159,7 +159,8 @@ void ShowRunStatistics(void)
         std::snprintf(text, sizeof text, "%ld", g_run.outOfBand);
         Show(PANEL_STAT_OUT, text);
         char share[32];
-        FixedText(share, sizeof share, 100.0 * static_cast<double>(g_run.outOfBand) / static_cast<double>(g_run.count), 2);
+        FixedText(share, sizeof share, 100.0 * static_cast<double>(g_run.outOfBand) / static_cast<double>(g_run.count),
+                  2);
         std::snprintf(text, sizeof text, "%s %%", share);
         Show(PANEL_STAT_SHARE, text);
         double cp, cpk;

@@ -145,16 +145,12 @@ void StripZoomRange(int* low, int* high)
 static double AnalogModeValue(void)
 {
     switch (anaMode) {
-        case 0:
-            return Mvalue;
+        case 0: return Mvalue;
         case 1:
-        case 3:
-            return anaMax;
+        case 3: return anaMax;
         case 2:
-        case 4:
-            return anaMin == 1023 ? 1 : anaMin;
-        default:
-            return 0;
+        case 4: return anaMin == 1023 ? 1 : anaMin;
+        default: return 0;
     }
 }
 

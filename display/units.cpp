@@ -58,8 +58,8 @@ void ApplyUnits(void)
     const double factor = mm ? mm_per_pixel : 1.0, offset = mm ? mm_offset : 0.0;
     const int decimals = mm ? MM_DECIMALS : 0;
 
-    const int positions[] = {PANEL_MVALUE,  PANEL_MVALUE_2, PANEL_LEDGE, PANEL_REDGE,
-                             PANEL_TEACH_SHOW, PANEL_ANAMAX, PANEL_ANAMIN};
+    const int positions[] = {PANEL_MVALUE,     PANEL_MVALUE_2, PANEL_LEDGE, PANEL_REDGE,
+                             PANEL_TEACH_SHOW, PANEL_ANAMAX,   PANEL_ANAMIN};
     for (int c : positions) SetNumericDisplayScale(panelHandle, c, factor, offset, decimals);
     SetNumericDisplayScale(panelHandle, PANEL_TOLERANCE_SHOW, factor, 0.0, decimals);
 

@@ -132,20 +132,13 @@ bool Asked(int op, int command, const uint16_t* payload)
         case OP_PORT:
             return command == CMD_ECHO || command == CMD_HARDWARE_INFO || command == CMD_READ_RAM ||
                    command == CMD_VERSION;
-        case OP_GET_RAM:
-            return command == CMD_READ_RAM;
-        case OP_GET_EEPROM:
-            return command == CMD_READ_EEPROM;
-        case OP_SEND_RAM:
-            return command == CMD_WRITE_RAM || command == CMD_READ_RAM;
-        case OP_SEND_EEPROM:
-            return command == CMD_WRITE_EEPROM || command == CMD_READ_EEPROM;
-        case OP_TEACH:
-            return command == CMD_TEACH || command == CMD_READ_RAM;
-        case OP_RESET:
-            return command == CMD_RESET_MAXMIN;
-        case OP_RUN:
-            return command == CMD_MEASURE;
+        case OP_GET_RAM: return command == CMD_READ_RAM;
+        case OP_GET_EEPROM: return command == CMD_READ_EEPROM;
+        case OP_SEND_RAM: return command == CMD_WRITE_RAM || command == CMD_READ_RAM;
+        case OP_SEND_EEPROM: return command == CMD_WRITE_EEPROM || command == CMD_READ_EEPROM;
+        case OP_TEACH: return command == CMD_TEACH || command == CMD_READ_RAM;
+        case OP_RESET: return command == CMD_RESET_MAXMIN;
+        case OP_RUN: return command == CMD_MEASURE;
         case OP_VIDEO:
             // Board 0 reads its line in 64-sample blocks; command 11 with an
             // all-zero payload is the video read of the other boards only, and a
@@ -153,8 +146,7 @@ bool Asked(int op, int command, const uint16_t* payload)
             if (command == CMD_MEASURE) return true;
             if (pcbtype == 0) return command == CMD_READ_VIDEO64;
             return command == CMD_READ_VIDEO256 && AllZero(payload);
-        default:
-            return false;
+        default: return false;
     }
 }
 
@@ -199,31 +191,19 @@ void Answer(Sensor& s, int command, const sim::Words& payload)
         case 1:
             for (size_t i = 0; i < 4 && i < reply.size(); i++) reply[i] = in.Next();
             break;
-        case 2:
-            reply = FromInput(in, reply.empty() ? FRAME_BYTES : reply.size());
-            break;
-        case 3:
-            return;
-        default:
-            break;
+        case 2: reply = FromInput(in, reply.empty() ? FRAME_BYTES : reply.size()); break;
+        case 3: return;
+        default: break;
     }
 
     switch (control & 7) {
         case 1:
             if (!reply.empty()) reply.pop_back();
             break;
-        case 2:
-            reply.resize(reply.size() / 2);
-            break;
-        case 3:
-            reply.resize(std::min<size_t>(reply.size(), 1));
-            break;
-        case 4:
-            reply.push_back(in.Next());
-            break;
-        case 5:
-            reply.insert(reply.end(), 4, 0xEE);
-            break;
+        case 2: reply.resize(reply.size() / 2); break;
+        case 3: reply.resize(std::min<size_t>(reply.size(), 1)); break;
+        case 4: reply.push_back(in.Next()); break;
+        case 5: reply.insert(reply.end(), 4, 0xEE); break;
         case 6: {
             auto more = FromInput(in, FRAME_BYTES);
             reply.insert(reply.end(), more.begin(), more.end());
@@ -234,17 +214,14 @@ void Answer(Sensor& s, int command, const sim::Words& payload)
             reply.insert(reply.end(), more.begin(), more.end());
             break;
         }
-        default:
-            break;
+        default: break;
     }
     if (reply.empty()) return;
 
     const size_t len = reply.size();
     const double done = heard + len * kByteTime;  // the reply's last byte, paced
     switch ((control >> 3) & 7) {
-        case 0:
-            Send(reply, done);
-            break;
+        case 0: Send(reply, done); break;
         case 1: {
             // A USB adapter hands a reply over in pieces; a gap inside one reply
             // stays below the frame gap.
@@ -261,9 +238,7 @@ void Answer(Sensor& s, int command, const sim::Words& payload)
             Send(reply, done + stray.size() * kByteTime + pause);
             break;
         }
-        case 3:
-            Send(reply, done + TIMEOUT + 0.05 + (in.Next() % 64) * 0.01);
-            break;
+        case 3: Send(reply, done + TIMEOUT + 0.05 + (in.Next() % 64) * 0.01); break;
         case 4:
             for (size_t at = 0; at < len; at += 8) {
                 size_t end = std::min(len, at + 8);
@@ -327,24 +302,15 @@ void OperatorHand(void* data)
     if ((who.op != OP_RUN && who.op != OP_VIDEO) || who.stopped || s.measureRequests < who.stopAfter) return;
     who.stopped = true;
     switch (who.nested) {
-        case NEST_GET:
-            CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0);
-            break;
-        case NEST_SEND:
-            CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
-            break;
-        case NEST_TEACH:
-            CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0);
-            break;
-        case NEST_RESET:
-            CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0);
-            break;
+        case NEST_GET: CC_BTNGet(panelHandle, PANEL_GET, EVENT_COMMIT, nullptr, 0, 0); break;
+        case NEST_SEND: CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0); break;
+        case NEST_TEACH: CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0); break;
+        case NEST_RESET: CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0); break;
         case NEST_PORT:
             SetCtrlVal(panelHandle, PANEL_COMPORT, 2);
             CC_DropDCom(panelHandle, PANEL_COMPORT, EVENT_COMMIT, nullptr, 0, 0);
             break;
-        default:
-            break;
+        default: break;
     }
     CC_BTNStop(panelHandle, PANEL_STOP, EVENT_LEFT_CLICK, nullptr, 0, 0);
 }
@@ -405,12 +371,8 @@ void Run(Sensor& s, uint8_t code)
             ChooseTarget(op == OP_SEND_RAM ? RAM : EEPROM);
             CC_BTNSend(panelHandle, PANEL_SEND, EVENT_LEFT_CLICK, nullptr, 0, 0);
             break;
-        case OP_TEACH:
-            CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0);
-            break;
-        case OP_RESET:
-            CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0);
-            break;
+        case OP_TEACH: CC_ButtonTeach(panelHandle, PANEL_BUTTON_TEACH, EVENT_COMMIT, nullptr, 0, 0); break;
+        case OP_RESET: CC_ButtonReset(panelHandle, PANEL_BUTTON_RESET, EVENT_COMMIT, nullptr, 0, 0); break;
         case OP_RUN: {
             static const int kNested[] = {NEST_NONE, NEST_GET, NEST_SEND, NEST_PORT};
             s.who.stopAfter = s.measureRequests + 1 + arg % 8;  // arg % 8 replies, then Stop
@@ -432,9 +394,7 @@ void Run(Sensor& s, uint8_t code)
             ChoosePort(port);
             break;
         }
-        case OP_UNPLUG:
-            VirtualLineVanish(kSensorPort, VirtualLineClock());
-            break;
+        case OP_UNPLUG: VirtualLineVanish(kSensorPort, VirtualLineClock()); break;
     }
 
     if (g_trace) {

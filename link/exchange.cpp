@@ -22,6 +22,7 @@
 //     mean something else was on the line. The parameter reads doubt such a
 //     reply (ReplyLongerThanFrame); run mode sends a reported teach value
 //     and tolerance back only when they pass the range rules.
+#include "link/health.h"
 #include "link/link.h"
 #include "link/trace.h"
 
@@ -70,10 +71,8 @@ void RX_Receive_Function(int port, int events, void* /*data*/)
     // between the notification and the read: a short read is no frame, and
     // decoding it would hand stale bytes to whoever waits as a fresh reply.
     int n = ComRd(port, szReadBuf, FRAME_BYTES);
-    if (TraceActive()) {
-        TraceFrameIn(szReadBuf, n, n == FRAME_BYTES && g_waiting);
-        if (waiting > FRAME_BYTES) TraceBytesFlushed(port, "after the frame, flushed");
-    }
+    TraceFrameIn(szReadBuf, n, n == FRAME_BYTES && g_waiting);
+    if (waiting > FRAME_BYTES && TraceActive()) TraceBytesFlushed(port, "after the frame, flushed");
     // A frame nobody waits for belongs to no request: it must not become
     // the payload of the next one.
     if (n == FRAME_BYTES && g_waiting) {
@@ -150,7 +149,7 @@ static int WaitBlock(int size, double limit, int flags)
     g_rawWaiting = count;
     int want = count < 0 ? 0 : (count > SERIAL_BUF_LEN ? SERIAL_BUF_LEN : count);
     nBytesR = want > 0 ? ComRd(com, szReadBuf, want) : 0;
-    if (TraceActive() && (nBytesR > 0 || result != EX_STOPPED)) TraceBlockIn(szReadBuf, nBytesR, size);
+    if (nBytesR > 0 || result != EX_STOPPED) TraceBlockIn(szReadBuf, nBytesR, size);
     if (result == EX_STOPPED || result == EX_LOST) return result;
     if (nBytesR == size) return EX_REPLY;
     return nBytesR > size ? EX_LONG : EX_TIMEOUT;
@@ -187,8 +186,7 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
     order = command;
     FillTxBuf(order, payload ? payload : kZero);
     FlushOutQ(com);
-    const int tracing = TraceActive();
-    if (tracing) TraceBytesFlushed(com, "before the request, flushed");
+    if (TraceActive()) TraceBytesFlushed(com, "before the request, flushed");
     FlushInQ(com);
     rx_flag = 0;
     g_burstExtra = 0;
@@ -199,15 +197,16 @@ int Exchange(int command, const uint16_t* payload, int reply, double limit, int 
         g_rawWaiting = 0;
         return EX_LOST;
     }
-    if (tracing) TraceSent(command, reply, szWriteBuf, nBytesW);
+    TraceSent(command, reply, szWriteBuf, nBytesW);
     if (written) written(nBytesW);
     if (reply == REPLY_NONE) return nBytesW == FRAME_BYTES ? EX_WRITTEN : EX_WRITE_FAILED;
 
     g_waiting = 1;
     int result = raw ? WaitBlock(reply, limit, flags) : WaitFrame(limit, flags);
     g_waiting = 0;
+    NoteExchange(result);
     if (result == EX_TIMEOUT || result == EX_STOPPED) g_unsettledAt = Timer();
-    if (tracing && TraceActive()) TraceOutcome(result, limit);
+    TraceOutcome(result, limit);
     if (raw) {
         // Whatever came after the block is no frame either.
         CallbackOn();

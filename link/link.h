@@ -198,6 +198,12 @@ const char* TraceError(void);     // "<file>: <reason>" of the last failure, "" 
 // Called (once) when a write fails and the trace stops by itself.
 typedef void (*TraceStoppedHandler)(const char* why);
 void SetTraceStoppedHandler(TraceStoppedHandler handler);
+// The last 500 events on the line are kept whether a trace file is written
+// or not (a copy of the bytes each, no formatting until asked): each as a
+// trace line, oldest first, its seconds counted from the first, to `sink`.
+typedef void (*TraceLineSink)(const char* line, int length, void* data);
+void TraceRingLines(TraceLineSink sink, void* data);
+int TraceRingEvents(void);  // events the ring holds now (at most 500)
 // ---- Measurement replies (measurement.cpp) ------------------------------------------------------
 // Words 0..count-1 of the reply in pp into Ledge, Redge, Mvalue, tVal, tTol,
 // pix1, edcnt, mvstart, mvend, pixdelta, anaMax, anaMin, in0, in this order:
@@ -207,7 +213,7 @@ void SetTraceStoppedHandler(TraceStoppedHandler handler);
 // rules (a teach value inside the line, a tolerance of at most 512) and no
 // more than a frame had come with the reply: a frame shifted by stray bytes
 // glued to its front must not set the sensor. Otherwise the held values stay,
-// teach_pairs_refused counts it, and the function returns 1 (else 0). It
+// link_health counts it (refusedRange or refusedLength), and the function returns 1 (else 0). It
 // never waits.
 const int MEASURE_WORDS_RUN = 13;
 const int MEASURE_WORDS_VIDEO = 12;
@@ -226,6 +232,9 @@ struct LoopHooks {
     ExchangeWritten block64Written;              // video: a 64-sample block's request is out
     ExchangeWritten block256Written;             // video: the 256-sample block's request is out
     void (*blockRead)(int samples, int result);  // video: a block read came to `result`
+    // 1: the loop goes on from the one before, which a reply that did not
+    // come ended: seq and seconds go on, that reply a gap in seq.
+    int resume;
 };
 
 // How a loop ended.

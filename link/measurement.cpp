@@ -1,6 +1,7 @@
 // Measurement replies: the words of a CMD_MEASURE reply into the measurement
 // variables. The run and video loops and the command-line tool take them the
 // same way, so a word means the same in every display and every row.
+#include "link/health.h"
 #include "link/link.h"
 
 #include "link/state.h"
@@ -24,12 +25,14 @@ int TakeMeasurementWords(int count)
     // stray bytes right before the reply reports nonsense. What the protocol
     // fixes tells them apart without waiting: a reported pair lies within the
     // line and the tolerance range, and a reply is no longer than a frame.
-    if (count > 4 && (tVal != heldVal || tTol != heldTol) &&
-        (!TeachPairInRange(tVal, tTol) || ReplyLongerThanFrame(0.0))) {
-        tVal = heldVal;
-        tTol = heldTol;
-        teach_pairs_refused++;
-        return 1;
+    if (count > 4 && (tVal != heldVal || tTol != heldTol)) {
+        const int outOfRange = !TeachPairInRange(tVal, tTol);
+        if (outOfRange || ReplyLongerThanFrame(0.0)) {
+            tVal = heldVal;
+            tTol = heldTol;
+            (outOfRange ? link_health.refusedRange : link_health.refusedLength)++;
+            return 1;
+        }
     }
     return 0;
 }

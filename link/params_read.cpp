@@ -1,4 +1,5 @@
 // Reading the parameter set from the sensor's RAM or EEPROM.
+#include "link/health.h"
 #include "link/link.h"
 
 #include "link/state.h"
@@ -19,6 +20,7 @@ int ReadParameterSet(int from, ExchangeWritten written)
         }
         if (!ReplyLongerThanFrame(QUIET_LOOK)) return EX_REPLY;
     }
+    link_health.refusedLength++;
     CopyVarsToPP();  // the refused bytes must not go out as the next payload
     return EX_LONG;
 }

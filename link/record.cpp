@@ -50,6 +50,11 @@ void BeginRecords(void)
     g_seq = 0;
 }
 
+void SkipRecord(void)
+{
+    g_seq++;
+}
+
 void FillMeasurementRecord(MeasurementRecord* r)
 {
     UtcTimeText(r->time, RECORD_TIME_LEN);

@@ -69,6 +69,8 @@ int InBand(int value, int teach, int tolerance);
 // ---- Filling them -------------------------------------------------------------------------------
 // A loop begins: seq from 1 again, seconds from now.
 void BeginRecords(void);
+// A reply that did not come: its seq is left out, so the gap shows it.
+void SkipRecord(void);
 // From the measurement variables, as the last TakeMeasurementWords left them.
 void FillMeasurementRecord(MeasurementRecord* r);
 // The measurement as above, adcbuf and where its samples lie on the line.

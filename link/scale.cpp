@@ -99,8 +99,8 @@ int LoadCalibration(void)
     if (!GetSetting(key, stored, STORED_LEN) || !stored[0]) return 0;
     double scale, offset, type, resolution, pixels;
     const char* p = stored;
-    if (!NextNumber(&p, &scale) || !NextNumber(&p, &offset) || !NextNumber(&p, &type) ||
-        !NextNumber(&p, &resolution) || !NextNumber(&p, &pixels))
+    if (!NextNumber(&p, &scale) || !NextNumber(&p, &offset) || !NextNumber(&p, &type) || !NextNumber(&p, &resolution) ||
+        !NextNumber(&p, &pixels))
         return 0;
     if (type != ccdtype || resolution != ccdresolution || pixels != ccdmaxpixel) return 0;
     if (CalibrateScale(scale, 1.0, offset) < 0) return 0;

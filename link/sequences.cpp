@@ -28,7 +28,10 @@ void RunMode(const LoopHooks* hooks, LoopEnd* end)
     stop_flag = 0;
     graphrefresh = 0;
     g_replyPending = 0;
-    BeginRecords();
+    if (hooks && hooks->resume)
+        SkipRecord();
+    else
+        BeginRecords();
     CopyVarsToPP();
     int r = Exchange(CMD_MEASURE, pp, REPLY_FRAME, reply_limit, EX_EVENTS | EX_STOPPABLE,
                      hooks ? hooks->firstWritten : nullptr);
@@ -80,7 +83,10 @@ void VideoMode(const LoopHooks* hooks, LoopEnd* end)
     *end = LoopEnd{EX_REPLY, 0, 0, 0};
     static PictureRecord picture;
     stop_flag = 0;
-    BeginRecords();
+    if (hooks && hooks->resume)
+        SkipRecord();
+    else
+        BeginRecords();
     // Each request carries the reply before it, but the first finds in pp
     // whatever landed there last: a refused or cut frame would go to the
     // sensor as its parameters. It carries the operator's set instead.

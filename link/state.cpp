@@ -2,6 +2,8 @@
 // them; the window's start-up and kvormx-cli run it first.
 #include "link/state.h"
 
+#include "link/health.h"
+
 #include <cstring>
 
 int sync_word;
@@ -23,7 +25,6 @@ int com, order, target, rx_flag, graphrefresh, stop_flag;
 int exchange_busy, ref_flag, quit_flag;
 double tstart, tdiff, reply_limit;
 int nBytesW, nBytesR;
-long teach_pairs_refused;
 char szWriteBuf[SERIAL_BUF_LEN], szReadBuf[SERIAL_BUF_LEN];
 char szStatus[STATUS_LEN];
 
@@ -79,7 +80,7 @@ void ResetLinkState(void)
     tstart = tdiff = 0.0;
     reply_limit = TIMEOUT;
     nBytesW = nBytesR = 0;
-    teach_pairs_refused = 0;
+    ResetLinkHealth();
     std::memset(szWriteBuf, 0, sizeof szWriteBuf);
     std::memset(szReadBuf, 0, sizeof szReadBuf);
     CopyText(szStatus, STATUS_LEN, "InitVars");

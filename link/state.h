@@ -92,7 +92,6 @@ extern int ref_flag;                     // 1 on the last 64-sample block of a v
 extern double tstart, tdiff;             // start of the current wait, and seconds since (Timer)
 extern double reply_limit;               // seconds link/ waits for a reply: TIMEOUT unless kvormx-cli --timeout
 extern int nBytesW, nBytesR;             // bytes of the last port write and of the last polled read
-extern long teach_pairs_refused;         // run-mode teach value/tolerance pairs kept back (range rules, long reply)
 extern char szWriteBuf[SERIAL_BUF_LEN];  // transmit buffer; a frame uses the first 36 bytes
 extern char szReadBuf[SERIAL_BUF_LEN];   // receive buffer; a frame or raw block from byte 0
 extern char szStatus[STATUS_LEN];        // text last written to the status line

@@ -1,5 +1,6 @@
 // What the exchange tells the frame trace (trace.cpp); private to link/.
-// Each is called only while TraceActive() and writes one line.
+// Each keeps its event in the ring of the last events, and writes one line
+// while a trace file is open.
 #pragma once
 
 // The request frame: `n` bytes written of it (fewer, or an error code, when

@@ -17,9 +17,13 @@
 
 #include "outputs/outputs.h"
 
+#include "link/rate.h"
 #include "link/state.h"
 #include "outputs/mqtt_client.h"
 #include "runtime/filewriter.h"
+#include "runtime/rs232.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -31,17 +35,23 @@ const int MSG_LEN = MQTT_PAYLOAD_LEN;
 const int TEXT_LEN = 512;
 
 // The retained topics, in the order they go out after a connect.
-enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS };
+enum Slot { SLOT_STATUS, SLOT_IDENTITY, SLOT_PARAMETERS, SLOT_COUNTERS };
 
+// The status topic never carries an empty text: before the program has
+// said anything it says this.
+const char* const STATUS_STARTING = "starting";
 char g_statusText[TEXT_LEN] = "";  // the status line's text as last published
 char g_error[TEXT_LEN] = "";
+RateControl g_rate;  // --every and --interval of the measurement and picture messages
+long g_every = 1;    // MqttSetRate's, kept for every start
+double g_interval = 0;
 
 // ---- [SECTION] JSON -----------------------------------------------------------------------------
 
 int StatusPayload(char* out, int size, const char* state)
 {
     char text[TEXT_LEN * 2];
-    JsonString(text, sizeof text, g_statusText);
+    JsonString(text, sizeof text, g_statusText[0] ? g_statusText : STATUS_STARTING);
     return std::snprintf(out, size, "{\"state\":\"%s\",\"text\":\"%s\"}", state, text);
 }
 
@@ -54,7 +64,7 @@ int DroppedPayload(char* out, int size, unsigned long dropped)
 
 // ---- [SECTION] outputs.h API --------------------------------------------------------------------
 
-int MqttStart(const char* url, const char* authFile)
+int MqttStart(const char* url, const char* authFile, const char* clientId)
 {
     if (MqttClientActive()) MqttStop();
     g_error[0] = '\0';
@@ -67,14 +77,17 @@ int MqttStart(const char* url, const char* authFile)
     setup.slots[SLOT_STATUS] = "status";
     setup.slots[SLOT_IDENTITY] = "identity";
     setup.slots[SLOT_PARAMETERS] = "parameters";
+    setup.slots[SLOT_COUNTERS] = "counters";
     setup.willLeaf = "status";
-    setup.willPayload = "{\"state\":\"offline\",\"text\":\"\"}";
+    setup.willPayload = "{\"state\":\"offline\",\"text\":\"connection lost\"}";
+    setup.clientId = clientId;
     setup.droppedLeaf = "dropped";
     setup.droppedPayload = DroppedPayload;
     int rc = MqttClientStart(&setup, g_error, sizeof g_error);
     std::memset(password, 0, sizeof password);
     if (rc != 0) return -1;
     g_statusText[0] = '\0';
+    RateBegin(&g_rate, g_every, g_interval);
     // "online" from the first connect on, with the status line's text once there is one.
     char payload[MSG_LEN];
     MqttClientKeep(SLOT_STATUS, payload, StatusPayload(payload, MSG_LEN, "online"));
@@ -89,23 +102,85 @@ void MqttStop(void)
     MqttClientStop("status", payload, len);
 }
 
+void MqttClientIdFor(char* id, int size, const char* device)
+{
+    char host[256] = "";
+    if (gethostname(host, sizeof host - 1) != 0 || !host[0]) CopyText(host, sizeof host, "localhost");
+    // The port by its name under /dev, the by-id folder left out:
+    // "ttyUSB0", "usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0", "pts-3".
+    if (!device) device = "";
+    if (std::strncmp(device, "/dev/", 5) == 0) device += 5;
+    if (std::strncmp(device, "serial/by-id/", 13) == 0) device += 13;
+    while (*device == '/') device++;
+    std::snprintf(id, static_cast<size_t>(size), "kvormx-%s-%s", host, device[0] ? device : "none");
+    // A broker's access rules and logs take plain names.
+    for (char* c = id; *c; c++) {
+        const bool plain = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9') ||
+                           *c == '-' || *c == '_' || *c == '.';
+        if (!plain) *c = *c == '/' ? '-' : '_';
+    }
+}
+
 const char* MqttError(void)
 {
     return g_error;
 }
 
+void MqttSetRate(long every, double interval)
+{
+    g_every = every;
+    g_interval = interval;
+    RateBegin(&g_rate, every, interval);
+}
+
+// A summary goes with QoS 1: a plant that thins the stream keeps these.
+static void PublishSummary(const ValueStatistics* s, const char* port)
+{
+    char payload[MSG_LEN];
+    MqttClientQueue("summary", payload, FormatSummary(payload, MSG_LEN, s, port, FORMAT_JSON), 1);
+}
+
+// The record through the rate control: a summary that closed before it
+// goes first; 1 when the record itself is to be sent.
+static int Rated(const MeasurementRecord* r)
+{
+    ValueStatistics summary;
+    int due = 0;
+    int take = RateRecord(&g_rate, r, &summary, &due);
+    if (due) PublishSummary(&summary, r->port);
+    return take;
+}
+
 void MqttPublishMeasurement(const MeasurementRecord* r)
 {
-    if (!MqttClientActive()) return;
+    if (!MqttClientActive() || !Rated(r)) return;
     char payload[MSG_LEN];
     MqttClientQueue("measurement", payload, FormatMeasurement(payload, MSG_LEN, r, FORMAT_JSON));
 }
 
 void MqttPublishVideo(const PictureRecord* r)
 {
-    if (!MqttClientActive() || !r->complete) return;
+    if (!MqttClientActive() || !r->complete || !Rated(&r->m)) return;
     char payload[MSG_LEN];
     MqttClientQueue("video", payload, FormatPicture(payload, MSG_LEN, r, FORMAT_JSON));
+}
+
+void MqttPublishSummaryRest(void)
+{
+    ValueStatistics summary;
+    if (!MqttClientActive() || !RateFlush(&g_rate, &summary)) return;
+    char port[RECORD_PORT_LEN];
+    CopyText(port, RECORD_PORT_LEN, GetComDevice(com));
+    PublishSummary(&summary, port);
+}
+
+void MqttPublishCounters(long replies, long missed, long setups)
+{
+    if (!MqttClientActive()) return;
+    char payload[MSG_LEN];
+    int n = std::snprintf(payload, MSG_LEN, "{\"replies\":%ld,\"missed\":%ld,\"setups\":%ld,\"dropped\":%lu}", replies,
+                          missed, setups, MqttClientDropped());
+    MqttClientKeep(SLOT_COUNTERS, payload, n);
 }
 
 void MqttPublishParameters(void)
@@ -162,6 +237,11 @@ int MqttConnected(void)
     return MqttClientConnected();
 }
 
+int MqttEverConnected(void)
+{
+    return MqttClientEverConnected();
+}
+
 unsigned long MqttDropped(void)
 {
     return MqttClientDropped();
@@ -193,6 +273,7 @@ static void SinkParameters(void)
 }
 static void SinkLoopEnded(int, int)
 {
+    MqttPublishSummaryRest();
     After();
 }
 

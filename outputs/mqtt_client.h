@@ -55,11 +55,14 @@ struct MqttClientSetup {
     const char* willPayload;
     const char* droppedLeaf;  // the dropped count's topic (QoS 1, retained); null: not published
     MqttCountPayload droppedPayload;
+    const char* clientId;  // the id the broker knows us by; null or "": one the library makes up
 };
 
 // Creates the client and starts its threads; the connection is made in the
-// background and retried with back-off (1 to 30 s), also for a broker that
-// is not there yet. A client already running is stopped first, unannounced.
+// background (the broker's name looked up there too) and retried with
+// back-off (1 to 30 s), also for a broker that is not there yet, a name not
+// found or a TLS certificate refused. A client already running is stopped
+// first, unannounced. The dropped count goes out as 0 at the first connect.
 int MqttClientStart(const MqttClientSetup* setup, char* error,
                     int size);  // 0, or -1 with the reason in error (nothing runs)
 // What is queued first (at most 2 s while connected or making the first
@@ -67,14 +70,16 @@ int MqttClientStart(const MqttClientSetup* setup, char* error,
 // (retained, QoS 1, acknowledged within 1 s) when connected and `leaf` is not
 // null, then disconnect.
 void MqttClientStop(const char* leaf, const char* payload, int len);  // returns nothing; the client is off afterwards
-// Puts a message (QoS 0, not retained) on the ring; when the ring is full
-// the oldest goes and is counted.
-int MqttClientQueue(const char* leaf, const char* payload,
-                    int len);  // 0 queued, -1 not started, leaf or payload too long
-// The slot's new payload, sent as soon as the broker is there and again after every reconnect.
+// Puts a message (not retained; QoS 0, or 1 for the few that must arrive)
+// on the ring; when the ring is full the oldest goes and is counted.
+int MqttClientQueue(const char* leaf, const char* payload, int len,
+                    int qos = 0);  // 0 queued, -1 not started, leaf or payload too long
+// The slot's new payload, sent as soon as the broker is there (after every
+// message queued before it) and again after every reconnect.
 int MqttClientKeep(int slot, const char* payload, int len);  // 0 kept, -1 not started, no such slot or payload too long
-int MqttClientActive(void);     // 1 from a successful MqttClientStart to MqttClientStop, else 0
-int MqttClientConnected(void);  // 1 while the broker has accepted us, else 0
+int MqttClientActive(void);         // 1 from a successful MqttClientStart to MqttClientStop, else 0
+int MqttClientConnected(void);      // 1 while the broker has accepted us, else 0
+int MqttClientEverConnected(void);  // 1 once the broker has accepted us since the start
 // The broker's state as a status-line text, e.g. "MQTT: connected to host:1883".
 const char* MqttClientState(void);  // never null; "MQTT: off" when stopped
 // Read from the program's own thread between exchanges.

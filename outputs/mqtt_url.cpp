@@ -10,6 +10,10 @@
 
 #include "outputs/mqtt_client.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +25,13 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
 {
     MqttTarget t{};
     const char* rest = nullptr;
+    // user:password@host would put a password into process lists, logs and
+    // this very message: it is refused first, without repeating the URL. A
+    // password may hold a '/', so the whole URL is looked at.
+    if (std::strchr(url, '@')) {
+        std::snprintf(error, size, "the MQTT URL takes no user name or password: put them in a credentials file");
+        return -1;
+    }
     if (std::strncmp(url, "mqtt://", 7) == 0) {
         t.tls = 0;
         rest = url + 7;
@@ -34,12 +45,6 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
     t.port = t.tls ? 8883 : 1883;
     const char* slash = std::strchr(rest, '/');
     const char* hostEnd = slash ? slash : rest + std::strlen(rest);
-    // user:password@host would put a password into process lists, logs and
-    // this very message: it is refused without repeating the URL.
-    if (std::memchr(rest, '@', hostEnd - rest)) {
-        std::snprintf(error, size, "the MQTT URL takes no user name or password: put them in a credentials file");
-        return -1;
-    }
     const char* colon = nullptr;
     const char* hostBegin = rest;
     if (*rest == '[') {  // [IPv6]
@@ -49,7 +54,12 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
             return -1;
         }
         hostBegin = rest + 1;
-        if (close[1] == ':') colon = close + 1;
+        if (close[1] == ':') {
+            colon = close + 1;
+        } else if (close + 1 != hostEnd) {  // "[::1]junk"
+            std::snprintf(error, size, "bad host in the MQTT URL '%s'", url);
+            return -1;
+        }
         hostEnd = close;
     } else {
         colon = static_cast<const char*>(std::memchr(rest, ':', hostEnd - rest));
@@ -83,6 +93,12 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
         std::snprintf(error, size, "the MQTT topic prefix must be short and without # or +, got '%s'", prefix);
         return -1;
     }
+    // Topics beginning with '$' are the broker's own: a publish there is
+    // refused every time while the connection looks good.
+    if (prefix[0] == '$') {
+        std::snprintf(error, size, "the MQTT topic prefix must not begin with $, got '%s'", prefix);
+        return -1;
+    }
     std::memcpy(t.prefix, prefix, len);
     t.prefix[len] = '\0';
     *target = t;
@@ -94,8 +110,19 @@ int MqttParseUrl(const char* url, MqttTarget* target, char* error, int size)
 // "user\npassword\n"; a file without a password is a user without one.
 int MqttReadAuth(const char* file, char* user, char* password, int size, char* error, int errorSize)
 {
-    FILE* f = std::fopen(file, "r");
+    // Opened without waiting and refused unless a regular file: a FIFO
+    // would hold the program until somebody writes into it.
+    int fd = open(file, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const char* why = fd < 0 ? std::strerror(errno) : "not a regular file";
+        if (fd >= 0) close(fd);
+        std::snprintf(error, errorSize, "cannot read the MQTT credentials file %s: %s", file, why);
+        return -1;
+    }
+    FILE* f = fdopen(fd, "r");
     if (!f) {
+        close(fd);
         std::snprintf(error, errorSize, "cannot read the MQTT credentials file %s: %s", file, std::strerror(errno));
         return -1;
     }

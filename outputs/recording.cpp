@@ -7,8 +7,10 @@
 // rows as empty.
 #include "outputs/outputs.h"
 
+#include "link/rate.h"
 #include "link/record.h"
 #include "runtime/filewriter.h"
+#include "runtime/rs232.h"
 #include "runtime/util.h"
 
 #include <cerrno>
@@ -25,6 +27,7 @@ static char g_summaryPath[PATH_LEN];
 static char g_why[WHY_LEN];
 static long g_rows;
 static RecordStoppedHandler g_onStopped = nullptr;
+static RateControl g_rate = {1, 0, 0, 0, {}};  // RecordSetRate
 
 void DefaultFileName(char* path, int size, const char* dir, const char* prefix, const char* ext)
 {
@@ -72,6 +75,7 @@ int RecordStart(const char* path)
     std::snprintf(g_summaryPath, sizeof g_summaryPath, "%.*s-summary.csv", stem, g_path);
     g_why[0] = '\0';
     g_rows = 0;
+    RateBegin(&g_rate, g_rate.every, g_rate.interval);
     int w = FileWriterOpen(g_path);
     if (w < 0) {
         SetWhy(FileWriterError(0));
@@ -106,9 +110,34 @@ int RecordActive(void)
     return g_writer ? 1 : 0;
 }
 
+// ---- Rate: --every and --interval ----------------------------------------------------------------
+
+void RecordSetRate(long every, double interval)
+{
+    RateBegin(&g_rate, every, interval);
+}
+
+static void PutSummary(const ValueStatistics* s, const char* port)
+{
+    char row[ROW_LEN + 1];
+    int n = FormatSummary(row, ROW_LEN, s, port, FORMAT_CSV);
+    row[n++] = '\n';
+    Put(row, n);
+}
+
+// A summary row that closed before the record goes first; 1 when the record's own row is written.
+static int Rated(const MeasurementRecord* r)
+{
+    ValueStatistics summary;
+    int due = 0;
+    int take = RateRecord(&g_rate, r, &summary, &due);
+    if (due) PutSummary(&summary, r->port);
+    return take && g_writer;
+}
+
 void RecordMeasurement(const MeasurementRecord* r)
 {
-    if (!g_writer) return;
+    if (!g_writer || !Rated(r)) return;
     char row[ROW_LEN + 1];
     int n = FormatMeasurement(row, ROW_LEN, r, FORMAT_CSV);
     row[n++] = '\n';
@@ -117,7 +146,7 @@ void RecordMeasurement(const MeasurementRecord* r)
 
 void RecordPicture(const PictureRecord* r)
 {
-    if (!g_writer || !r->complete) return;
+    if (!g_writer || !r->complete || !Rated(&r->m)) return;
     char row[ROW_LEN + 1];
     int n = FormatPicture(row, ROW_LEN, r, FORMAT_CSV);
     row[n++] = '\n';
@@ -184,6 +213,8 @@ void SetRecordStoppedHandler(RecordStoppedHandler handler)
 
 static void RecordLoopEnded(int, int)
 {
+    ValueStatistics summary;
+    if (g_writer && RateFlush(&g_rate, &summary)) PutSummary(&summary, GetComDevice(com));
     RecordFlush();
 }
 

@@ -29,14 +29,11 @@ class TextMessageAccessible : public QAccessibleWidget, public QAccessibleTextIn
     {
         QString shown = label()->text();
         switch (t) {
-            case QAccessible::Name:
-                return widget()->accessibleName().isEmpty() ? shown : widget()->accessibleName();
+            case QAccessible::Name: return widget()->accessibleName().isEmpty() ? shown : widget()->accessibleName();
             case QAccessible::Description:
                 return widget()->accessibleName().isEmpty() ? widget()->accessibleDescription() : shown;
-            case QAccessible::Value:
-                return shown;
-            default:
-                return QAccessibleWidget::text(t);
+            case QAccessible::Value: return shown;
+            default: return QAccessibleWidget::text(t);
         }
     }
     void* interface_cast(QAccessible::InterfaceType t) override
@@ -135,8 +132,7 @@ void DescribeForScreenReaders(const Control& c)
             if (s->accessibleName().isEmpty()) s->setAccessibleName(w->accessibleName());
             break;
         }
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -84,12 +84,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     QuietScope quiet;
     QWidget* w = c->widget;
     switch (attribute) {
-        case ATTR_DIMMED:
-            w->setEnabled(value == 0);
-            return 0;
-        case ATTR_VISIBLE:
-            w->setVisible(value != 0);
-            return 0;
+        case ATTR_DIMMED: w->setEnabled(value == 0); return 0;
+        case ATTR_VISIBLE: w->setVisible(value != 0); return 0;
         case ATTR_LEFT:
             w->move(value, w->y());
             AnchorMoved(w);
@@ -175,10 +171,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         case ATTR_ACCESSIBLE_NAME:
         case ATTR_XNAME:
         case ATTR_YNAME:
-        case ATTR_GRAPH_CAPTION:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
-        default:
-            return NotApplicable(control, attribute);  // also the read-only descriptions
+        case ATTR_GRAPH_CAPTION: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
+        default: return NotApplicable(control, attribute);  // also the read-only descriptions
     }
 }
 
@@ -233,18 +227,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
     if (!c) return err;
     QWidget* w = c->widget;
     switch (attribute) {
-        case ATTR_DIMMED:
-            *value = w->isEnabled() ? 0 : 1;
-            return 0;
-        case ATTR_VISIBLE:
-            *value = w->isHidden() ? 0 : 1;
-            return 0;
-        case ATTR_LEFT:
-            *value = w->x();
-            return 0;
-        case ATTR_TOP:
-            *value = w->y();
-            return 0;
+        case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
+        case ATTR_VISIBLE: *value = w->isHidden() ? 0 : 1; return 0;
+        case ATTR_LEFT: *value = w->x(); return 0;
+        case ATTR_TOP: *value = w->y(); return 0;
         case ATTR_FRAME_COLOR:
             if (c->kind != CTRL_DECORATION) return NotApplicable(control, attribute);
             *value = FromColor(w->palette().color(QPalette::Window));
@@ -294,21 +280,15 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
             *value = attribute == ATTR_LEGEND_VISIBLE ? plot->LegendShown() : plot->ZoomPan();
             return 0;
         }
-        case ATTR_CTRL_STYLE:
-            *value = c->kind;
-            return 0;
-        case ATTR_DATA_TYPE:
-            *value = c->valType;
-            return 0;
+        case ATTR_CTRL_STYLE: *value = c->kind; return 0;
+        case ATTR_DATA_TYPE: *value = c->valType; return 0;
         case ATTR_TEXT_FONT:
         case ATTR_CALLBACK_NAME:
         case ATTR_ACCESSIBLE_NAME:
         case ATTR_XNAME:
         case ATTR_YNAME:
-        case ATTR_GRAPH_CAPTION:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
-        default:
-            return NotApplicable(control, attribute);
+        case ATTR_GRAPH_CAPTION: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
+        default: return NotApplicable(control, attribute);
     }
 }
 
@@ -323,12 +303,8 @@ int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size
             if (!IsTextKind(c->kind)) return NotApplicable(control, attribute);
             CopyOut(c->widget->font().family(), text, size);
             return 0;
-        case ATTR_CALLBACK_NAME:
-            CopyOut(QString::fromLatin1(c->callbackName.c_str()), text, size);
-            return 0;
-        case ATTR_ACCESSIBLE_NAME:
-            CopyOut(c->widget->accessibleName(), text, size);
-            return 0;
+        case ATTR_CALLBACK_NAME: CopyOut(QString::fromLatin1(c->callbackName.c_str()), text, size); return 0;
+        case ATTR_ACCESSIBLE_NAME: CopyOut(c->widget->accessibleName(), text, size); return 0;
         case ATTR_XNAME:
         case ATTR_YNAME:
         case ATTR_GRAPH_CAPTION: {
@@ -340,8 +316,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size
             CopyOut(t, text, size);
             return 0;
         }
-        default:
-            return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is not text").arg(attribute));
+        default: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is not text").arg(attribute));
     }
 }
 

@@ -37,10 +37,8 @@ static bool IsNumericKind(int kind)
         case CTRL_DROPDOWN_RING:
         case CTRL_RADIO_BUTTON:
         case CTRL_SWITCH:
-        case CTRL_TOGGLE_BUTTON:
-            return true;
-        default:
-            return false;
+        case CTRL_TOGGLE_BUTTON: return true;
+        default: return false;
     }
 }
 
@@ -65,12 +63,8 @@ bool kvr::ReadInt(const Control& c, int* v)
     QWidget* w = c.widget;
     switch (c.kind) {
         case CTRL_NUMERIC:
-        case CTRL_NUMERIC_INDICATOR:
-            *v = static_cast<QSpinBox*>(w)->value();
-            return true;
-        case CTRL_SLIDE:
-            *v = static_cast<KSlide*>(w)->value();
-            return true;
+        case CTRL_NUMERIC_INDICATOR: *v = static_cast<QSpinBox*>(w)->value(); return true;
+        case CTRL_SLIDE: *v = static_cast<KSlide*>(w)->value(); return true;
         case CTRL_RING:
         case CTRL_DROPDOWN_RING: {
             auto* cb = static_cast<QComboBox*>(w);
@@ -80,11 +74,8 @@ bool kvr::ReadInt(const Control& c, int* v)
         }
         case CTRL_RADIO_BUTTON:
         case CTRL_SWITCH:
-        case CTRL_TOGGLE_BUTTON:
-            *v = static_cast<QAbstractButton*>(w)->isChecked() ? 1 : 0;
-            return true;
-        default:
-            return false;
+        case CTRL_TOGGLE_BUTTON: *v = static_cast<QAbstractButton*>(w)->isChecked() ? 1 : 0; return true;
+        default: return false;
     }
 }
 
@@ -157,9 +148,7 @@ int SetCtrlVal(int panel, int control, int value)
             s->ClearPending();
             break;
         }
-        case CTRL_SLIDE:
-            static_cast<KSlide*>(w)->setValue(value);
-            break;
+        case CTRL_SLIDE: static_cast<KSlide*>(w)->setValue(value); break;
         case CTRL_RING:
         case CTRL_DROPDOWN_RING: {
             auto* cb = static_cast<QComboBox*>(w);
@@ -169,9 +158,7 @@ int SetCtrlVal(int panel, int control, int value)
             cb->setCurrentIndex(index);
             break;
         }
-        default:
-            static_cast<QAbstractButton*>(w)->setChecked(value != 0);
-            break;
+        default: static_cast<QAbstractButton*>(w)->setChecked(value != 0); break;
     }
     return 0;
 }

@@ -18,11 +18,15 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QShortcut>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "runtime/events.h"
 #include "runtime/port_events.h"
@@ -172,8 +176,7 @@ void WireControl(Panel& panel, Control& control)
             });
             break;
         }
-        default:
-            break;
+        default: break;
     }
     if (auto* b = qobject_cast<QAbstractButton*>(w)) WireShortcut(b);
 }
@@ -287,6 +290,20 @@ int InitRuntime(int* argc, char** argv)
             if (DispatchPorts() > 0) QAbstractEventDispatcher::instance()->wakeUp();
         });
         SetWindowEventPass(WindowEventPass);
+        // A signal's callback runs in the next event processing; an idle
+        // window sleeps in Qt's loop until something wakes it, so the
+        // signal's handler writes a byte into this pipe.
+        int wake[2];
+        if (pipe2(wake, O_NONBLOCK | O_CLOEXEC) == 0) {
+            auto* notifier = new QSocketNotifier(wake[0], QSocketNotifier::Read, g_app);
+            const int readEnd = wake[0];
+            QObject::connect(notifier, &QSocketNotifier::activated, g_app, [readEnd] {
+                char drain[64];
+                while (read(readEnd, drain, sizeof drain) > 0) {}
+                DispatchSignals();
+            });
+            SetSignalWakeFd(wake[1]);
+        }
     }
     return 1;
 }

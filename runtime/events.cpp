@@ -13,7 +13,10 @@
 #include "runtime/port_events.h"
 #include "runtime/ui.h"
 
+#include <cerrno>
 #include <csignal>
+
+#include <unistd.h>
 
 namespace {
 
@@ -32,10 +35,19 @@ volatile sig_atomic_t g_signalNoted[NSIG];
 volatile sig_atomic_t g_anySignalNoted = 0;
 SignalCallbackPtr g_signalCallbacks[NSIG];
 
+int g_signalWakeFd = -1;  // set by the window runtime
+
 void NoteSignal(int sig)
 {
     if (sig > 0 && sig < NSIG) g_signalNoted[sig] = 1;
     g_anySignalNoted = 1;
+    if (g_signalWakeFd >= 0) {
+        const int saved = errno;
+        char byte = 1;
+        ssize_t ignored = write(g_signalWakeFd, &byte, 1);  // a full pipe already wakes the loop
+        (void)ignored;
+        errno = saved;
+    }
 }
 
 int DispatchPorts(void)
@@ -50,16 +62,53 @@ int DispatchPorts(void)
 // What is due runs at once; otherwise one wait for the next byte or signal,
 // then what that made due. Nothing is read unless poll() said there is
 // something: an idle pass is one system call.
+int g_sourceFd = -1;  // the port watch's descriptor, -1 none
+HeadlessSourcePtr g_source = nullptr;
+bool g_sourceReadable = false;
+double g_sourceNext = -1;  // seconds until the source wants to be called at the latest; < 0 no deadline
+
 int HeadlessPass(void)
 {
     int due = ComCallbackDue();
-    if (!due && !g_anySignalNoted) due = ComWaitReadable(HEADLESS_WAIT) > 0;
+    if (!due && !g_anySignalNoted) {
+        double wait = HEADLESS_WAIT;
+        if (g_source && g_sourceNext >= 0 && g_sourceNext < wait) wait = g_sourceNext;
+        due = ComWaitReadable(wait) > 0;
+    }
     if (due) DispatchPorts();
+    if (g_source) {
+        const bool readable = g_sourceReadable;
+        g_sourceReadable = false;
+        g_sourceNext = g_source(readable ? 1 : 0);
+    }
     DispatchSignals();
     return 0;
 }
 
 }  // namespace
+
+void SetHeadlessSource(int fd, HeadlessSourcePtr serve)
+{
+    g_sourceFd = serve ? fd : -1;
+    g_source = fd >= 0 ? serve : nullptr;
+    g_sourceReadable = false;
+    g_sourceNext = -1;
+}
+
+int HeadlessSourceFd(void)
+{
+    return g_sourceFd;
+}
+
+void NoteHeadlessSourceReadable(void)
+{
+    g_sourceReadable = true;
+}
+
+void SetSignalWakeFd(int fd)
+{
+    g_signalWakeFd = fd;
+}
 
 void SetWindowEventPass(EventPass pass)
 {

@@ -184,13 +184,21 @@ int FileWriterOpen(const char* path)
         return FW_TOO_MANY;
     }
     IgnoreFileSizeSignal();
+    // Opened without waiting and emptied only once it proves to be a regular
+    // file: a FIFO would hold the program until somebody reads it, and a
+    // device named by mistake is left as it is.
+    struct stat st;
+    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) {
+        g_openError = "not a regular file";
+        return FW_OPEN_FAILED;
+    }
     int fd;
     do {
-        fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        fd = ::open(path, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
-    struct stat st;
-    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        g_openError = fd < 0 ? std::strerror(errno) : "not a regular file";
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ftruncate(fd, 0) != 0 ||
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        g_openError = fd < 0 ? std::strerror(errno) : S_ISREG(st.st_mode) ? std::strerror(errno) : "not a regular file";
         if (fd >= 0) ::close(fd);
         return FW_OPEN_FAILED;
     }

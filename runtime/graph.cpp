@@ -908,17 +908,10 @@ static bool ReadPoints(const void* data, int type, int n, int start, int step, s
     for (int i = 0; i < n; i++) {
         long idx = long(start) + long(i) * step;
         switch (type) {
-            case VAL_DOUBLE:
-                (*out)[size_t(i)] = static_cast<const double*>(data)[idx];
-                break;
-            case VAL_UNSIGNED_SHORT_INTEGER:
-                (*out)[size_t(i)] = static_cast<const uint16_t*>(data)[idx];
-                break;
-            case VAL_UNSIGNED_INTEGER:
-                (*out)[size_t(i)] = static_cast<const uint32_t*>(data)[idx];
-                break;
-            default:
-                return false;
+            case VAL_DOUBLE: (*out)[size_t(i)] = static_cast<const double*>(data)[idx]; break;
+            case VAL_UNSIGNED_SHORT_INTEGER: (*out)[size_t(i)] = static_cast<const uint16_t*>(data)[idx]; break;
+            case VAL_UNSIGNED_INTEGER: (*out)[size_t(i)] = static_cast<const uint32_t*>(data)[idx]; break;
+            default: return false;
         }
     }
     return true;

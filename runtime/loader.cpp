@@ -261,35 +261,22 @@ static bool WidgetFits(int kind, QWidget* w)
     auto* b = qobject_cast<QPushButton*>(w);
     switch (kind) {
         case CTRL_COMMAND_BUTTON:
-        case CTRL_TOGGLE_BUTTON:
-            return qobject_cast<KPushButton*>(w) && b;
+        case CTRL_TOGGLE_BUTTON: return qobject_cast<KPushButton*>(w) && b;
         case CTRL_NUMERIC:
-        case CTRL_NUMERIC_INDICATOR:
-            return qobject_cast<KSpinBox*>(w);
-        case CTRL_SLIDE:
-            return qobject_cast<KSlide*>(w);
+        case CTRL_NUMERIC_INDICATOR: return qobject_cast<KSpinBox*>(w);
+        case CTRL_SLIDE: return qobject_cast<KSlide*>(w);
         case CTRL_RING:
-        case CTRL_DROPDOWN_RING:
-            return qobject_cast<QComboBox*>(w);
-        case CTRL_RADIO_BUTTON:
-            return qobject_cast<QRadioButton*>(w);
-        case CTRL_SWITCH:
-            return qobject_cast<QCheckBox*>(w);
+        case CTRL_DROPDOWN_RING: return qobject_cast<QComboBox*>(w);
+        case CTRL_RADIO_BUTTON: return qobject_cast<QRadioButton*>(w);
+        case CTRL_SWITCH: return qobject_cast<QCheckBox*>(w);
         case CTRL_TEXT_MSG:
-        case CTRL_PICTURE:
-            return qobject_cast<QLabel*>(w);
-        case CTRL_TEXT_BOX:
-            return qobject_cast<QPlainTextEdit*>(w);
-        case CTRL_STRING:
-            return qobject_cast<QLineEdit*>(w);
-        case CTRL_GRAPH:
-            return qobject_cast<KGraph*>(w);
-        case CTRL_STRIP_CHART:
-            return qobject_cast<KStripChart*>(w);
-        case CTRL_DECORATION:
-            return qobject_cast<QFrame*>(w);
-        default:
-            return false;
+        case CTRL_PICTURE: return qobject_cast<QLabel*>(w);
+        case CTRL_TEXT_BOX: return qobject_cast<QPlainTextEdit*>(w);
+        case CTRL_STRING: return qobject_cast<QLineEdit*>(w);
+        case CTRL_GRAPH: return qobject_cast<KGraph*>(w);
+        case CTRL_STRIP_CHART: return qobject_cast<KStripChart*>(w);
+        case CTRL_DECORATION: return qobject_cast<QFrame*>(w);
+        default: return false;
     }
 }
 
@@ -320,33 +307,16 @@ static void Prepare(Control& c)
 {
     QWidget* w = c.widget;
     switch (c.kind) {
-        case CTRL_COMMAND_BUTTON:
-            static_cast<QPushButton*>(w)->setCheckable(false);
-            break;
-        case CTRL_TOGGLE_BUTTON:
-            static_cast<QPushButton*>(w)->setCheckable(true);
-            break;
-        case CTRL_NUMERIC_INDICATOR:
-            static_cast<QSpinBox*>(w)->setReadOnly(true);
-            break;
-        case CTRL_RADIO_BUTTON:
-            static_cast<QRadioButton*>(w)->setAutoExclusive(false);
-            break;
-        case CTRL_SWITCH:
-            static_cast<QCheckBox*>(w)->setTristate(false);
-            break;
-        case CTRL_TEXT_MSG:
-            static_cast<QLabel*>(w)->setTextFormat(Qt::PlainText);
-            break;
-        case CTRL_TEXT_BOX:
-            static_cast<QPlainTextEdit*>(w)->setReadOnly(true);
-            break;
+        case CTRL_COMMAND_BUTTON: static_cast<QPushButton*>(w)->setCheckable(false); break;
+        case CTRL_TOGGLE_BUTTON: static_cast<QPushButton*>(w)->setCheckable(true); break;
+        case CTRL_NUMERIC_INDICATOR: static_cast<QSpinBox*>(w)->setReadOnly(true); break;
+        case CTRL_RADIO_BUTTON: static_cast<QRadioButton*>(w)->setAutoExclusive(false); break;
+        case CTRL_SWITCH: static_cast<QCheckBox*>(w)->setTristate(false); break;
+        case CTRL_TEXT_MSG: static_cast<QLabel*>(w)->setTextFormat(Qt::PlainText); break;
+        case CTRL_TEXT_BOX: static_cast<QPlainTextEdit*>(w)->setReadOnly(true); break;
         case CTRL_GRAPH:
-        case CTRL_STRIP_CHART:
-            static_cast<KPlotBase*>(w)->ApplyFormProperties();
-            break;
-        default:
-            break;
+        case CTRL_STRIP_CHART: static_cast<KPlotBase*>(w)->ApplyFormProperties(); break;
+        default: break;
     }
     DescribeForScreenReaders(c);
 }

@@ -9,8 +9,10 @@
 //   [SECTION] Watching
 
 #include "runtime/ports.h"
+#include "runtime/events.h"
 #include "runtime/port_events.h"
 #include "runtime/rs232.h"
+#include "runtime/util.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -475,6 +477,10 @@ const double kBusyRetrySeconds = 0.25;  // the program was on the line: ask agai
 int g_inotify = -1;
 QSocketNotifier* g_notifier = nullptr;
 QTimer* g_settle = nullptr;
+// Without a window system (kvormx-cli) the headless event pass serves the
+// descriptor, and the settle time is a deadline it looks at.
+bool g_headless = false;
+double g_settleAt = 0;  // Timer() when the rescan is due; 0 none
 PortsChangedPtr g_callback = nullptr;
 void* g_callbackData = nullptr;
 std::map<int, Interest> g_watches;  // by watch descriptor
@@ -546,6 +552,7 @@ bool Matters(const inotify_event* ev)
 void Settle(double seconds)
 {
     if (g_settle && !g_settle->isActive()) g_settle->start(static_cast<int>(seconds * 1000));
+    if (g_headless && g_settleAt == 0) g_settleAt = Timer() + seconds;
 }
 
 void ReadEvents()
@@ -580,6 +587,19 @@ void Rescan()
     if (again) Settle(kBusyRetrySeconds);
 }
 
+// The headless pass's call: events read when the descriptor woke it, the
+// rescan when its settle time is up; the seconds until that time.
+double ServeHeadless(int readable)
+{
+    if (readable) ReadEvents();
+    if (g_settleAt == 0) return -1;
+    double left = g_settleAt - Timer();
+    if (left > 0) return left;
+    g_settleAt = 0;
+    Rescan();
+    return g_settleAt == 0 ? -1 : g_settleAt - Timer();
+}
+
 }  // namespace
 
 void PortsNoteDeadPort(int /*port*/)
@@ -589,17 +609,22 @@ void PortsNoteDeadPort(int /*port*/)
 
 int WatchPorts(PortsChangedPtr callback, void* data)
 {
-    if (!QCoreApplication::instance()) return -1;
     StopWatchingPorts();
     g_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (g_inotify < 0) return -1;
     g_callback = callback;
     g_callbackData = data;
-    g_notifier = new QSocketNotifier(g_inotify, QSocketNotifier::Read);
-    QObject::connect(g_notifier, &QSocketNotifier::activated, [] { ReadEvents(); });
-    g_settle = new QTimer;
-    g_settle->setSingleShot(true);
-    QObject::connect(g_settle, &QTimer::timeout, [] { Rescan(); });
+    if (QCoreApplication::instance()) {
+        g_notifier = new QSocketNotifier(g_inotify, QSocketNotifier::Read);
+        QObject::connect(g_notifier, &QSocketNotifier::activated, [] { ReadEvents(); });
+        g_settle = new QTimer;
+        g_settle->setSingleShot(true);
+        QObject::connect(g_settle, &QTimer::timeout, [] { Rescan(); });
+    } else {
+        g_headless = true;
+        g_settleAt = 0;
+        SetHeadlessSource(g_inotify, ServeHeadless);
+    }
     if (!g_scanned) ScanPorts();
     UpdateWatches();
     return 0;
@@ -611,6 +636,9 @@ void StopWatchingPorts(void)
     g_notifier = nullptr;
     delete g_settle;
     g_settle = nullptr;
+    if (g_headless) SetHeadlessSource(-1, nullptr);
+    g_headless = false;
+    g_settleAt = 0;
     if (g_inotify >= 0) close(g_inotify);  // removes every watch with it
     g_inotify = -1;
     g_watches.clear();

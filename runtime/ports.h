@@ -59,7 +59,8 @@ int PortNumber(const char* device);       // number of the port with that stable
 // or an open port's device vanished. Returns 0 when done, 1 to be called
 // again a little later (the program was busy on the line).
 typedef int (*PortsChangedPtr)(void* data);
-// Starts watching; needs InitRuntime. 0, or -1 when the kernel refuses the
-// watch (then the list stays as scanned).
+// Starts watching: with a window system (InitRuntime) in Qt's loop, without
+// one (InitRuntimeHeadless) in the headless event processing. 0, or -1 when
+// the kernel refuses the watch (then the list stays as scanned).
 int WatchPorts(PortsChangedPtr callback, void* data);
 void StopWatchingPorts(void);

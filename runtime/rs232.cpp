@@ -22,6 +22,7 @@
 
 #include "runtime/rs232.h"
 #include "runtime/com_port.h"
+#include "runtime/events.h"
 #include "runtime/port_events.h"
 #include "runtime/util.h"
 
@@ -86,60 +87,33 @@ short WaitFor(int fd, short events, double deadline)
 speed_t BaudConstant(long baud)
 {
     switch (baud) {
-        case 50:
-            return B50;
-        case 75:
-            return B75;
-        case 110:
-            return B110;
-        case 134:
-            return B134;
-        case 150:
-            return B150;
-        case 200:
-            return B200;
-        case 300:
-            return B300;
-        case 600:
-            return B600;
-        case 1200:
-            return B1200;
-        case 1800:
-            return B1800;
-        case 2400:
-            return B2400;
-        case 4800:
-            return B4800;
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        case 230400:
-            return B230400;
-        case 460800:
-            return B460800;
-        case 500000:
-            return B500000;
-        case 576000:
-            return B576000;
-        case 921600:
-            return B921600;
-        case 1000000:
-            return B1000000;
-        case 1152000:
-            return B1152000;
-        case 1500000:
-            return B1500000;
-        case 2000000:
-            return B2000000;
-        default:
-            return B0;  // not a rate the driver interface can express
+        case 50: return B50;
+        case 75: return B75;
+        case 110: return B110;
+        case 134: return B134;
+        case 150: return B150;
+        case 200: return B200;
+        case 300: return B300;
+        case 600: return B600;
+        case 1200: return B1200;
+        case 1800: return B1800;
+        case 2400: return B2400;
+        case 4800: return B4800;
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        case 460800: return B460800;
+        case 500000: return B500000;
+        case 576000: return B576000;
+        case 921600: return B921600;
+        case 1000000: return B1000000;
+        case 1152000: return B1152000;
+        case 1500000: return B1500000;
+        case 2000000: return B2000000;
+        default: return B0;  // not a rate the driver interface can express
     }
 }
 
@@ -416,7 +390,7 @@ int ComOpenFd(int port)
 
 int ComWaitReadable(double seconds)
 {
-    pollfd fds[COM_MAX_PORTS];
+    pollfd fds[COM_MAX_PORTS + 1];
     nfds_t count = 0;
     for (int n = 1; n <= COM_MAX_PORTS; ++n) {
         const ComPort& p = g_comPorts[n];
@@ -426,6 +400,10 @@ int ComWaitReadable(double seconds)
             fds[count++] = pollfd{g_lines[n].fd, POLLIN, 0};
         }
     }
+    // Without a window system the port watch waits here too.
+    const int source = HeadlessSourceFd();
+    const nfds_t ports = count;
+    if (source >= 0) fds[count++] = pollfd{source, POLLIN, 0};
     int ms = MsUntil(Timer() + seconds);
     if (count == 0) {
         // Nothing to watch: still a wait, so an idle loop does not spin.
@@ -435,5 +413,10 @@ int ComWaitReadable(double seconds)
     }
     // A signal ends the wait early on purpose: its callback is due.
     int r = poll(fds, count, ms);
-    return r < 0 ? 0 : r;
+    if (r <= 0) return 0;
+    if (source >= 0 && fds[ports].revents) {
+        NoteHeadlessSourceReadable();
+        r--;
+    }
+    return r;
 }

@@ -11,6 +11,7 @@
 #include "runtime/port_events.h"
 #endif
 
+#include <sys/utsname.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -92,12 +94,9 @@ bool SupportedType(int dataType)
 size_t ElementSize(int dataType)
 {
     switch (dataType) {
-        case VAL_DOUBLE:
-            return sizeof(double);
-        case VAL_UNSIGNED_SHORT_INTEGER:
-            return sizeof(uint16_t);
-        default:
-            return sizeof(uint32_t);
+        case VAL_DOUBLE: return sizeof(double);
+        case VAL_UNSIGNED_SHORT_INTEGER: return sizeof(uint16_t);
+        default: return sizeof(uint32_t);
     }
 }
 
@@ -181,9 +180,7 @@ static bool WriteValues(FILE* f, const void* array, int dataType, int numElement
     char line[kMaxFieldWidth + 64];
     for (int i = 0; i < numElements && ok; ++i) {
         switch (dataType) {
-            case VAL_DOUBLE:
-                FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]);
-                break;
+            case VAL_DOUBLE: FormatDouble(line, sizeof line, fieldWidth, static_cast<const double*>(array)[i]); break;
             case VAL_UNSIGNED_SHORT_INTEGER:
                 snprintf(line, sizeof line, "%*u", fieldWidth,
                          static_cast<unsigned>(static_cast<const uint16_t*>(array)[i]));
@@ -404,4 +401,21 @@ int Fmt(char* target, const char* format, const int* source)
 const char* ArrayFileError(void)
 {
     return g_fileError.c_str();
+}
+
+void PlatformText(char* out, int size)
+{
+    if (!out || size <= 0) return;
+    struct utsname u;
+    std::string text = uname(&u) == 0 ? std::string(u.sysname) + " " + u.release + " " + u.machine : "unknown";
+    // The distribution's name, from os-release, where there is one.
+    std::ifstream os("/etc/os-release");
+    for (std::string line; std::getline(os, line);) {
+        if (line.rfind("PRETTY_NAME=", 0) != 0) continue;
+        std::string name = line.substr(12);
+        if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+        text += " (" + name + ")";
+        break;
+    }
+    std::snprintf(out, static_cast<size_t>(size), "%s", text.c_str());
 }

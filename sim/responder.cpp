@@ -208,9 +208,7 @@ std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, d
 {
     *is_frame = false;
     switch (command) {
-        case CMD_WRITE_RAM:
-            ram_ = payload;
-            return Frame(command, ram_, is_frame);
+        case CMD_WRITE_RAM: ram_ = payload; return Frame(command, ram_, is_frame);
         case CMD_WRITE_EEPROM:
             ram_ = payload;
             if (!eeprom_stuck) {
@@ -218,21 +216,16 @@ std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, d
                 SaveEeprom();
             }
             return Frame(command, ram_, is_frame);
-        case CMD_READ_RAM:
-            return Frame(command, ram_, is_frame);
-        case CMD_READ_EEPROM:
-            return Frame(command, eeprom_, is_frame);
-        case CMD_ECHO:
-            return Frame(command, payload, is_frame);
+        case CMD_READ_RAM: return Frame(command, ram_, is_frame);
+        case CMD_READ_EEPROM: return Frame(command, eeprom_, is_frame);
+        case CMD_ECHO: return Frame(command, payload, is_frame);
         case CMD_TEACH: {
             Evaluation ev = Evaluate(scene_.Line(t), ram_);
             if (ev.edcnt > 0) ram_[P_TVAL] = ev.mvalue;
             return Frame(command, ram_, is_frame);
         }
-        case CMD_VERSION:
-            return Firmware();
-        case CMD_MEASURE:
-            return Frame(command, Measure(payload, t), is_frame);
+        case CMD_VERSION: return Firmware();
+        case CMD_MEASURE: return Frame(command, Measure(payload, t), is_frame);
         case CMD_READ_VIDEO64: {
             // The four blocks of a line come from one exposure: the line is
             // held from the first block until the block marked last.
@@ -263,8 +256,7 @@ std::vector<uint8_t> Responder::Answer(uint16_t command, const Words& payload, d
             ana_min_ = kNoMinimum;
             return Frame(command, ram_, is_frame);
         }
-        default:
-            return {};
+        default: return {};
     }
 }
 

@@ -100,15 +100,9 @@ Evaluation Evaluate(const std::vector<uint16_t>& line, const Words& params)
     ev.redge = static_cast<uint16_t>(last);
 
     switch (params[P_EMODE]) {
-        case 0:
-            ev.mvalue = ev.ledge;
-            break;
-        case 1:
-            ev.mvalue = ev.redge;
-            break;
-        default:
-            ev.mvalue = count ? static_cast<uint16_t>((first + last) / 2) : 0;
-            break;
+        case 0: ev.mvalue = ev.ledge; break;
+        case 1: ev.mvalue = ev.redge; break;
+        default: ev.mvalue = count ? static_cast<uint16_t>((first + last) / 2) : 0; break;
     }
     if (count >= 2) ev.pixdelta = static_cast<uint16_t>(last - first);
 

@@ -2,6 +2,9 @@
 // cannot come up.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +16,7 @@
 #include <string>
 
 #include "runtime/util.h"
+#include "support/broker.h"
 
 namespace fs = std::filesystem;
 
@@ -78,7 +82,9 @@ TEST(ProgramProcess, VersionAndHelp)
 
 TEST(ProgramProcess, BadOptionsExitWithStatusTwo)
 {
-    EXPECT_EQ(2, RunProgram(ProgramPath(), "--frobnicate").status);
+    Outcome unknown = RunProgram(ProgramPath(), "--frobnicate");
+    EXPECT_EQ(2, unknown.status);
+    EXPECT_EQ("kvormx: unknown option '--frobnicate' (see kvormx --help)\n", unknown.err);
     EXPECT_EQ(2, RunProgram(ProgramPath(), "--com").status);
     EXPECT_EQ(2, RunProgram(ProgramPath(), "--com 0=/dev/null").status);
     EXPECT_EQ(2, RunProgram(ProgramPath(), "--com 1").status);
@@ -124,4 +130,58 @@ TEST(ProgramProcess, TraceFromTheCommandLineHoldsTheStartUpOrTheProgramSaysWhyNo
     EXPECT_EQ(1, Lines(bad.err)) << bad.err;
     EXPECT_NE(std::string::npos, bad.err.find("/nonexistent-folder/trace.txt: No such file or directory")) << bad.err;
     EXPECT_EQ(2, RunProgram(ProgramPath(), "--trace").status);
+}
+
+// Files named on the command line that are no regular files are refused at
+// once; a start-up that fails with publishing on ends cleanly.
+TEST(ProgramProcess, AFifoIsRefusedAndAnEarlyFailureWithABrokerEndsCleanly)
+{
+    fs::path fifo = fs::temp_directory_path() / ("kvormx-fifo-" + std::to_string(getpid()));
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    Outcome settings = RunProgram(ProgramPath(), "--simulate --exit-when-ready --settings '" + fifo.string() + "'",
+                                  "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(2, settings.status) << settings.err;
+    EXPECT_NE(std::string::npos, settings.err.find("is not a regular file")) << settings.err;
+    Outcome trace = RunProgram(ProgramPath(), "--simulate --exit-when-ready --trace '" + fifo.string() + "'",
+                               "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(1, trace.status) << trace.err;
+    EXPECT_NE(std::string::npos, trace.err.find("not a regular file")) << trace.err;
+    fs::remove(fifo);
+
+    // The broker's client was running when the trace failed: no abort.
+    Outcome bad = RunProgram(ProgramPath(),
+                             "--simulate --exit-when-ready --mqtt mqtt://127.0.0.1:1/x --trace /nonexistent-folder/t",
+                             "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(1, bad.status) << bad.err;
+    EXPECT_EQ(std::string::npos, bad.err.find("terminate")) << bad.err;
+}
+
+// SIGTERM closes the window as its close box does: the broker hears the
+// program's own "offline" with its last status, not the last will.
+TEST(ProgramProcess, SigtermSignsOffWithItsOwnOffline)
+{
+    ASSERT_NE(nullptr, MosquittoProgram());
+    LocalBroker broker;
+    ASSERT_TRUE(broker.Start()) << broker.Log();
+    Subscriber sub(broker.port, "win/#");
+    ASSERT_TRUE(sub.WaitSubscribed(5.0));
+    const std::string settings = broker.dir + "/settings.conf";
+    const std::string url = broker.Url("win");
+    const std::string exe = ProgramPath();
+    const char* argv[] = {exe.c_str(), "--simulate", "--mqtt", url.c_str(), "--settings", settings.c_str(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(0, posix_spawn(&pid, exe.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ));
+    const bool up = WaitUntil(20.0, [&] { return !sub.On("win/identity").empty(); });
+    kill(pid, SIGTERM);
+    int raw = 0;
+    ASSERT_TRUE(WaitUntil(20.0, [&] { return waitpid(pid, &raw, WNOHANG) == pid; }));
+    ASSERT_TRUE(up);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    ASSERT_TRUE(WaitUntil(5.0, [&] {
+        std::vector<std::string> s = sub.On("win/status");
+        return !s.empty() && TextMember(s.back(), "state") == "offline";
+    }));
+    std::string last = sub.On("win/status").back();
+    EXPECT_NE("connection lost", TextMember(last, "text")) << last;
+    EXPECT_NE("", TextMember(last, "text")) << last;
 }

@@ -13,6 +13,7 @@
 #include "runtime/rs232.h"
 #include "sim/wire.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -195,6 +196,54 @@ TEST_F(CliTest, SimulateAndPortsNeedNoSensorOfTheirOwn)
     CliRun ports = RunCli({"ports", "--simulate"});
     EXPECT_EQ(0, ports.status);
     EXPECT_EQ(0u, ports.out.find("COM1  /dev/pts/")) << ports.out;
+    EXPECT_NE(std::string::npos, ports.out.find("  pseudo-terminal (pts/")) << ports.out;
+
+    // The same ports, numbers and descriptions as the window lists.
+    char dir[260];
+    GetProjectDir(dir);
+    FILE* window = popen((std::string(dir) + "/kvormx --list-ports 2>/dev/null").c_str(), "r");
+    ASSERT_NE(nullptr, window);
+    std::string listed;
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, window)) listed += buf;
+    ASSERT_EQ(0, pclose(window));
+    EXPECT_EQ(listed, RunCli({"ports"}).out);
+}
+
+// The trace is begun only once the command line has proved good, names the
+// port opened in its header, and a trace that cannot be written whole fails
+// the run; a FIFO named as the trace is refused at once.
+TEST_F(CliTest, TraceNamesItsPortAndFailsTheRunWhenItCannotBeWritten)
+{
+    StartSensor();
+    const std::string trace = Path("old.trace");
+    std::ofstream(trace) << "an earlier trace\n";
+    CliRun bogus = Cli({"--trace", trace, "watch", "--bogus"});
+    EXPECT_EQ(2, bogus.status);
+    EXPECT_EQ("an earlier trace\n", Slurp(trace));
+
+    CliRun r = Cli({"--trace", trace, "identify"});
+    ASSERT_EQ(0, r.status) << r.err;
+    std::string header = Slurp(trace).substr(0, Slurp(trace).find('\n'));
+    EXPECT_NE(std::string::npos, header.find("COM1 (" + std::string(sensor.SlavePath()) + ")")) << header;
+
+    // A file-size limit fails the writes as a full disk would.
+    struct rlimit saved;
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+    struct rlimit tight = saved;
+    tight.rlim_cur = 4096;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tight));
+    CliRun full = Cli({"--trace", trace, "watch", "--count", "200"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(2, full.status) << full.err;
+    // Said when the writer fails, or at the latest when the trace is closed.
+    EXPECT_NE(std::string::npos, full.err.find(trace + ": File too large")) << full.err;
+
+    const std::string fifo = Path("trace-fifo");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    CliRun refused = Cli({"--trace", fifo, "identify"});
+    EXPECT_EQ(2, refused.status);
+    EXPECT_NE(std::string::npos, refused.err.find("not a regular file")) << refused.err;
 }
 
 TEST_F(CliTest, GetThenSendRoundTripsAllSixteenWords)
@@ -337,4 +386,38 @@ TEST_F(CliTest, TeachAndResetCarryTheSensorsOwnSetAsTheButtonsDo)
     CliRun lost = Cli({"--timeout", "0.2", "reset"});
     EXPECT_EQ(1, lost.status);
     EXPECT_NE(std::string::npos, lost.err.find("max/min reset: Timeout-RS-232... - no reply within 0.2 s")) << lost.err;
+}
+
+// The support file is a tar archive the system's tar opens, with what the
+// tool saw on the line; a sensor that does not answer still gets one.
+TEST_F(CliTest, SupportWritesAnArchiveOfTheSensorAndItsLine)
+{
+    StartSensor();
+    const std::string file = Path("support.tar");
+    CliRun r = Cli({"support", file});
+    ASSERT_EQ(0, r.status) << r.err;
+    auto member = [&](const std::string& name) {
+        CliRun tar = RunShell("tar -xOf '" + file + "' " + name);
+        EXPECT_EQ(0, tar.status) << name;
+        return tar.out;
+    };
+    CliRun list = RunShell("tar -tf '" + file + "'");
+    EXPECT_EQ(
+        "README.txt\nversion.txt\nidentity.json\nparameters.json\nparameters.dat\nhealth.json\nframes.txt\n"
+        "options.txt\n",
+        list.out);
+    EXPECT_NE(std::string::npos, member("identity.json").find("\"pixels\":1024")) << member("identity.json");
+    EXPECT_NE(std::string::npos, member("health.json").find("\"replies\":4,\"timeouts\":0"));
+    const std::string frames = member("frames.txt");
+    for (const char* command : {"ECHO", "HARDWARE_INFO", "VERSION", "READ_RAM"})
+        EXPECT_NE(std::string::npos, frames.find(std::string("\tTX\t") + command + "\t")) << command;
+    EXPECT_NE(std::string::npos, frames.find("\tRX\tREAD_RAM\tsync=0x00AA cmd=2 power=500"));
+
+    sensor.Stop();
+    SensorOptions silent;
+    silent.faults.no_reply_every = 1;
+    StartSensor(silent);
+    r = Cli({"--timeout", "0.2", "support", file});
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos, member("frames.txt").find("TIMEOUT: no reply within 0.200 s"));
 }

@@ -5,8 +5,12 @@
 
 #include <cstdlib>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+
 #include "link/record.h"
 #include "sim/wire.h"
+#include "support/broker.h"
 
 namespace {
 
@@ -35,6 +39,14 @@ class CliLoopTest : public ::testing::Test {
 
     VirtualSensor sensor;
 };
+
+// The lines on standard error that carry `text`.
+int Said(const std::string& err, const std::string& text)
+{
+    int n = 0;
+    for (const std::string& line : Lines(err)) n += line.find(text) != std::string::npos;
+    return n;
+}
 
 // A line's columns, by the record's field names, against the measurement
 // reply `f` the sensor sent.
@@ -126,7 +138,12 @@ TEST_F(CliLoopTest, CtrlCEndsWatchAfterTheCurrentExchange)
     ASSERT_TRUE(p.WaitForLines(5, 10.0)) << p.err;
     p.Signal(SIGINT);
     EXPECT_EQ(0, p.Wait(5.0)) << p.err;
-    EXPECT_EQ("", p.err);
+    // The counters, and nothing else, on standard error.
+    std::vector<std::string> said = Lines(p.err);
+    ASSERT_EQ(1u, said.size()) << p.err;
+    EXPECT_EQ("kvormx-cli: watch stopped: replies " + std::to_string(Lines(p.out).size()) +
+                  ", missed 0, set-ups 1, dropped 0",
+              said[0]);
     ASSERT_FALSE(p.out.empty());
     EXPECT_EQ('\n', p.out.back());
     // Every line is a reply; at most the request in flight went unprinted.
@@ -219,4 +236,150 @@ TEST_F(CliLoopTest, VideoWithABlockMissingExitsOneWithoutThatPicture)
     // The loop ended at the missing block, as the window's does.
     EXPECT_EQ(1u, Requests(sim::CMD_READ_VIDEO64).size());
     EXPECT_EQ(1u, Requests(sim::CMD_MEASURE).size());
+}
+
+// ---- watch --keep-going: the service ----------------------------------------------------------
+
+// Replies that do not come are counted, each a gap in seq, and the loop
+// goes on; the end by SIGTERM prints the counters with their priority.
+TEST_F(CliLoopTest, KeepGoingCountsMissedRepliesAsGapsAndGoesOn)
+{
+    StartSensor();
+    SensorFaults f;
+    f.no_reply_every = 15;  // echo, RAM read, then every 15th request unanswered
+    sensor.SetFaults(f);
+    CliProcess p;
+    ASSERT_TRUE(p.Start(Args({"--timeout", "0.2", "watch", "--keep-going", "--csv"})));
+    ASSERT_TRUE(p.WaitForLines(61, 20.0)) << p.err;
+    p.Signal(SIGTERM);
+    EXPECT_EQ(0, p.Wait(10.0)) << p.err;
+
+    std::vector<std::string> lines = Lines(p.out);
+    ASSERT_GE(lines.size(), 61u);
+    long gaps = 0, last = 0;
+    for (size_t i = 1; i < lines.size(); i++) {
+        long seq = std::stol(Split(lines[i], ',')[FIELD_SEQ]);
+        ASSERT_GT(seq, last);
+        gaps += seq - last - 1;
+        last = seq;
+    }
+    EXPECT_GE(gaps, 3);
+    // One warning per missed reply, one set-up for all of them.
+    EXPECT_EQ(gaps, Said(p.err, "<4>kvormx-cli: " + std::string(sensor.SlavePath()) + ": measurement request"))
+        << p.err;
+    EXPECT_EQ(1, Said(p.err, "<6>kvormx-cli: watch: measuring on")) << p.err;
+    std::string counters = Lines(p.err).back();
+    EXPECT_EQ(0u,
+              counters.find("<6>kvormx-cli: watch stopped: replies " + std::to_string(lines.size() - 1) + ", missed "))
+        << counters;
+    EXPECT_NE(std::string::npos, counters.find(", set-ups 1, dropped 0")) << counters;
+}
+
+// A sensor that falls silent is tried again and, once it answers, set up
+// anew before measuring resumes.
+TEST_F(CliLoopTest, KeepGoingSetsASilentSensorUpAgainWhenItAnswers)
+{
+    StartSensor();
+    CliProcess p;
+    ASSERT_TRUE(p.Start(Args({"--timeout", "0.2", "watch", "--keep-going"})));
+    ASSERT_TRUE(p.WaitForLines(10, 10.0)) << p.err;
+    SensorFaults silent;
+    silent.no_reply_every = 1;
+    sensor.SetFaults(silent);
+    ASSERT_TRUE(WaitUntil(10.0, [&] {
+        return p.WaitForLines(1000000, 0.05), Said(p.err, "sensor not answering since");
+    })) << p.err;
+    const size_t before = Lines(p.out).size();
+    sensor.ClearFrames();
+    sensor.SetFaults(SensorFaults{});
+    ASSERT_TRUE(p.WaitForLines(static_cast<int>(before) + 10, 20.0)) << p.err;
+    p.Signal(SIGTERM);
+    EXPECT_EQ(0, p.Wait(10.0)) << p.err;
+
+    // After the silence: the line check, the parameter read, then measuring.
+    std::vector<int> commands = Commands(sensor);
+    size_t echo = 0;
+    while (echo < commands.size() && commands[echo] != sim::CMD_ECHO) echo++;
+    ASSERT_LT(echo + 2, commands.size());
+    for (size_t i = echo + 1; i < commands.size() && commands[i] == sim::CMD_ECHO;) echo = i++;  // retries in silence
+    EXPECT_EQ(sim::CMD_READ_RAM, commands[echo + 1]);
+    EXPECT_EQ(sim::CMD_MEASURE, commands[echo + 2]);
+    EXPECT_EQ(1, Said(p.err, "<4>kvormx-cli: sensor not answering since")) << p.err;
+    EXPECT_EQ(2, Said(p.err, "<6>kvormx-cli: watch: measuring on")) << p.err;
+    EXPECT_NE(std::string::npos, Lines(p.err).back().find(", set-ups 2, ")) << p.err;
+}
+
+// An adapter pulled out is awaited by its name and set up again when it is
+// plugged back in: the device goes, then its link; the link comes back.
+TEST_F(CliLoopTest, KeepGoingAwaitsAVanishedPortByItsNameAndSetsItUpAgain)
+{
+    char folder[] = "/tmp/kvormx-cli-port-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string link = std::string(folder) + "/usb-KVOR_virtual_sensor_0001-if00";
+    SensorOptions o;
+    o.link = link;
+    StartSensor(o);
+    CliProcess p;
+    ASSERT_TRUE(p.Start({"--port", link, "watch", "--keep-going"}));
+    ASSERT_TRUE(p.WaitForLines(10, 10.0)) << p.err;
+    sensor.Vanish();
+    std::remove(link.c_str());
+    ASSERT_TRUE(WaitUntil(10.0, [&] {
+        return p.WaitForLines(1000000, 0.05), Said(p.err, "<4>kvormx-cli: port lost: " + link);
+    })) << p.err;
+    const size_t before = Lines(p.out).size();
+    ASSERT_TRUE(sensor.Reappear());
+    ASSERT_TRUE(p.WaitForLines(static_cast<int>(before) + 10, 15.0)) << p.err;
+    p.Signal(SIGTERM);
+    EXPECT_EQ(0, p.Wait(10.0)) << p.err;
+    std::remove(link.c_str());
+    rmdir(folder);
+
+    EXPECT_EQ(1, Said(p.err, "port back: " + link)) << p.err;
+    EXPECT_NE(std::string::npos, Lines(p.err).back().find(", set-ups 2, ")) << p.err;
+    // The lines after the return are the new line's replies, seq from 1.
+    std::vector<std::string> lines = Lines(p.out);
+    size_t restart = 1;
+    while (restart < lines.size() && Split(lines[restart], ' ')[FIELD_SEQ] != "1") restart++;
+    EXPECT_LT(restart, lines.size());
+    for (size_t i = 0; i < lines.size(); i++) EXPECT_EQ(link, Split(lines[i], ' ')[FIELD_PORT]);
+}
+
+// Under systemd (Type=notify) the service says it is ready once the sensor
+// is identified, its state, feeds the watchdog and says it is stopping.
+TEST_F(CliLoopTest, KeepGoingNotifiesSystemdReadyStatusWatchdogAndStopping)
+{
+    StartSensor();
+    const std::string path = "/tmp/kvormx-notify-" + std::to_string(getpid());
+    int sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+    unlink(path.c_str());
+    ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    std::string said;
+    auto collect = [&] {
+        char buf[4096];
+        ssize_t n;
+        while ((n = recv(sock, buf, sizeof buf, MSG_DONTWAIT)) > 0) said.append(buf, n).append("\n");
+    };
+    setenv("NOTIFY_SOCKET", path.c_str(), 1);  // the tool's environment, as systemd gives it
+    CliProcess p;
+    const bool started = p.Start(Args({"watch", "--keep-going"}));
+    unsetenv("NOTIFY_SOCKET");
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(p.WaitForLines(10, 10.0)) << p.err;
+    EXPECT_TRUE(WaitUntil(5.0, [&] { return collect(), said.find("WATCHDOG=1") != std::string::npos; })) << said;
+    p.Signal(SIGTERM);
+    EXPECT_EQ(0, p.Wait(10.0)) << p.err;
+    collect();
+    close(sock);
+    unlink(path.c_str());
+    const size_t ready = said.find("READY=1");
+    ASSERT_NE(std::string::npos, ready) << said;
+    EXPECT_EQ(std::string::npos, said.find("READY=1", ready + 1)) << said;
+    EXPECT_LT(said.find("STATUS=watch: setting up "), ready) << said;
+    EXPECT_NE(std::string::npos, said.find("STATUS=watch: measuring on " + std::string(sensor.SlavePath()))) << said;
+    EXPECT_NE(std::string::npos, said.find("STOPPING=1")) << said;
 }

@@ -167,6 +167,19 @@ inline CliRun RunCli(const std::vector<std::string>& args, const std::string& in
     return {status, p.out, p.err};
 }
 
+// A shell command of the system's (tar, ...) to its end: its status and output.
+inline CliRun RunShell(const std::string& command)
+{
+    CliRun r{-1, "", ""};
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) return r;
+    char buf[4096];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    int raw = pclose(p);
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return r;
+}
+
 inline std::vector<std::string> Lines(const std::string& text)
 {
     std::vector<std::string> lines;

@@ -4,6 +4,7 @@
 #include "support/program_fixture.h"
 
 #include "display/display.h"
+#include "link/health.h"
 #include "link/link.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
@@ -103,7 +104,7 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     EXPECT_EQ(34, Payload(requests[2])[9]);
     EXPECT_EQ(778, Payload(requests[3])[8]);
     EXPECT_EQ(34, Payload(requests[3])[9]);
-    EXPECT_EQ(1, teach_pairs_refused);
+    EXPECT_EQ(1, link_health.refusedRange);
     EXPECT_TRUE(after.empty()) << "a request went out after Stop";
 
     // The last reply is on display.
@@ -145,7 +146,7 @@ TEST_F(RunLoopTest, AToleranceThatMovesWithEveryReplyGoesBackWithTheNextRequest)
         moved += reported != answered.payload[9];
     }
     EXPECT_GT(moved, 0);
-    EXPECT_EQ(0, teach_pairs_refused);
+    EXPECT_EQ(0, link_health.refusedRange + link_health.refusedLength);
 }
 
 TEST_F(RunLoopPeerTest, MissingReplyEndsTheLoopAfterTheTimeOut)

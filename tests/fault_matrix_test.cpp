@@ -243,12 +243,8 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     void Do(Exchange e)
     {
         switch (e) {
-            case E::StartUp:
-                InitRS232(com);
-                break;
-            case E::PortChange:
-                ChoosePortAgain();
-                break;
+            case E::StartUp: InitRS232(com); break;
+            case E::PortChange: ChoosePortAgain(); break;
             case E::GetRam:
                 Press(PANEL_RBT_RAM);
                 Press(PANEL_GET);
@@ -257,22 +253,12 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
                 Press(PANEL_RBT_EEPROM);
                 Press(PANEL_GET);
                 break;
-            case E::Send:
-                Press(PANEL_SEND);
-                break;
-            case E::Teach:
-                Press(PANEL_BUTTON_TEACH);
-                break;
-            case E::Reset:
-                Press(PANEL_BUTTON_RESET);
-                break;
-            case E::Run:
-                Press(PANEL_RUN);
-                break;
+            case E::Send: Press(PANEL_SEND); break;
+            case E::Teach: Press(PANEL_BUTTON_TEACH); break;
+            case E::Reset: Press(PANEL_BUTTON_RESET); break;
+            case E::Run: Press(PANEL_RUN); break;
             case E::Video0:
-            case E::Video400:
-                Press(PANEL_VIDEO);
-                break;
+            case E::Video400: Press(PANEL_VIDEO); break;
         }
     }
 
@@ -292,37 +278,17 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
     {
         SensorFaults s;
         switch (f) {
-            case F::NoReply:
-                s.no_reply_every = 1;
-                break;
-            case F::Short:
-                s.short_reply = true;
-                break;
-            case F::Long:
-                s.long_reply = true;
-                break;
-            case F::Garbage:
-                s.garbage = true;
-                break;
-            case F::BadSync:
-                s.bad_sync = true;
-                break;
-            case F::BadHwCmd:
-                s.bad_hwcmd = true;
-                break;
-            case F::Late:
-                s.delay_ms = 1700;
-                break;
-            case F::Vanish:
-                s.delay_ms = 400;
-                break;  // the line goes while the reply is awaited
-            case F::Reappear:
-                break;
-            case F::OtherSync:
-                break;  // an identity: set when the sensor starts
-            case F::StrayPause:
-                s.stray_pause_ms = 150;
-                break;
+            case F::NoReply: s.no_reply_every = 1; break;
+            case F::Short: s.short_reply = true; break;
+            case F::Long: s.long_reply = true; break;
+            case F::Garbage: s.garbage = true; break;
+            case F::BadSync: s.bad_sync = true; break;
+            case F::BadHwCmd: s.bad_hwcmd = true; break;
+            case F::Late: s.delay_ms = 1700; break;
+            case F::Vanish: s.delay_ms = 400; break;  // the line goes while the reply is awaited
+            case F::Reappear: break;
+            case F::OtherSync: break;  // an identity: set when the sensor starts
+            case F::StrayPause: s.stray_pause_ms = 150; break;
             case F::Pieces:
                 // 12 bytes every 32 ms; a 512-byte block in 62-byte pieces, so it
                 // still comes within its time-out.
@@ -335,9 +301,7 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
                 s.piece_bytes = GetParam().exchange == E::Video400 ? 256 : 20;
                 s.piece_gap_ms = 600;
                 break;
-            case F::PotJitter:
-                s.pot_jitter = 3;
-                break;
+            case F::PotJitter: s.pot_jitter = 3; break;
         }
         return s;
     }
@@ -376,18 +340,10 @@ class FaultMatrix : public ProgramTest, public ::testing::WithParamInterface<Cas
                 EXPECT_EQ(Vars(), sensor.Ram());
                 break;
             }
-            case E::Reset:
-                EXPECT_EQ("Reset Max/Min OK!", Status());
-                break;
-            case E::Run:
-                EXPECT_EQ(kLineOk, Status());
-                break;
-            case E::Video0:
-                EXPECT_EQ("Data[64] block received!", Status());
-                break;
-            case E::Video400:
-                EXPECT_EQ(kBlock256, Status());
-                break;
+            case E::Reset: EXPECT_EQ("Reset Max/Min OK!", Status()); break;
+            case E::Run: EXPECT_EQ(kLineOk, Status()); break;
+            case E::Video0: EXPECT_EQ("Data[64] block received!", Status()); break;
+            case E::Video400: EXPECT_EQ(kBlock256, Status()); break;
         }
     }
 

@@ -1,6 +1,7 @@
 // Timer, program directory, array files and Fmt.
 
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/util.h"
 
 #include <gtest/gtest.h>
@@ -260,3 +261,33 @@ TEST(UtilTest, ProjectDirHoldsTheRunningExecutable)
 }
 
 }  // namespace
+
+// Texts found by what they say, composed texts through their format with the
+// arguments kept (a text argument translated too), and a text without a
+// translation shown as it is and noted.
+TEST(TranslateTest, TextsAndComposedTextsInGermanEnglishUntouched)
+{
+    ASSERT_EQ(0, SetLanguage("en"));
+    EXPECT_STREQ("Timeout-RS-232...", Translate("Timeout-RS-232..."));
+    ASSERT_EQ(0, SetLanguage("de"));
+    EXPECT_STREQ("de", CurrentLanguage());
+    EXPECT_STREQ(
+        "Zeit\xFC"
+        "berschreitung RS-232...",
+        Translate("Timeout-RS-232..."));
+    EXPECT_STREQ(
+        "Pr\xFC"
+        "ffehler: power ist 500 im Sensor, 600 gesendet!",
+        Translate("Verify error: power is 500 in the sensor, 600 sent!"));
+    EXPECT_STREQ(
+        "Parameter nicht gelesen: Zeit\xFC"
+        "berschreitung RS-232...",
+        Translate("Parameters not read: Timeout-RS-232..."));
+    EXPECT_EQ(0, UntranslatedCount());
+    EXPECT_STREQ("No such text", Translate("No such text"));
+    Translate("No such text");
+    ASSERT_EQ(1, UntranslatedCount());
+    EXPECT_STREQ("No such text", UntranslatedText(0));
+    EXPECT_EQ(-1, SetLanguage("xx"));
+    EXPECT_STREQ("en", CurrentLanguage());
+}

@@ -290,24 +290,15 @@ void AssumeScreenArea(int x, int y, int width, int height)
 static std::string RoleWords(QAccessible::Role role)
 {
     switch (role) {
-        case QAccessible::RadioButton:
-            return "radio button";
-        case QAccessible::CheckBox:
-            return "check box";
-        case QAccessible::StaticText:
-            return "label";
-        case QAccessible::Slider:
-            return "slider";
-        case QAccessible::Button:
-            return "button";
-        case QAccessible::SpinBox:
-            return "spin box";
-        case QAccessible::ComboBox:
-            return "combo box";
-        case QAccessible::Graphic:
-            return "graphic";
-        default:
-            return "role " + std::to_string(int(role));
+        case QAccessible::RadioButton: return "radio button";
+        case QAccessible::CheckBox: return "check box";
+        case QAccessible::StaticText: return "label";
+        case QAccessible::Slider: return "slider";
+        case QAccessible::Button: return "button";
+        case QAccessible::SpinBox: return "spin box";
+        case QAccessible::ComboBox: return "combo box";
+        case QAccessible::Graphic: return "graphic";
+        default: return "role " + std::to_string(int(role));
     }
 }
 
