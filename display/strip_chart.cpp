@@ -9,6 +9,7 @@
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -72,7 +73,11 @@ static void ChartCsv(int, int, CsvLineWriter write, void* sink)
                           k - (HISTORY_SAMPLES - 1));
         for (int t = 0; t < TRACES; t++) {
             char v[32];
-            ShortFixedText(v, sizeof v, arrayNORM[k * TRACES + t], 3);
+            const double value = arrayNORM[k * TRACES + t];
+            if (value == std::floor(value))
+                std::snprintf(v, sizeof v, "%.0f", value);  // pixels are whole; no ".0" after them
+            else
+                ShortFixedText(v, sizeof v, value, 3);
             n += std::snprintf(line + n, sizeof line - n, ",%s", v);
         }
         write(sink, line);

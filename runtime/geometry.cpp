@@ -208,26 +208,19 @@ static QPoint Clamp(QPoint at, const QSize& size, const QRect& area)
 QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& area)
 {
     // Right of the owner, below it, left of it, above it: the first that
-    // covers nothing of it, else the one that covers least.
+    // covers nothing of it; else below it, as far as the area goes, over the
+    // bottom of the owner, since a main window keeps its graphs at the top.
     const QPoint tries[] = {
         {owner.right() + 1, owner.top()},
         {owner.left(), owner.bottom() + 1},
         {owner.left() - size.width(), owner.top()},
         {owner.left(), owner.top() - size.height()},
     };
-    QPoint best;
-    long bestCover = -1;
     for (QPoint t : tries) {
         QPoint at = Clamp(t, size, area);
-        QRect covered = QRect(at, size).intersected(owner);
-        long cover = covered.isEmpty() ? 0 : long(covered.width()) * covered.height();
-        if (bestCover < 0 || cover < bestCover) {
-            best = at;
-            bestCover = cover;
-        }
-        if (cover == 0) break;
+        if (!QRect(at, size).intersects(owner)) return at;
     }
-    return best;
+    return Clamp(tries[1], size, area);
 }
 
 void FitOnScreen(Panel& p, bool shown)

@@ -137,7 +137,7 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     std::map<int, Box> form;
     for (int c : controls) form[c] = ControlBox(panelHandle, c);
 
-    OperatorResizePanel(panelHandle, 1400, 900);  // 400 wider, 186 taller
+    OperatorResizePanel(panelHandle, 1400, 1042);  // 400 wider, 186 taller
     auto now = [](int c) { return ControlBox(panelHandle, c); };
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].w + 400, now(PANEL_GRAPH_VIDEO).w);
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].h + 186, now(PANEL_GRAPH_VIDEO).h);
@@ -148,14 +148,14 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     EXPECT_EQ(form[PANEL_MVALUE].x + 400, now(PANEL_MVALUE).x);  // the measurement column
     EXPECT_EQ(form[PANEL_MVALUE].y, now(PANEL_MVALUE).y);
     EXPECT_EQ(form[PANEL_MVALUE_2].x + 400, now(PANEL_MVALUE_2).x);
-    EXPECT_EQ(form[PANEL_RUN].x + 400, now(PANEL_RUN).x);  // Operation: the bottom right corner
+    EXPECT_EQ(form[PANEL_RUN].x, now(PANEL_RUN).x);  // Operation: the bottom left, below Parameters
     EXPECT_EQ(form[PANEL_RUN].y + 186, now(PANEL_RUN).y);
     EXPECT_EQ(form[PANEL_SEND].x, now(PANEL_SEND).x);  // Transfer and Parameters: bottom left
     EXPECT_EQ(form[PANEL_SEND].y + 186, now(PANEL_SEND).y);
     EXPECT_EQ(form[PANEL_VIDEO_THRESHOLD].y + 186, now(PANEL_VIDEO_THRESHOLD).y);
     EXPECT_EQ(form[PANEL_COMPORT].x, now(PANEL_COMPORT).x);
 
-    OperatorResizePanel(panelHandle, 1000, 714);
+    OperatorResizePanel(panelHandle, 1000, 856);
     for (int c : controls) {
         EXPECT_EQ(form[c].x, now(c).x) << c;
         EXPECT_EQ(form[c].y, now(c).y) << c;
@@ -245,7 +245,7 @@ TEST_F(SecondPanelPlace, WhollyOnA1024By768ScreenOverTheLeastOfTheMainWindow)
     EXPECT_EQ(popup.y, PanelFrame(panelPopUp).y);
 }
 
-TEST(PopUpPlacement, FirstFreeSideElseTheLeastCoveredPlaceInsideTheArea)
+TEST(PopUpPlacement, FirstFreeSideElseBelowClampedInsideTheArea)
 {
     // Direct cases of the rule, through the window's frame sizes.
     struct Case {
@@ -258,6 +258,7 @@ TEST(PopUpPlacement, FirstFreeSideElseTheLeastCoveredPlaceInsideTheArea)
         {{0, 0, 1000, 714}, {0, 0, 1280, 1024}, 520, 266, 0, 714},   // below
         {{700, 0, 600, 500}, {0, 0, 1300, 500}, 520, 266, 180, 0},   // left
         {{0, 30, 1000, 714}, {0, 30, 1024, 738}, 520, 266, 0, 502},  // none free: below, clamped
+        {{0, 0, 1000, 768}, {0, 0, 1024, 768}, 520, 266, 0, 502},    // a full screen: over its bottom, not its graphs
     };
     for (const Case& c : cases) {
         Box at = PlaceBeside(c.owner, c.w, c.h, c.area);

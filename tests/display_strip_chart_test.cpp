@@ -7,6 +7,7 @@
 #include "runtime/ui.h"
 #include "support/inspect.h"
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -91,8 +92,10 @@ TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
     EXPECT_EQ((std::vector<double>{520, 480, 500, 510, 510}), Newest());
 
     // The chart shows the whole history, the newest at the right, in the
-    // colours of the five traces from the very first reply on.
-    const int colors[5] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+    // colours of the five traces from the very first reply on: the band's
+    // limits one green, dashed, the others each a colour or a line of its own.
+    const int colors[5] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0x0060D0};
+    const int styles[5] = {VAL_DASH, VAL_DASH, VAL_SOLID, VAL_SOLID, VAL_DOT};
     const double newest[5] = {520, 480, 500, 510, 510};
     for (int tr = 1; tr <= 5; tr++) {
         std::vector<double> pts = StripChartTrace(panelHandle, PANEL_GRAPH_RAW, tr);
@@ -100,7 +103,17 @@ TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
         EXPECT_EQ(newest[tr - 1], pts.back()) << "trace " << tr;
         EXPECT_EQ(0.0, pts.front()) << "trace " << tr;
         EXPECT_EQ(colors[tr - 1], StripTraceColor(panelHandle, PANEL_GRAPH_RAW, tr)) << "trace " << tr;
+        EXPECT_EQ(styles[tr - 1], StripTraceLineStyle(panelHandle, PANEL_GRAPH_RAW, tr)) << "trace " << tr;
     }
+    // A legend names each trace, and the axes say what they count in.
+    EXPECT_EQ(
+        (std::vector<std::string>{"Upper limit", "Lower limit", "Teach value", "Measured value", "Analog output"}),
+        GraphLegend(panelHandle, PANEL_GRAPH_RAW));
+    char name[64];
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_YNAME, name, sizeof name);
+    EXPECT_STREQ("Position (pixel)", name);
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_XNAME, name, sizeof name);
+    EXPECT_NE(std::string(), name);
 }
 
 TEST_F(StripChartTest, HistoryAgesOneSampleAReplyAndKeepsTheLastHundred)

@@ -93,7 +93,9 @@ TEST(RecordTest, EveryFormatUsesTheOneListOfNames)
     for (int i = 0; i < PICTURE_SAMPLES; i++) p.samples[i] = static_cast<uint16_t>(i * 4);
     FormatCsvHeader(header, sizeof header, 1);
     FormatPicture(json, sizeof json, &p, FORMAT_JSON);
-    EXPECT_NE(std::string::npos, std::string(header).find(",port,first_pixel,pixel_step,sample_0,"));
+    EXPECT_NE(std::string::npos,
+              std::string(header).find(
+                  ",port,value_mm,left_edge_mm,right_edge_mm,width_mm,first_pixel,pixel_step,sample_0,"));
     EXPECT_NE(std::string::npos, std::string(json).find("\"first_pixel\":300,\"pixel_step\":1,\"samples\":[0,4,8,"));
 }
 
