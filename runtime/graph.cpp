@@ -19,7 +19,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSvgGenerator>
+#include <QTimer>
 
 #include <climits>
 #include <cmath>
@@ -76,10 +78,19 @@ KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
 void KPlotBase::MarkDirty(int what)
 {
     dirty_ |= what;
-    if (!queued_) {
-        queued_ = true;
+    if (queued_) return;
+    queued_ = true;
+    // A line sends replies faster than a screen shows frames: a chart drawn
+    // within the last frame waits for the next one, and takes every change
+    // made meanwhile in one repaint.
+    const QScreen* s = screen();
+    const double hz = s && s->refreshRate() >= 10.0 ? s->refreshRate() : 60.0;
+    const qint64 frameMs = static_cast<qint64>(1000.0 / hz);
+    const qint64 since = flushed_.isValid() ? flushed_.elapsed() : frameMs;
+    if (since >= frameMs)
         QMetaObject::invokeMethod(this, &KPlotBase::Flush, Qt::QueuedConnection);
-    }
+    else
+        QTimer::singleShot(static_cast<int>(frameMs - since), this, &KPlotBase::Flush);
 }
 
 void KPlotBase::Flush()
@@ -101,6 +112,7 @@ void KPlotBase::Flush()
         if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
     }
     dirty_ = 0;
+    flushed_.start();
     if (g_renderObserver) g_renderObserver(this);
 }
 

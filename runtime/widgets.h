@@ -13,6 +13,7 @@
 // [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -306,6 +307,7 @@ class KPlotBase : public QCustomPlot {
  private:
     int dirty_ = 0;
     bool queued_ = false;
+    QElapsedTimer flushed_;  // since the last repaint: at most one a frame of the screen
     bool legendShown_ = false;
     bool zoomPan_ = false;
     QCPTextElement* caption_ = nullptr;

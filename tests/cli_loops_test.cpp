@@ -164,7 +164,8 @@ TEST_F(CliLoopTest, VideoReadsEachPictureAsTheVideoLoopDoes)
     ASSERT_EQ(3u, lines.size());
     const size_t columns = MEASUREMENT_FIELDS + 2 + 256;
     EXPECT_EQ(columns, Split(lines[0], ',').size());
-    EXPECT_NE(std::string::npos, lines[0].find(",port,first_pixel,pixel_step,sample_0,sample_1,"));
+    EXPECT_NE(std::string::npos,
+              lines[0].find(",port,value_mm,left_edge_mm,right_edge_mm,width_mm,first_pixel,pixel_step,sample_0,"));
     EXPECT_EQ("sample_255", Split(lines[0], ',').back());
 
     std::vector<int> expected = {sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_HARDWARE_INFO};
