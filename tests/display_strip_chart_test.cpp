@@ -7,6 +7,7 @@
 #include "runtime/ui.h"
 #include "support/inspect.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -189,4 +190,89 @@ TEST_F(StripChartTest, ZoomSwitchChoosesBetweenTheWholeLineAndTheTeachValue)
     SetCtrlVal(panelHandle, PANEL_STRIP_ZOOM, 1);
     Sample(300, 20, 310);
     EXPECT_EQ(std::make_pair(220.0, 380.0), YAxis());
+}
+
+TEST_F(StripChartTest, RunHistoryKeepsEightHoursInItsBucketsWithEveryExcursion)
+{
+    // Eight hours and a little at 27 replies a second, in the fixed buckets:
+    // the whole run stays, each bucket as wide as the others, and a single
+    // reply far out still shows in the bucket that took it.
+    ClearRunHistory();
+    const long replies = 8L * 3600 * 27 + 1000;
+    double sample[TRACES] = {520, 480, 500, 500, 500};
+    for (long k = 0; k < replies; k++) {
+        sample[3] = k == 123456 ? 900 : 495 + k % 10;
+        AddToRunHistory(k / 27.0, sample);
+    }
+    EXPECT_EQ(replies, RunHistoryReplies());
+    ASSERT_LE(RunHistoryBucketCount(), HISTORY_BUCKETS);
+    EXPECT_GT(RunHistoryBucketCount(), HISTORY_BUCKETS / 2);
+    const long per = RunHistoryRepliesPerBucket();
+    EXPECT_LE(replies, per * HISTORY_BUCKETS);
+    long total = 0;
+    int peaks = 0;
+    double least = 1e9;
+    for (int i = 0; i < RunHistoryBucketCount(); i++) {
+        const HistoryBucket* b = RunHistoryBucket(i);
+        total += b->replies;
+        if (i + 1 < RunHistoryBucketCount()) EXPECT_EQ(per, b->replies) << i;
+        if (i) EXPECT_LT(RunHistoryBucket(i - 1)->to, b->from) << i;
+        peaks += b->most[3] == 900;
+        if (b->least[3] < least) least = b->least[3];
+    }
+    EXPECT_EQ(replies, total);
+    EXPECT_EQ(1, peaks);
+    EXPECT_EQ(495, least);
+    EXPECT_EQ(0.0, RunHistoryBucket(0)->from);
+    EXPECT_DOUBLE_EQ((replies - 1) / 27.0, RunHistoryBucket(RunHistoryBucketCount() - 1)->to);
+    EXPECT_EQ(nullptr, RunHistoryBucket(RunHistoryBucketCount()));
+}
+
+TEST_F(StripChartTest, HistoryViewShowsTheRunOverItsSecondsAndLiveBringsTheChartBack)
+{
+    ClearRunHistory();
+    double sample[TRACES] = {520, 480, 500, 500, 500};
+    for (int k = 0; k < 600; k++) {
+        sample[3] = 490 + k % 20;
+        AddToRunHistory(k * 0.05, sample);
+    }
+    DisplayPanel(panelHandle);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);  // run mode's chart on show
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 1);
+    Click(panelHandle, PANEL_HISTORY);
+    EXPECT_TRUE(RunHistoryShown());
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_RAW));
+    EXPECT_FALSE(Dimmed(panelHandle, PANEL_LIVE));
+    EXPECT_EQ("Time since Run (s)", GraphAxisLabel(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X));
+    EXPECT_EQ(
+        (std::vector<std::string>{"Upper limit", "Lower limit", "Teach value", "Measured value", "Analog output"}),
+        GraphLegend(panelHandle, PANEL_GRAPH_HISTORY));
+    double lo = 0, hi = 0;
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_EQ(0.0, lo);
+    EXPECT_NEAR(29.95, hi, 1e-9);
+    // The measured value's plot spans the run, through its least and greatest.
+    std::vector<PlotInfo> plots = GraphPlots(panelHandle, PANEL_GRAPH_HISTORY);
+    ASSERT_EQ(5u, plots.size());
+    EXPECT_EQ("Measured value", plots[3].name);
+    EXPECT_EQ(490.0, *std::min_element(plots[3].y.begin(), plots[3].y.end()));
+    EXPECT_EQ(509.0, *std::max_element(plots[3].y.begin(), plots[3].y.end()));
+
+    // The wheel zooms into the time axis, once the view is drawn.
+    for (int i = 0; i < 5; i++) ProcessSystemEvents();
+    OperatorWheel(panelHandle, PANEL_GRAPH_HISTORY, -3);
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_LT(hi - lo, 29.0);
+    // A drag to the right shows earlier seconds.
+    const double zoomedLow = lo;
+    OperatorDrag(panelHandle, PANEL_GRAPH_HISTORY, 60);
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_LT(lo, zoomedLow);
+
+    Click(panelHandle, PANEL_LIVE);
+    EXPECT_FALSE(RunHistoryShown());
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_RAW));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
+    EXPECT_TRUE(Dimmed(panelHandle, PANEL_LIVE));
 }
