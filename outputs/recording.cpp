@@ -24,6 +24,7 @@ const double FLUSH_WAIT = 0.5;        // seconds a flush at the end of a loop wa
 static int g_writer = 0;  // file writer of the running recording, 0 when none
 static char g_path[PATH_LEN];
 static char g_summaryPath[PATH_LEN];
+static int g_summaryBegun;  // the summary holds a row of this recording (else it is emptied first)
 static char g_why[WHY_LEN];
 static long g_rows;
 static RecordStoppedHandler g_onStopped = nullptr;
@@ -73,6 +74,7 @@ int RecordStart(const char* path)
     const int stem =
         dot && (!slash || dot > slash) ? static_cast<int>(dot - g_path) : static_cast<int>(std::strlen(g_path));
     std::snprintf(g_summaryPath, sizeof g_summaryPath, "%.*s-summary.csv", stem, g_path);
+    g_summaryBegun = 0;
     g_why[0] = '\0';
     g_rows = 0;
     RateBegin(&g_rate, g_rate.every, g_rate.interval);
@@ -164,7 +166,8 @@ void RecordFlush(void)
 int RecordSummary(const ValueStatistics* s)
 {
     if (!g_writer) return 0;
-    std::FILE* f = std::fopen(g_summaryPath, "a");
+    // Emptied with its recording: the rows of another recording do not belong to this one.
+    std::FILE* f = std::fopen(g_summaryPath, g_summaryBegun ? "a" : "w");
     if (!f) {
         std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
         return -1;
@@ -179,6 +182,7 @@ int RecordSummary(const ValueStatistics* s)
     int n = FormatStatisticsCsv(row, ROW_LEN, s);
     ok = ok && std::fprintf(f, "%.*s\n", n, row) > 0;
     const int closed = std::fclose(f) == 0;
+    g_summaryBegun = 1;
     if (!ok || !closed) {
         std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
         return -1;

@@ -1,5 +1,7 @@
 // The records: one rule for "in band", one list of names for every format.
+#include "link/link.h"
 #include "link/record.h"
+#include "link/state.h"
 #include "link/statistics.h"
 
 #include <gtest/gtest.h>
@@ -128,4 +130,19 @@ TEST(RecordTest, StatisticsOfAKnownSeries)
     ASSERT_EQ(1, StatisticsCapability(&s, &cp, &cpk));
     EXPECT_NEAR(6.0 / (6.0 * std::sqrt(32.0 / 7.0)), cp, 1e-12);
     EXPECT_NEAR(3.0 / (3.0 * std::sqrt(32.0 / 7.0)), cpk, 1e-12);
+
+    // As the summary's row: without a millimetre scale, its columns empty.
+    char header[512], row[512];
+    FormatStatisticsCsvHeader(header, sizeof header);
+    EXPECT_STREQ(
+        "first,last,count,mean,sd,minimum,maximum,out_of_band,out_of_band_share,teach,tolerance,cp,cpk,"
+        "mm_per_pixel,mean_mm,sd_mm,minimum_mm,maximum_mm",
+        header);
+    mm_per_pixel = mm_offset = 0.0;
+    FormatStatisticsCsv(row, sizeof row, &s);
+    EXPECT_STREQ("t2,t9,8,5.000,2.138,2,9,1,0.1250,5,3,0.468,0.468,,,,,", row);
+    CalibrateScale(0.25, 10.0, 1.0);
+    FormatStatisticsCsv(row, sizeof row, &s);
+    EXPECT_STREQ("t2,t9,8,5.000,2.138,2,9,1,0.1250,5,3,0.468,0.468,0.025,1.1250,0.0535,1.050,1.225", row);
+    mm_per_pixel = mm_offset = 0.0;
 }
