@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "link/record.h"
 #include "link/statistics.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cstdio>
@@ -33,19 +34,19 @@ int CC_BTNCalibrate(int /*panel*/, int /*control*/, int event, void*, int, int)
     double gauge = 0.0, offset = 0.0;
     GetCtrlVal(panelPopUp, POPUP_GAUGE, text, sizeof text);
     if (!ParseDecimal(text, &gauge) || !(gauge > 0.0)) {
-        Tell("Calibration: enter the gauge's width in millimetres, a number above 0.");
+        Tell(TR("Calibration: enter the gauge's width in millimetres, a number above 0."));
         return 0;
     }
     GetCtrlVal(panelPopUp, POPUP_MM_OFFSET, text, sizeof text);
     int blank = 1;
     for (const char* p = text; *p; p++) blank = blank && *p == ' ';
     if (!blank && !ParseDecimal(text, &offset)) {
-        Tell("Calibration: the offset is a number of millimetres, or empty.");
+        Tell(TR("Calibration: the offset is a number of millimetres, or empty."));
         return 0;
     }
     const ValueStatistics* distance = RunEdgeDistance();
     if (distance->count == 0 || !(distance->mean > 0.0)) {
-        Tell("Calibration: no run saw two edges yet. Run with the gauge in view, Stop, then calibrate.");
+        Tell(TR("Calibration: no run saw two edges yet. Run with the gauge in view, Stop, then calibrate."));
         return 0;
     }
     CalibrateScale(gauge, distance->mean, offset);
@@ -55,9 +56,9 @@ int CC_BTNCalibrate(int /*panel*/, int /*control*/, int event, void*, int, int)
     char scale[32], pixels[32], message[200];
     ShortFixedText(scale, sizeof scale, mm_per_pixel, 7);
     FixedText(pixels, sizeof pixels, distance->mean, 2);
-    std::snprintf(message, sizeof message, "Calibrated: %s mm per pixel, the gauge over %s pixels (%ld replies)%s",
+    std::snprintf(message, sizeof message, TR("Calibrated: %s mm per pixel, the gauge over %s pixels (%ld replies)%s"),
                   scale, pixels, distance->count,
-                  kept ? "; kept for this sensor." : ", not kept: settings not written.");
+                  kept ? TR("; kept for this sensor.") : TR(", not kept: settings not written."));
     Tell(message);
     return 0;
 }
@@ -67,7 +68,7 @@ int CC_BTNScaleDefault(int /*panel*/, int /*control*/, int event, void*, int, in
     if (event != EVENT_COMMIT) return 0;
     ForgetCalibration();
     ApplyUnits();
-    Tell(ScaleKnown() ? "The sensor type's millimetre scale again; the calibration is forgotten."
-                      : "The calibration is forgotten; this sensor type has no millimetre scale: pixels only.");
+    Tell(ScaleKnown() ? TR("The sensor type's millimetre scale again; the calibration is forgotten.")
+                      : TR("The calibration is forgotten; this sensor type has no millimetre scale: pixels only."));
     return 0;
 }

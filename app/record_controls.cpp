@@ -10,6 +10,7 @@
 #include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cstdio>
@@ -74,7 +75,7 @@ static void RecordingStopped(const char* why)
 static void WriteSummary(void)
 {
     if (!RecordActive() || !RunStatisticsFresh()) return;
-    if (RecordSummary(RunStatistics()) < 0) Say("Summary not written: %s", RecordError());
+    if (RecordSummary(RunStatistics()) < 0) Say(TR("Summary not written: %s"), RecordError());
 }
 
 static void SummaryAtLoopEnd(int, int)

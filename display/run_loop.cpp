@@ -6,6 +6,7 @@
 
 #include "form/form.h"
 #include "link/link.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -13,7 +14,7 @@ static int g_mode = MODE_STOPPED;
 
 void ShowMode(int mode)
 {
-    static const char* const kModeTexts[] = {"Stopped", "Run", "Video"};
+    static const char* const kModeTexts[] = {TR_NOOP("Stopped"), TR_NOOP("Run"), TR_NOOP("Video")};
     g_mode = mode;
     SetCtrlVal(panelHandle, PANEL_MODE, kModeTexts[mode]);
     // Stop has something to stop only while a loop runs.

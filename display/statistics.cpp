@@ -11,6 +11,7 @@
 #include "link/record.h"
 #include "link/statistics.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -109,7 +110,7 @@ static void DrawHistogram(void)
     char caption[96], cpk[32] = "-";
     double cp, k;
     if (StatisticsCapability(&g_run, &cp, &k)) FixedText(cpk, sizeof cpk, k, 2);
-    std::snprintf(caption, sizeof caption, "n %ld   Cpk %s", g_run.count, cpk);
+    std::snprintf(caption, sizeof caption, TR("n %ld   Cpk %s"), g_run.count, cpk);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_HISTOGRAM, ATTR_GRAPH_CAPTION, caption);
 }
 
@@ -124,12 +125,12 @@ static void ShowCalibrationBasis(void)
 {
     char text[160];
     if (g_distance.count == 0) {
-        std::snprintf(text, sizeof text, "Run with the gauge in view, Stop, enter its width and calibrate.");
+        std::snprintf(text, sizeof text, TR("Run with the gauge in view, Stop, enter its width and calibrate."));
     } else {
         char mean[32];
         FixedText(mean, sizeof mean, g_distance.mean, 2);
-        std::snprintf(text, sizeof text, "The last run: the edges %s pixels apart on average over %ld replies.", mean,
-                      g_distance.count);
+        std::snprintf(text, sizeof text, TR("The last run: the edges %s pixels apart on average over %ld replies."),
+                      mean, g_distance.count);
     }
     SetCtrlVal(panelPopUp, POPUP_MM_INFO, text);
 }

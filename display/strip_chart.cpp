@@ -7,6 +7,7 @@
 #include "form/form.h"
 #include "link/state.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cmath>
@@ -21,8 +22,8 @@ const int SHIFT_TOO_FAR = -20102;
 // blue and dotted, so the red line shows through.
 const int kChartTraceColors[TRACES] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0x0060D0};
 const int kChartTraceStyles[TRACES] = {VAL_DASH, VAL_DASH, VAL_SOLID, VAL_SOLID, VAL_DOT};
-const char* const kChartTraceNames[TRACES] = {"Upper limit", "Lower limit", "Teach value", "Measured value",
-                                              "Analog output"};
+const char* const kChartTraceNames[TRACES] = {TR_NOOP("Upper limit"), TR_NOOP("Lower limit"), TR_NOOP("Teach value"),
+                                              TR_NOOP("Measured value"), TR_NOOP("Analog output")};
 const char* const kChartTraceColumns[TRACES] = {"upper_limit", "lower_limit", "teach_value", "measured_value",
                                                 "analog_value"};
 

@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "link/record.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cstdio>
@@ -30,14 +31,14 @@ static void ShowScaleNote(void)
     if (mm_source == MM_CALIBRATED) {
         char offset[40];
         FixedText(offset, sizeof offset, mm_offset, MM_DECIMALS);
-        std::snprintf(text, sizeof text, "%s mm per pixel, offset %s mm: calibrated on a gauge", scale, offset);
+        std::snprintf(text, sizeof text, TR("%s mm per pixel, offset %s mm: calibrated on a gauge"), scale, offset);
     } else if (mm_source == MM_SENSOR_TYPE) {
         char range[40];
         ShortFixedText(range, sizeof range, SensorWorkingRangeMm(), 3);
-        std::snprintf(text, sizeof text, "%s mm per pixel: the sensor type's %s mm over %d pixels", scale, range,
+        std::snprintf(text, sizeof text, TR("%s mm per pixel: the sensor type's %s mm over %d pixels"), scale, range,
                       ccdmaxpixel);
     } else {
-        std::snprintf(text, sizeof text, "No millimetre scale for this sensor: pixels only");
+        std::snprintf(text, sizeof text, TR("No millimetre scale for this sensor: pixels only"));
     }
     SetCtrlVal(panelHandle, PANEL_MM_SCALE, text);
 }
@@ -63,7 +64,7 @@ void ApplyUnits(void)
     for (int c : positions) SetNumericDisplayScale(panelHandle, c, factor, offset, decimals);
     SetNumericDisplayScale(panelHandle, PANEL_TOLERANCE_SHOW, factor, 0.0, decimals);
 
-    const char* label = mm ? "Position (mm)" : "Position (pixel)";
+    const char* label = mm ? TR("Position (mm)") : TR("Position (pixel)");
     SetAxisDisplayScale(panelHandle, PANEL_GRAPH_RAW, AXIS_Y, factor, offset);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_YNAME, label);
     SetAxisDisplayScale(panelHandle, PANEL_GRAPH_HISTORY, AXIS_Y, factor, offset);
