@@ -18,7 +18,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 
@@ -323,9 +325,54 @@ static void Prepare(Control& c)
 
 // Tab moves through the controls in the order the form lists them, which the
 // form keeps in reading order (left to right, top to bottom), also into and
-// out of the pinned strip, whose widgets Qt would otherwise reach last.
-static void ChainTabOrder(QWidget* canvas, QWidget* strip, const std::vector<QString>& order)
+// out of the pinned strip, and from the last back to the first. The panel
+// keeps that ring itself: Qt's own focus chain, reordered across the
+// scrolled part and the strip, lost the first few controls after one round.
+class TabRing : public QObject {
+ public:
+    TabRing(QObject* parent, const std::vector<QWidget*>& ring) : QObject(parent)
+    {
+        for (QWidget* w : ring) {
+            ring_.emplace_back(w);
+            w->installEventFilter(this);
+        }
+    }
+
+ protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        const bool back =
+            k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (k->modifiers() & Qt::ShiftModifier));
+        if (!back && k->key() != Qt::Key_Tab) return false;
+        const int n = int(ring_.size());
+        int at = -1;
+        for (int i = 0; i < n && at < 0; i++)
+            if (ring_[size_t(i)] == watched) at = i;
+        if (at < 0) return false;
+        for (int step = 1; step < n; step++) {
+            QWidget* w = ring_[size_t((at + (back ? n - step : step)) % n)];
+            if (!w || !w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+            w->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+                if (auto* area = qobject_cast<QScrollArea*>(p)) {
+                    area->ensureWidgetVisible(w);
+                    break;
+                }
+            return true;
+        }
+        return false;
+    }
+
+ private:
+    std::vector<QPointer<QWidget>> ring_;
+};
+
+static void ChainTabOrder(QWidget* window, QWidget* canvas, QWidget* strip, const std::vector<QString>& order)
 {
+    std::vector<QWidget*> ring;
     QWidget* previous = nullptr;
     for (const QString& name : order) {
         QWidget* w = canvas->findChild<QWidget*>(name);
@@ -335,7 +382,9 @@ static void ChainTabOrder(QWidget* canvas, QWidget* strip, const std::vector<QSt
         if (!(w->focusPolicy() & Qt::TabFocus)) continue;
         if (previous) QWidget::setTabOrder(previous, w);
         previous = w;
+        ring.push_back(w);
     }
+    if (ring.size() > 1) new TabRing(window, ring);
 }
 
 }  // namespace kvr
@@ -505,7 +554,7 @@ int LoadPanel(int parent, const char* file, int resource)
     p->canvas = window;
     p->strip = strip;
     p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty(), strip, &p->area);
-    ChainTabOrder(window, strip, order);
+    ChainTabOrder(p->window, window, strip, order);
 
     int handle = RegisterPanel(std::move(p));
     Panel* panel = FindPanel(handle);

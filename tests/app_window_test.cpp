@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 using ScreenReader = ProgramTest;
 
@@ -264,5 +265,29 @@ TEST(PopUpPlacement, FirstFreeSideElseBelowClampedInsideTheArea)
         Box at = PlaceBeside(c.owner, c.w, c.h, c.area);
         EXPECT_EQ(c.x, at.x) << c.owner.x << "," << c.area.w;
         EXPECT_EQ(c.y, at.y) << c.owner.x << "," << c.area.w;
+    }
+}
+
+TEST_F(MainPanelSize, TabMovesInReadingOrderThroughTheStatusLinesStripAndBack)
+{
+    AssumeScreenArea(0, 0, 1920, 1080);
+    DisplayPanel(panelHandle);
+    // One round of Tab from the port ring back to it.
+    std::vector<int> round;
+    for (int i = 0; i < 80; i++) {
+        OperatorKeys(panelHandle, "Tab");
+        const int c = FocusedControl(panelHandle);
+        if (c == PANEL_COMPORT && !round.empty() && round.front() == PANEL_COMPORT) break;
+        if (c == PANEL_COMPORT) round.clear();
+        round.push_back(c);
+    }
+    ASSERT_FALSE(round.empty());
+    ASSERT_EQ(PANEL_COMPORT, round.front());
+    auto at = [&](int c) { return std::find(round.begin(), round.end(), c) - round.begin(); };
+    const int reading[] = {PANEL_COMPORT, PANEL_STRIP_ZOOM, PANEL_HISTORY, PANEL_VIDEO_THRESHOLD,
+                           PANEL_SEND,    PANEL_STAT_RESET, PANEL_RUN,     PANEL_PARAII};
+    for (size_t k = 1; k < sizeof reading / sizeof reading[0]; k++) {
+        ASSERT_LT(at(reading[k]), static_cast<long>(round.size())) << "control " << reading[k] << " never reached";
+        EXPECT_LT(at(reading[k - 1]), at(reading[k])) << reading[k - 1] << " before " << reading[k];
     }
 }
