@@ -73,3 +73,9 @@ void StopPublishing(void);  // "offline" to the broker, the toggle off
 // The client id for publishing from the panel: --mqtt-client-id, or null
 // for the line's own (kvormx-HOST-PORTNAME of the port in use).
 void SetMqttClientId(const char* id);
+
+// ---- Help (about.cpp): menu items (panel, item) -------------------------------------------------
+void ShowKeyboardShortcuts(int panel, int item);  // every key of the panels, in a window of its own
+void ShowManual(int panel, int item);             // the README in the desktop's viewer
+void ShowAbout(int panel, int item);              // version, licence, libraries, data and settings paths
+int ManualPath(char* path, int size);             // 0 and the manual's path, or -1

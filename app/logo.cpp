@@ -5,6 +5,7 @@
 
 #include "form/form.h"
 #include "link/state.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 const char* const LOGO_FONT = "NIApp";
@@ -71,6 +72,7 @@ static const Brand kBrands[7] = {
 
 void ShowInfoText(int /*control*/, int bgColor, int textColor, const char* text, int left, int top, int pointSize)
 {
+    ShowAsIs(text);  // names, numbers and addresses, the same in every language
     // A new text control each time: the strip is drawn once per run.
     int control = NewCtrl(panelHandle, CTRL_TEXT_MSG, "", top, left);
     if (control < 0) return;

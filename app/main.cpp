@@ -11,6 +11,7 @@
 #include "runtime/ports.h"
 #include "runtime/rs232.h"
 #include "runtime/settings.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "sim/sensor.h"
@@ -23,41 +24,45 @@
 static void Usage(FILE* out)
 {
     std::fprintf(out,
-                 "Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
-                 "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]\n"
-                 "              [--mqtt-client-id ID]] [--every N] [--interval S] [--exit-when-ready]\n"
-                 "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
-                 "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
-                 "                  for several ports, each number once (the program starts on COM 1\n"
-                 "                  if it is named, else on the first one named)\n"
-                 "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
-                 "                  (an explicit --com 1=DEVICE wins)\n"
-                 "  --trace FILE    write every frame on the line to FILE, from the start-up on\n"
-                 "                  (also switched on and off on the further-parameters panel)\n"
-                 "  --list-ports    print the ports the program finds, one a line (number, device,\n"
-                 "                  description), and end\n"
-                 "  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of\n"
-                 "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
-                 "  --settings FILE keep the remembered port, folder and broker in FILE instead of\n"
-                 "                  the per-user settings (tests)\n"
-                 "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
-                 "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
-                 "                  the system's certificate authorities (also set on the\n"
-                 "                  further-parameters panel)\n"
-                 "  --mqtt-auth FILE\n"
-                 "                  user name (first line) and password (second line) for the broker\n"
-                 "  --mqtt-client-id ID\n"
-                 "                  the name the broker knows the program by (default\n"
-                 "                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)\n"
-                 "  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...\n"
-                 "  --interval S    every S seconds a summary of the measured value (count, min, mean,\n"
-                 "                  max, standard deviation, out of band, first and last time) on\n"
-                 "                  PREFIX/summary and as a \"summary\" row of the recording\n"
-                 "  --exit-when-ready\n"
-                 "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
-                 "                  the sensor set-up is done (start-up timing, smoke tests)\n"
-                 "  --help          show this text\n"
-                 "  --version       show the program version\n",
+                 TranslateUtf8("Usage: kvormx [--com N=DEVICE]... [--simulate] [--trace FILE] [--list-ports]\n"
+                               "              [--by-id-dir DIR] [--settings FILE] [--mqtt URL [--mqtt-auth FILE]\n"
+                               "              [--mqtt-client-id ID]] [--every N] [--interval S] [--language en|de]\n"
+                               "              [--exit-when-ready]\n"
+                               "Operating tool for the K-VOR-MX CCD line sensor on a serial line.\n\n"
+                               "  --com N=DEVICE  list DEVICE as COM port N (1 to %d) and start on it; may be given\n"
+                               "                  for several ports, each number once (the program starts on COM 1\n"
+                               "                  if it is named, else on the first one named)\n"
+                               "  --simulate      start a virtual sensor inside the program and connect COM 1 to it\n"
+                               "                  (an explicit --com 1=DEVICE wins)\n"
+                               "  --trace FILE    write every frame on the line to FILE, from the start-up on\n"
+                               "                  (also switched on and off on the further-parameters panel)\n"
+                               "  --list-ports    print the ports the program finds, one a line (number, device,\n"
+                               "                  description), and end\n"
+                               "  --by-id-dir DIR look for the stable names of USB adapters in DIR instead of\n"
+                               "                  /dev/serial/by-id, and watch it (tests, trying out)\n"
+                               "  --settings FILE keep the remembered port, folder and broker in FILE instead of\n"
+                               "                  the per-user settings (tests)\n"
+                               "  --mqtt URL      publish identity, parameters, measurements, pictures and status\n"
+                               "                  to an MQTT broker: mqtt://HOST[:PORT]/PREFIX, or mqtts:// with\n"
+                               "                  the system's certificate authorities (also set on the\n"
+                               "                  further-parameters panel)\n"
+                               "  --mqtt-auth FILE\n"
+                               "                  user name (first line) and password (second line) for the broker\n"
+                               "  --mqtt-client-id ID\n"
+                               "                  the name the broker knows the program by (default\n"
+                               "                  kvormx-HOST-PORTNAME, PORTNAME the device under /dev)\n"
+                               "  --every N       publish and record one reply (picture) in N: the Nth, the 2Nth, ...\n"
+                               "  --interval S    every S seconds a summary of the measured value (count, min, mean,\n"
+                               "                  max, standard deviation, out of band, first and last time) on\n"
+                               "                  PREFIX/summary and as a \"summary\" row of the recording\n"
+                               "  --language en|de\n"
+                               "                  the panels, status texts and help in English or German\n"
+                               "                  (remembered; default: the desktop's language)\n"
+                               "  --exit-when-ready\n"
+                               "                  print \"kvormx: ready\" and end once the main panel is shown and\n"
+                               "                  the sensor set-up is done (start-up timing, smoke tests)\n"
+                               "  -h, --help      show this text\n"
+                               "  --version       show the program version\n"),
                  COM_MAX_PORTS);
 }
 
@@ -104,6 +109,11 @@ int main(int argc, char** argv)
     const char* mqttClientId = nullptr;
     long every = 1;
     double interval = 0;
+    const char* language = nullptr;
+    // The help in the language asked for, or the remembered or desktop's one.
+    for (int i = 1; i < argc; i++)
+        if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc) SetSettingsFile(argv[i + 1]);
+    ChooseLanguage(nullptr);
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         const char* value = nullptr;
@@ -158,6 +168,12 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "kvormx: --interval wants a time in seconds above 0, not '%s'\n", value);
                 return 2;
             }
+        } else if ((value = OptionValue("--language", argc, argv, &i))) {
+            if (std::strcmp(value, "en") != 0 && std::strcmp(value, "de") != 0) {
+                std::fprintf(stderr, "kvormx: --language wants en or de, not '%s'\n", value);
+                return 2;
+            }
+            language = value;
         } else if ((value = OptionValue("--by-id-dir", argc, argv, &i))) {
             if (!*value) {
                 std::fprintf(stderr, "kvormx: --by-id-dir wants a folder\n");
@@ -191,6 +207,8 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+
+    if (language) ChooseLanguage(language);  // remembered in the settings chosen above
 
     if ((mqttAuth || mqttClientId) && !mqttUrl) {
         std::fprintf(stderr, "kvormx: %s needs --mqtt URL\n", mqttAuth ? "--mqtt-auth" : "--mqtt-client-id");

@@ -6,6 +6,7 @@
 #include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/rs232.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cstdarg>
@@ -27,6 +28,8 @@ static const char* const kCommonHelp =
     "  --timeout S        seconds each reply may take, 0.01 to 3600 (default 1.5; the\n"
     "                     firmware text gets 0.5 s more)\n"
     "  --trace FILE       write every frame sent and received to FILE\n"
+    "  --language en|de   messages and help in English or German (remembered; default: the\n"
+    "                     desktop's language); data, CSV, JSON and MQTT stay as they are\n"
     "  --help, -h         this text; after a command, that command's text\n"
     "  --version          the program version\n";
 
@@ -59,8 +62,9 @@ static const Command kCommands[] = {
      "  ccd_type     CCD type code\n"
      "  pixels       pixels of the CCD line (the line length)\n"
      "  resolution   resolution code\n"
-     "  board        board type (0: video in 64-sample blocks, word-coded firmware text)\n"
+     "  board_type   board type (0: video in 64-sample blocks, word-coded firmware text)\n"
      "  firmware     firmware text\n"
+     "  port         the device of the port\n"
      "  --json       one JSON object with these keys instead\n"},
     {"get", CmdGet, "[--eeprom] [-o FILE] [--json]", "read the parameter set from RAM or EEPROM",
      "Reads the sensor's parameter set from its RAM (the set it works with) and writes it\n"
@@ -206,11 +210,11 @@ static const Command* FindCommand(const char* name)
 
 static void Overview(FILE* out)
 {
-    std::fprintf(out,
-                 "Usage: kvormx-cli [OPTION]... COMMAND [ARGUMENT]...\n"
-                 "The operations of the K-VOR-MX operating tool without a window, for scripts:\n"
-                 "identify the sensor, back up and restore its parameter set, teach, reset, and log\n"
-                 "its measurements.\n\nCommands:\n");
+    std::fprintf(out, "%s",
+                 TranslateUtf8("Usage: kvormx-cli [OPTION]... COMMAND [ARGUMENT]...\n"
+                               "The operations of the K-VOR-MX operating tool without a window, for scripts:\n"
+                               "identify the sensor, back up and restore its parameter set, teach, reset, and log\n"
+                               "its measurements.\n\nCommands:\n"));
     for (const Command& c : kCommands) {
         char head[192];
         char synopsis[96];
@@ -218,21 +222,23 @@ static void Overview(FILE* out)
         synopsis[std::strcspn(synopsis, "\n")] = '\0';  // the first line of a long synopsis
         std::snprintf(head, sizeof head, "%s %s", c.name, synopsis);
         if (std::strlen(head) <= 24)
-            std::fprintf(out, "  %-24s %s\n", head, c.summary);
+            std::fprintf(out, "  %-24s %s\n", head, TranslateUtf8(c.summary));
         else
-            std::fprintf(out, "  %s\n  %-24s %s\n", head, "", c.summary);
+            std::fprintf(out, "  %s\n  %-24s %s\n", head, "", TranslateUtf8(c.summary));
     }
-    std::fprintf(out, "  %-24s %s\n\n%s\n", "help [COMMAND]", "this text, or COMMAND's", kCommonHelp);
-    std::fprintf(out,
-                 "The line runs at 19200 baud, 8 data bits, no parity, 1 stop bit, no handshake. Every\n"
-                 "command that talks to the sensor first proves the line with an echo frame. Data goes\n"
-                 "to standard output, messages to standard error.\n\n%s",
-                 kExitHelp);
+    std::fprintf(out, "  %-24s %s\n\n%s\n", "help [COMMAND]", TranslateUtf8("this text, or COMMAND's"),
+                 TranslateUtf8(kCommonHelp));
+    std::fprintf(out, "%s%s",
+                 TranslateUtf8("The line runs at 19200 baud, 8 data bits, no parity, 1 stop bit, no handshake. Every\n"
+                               "command that talks to the sensor first proves the line with an echo frame. Data goes\n"
+                               "to standard output, messages to standard error.\n\n"),
+                 TranslateUtf8(kExitHelp));
 }
 
 static void CommandHelp(const Command& c)
 {
-    std::printf("Usage: kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", c.name, c.synopsis, c.help, kCommonHelp, kExitHelp);
+    std::printf("%s kvormx-cli [OPTION]... %s %s\n%s\n%s\n%s", TranslateUtf8(TR("Usage:")), c.name, c.synopsis,
+                TranslateUtf8(c.help), TranslateUtf8(kCommonHelp), TranslateUtf8(kExitHelp));
 }
 
 // ---- Argument helpers ---------------------------------------------------------------------------
@@ -241,9 +247,9 @@ static void Emit(int level, const char* text, int publish = 1)
 {
     std::fflush(stdout);  // data before the message, where both go to one terminal
     if (cliService)
-        std::fprintf(stderr, "<%d>kvormx-cli: %s\n", level, text);
+        std::fprintf(stderr, "<%d>kvormx-cli: %s\n", level, TranslateUtf8(text));
     else
-        std::fprintf(stderr, "kvormx-cli: %s\n", text);
+        std::fprintf(stderr, "kvormx-cli: %s\n", TranslateUtf8(text));
     // With --mqtt the broker's status text says the same (a time-out, a lost port).
     if (publish) MqttPublishStatus(text);
 }
@@ -351,6 +357,17 @@ int main(int argc, char** argv)
     // Rows reach a pipe as they come, not in 4 KB lumps.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     ResetLinkState();
+    // The language first, so that every message of the command line is in it.
+    const char* language = nullptr;
+    for (int i = 1; i < argc && !language; i++)
+        if (std::strcmp(argv[i], "--language") == 0 && i + 1 < argc)
+            language = argv[i + 1];
+        else if (std::strncmp(argv[i], "--language=", 11) == 0)
+            language = argv[i] + 11;
+    if (ChooseLanguage(language) == -1) {
+        ChooseLanguage(nullptr);
+        return UsageError(nullptr, "--language wants en or de, not '%s'", language);
+    }
 
     const Command* command = nullptr;
     int help = 0;
@@ -373,6 +390,8 @@ int main(int argc, char** argv)
             if (!value[0] || std::strlen(value) >= PATH_LEN)
                 return UsageError(nullptr, "%s wants a path of 1 to %d bytes", name, PATH_LEN - 1);
             std::strcpy(std::strcmp(name, "--port") == 0 ? cliPort : cliTrace, value);
+        } else if (IsOption(a, "--language")) {
+            if (!OptionValue(argc, argv, &i, "--language")) return EXIT_USAGE;  // taken above
         } else if (IsOption(a, "--timeout")) {
             const char* value = OptionValue(argc, argv, &i, "--timeout");
             if (!value || !ParseSeconds("--timeout", value, &timeout)) return EXIT_USAGE;

@@ -237,7 +237,7 @@ int RunService(const char* command, int (*setUp)(void), int (*loop)(int resumed,
     NotifyStopping();
     char counters[160];
     FormatCounters(counters, sizeof counters);
-    Note(LOG_LEVEL_INFO, "%s %s: %s", command, StopAsked() ? "stopped" : "ended", counters);
+    Note(LOG_LEVEL_INFO, StopAsked() ? "%s stopped: %s" : "%s ended: %s", command, counters);
     PublishStatus("%s %s after %ld %s", command, StopAsked() ? "stopped" : "ended", cliCounters.replies,
                   std::strcmp(command, "video") == 0 ? "pictures" : "replies");
     if (Publishing()) MqttPublishCounters(cliCounters.replies, cliCounters.missed, cliCounters.setups);

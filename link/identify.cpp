@@ -1,6 +1,7 @@
 // Sensor identification on the line: the hardware words (CCD type, line
 // length, resolution code, board type) and the firmware text.
 #include "link/link.h"
+#include "runtime/translate.h"
 
 #include "link/state.h"
 #include "runtime/util.h"
@@ -45,6 +46,7 @@ int ReadFirmwareText(ExchangeWritten written)
             CopyText(szVersion, STATUS_LEN, text);
             CopyText(szStatus, STATUS_LEN, text);
         }
+        ShowAsIs(szVersion);  // the sensor's own words, in no other language
     } else if (r == EX_TIMEOUT) {
         CopyText(szStatus, STATUS_LEN, "Timeout - reading firmware info!");
     }

@@ -102,7 +102,7 @@ extern uint16_t adcbuf[256];  // the last video line: samples 0..1023, filled bl
 // ---- Program texts ------------------------------------------------------------------------------
 // The program's name and version as both programs show them.
 #define SOFT_NAME    "K-VOR-MX-Zidad"
-#define SOFT_VERSION "Version 1.5"
+#define SOFT_VERSION "Version " KVORMX_PROJECT_VERSION  // project(kvormx VERSION ...)
 
 // Every variable above back to its value before start-up: the parameter
 // defaults, the identity of a 1024-pixel board-0 sensor, no exchange and no

@@ -665,6 +665,15 @@ int MqttClientKeep(int slot, const char* payload, int len)
 
 // ---- [SECTION] State ----------------------------------------------------------------------------
 
+const char* MqttLibraryVersion(void)
+{
+    static char text[32];
+    int major = 0, minor = 0, revision = 0;
+    mosquitto_lib_version(&major, &minor, &revision);
+    std::snprintf(text, sizeof text, "%d.%d.%d", major, minor, revision);
+    return text;
+}
+
 const char* MqttClientState(void)
 {
     const char* host = g_target.host;

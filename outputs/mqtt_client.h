@@ -81,7 +81,8 @@ int MqttClientActive(void);         // 1 from a successful MqttClientStart to Mq
 int MqttClientConnected(void);      // 1 while the broker has accepted us, else 0
 int MqttClientEverConnected(void);  // 1 once the broker has accepted us since the start
 // The broker's state as a status-line text, e.g. "MQTT: connected to host:1883".
-const char* MqttClientState(void);  // never null; "MQTT: off" when stopped
+const char* MqttLibraryVersion(void);  // libmosquitto's, "2.0.11"
+const char* MqttClientState(void);     // never null; "MQTT: off" when stopped
 // Read from the program's own thread between exchanges.
 int MqttClientStateChanged(void);  // 1 once after every change of the broker's state, else 0
 // Queued messages lost so far: the ring was full, the connection went down

@@ -8,6 +8,7 @@
 #include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/settings.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 
@@ -37,7 +38,7 @@ void ShowFileError(const char* text)
 int ReadParaFromFile(void)
 {
     char chosen[PATH_LEN] = "";
-    int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", "K-VOR-MX-Parameter-File", 3, 0, 1, 1, 1, chosen);
+    int r = FileSelectPopup(proj_dir, "KVORpara.dat", "*.dat", TR("K-VOR-MX-Parameter-File"), 3, 0, 1, 1, 1, chosen);
     if (r == 0) return 0;
     if (r < 0) return -1;  // a path the program cannot hold
     CopyText(file_name, PATH_LEN, chosen);

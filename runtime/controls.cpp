@@ -81,7 +81,11 @@ bool kvr::ReadInt(const Control& c, int* v)
 
 static QString ReadText(const Control& c)
 {
-    if (c.kind == CTRL_TEXT_MSG) return static_cast<QLabel*>(c.widget.data())->text();
+    if (c.kind == CTRL_TEXT_MSG) {
+        auto* l = static_cast<QLabel*>(c.widget.data());
+        QVariant source = l->property(kSourceText);
+        return source.isValid() ? source.toString() : l->text();
+    }
     if (c.kind == CTRL_TEXT_BOX) return static_cast<QPlainTextEdit*>(c.widget.data())->toPlainText();
     if (c.kind == CTRL_STRING) return static_cast<QLineEdit*>(c.widget.data())->text();
     return QString();
@@ -180,8 +184,10 @@ int SetCtrlVal(int panel, int control, const char* text)
     } else if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
         QString before = l->text();
-        if (before == s) return 0;  // displays are set on every reply, mostly to what they show
-        l->setText(s);
+        // Displays are set on every reply, mostly to what they show already.
+        if (before == Shown(s) && l->property(kSourceText).toString() == s) return 0;
+        l->setProperty(kSourceText, s);
+        l->setText(Shown(s));
         if (c->autoSize) l->adjustSize();
         AnnounceText(l, before);
     } else {
@@ -203,7 +209,8 @@ int NewCtrl(int panel, int style, const char* label, int top, int left)
     if (!p->controls.empty()) number = std::max(1, p->controls.rbegin()->first + 1);
     auto* l = new QLabel(p->canvas);
     l->setTextFormat(Qt::PlainText);
-    l->setText(QString::fromLatin1(label ? label : ""));
+    l->setProperty(kSourceText, QString::fromLatin1(label ? label : ""));
+    l->setText(Shown(QString::fromLatin1(label ? label : "")));
     l->move(left, top);
     l->adjustSize();
     l->show();
@@ -313,12 +320,14 @@ int ReplaceListItem(int panel, int control, int index, const char* label, int va
     if (index < 0 || index > ring->count() || !label)
         return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
     QuietScope quiet;
+    const QString english = QString::fromLatin1(label);
     if (index == ring->count()) {
-        ring->addItem(QString::fromLatin1(label), value);
+        ring->addItem(Shown(english), value);
     } else {
-        ring->setItemText(index, QString::fromLatin1(label));
+        ring->setItemText(index, Shown(english));
         ring->setItemData(index, value);
     }
+    ring->setItemData(index, english, kSourceRole);
     FitRingList(ring);
     return 0;
 }
@@ -353,7 +362,8 @@ int GetLabelFromIndex(int panel, int control, int index, char* label, int size)
     if (!ring) return err;
     if (index < 0 || index >= ring->count() || !label || size < 1)
         return Fail(UIE_BAD_VALUE, QString("ring %1 has no item %2").arg(control).arg(index));
-    CopyOut(ring->itemText(index), label, size);
+    QVariant english = ring->itemData(index, kSourceRole);
+    CopyOut(english.isValid() ? english.toString() : ring->itemText(index), label, size);
     return 0;
 }
 

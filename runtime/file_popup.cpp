@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/translate.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
 
@@ -44,7 +45,7 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
         chosen = QByteArray::fromStdString(answer);
     }
     if (result < 0) {
-        QFileDialog dlg(nullptr, QString::fromLatin1(title ? title : ""),
+        QFileDialog dlg(nullptr, Shown(QString::fromLatin1(title ? title : "")),
                         QFile::decodeName(defaultDir ? defaultDir : ""));
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         dlg.setOption(QFileDialog::ReadOnly, !allowMakeDir);
@@ -56,13 +57,13 @@ int FileSelectPopup(const char* defaultDir, const char* defaultName, const char*
         if (buttonLabel == 0) {
             dlg.setAcceptMode(QFileDialog::AcceptSave);
             dlg.setFileMode(QFileDialog::AnyFile);
-            dlg.setLabelText(QFileDialog::Accept, "Save");
+            dlg.setLabelText(QFileDialog::Accept, Shown(TR("Save")));
         } else {
             dlg.setAcceptMode(QFileDialog::AcceptOpen);
             dlg.setFileMode(QFileDialog::ExistingFile);
-            dlg.setLabelText(QFileDialog::Accept, buttonLabel == 1 ? "OK" : "Load");
+            dlg.setLabelText(QFileDialog::Accept, Shown(buttonLabel == 1 ? TR("OK") : TR("Load")));
         }
-        if (!allowCancel) dlg.setLabelText(QFileDialog::Reject, "Close");
+        if (!allowCancel) dlg.setLabelText(QFileDialog::Reject, Shown(TR("Close")));
         if (defaultName && *defaultName) dlg.selectFile(QFile::decodeName(defaultName));
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) {
             result = 0;

@@ -28,6 +28,7 @@
 #include <typeinfo>
 
 #include "runtime/filewriter.h"
+#include "runtime/translate.h"
 #include "runtime/util.h"
 #include "runtime/widgets.h"
 
@@ -714,13 +715,13 @@ void KPlotBase::FillExportMenu(QMenu* menu)
         const char* format;
     };
     static const Item items[] = {
-        {"exportPng", "Save as PNG...", "png"},      {"exportSvg", "Save as SVG...", "svg"},
-        {"exportPdf", "Save as PDF...", "pdf"},      {"copyPicture", "Copy picture", "clipboard"},
-        {"exportCsv", "Save data as CSV...", "csv"},
+        {"exportPng", TR("Save as PNG..."), "png"},      {"exportSvg", TR("Save as SVG..."), "svg"},
+        {"exportPdf", TR("Save as PDF..."), "pdf"},      {"copyPicture", TR("Copy picture"), "clipboard"},
+        {"exportCsv", TR("Save data as CSV..."), "csv"},
     };
     for (const Item& item : items) {
         if (QString(item.format) == "csv") menu->addSeparator();
-        QAction* a = menu->addAction(item.text);
+        QAction* a = menu->addAction(Shown(item.text));
         a->setObjectName(item.name);
         QString format = item.format;
         connect(a, &QAction::triggered, this, [this, format] { Export(format); });
@@ -753,10 +754,13 @@ void KPlotBase::Export(const QString& format)
     if (name.isEmpty()) name = objectName().toLower();
     QString file = QString("kvormx-%1-%2.%3").arg(name, QString::fromLatin1(stamp), format);
     QString pattern = "*." + format;
-    QString title = format == "csv" ? "Save the plotted data as CSV" : "Save the picture as " + format.toUpper();
+    const char* title = format == "csv"   ? TR("Save the plotted data as CSV")
+                        : format == "svg" ? TR("Save the picture as SVG")
+                        : format == "pdf" ? TR("Save the picture as PDF")
+                                          : TR("Save the picture as PNG");
     char chosen[260] = "";
     int r = FileSelectPopup(QFile::encodeName(folder).constData(), QFile::encodeName(file).constData(),
-                            pattern.toLatin1().constData(), title.toLatin1().constData(), 0, 0, 0, 1, 1, chosen);
+                            pattern.toLatin1().constData(), title, 0, 0, 0, 1, 1, chosen);
     if (r <= 0) return;
     QString path = QFile::decodeName(chosen);
     g_exportFolder = QFileInfo(path).absolutePath();

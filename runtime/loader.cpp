@@ -552,6 +552,8 @@ int LoadPanel(int parent, const char* file, int resource)
         delete top;
     }
     p->canvas = window;
+    TranslateForm(window);
+    if (strip) TranslateForm(strip);  // the pinned widgets are no longer the canvas's
     p->strip = strip;
     p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty(), strip, &p->area);
     ChainTabOrder(p->window, window, strip, order);

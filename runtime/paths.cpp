@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QtGlobal>
 
 // Where the data folder lies from the bin folder; the build sets it from the
 // install layout.
@@ -33,6 +34,11 @@ bool PutDir(char* dir, const QString& path)
 }
 
 }  // namespace
+
+const char* QtVersion(void)
+{
+    return qVersion();
+}
 
 int GetDataDir(char* dir)
 {

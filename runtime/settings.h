@@ -2,7 +2,7 @@
 // last port that passed the line check, the folder of the parameter files).
 //
 // Kept with QSettings in the user's configuration folder
-// (~/.config/kvormx/kvormx.conf) unless SetSettingsFile names another file
+// (~/.config/kvormx/kvormx.ini) unless SetSettingsFile names another file
 // (the program's --settings FILE). Texts are bytes, like paths.
 #pragma once
 
@@ -17,7 +17,7 @@ int PutSetting(const char* key, const char* value);  // 0 stored, -1 the file ca
 // The settings file in use (the per-user file's full path, or --settings').
 const char* SettingsFileName(void);
 // Starting from the defaults: the file in use is kept beside itself under a
-// dated name ("kvormx.conf.20261207-145200") and no longer read. 1 with that
+// dated name ("kvormx.ini.20261207-145200") and no longer read. 1 with that
 // name in `movedTo`, 0 when there was no file, -1 when it could not be moved
 // (`movedTo` says why, the file stays in use).
 int ResetSettings(char* movedTo, int size);

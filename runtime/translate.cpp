@@ -10,6 +10,7 @@
 //   [SECTION] translate.h
 #include "runtime/translate.h"
 
+#include "runtime/settings.h"
 #include "runtime/util.h"
 
 #include <QByteArray>
@@ -20,6 +21,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -39,7 +41,12 @@ struct Format {
 
 std::string g_language = "en";
 std::unordered_map<std::string, std::string> g_texts;  // source -> translation, Latin-1
-std::vector<Format> g_formats;
+std::vector<Format> g_formats;                         // with words of their own, the surest first
+std::vector<Format> g_joins;                           // formats that only join texts ("%s - %s")
+std::unordered_set<std::string> g_asIs;                // texts shown as they are (the sensor's own)
+
+const char* Find(const std::string& text);
+bool AsIs(const std::string& s);
 std::vector<std::string> g_untranslated;
 std::unordered_set<std::string> g_untranslatedSeen;
 std::string g_results[64];  // composed translations, kept for a while
@@ -144,7 +151,23 @@ bool IsFormat(const std::string& s)
     return false;
 }
 
-void AddFormat(const std::string& source, const std::string& translation)
+// A format with words of its own ("Port lost: %s"), not one that only
+// joins texts ("%s - %s"), which would pass any text off as translated.
+bool HasWords(const std::string& f)
+{
+    for (size_t i = 0; i < f.size(); i++) {
+        char kind = 0;
+        int n = f[i] == '%' ? Conversion(f, i, &kind) : 0;
+        if (n) {
+            i += static_cast<size_t>(n) - 1;
+            continue;
+        }
+        if (std::isalpha(static_cast<unsigned char>(f[i]))) return true;
+    }
+    return false;
+}
+
+void AddFormat(const std::string& source, const std::string& translation, std::vector<Format>* to)
 {
     Format f;
     f.source = source;
@@ -164,10 +187,8 @@ void AddFormat(const std::string& source, const std::string& translation)
     }
     re += "$";
     f.pattern = QRegularExpression(re, QRegularExpression::DotMatchesEverythingOption);
-    g_formats.push_back(f);
+    to->push_back(f);
 }
-
-const char* Lookup(const char* text, bool note);
 
 // The translation's conversions filled with what the source's captured, in
 // order; a text argument translated where it can be (a name, a path or a
@@ -188,7 +209,8 @@ std::string Compose(const Format& f, const QRegularExpressionMatch& m)
             out += '%';
         } else {
             std::string value = Latin1(m.captured(arg++));
-            out += kind == 's' ? Lookup(value.c_str(), false) : value;
+            const char* shown = kind == 's' ? Find(value) : nullptr;
+            out += shown ? shown : value;
         }
         i += n;
     }
@@ -205,6 +227,7 @@ const char* Keep(const std::string& text)
 
 void NoteUntranslated(const char* text)
 {
+    if (AsIs(text)) return;
     if (g_untranslatedSeen.insert(text).second) g_untranslated.push_back(text);
 }
 
@@ -242,6 +265,7 @@ int SetLanguage(const char* code)
     }
     g_texts.clear();
     g_formats.clear();
+    g_joins.clear();
     g_untranslated.clear();
     g_untranslatedSeen.clear();
     g_language = "en";
@@ -252,12 +276,28 @@ int SetLanguage(const char* code)
     for (const auto& m : messages) {
         std::string source = Latin1(m.first), translation = Latin1(m.second);
         g_texts[source] = translation;
-        if (IsFormat(source)) AddFormat(source, translation);
+        if (IsFormat(source)) AddFormat(source, translation, HasWords(source) ? &g_formats : &g_joins);
     }
+    // Texts joined by the program's two separators need no list entry.
+    for (const char* join : {"%s - %s", "%s: %s"})
+        if (!g_texts.count(join)) AddFormat(join, join, &g_joins);
     // Surer matches first: the format with the most text of its own.
     std::stable_sort(g_formats.begin(), g_formats.end(),
                      [](const Format& a, const Format& b) { return a.literal > b.literal; });
     g_language = language;
+    return 0;
+}
+
+int ChooseLanguage(const char* asked)
+{
+    if (asked) {
+        if (std::strcmp(asked, "en") != 0 && std::strcmp(asked, "de") != 0) return -1;
+        PutSetting("language", asked);
+        return SetLanguage(asked) == 0 ? 0 : -2;
+    }
+    char kept[8];
+    if (GetSetting("language", kept, sizeof kept) && SetLanguage(kept) == 0) return 0;
+    SetLanguage(nullptr);
     return 0;
 }
 
@@ -269,25 +309,62 @@ const char* CurrentLanguage(void)
 const char* Translate(const char* text)
 {
     if (!text || !*text || g_language == "en") return text;
-    return Lookup(text, true);
+    if (g_asIs.count(text)) return text;
+    const char* shown = Find(text);
+    if (shown) return shown;
+    NoteUntranslated(text);
+    return text;
 }
 
 namespace {
 
-const char* Lookup(const char* text, bool note)
+// Numbers, units, paths and the sensor's own texts need no translation.
+bool AsIs(const std::string& s)
+{
+    if (s.empty() || s[0] == '/' || g_asIs.count(s)) return true;
+    return std::none_of(s.begin(), s.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+}
+
+// The translation of `text`, or null when it has none: the text itself, a
+// format with words of its own that made it, or a format that only joins
+// texts, each of which has a translation or needs none.
+const char* Find(const std::string& text)
 {
     auto it = g_texts.find(text);
     if (it != g_texts.end()) return it->second.c_str();
-    const QString s = QString::fromLatin1(text);
+    const QString s = QString::fromLatin1(text.c_str());
     for (const Format& f : g_formats) {
         QRegularExpressionMatch m = f.pattern.match(s);
         if (m.hasMatch()) return Keep(Compose(f, m));
     }
-    if (note) NoteUntranslated(text);
-    return text;
+    for (const Format& f : g_joins) {
+        QRegularExpressionMatch m = f.pattern.match(s);
+        if (!m.hasMatch()) continue;
+        bool whole = true;
+        for (int k = 1; k <= m.lastCapturedIndex() && whole; k++) {
+            const std::string part = Latin1(m.captured(k));
+            whole = part.size() < text.size() && (AsIs(part) || Find(part));
+        }
+        if (whole) return Keep(Compose(f, m));
+    }
+    return nullptr;
 }
 
 }  // namespace
+
+const char* TranslateUtf8(const char* text)
+{
+    const char* shown = Translate(text);
+    if (!shown) return shown;
+    bool ascii = true;
+    for (const char* c = shown; *c && ascii; c++) ascii = static_cast<unsigned char>(*c) < 0x80;
+    return ascii ? shown : Keep(QString::fromLatin1(shown).toUtf8().toStdString());
+}
+
+void ShowAsIs(const char* text)
+{
+    if (text && *text) g_asIs.insert(text);
+}
 
 int UntranslatedCount(void)
 {

@@ -22,10 +22,19 @@
 // LC_MESSAGES, LANG). 0, or -1 for a language the program has no texts in
 // (English is kept).
 int SetLanguage(const char* code);
+// The program's choice at start: `asked` (--language en|de) is taken and
+// remembered in the settings; without it the remembered one, else the
+// desktop's. 0; -1 for a language other than en and de (nothing changes);
+// -2 when its catalogue is missing (English is kept).
+int ChooseLanguage(const char* asked);
 const char* CurrentLanguage(void);  // "en" or "de"
 // The text in the current language (Latin-1, like the program's texts), or
 // the text itself where there is no translation. Valid until the language changes.
 const char* Translate(const char* text);
+// A text to show as it is in every language (the sensor's firmware text).
+void ShowAsIs(const char* text);
+// The same for a terminal or a log (standard output and error): UTF-8.
+const char* TranslateUtf8(const char* text);
 // Texts shown with no translation since the language was set (the tests'
 // check that no text slips through): each once, in the order first shown.
 int UntranslatedCount(void);

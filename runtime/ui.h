@@ -174,6 +174,13 @@ int GetValueFromIndex(int panel, int control, int index, int* value);           
 // ---- Pop-ups ------------------------------------------------------------------------------------
 // File dialog. Returns 0 cancelled, 1 an existing file chosen, 2 a new file
 // chosen, negative on error. `path` receives the chosen path (RT_PATH_LEN bytes).
+// A text for the operator in a window of its own that does not hold the
+// program up (title and text shown in the operator's language); one at a
+// time, the next replaces it.
+int TextPopup(const char* title, const char* text);
+// A document (the manual) in the desktop's viewer; 0 when it was handed over.
+int OpenDocument(const char* path);
+
 int FileSelectPopup(const char* defaultDir, const char* defaultName, const char* typeList, const char* title,
                     int buttonLabel, int restrictDir, int restrictExt, int allowCancel, int allowMakeDir, char* path);
 

@@ -8,6 +8,7 @@ const int RT_PATH_LEN = 4096;
 double Timer(void);
 // The system the program runs on, one line: "Linux 6.1.0-13-amd64 x86_64 (Debian GNU/Linux 12 (bookworm))".
 void PlatformText(char* out, int size);  // monotonic seconds, microsecond resolution
+const char* QtVersion(void);             // paths.cpp: the Qt library's version, "6.4.2"
 int GetProjectDir(char* dir);            // directory of the executable into dir (RT_PATH_LEN bytes); 0 or -1
 // paths.cpp: the installed data folder (share/kvormx beside the bin folder of
 // the executable) into dir (RT_PATH_LEN bytes); 0, or -1 when the executable has none.

@@ -35,6 +35,8 @@
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 
+class QMessageBox;
+
 namespace kvr {
 
 // ---- [SECTION] Registry -------------------------------------------------------------------------
@@ -162,6 +164,11 @@ struct FileRequest {
 // *path), as the dialog would; a negative result lets the dialog open.
 using FileDialogStandIn = int (*)(const FileRequest& request, std::string* path);
 void SetFileDialogStandIn(FileDialogStandIn fn);
+// OpenDocument hands the path to a test instead of the desktop's viewer.
+using DocumentStandIn = int (*)(const char* path);
+void SetDocumentStandIn(DocumentStandIn fn);
+// The text pop-up open now, or null.
+QMessageBox* OpenTextPopup(void);
 
 // The screen's free area to fit panels into, in place of the screen's (an
 // invalid rectangle: the screen's own).
@@ -396,5 +403,13 @@ class KStripChart : public KPlotBase {
     std::vector<Trace> traces_;
     int pps_ = 100;
 };
+
+// ---- The operator's language (translate_form.cpp) ----
+// A text as shown: translated where the language has it.
+QString Shown(const QString& text);
+// A loaded form's own texts translated; the English kept where the program reads it back.
+void TranslateForm(QWidget* root);
+extern const char* const kSourceText;  // property: a text message's English value
+extern const int kSourceRole;          // item data role: a list item's English label
 
 }  // namespace kvr

@@ -12,6 +12,11 @@
 #include "sim/options.h"
 #include "sim/sensor.h"
 
+// The build gives the one version number of the project (CMakeLists.txt).
+#ifndef KVORMX_VERSION
+#error "KVORMX_VERSION comes from the build"
+#endif
+
 int main(int argc, char** argv)
 {
     sim::ToolOptions opt;
@@ -22,6 +27,10 @@ int main(int argc, char** argv)
     }
     if (opt.help) {
         std::fputs(sim::ToolUsage(), stdout);
+        return 0;
+    }
+    if (opt.version) {
+        std::printf("kvormx-sim (K-VOR-MX-Zidad) Version %s\n", KVORMX_VERSION);
         return 0;
     }
 

@@ -72,7 +72,8 @@ const char* ToolUsage()
            "  --delay MS          no reply earlier than MS milliseconds after the request\n"
            "  --stray-pause MS    5 stray bytes, a pause of MS milliseconds, then the reply\n"
            "  --eeprom-keeps-old  EEPROM writes are answered but change nothing\n"
-           "  --help              this text\n";
+           "  -h, --help          this text\n"
+           "  --version           the program version\n";
 }
 
 int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::string* error)
@@ -121,6 +122,8 @@ int ParseToolArgs(int argc, const char* const* argv, ToolOptions* out, std::stri
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
             ok = flag(&o.help);
+        } else if (arg == "--version") {
+            ok = flag(&o.version);
         } else if (arg == "--ccd-type") {
             ok = word(&id.ccd_type, 0, 65535);
         } else if (arg == "--pixels") {

@@ -10,6 +10,7 @@ namespace sim {
 struct ToolOptions {
     SensorOptions sensor;
     bool help = false;
+    bool version = false;
     bool frozen = false;  // --freeze: the scene stands still at freeze_at
     double freeze_at = 0;
 };

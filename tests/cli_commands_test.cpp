@@ -421,3 +421,31 @@ TEST_F(CliTest, SupportWritesAnArchiveOfTheSensorAndItsLine)
     EXPECT_EQ(1, r.status);
     EXPECT_NE(std::string::npos, member("frames.txt").find("TIMEOUT: no reply within 0.200 s"));
 }
+
+// In German the tool's help and messages are German, in UTF-8, and what it
+// prints as data is the same as in English.
+TEST_F(CliTest, GermanHelpAndMessagesLeaveTheDataAsTheyAre)
+{
+    StartSensor();
+    const std::string english = Cli({"identify", "--json"}).out;
+    setenv("LANGUAGE", "de", 1);
+    CliRun help = Cli({"--help"});
+    CliRun json = Cli({"identify", "--json"});
+    CliRun lost = RunCli({"--port", "/nonexistent/kvormx-port", "identify"});
+    CliRun bad = Cli({"--language", "fr", "identify"});
+    setenv("LANGUAGE", "en", 1);
+
+    EXPECT_EQ(0, help.status);
+    EXPECT_NE(std::string::npos, help.out.find("Aufruf: kvormx-cli")) << help.out;
+    EXPECT_NE(std::string::npos, help.out.find("R\xc3\xbc"
+                                               "ckgabewert:"))
+        << help.out;
+    EXPECT_EQ(0, json.status) << json.err;
+    EXPECT_EQ(english, json.out);
+    EXPECT_EQ(3, lost.status);
+    EXPECT_NE(std::string::npos, lost.err.find("kann nicht ge\xc3\xb6"
+                                               "ffnet werden: Keine serielle Schnittstelle"))
+        << lost.err;
+    EXPECT_EQ(2, bad.status);
+    EXPECT_NE(std::string::npos, bad.err.find("--language verlangt en oder de, nicht 'fr'")) << bad.err;
+}

@@ -1,6 +1,7 @@
 // Timer, program directory, array files and Fmt.
 
 #include "runtime/graph.h"
+#include "runtime/settings.h"
 #include "runtime/translate.h"
 #include "runtime/util.h"
 
@@ -288,6 +289,41 @@ TEST(TranslateTest, TextsAndComposedTextsInGermanEnglishUntouched)
     Translate("No such text");
     ASSERT_EQ(1, UntranslatedCount());
     EXPECT_STREQ("No such text", UntranslatedText(0));
+    // A text that only joins others is translated when all its parts are
+    // (a path needs none), and is no translation when one part has none.
+    EXPECT_STREQ("Keine serielle Schnittstelle gefunden - /dev/ttyUSB9: No such file",
+                 Translate("No serial port found - /dev/ttyUSB9: No such file"));
+    EXPECT_STREQ("No serial port found - No such text", Translate("No serial port found - No such text"));
+    EXPECT_EQ(2, UntranslatedCount());
+    // The sensor's own words stay as they are and are no text that slipped through.
+    ShowAsIs("K-VOR-MX FW 2.1 special");
+    EXPECT_STREQ("K-VOR-MX FW 2.1 special", Translate("K-VOR-MX FW 2.1 special"));
+    EXPECT_EQ(2, UntranslatedCount());
+    EXPECT_STREQ(
+        "Zeit\xC3\xBC"
+        "berschreitung RS-232...",
+        TranslateUtf8("Timeout-RS-232..."));
     EXPECT_EQ(-1, SetLanguage("xx"));
     EXPECT_STREQ("en", CurrentLanguage());
+}
+
+// --language is remembered; without it the remembered choice holds.
+TEST(TranslateTest, TheChosenLanguageIsRemembered)
+{
+    char dir[] = "/tmp/kvormx-language-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(dir));
+    const std::string file = std::string(dir) + "/kvormx.conf";
+    ASSERT_EQ(0, SetSettingsFile(file.c_str()));
+    EXPECT_EQ(-1, ChooseLanguage("fr"));
+    ASSERT_EQ(0, ChooseLanguage("de"));
+    SetLanguage("en");
+    ASSERT_EQ(0, ChooseLanguage(nullptr));
+    EXPECT_STREQ("de", CurrentLanguage());
+    ASSERT_EQ(0, ChooseLanguage("en"));
+    SetLanguage("de");
+    ChooseLanguage(nullptr);
+    EXPECT_STREQ("en", CurrentLanguage());
+    SetSettingsFile(nullptr);
+    std::remove(file.c_str());
+    rmdir(dir);
 }

@@ -45,6 +45,11 @@ TEST(SimTool, OptionsReachTheSensor)
     ASSERT_EQ(0, Parse({}, &o));
     EXPECT_TRUE(o.sensor.pacing);
     EXPECT_EQ(0, o.sensor.faults.no_reply_every);
+    EXPECT_FALSE(o.help || o.version);
+    ASSERT_EQ(0, Parse({"--version"}, &o));
+    EXPECT_TRUE(o.version);
+    ASSERT_EQ(0, Parse({"-h"}, &o));
+    EXPECT_TRUE(o.help);
 }
 
 TEST(SimTool, BadArgumentsAreUsageErrors)
@@ -59,6 +64,7 @@ TEST(SimTool, BadArgumentsAreUsageErrors)
     EXPECT_EQ(2, Parse({"--ccd-type", "70000"}, &o));
     EXPECT_EQ(2, Parse({"--no-reply-every", "0"}, &o));
     EXPECT_EQ(2, Parse({"--short=1"}, &o));
+    EXPECT_EQ(2, Parse({"--version=2"}, &o));
 }
 
 }  // namespace
