@@ -291,3 +291,21 @@ TEST_F(MainPanelSize, TabMovesInReadingOrderThroughTheStatusLinesStripAndBack)
         EXPECT_LT(at(reading[k - 1]), at(reading[k])) << reading[k - 1] << " before " << reading[k];
     }
 }
+
+TEST_F(MainPanelSize, AtScaleTwoOnA1366By768ScreenTheStatusLineAndOperationStayInView)
+{
+    // 1366 x 768 at QT_SCALE_FACTOR=2 leaves the window 683 x 384 device-independent pixels.
+    AssumeScreenArea(0, 0, 683, 384);
+    DisplayPanel(panelHandle);
+    const Box area{0, 0, 683, 384};
+    EXPECT_TRUE(Inside(PanelFrame(panelHandle), area));
+    for (int c : {PANEL_STATUS, PANEL_RUN, PANEL_STOP, PANEL_MODE}) {
+        Box shown = ControlOnScreen(panelHandle, c);
+        EXPECT_GT(shown.w, 0) << c;
+        EXPECT_EQ(ControlBox(panelHandle, c).h, shown.h) << c << " is cut";
+    }
+    // Scrolled to the top of the panel, they stay where they were.
+    OperatorScrollTo(panelHandle, PANEL_COMPORT);
+    EXPECT_EQ(ControlBox(panelHandle, PANEL_STATUS).h, ControlOnScreen(panelHandle, PANEL_STATUS).h);
+    EXPECT_EQ(ControlBox(panelHandle, PANEL_RUN).h, ControlOnScreen(panelHandle, PANEL_RUN).h);
+}

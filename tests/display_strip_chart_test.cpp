@@ -3,6 +3,7 @@
 #include "support/program_fixture.h"
 
 #include "display/display.h"
+#include "link/record.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 #include "support/inspect.h"
@@ -275,4 +276,44 @@ TEST_F(StripChartTest, HistoryViewShowsTheRunOverItsSecondsAndLiveBringsTheChart
     EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_RAW));
     EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
     EXPECT_TRUE(Dimmed(panelHandle, PANEL_LIVE));
+}
+
+TEST_F(StripChartTest, StatisticsHistogramMarksTheBandAndResetStartsAfresh)
+{
+    // Replies as the loops deliver them: 500, 505, 505, 700 around 512 +- 100.
+    ResetRunStatistics();
+    for (int v : {500, 505, 505, 700}) {
+        Ledge = 300;
+        Redge = static_cast<uint16_t>(v);
+        Mvalue = static_cast<uint16_t>(v);
+        tVal = 512;
+        tTol = 100;
+        MeasurementRecord r;
+        FillMeasurementRecord(&r);
+        DeliverMeasurement(&r);
+    }
+    DeliverLoopEnded(0, 0);
+    EXPECT_EQ("4", ShownText(panelHandle, PANEL_STAT_COUNT));
+    EXPECT_EQ("1", ShownText(panelHandle, PANEL_STAT_OUT));
+    EXPECT_EQ("25.00 %", ShownText(panelHandle, PANEL_STAT_SHARE));
+    EXPECT_EQ("500", ShownText(panelHandle, PANEL_STAT_MIN));
+    EXPECT_EQ("700", ShownText(panelHandle, PANEL_STAT_MAX));
+    EXPECT_EQ(4, RunEdgeDistance()->count);
+    EXPECT_DOUBLE_EQ((200 + 205 + 205 + 400) / 4.0, RunEdgeDistance()->mean);
+
+    // The band behind the bars, the bars counting every reply.
+    std::vector<PlotInfo> plots = GraphPlots(panelHandle, PANEL_GRAPH_HISTOGRAM);
+    ASSERT_EQ(2u, plots.size());
+    EXPECT_EQ(PLOT_RECTANGLE, plots[0].kind);
+    EXPECT_EQ(411.5, plots[0].x[0]);  // 412..612, a bar's half either side
+    EXPECT_EQ(612.5, plots[0].x[1]);
+    EXPECT_EQ(PLOT_BARS, plots[1].kind);
+    double replies = 0;
+    for (double n : plots[1].y) replies += n;
+    EXPECT_EQ(4.0, replies);
+
+    Click(panelHandle, PANEL_STAT_RESET);
+    EXPECT_EQ("0", ShownText(panelHandle, PANEL_STAT_COUNT));
+    EXPECT_EQ("-", ShownText(panelHandle, PANEL_STAT_MEAN));
+    EXPECT_TRUE(GraphPlots(panelHandle, PANEL_GRAPH_HISTOGRAM).empty());
 }
