@@ -38,6 +38,14 @@ void InitOutputs(void);  // folders of the file dialogs, the export status texts
 int StartTrace(const char* path);
 // Shows a toggle whose file or broker is being written on (red) or off.
 void ShowOn(int panel, int control, int on);
+// At the end of each run mode, the run's statistics as a row of the summary
+// beside the recording, while one runs.
+void AddSummarySink(void);
+
+// ---- Millimetres (millimetres.cpp) --------------------------------------------------------------
+// After a sensor is identified: its stored calibration where there is one,
+// and every display in the unit and scale that then hold.
+void TakeSensorScale(void);
 
 // ---- Port set-up (setup.cpp) --------------------------------------------------------------------
 void InitRS232(int port);   // open, line check, identify, read RAM, firmware text

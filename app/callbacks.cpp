@@ -43,6 +43,12 @@ static const CallbackEntry kCallbacks[] = {
     CTRL_CB(CC_BTNLoadReference),
     CTRL_CB(CC_SW_Difference),
     CTRL_CB(CC_SW_Cursors),
+    CTRL_CB(CC_TOGGBTN_History),
+    CTRL_CB(CC_BTNLive),
+    CTRL_CB(CC_SWITCH_Millimetres),
+    CTRL_CB(CC_BTNStatReset),
+    CTRL_CB(CC_BTNCalibrate),
+    CTRL_CB(CC_BTNScaleDefault),
 };
 
 void InstallCallbackTable(void)

@@ -4,11 +4,13 @@
 // folder gone) says so in the status line and switches its toggle off.
 #include "app/app.h"
 
+#include "display/display.h"
 #include "form/form.h"
 #include "link/link.h"
 #include "link/state.h"
 #include "outputs/outputs.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 
 #include <cstdio>
@@ -68,6 +70,26 @@ static void RecordingStopped(const char* why)
     Say("Recording stopped: %s", why);
 }
 
+// The run's statistics beside the recording, once a run has taken replies
+// into it: when run mode ends, and when the recording ends during a run.
+static void WriteSummary(void)
+{
+    if (!RecordActive() || !RunStatisticsFresh()) return;
+    if (RecordSummary(RunStatistics()) < 0) Say(TR("Summary not written: %s"), RecordError());
+}
+
+static void SummaryAtLoopEnd(int, int)
+{
+    WriteSummary();
+}
+
+static const RecordSink kSummarySink = {nullptr, nullptr, nullptr, nullptr, SummaryAtLoopEnd};
+
+void AddSummarySink(void)
+{
+    AddRecordSink(&kSummarySink);
+}
+
 int CC_TOGGBTN_Record(int /*panel*/, int /*control*/, int event, void*, int, int)
 {
     if (event != EVENT_COMMIT) return 0;
@@ -75,6 +97,7 @@ int CC_TOGGBTN_Record(int /*panel*/, int /*control*/, int event, void*, int, int
     GetCtrlVal(panelHandle, PANEL_RECORD, &on);
     if (!on) {
         if (!RecordActive()) return 0;
+        if (LoopModeShown() == MODE_RUN) WriteSummary();
         long rows = RecordRows();
         if (RecordStop() < 0)
             Say("Recording ended with rows lost: %s", RecordError());
@@ -89,6 +112,7 @@ int CC_TOGGBTN_Record(int /*panel*/, int /*control*/, int event, void*, int, int
         return 0;
     }
     SetRecordStoppedHandler(RecordingStopped);
+    RunStatisticsFresh();  // a summary covers what the recording holds rows of
     if (RecordStart(path) < 0) {
         ShowOn(panelHandle, PANEL_RECORD, 0);
         Say("Cannot record: %s", RecordError());

@@ -95,6 +95,7 @@ void InitRS232(int port)
     // one's identity may steer a request (board type 400 turns the video
     // read into command 11, which a board-0 sensor takes as a reset).
     ResetSensorIdentity();
+    ApplyUnits();
     ret = OpenSensorPort(port);
     NotePortOpened(port, ret);
     if (ret < 0) {
@@ -111,6 +112,7 @@ void InitRS232(int port)
     RememberPort(port);
 
     ret = GetHARDWAREInfo();
+    TakeSensorScale();
     if (ret == 0) {
         // The parameter read overwrites the status line at once, so the
         // failure stays visible in the sensor description instead.

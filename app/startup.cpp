@@ -45,10 +45,17 @@ void InitVars(void)
         thdArray[i] = vThd;
     }
     InitOutputs();
+    InitStripChart();
+    InitRunHistory();
+    ShowMode(MODE_STOPPED);
+    ApplyUnits();
     // The displays first: a loop's closing status line is there before the
-    // broker's sink mirrors it.
+    // broker's sink mirrors it. The run's statistics are complete before the
+    // recording's summary takes them.
     AddDisplaySink();
+    AddStatisticsSink();
     AddRecordingSink();
+    AddSummarySink();
     AddPublishingSinks();
 }
 

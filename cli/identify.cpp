@@ -32,6 +32,12 @@ static void PrintPlain(const IdentityRecord& r)
     PrintLatin1(r.firmware);
     std::printf("\n%s: ", kIdentityFields[6]);
     PrintLatin1(r.port);
+    if (r.mm_per_pixel > 0.0) {
+        char scale[48], offset[48];
+        ShortFixedText(scale, sizeof scale, r.mm_per_pixel, 10);
+        ShortFixedText(offset, sizeof offset, r.mm_offset, 10);
+        std::printf("\n%s: %s\n%s: %s", kIdentityFields[7], scale, kIdentityFields[8], offset);
+    }
     std::printf("\n");
 }
 

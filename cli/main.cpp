@@ -111,7 +111,8 @@ static const Command kCommands[] = {
      "[--count N | --duration S] [--csv | --json] [--every N] [--interval S] [--keep-going]\n"
      "       [--mqtt URL [--mqtt-auth FILE] [--mqtt-client-id ID]]",
      "run mode: a line per measurement",
-     "Run mode: reads the sensor's RAM set, then sends measurement requests back to back\n"
+     "Run mode: reads the sensor's RAM set and its hardware words (its millimetre scale),\n"
+     "then sends measurement requests back to back\n"
      "at the line's pace, each carrying the parameter set with the sensor's own teach value\n"
      "and tolerance from the reply before, and prints one line per reply:\n"
      "  time        UTC time the reply arrived, ISO 8601 with milliseconds\n"
@@ -128,6 +129,9 @@ static const Command kCommands[] = {
      "  in_band     1 when the value lies within teach value +- tolerance (limits 1 and\n"
      "              1023), 0 otherwise\n"
      "  port        the device of the port\n"
+     "  value_mm, left_edge_mm, right_edge_mm, width_mm\n"
+     "              the same in millimetres, where the sensor's type has a scale\n"
+     "              (else -; width_mm is right_edge_mm - left_edge_mm)\n"
      "Columns are separated by a space, without a header line.\n"
      "  --count N     end after N replies\n"
      "  --duration S  end with the first reply after S seconds\n"

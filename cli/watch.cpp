@@ -224,13 +224,14 @@ static int LoopOnce(int resumed, int* lost)
                           end.result);
 }
 
-// After the line check: the sensor's own set, for the video loop its board
-// type, and with --mqtt its identity.
+// After the line check: the sensor's own set, then what it is (for the video
+// loop its board type, for the rows its millimetre scale), and with --mqtt
+// its identity.
 static int SetUp(void)
 {
     int status = StageParameters();
-    if (status == EXIT_DONE && g_video) status = Identify();
-    if (status == EXIT_DONE) status = PublishSensor(g_video);
+    if (status == EXIT_DONE) status = Identify();
+    if (status == EXIT_DONE) status = PublishSensor(1);
     return status;
 }
 

@@ -10,10 +10,13 @@
 #include "link/record.h"
 #include "runtime/ui.h"
 
-static void ShowMeasurement(const MeasurementRecord*)
+static void ShowMeasurement(const MeasurementRecord* r)
 {
     PlotVIDEOBarGraph();
+    ShowValueMm();
+    NoteChartSampleTime(r->time, r->seconds);
     PlotRAWGraph();
+    AddToRunHistory(r->seconds, arrayNORM + HISTORY_LEN - TRACES);
     graphrefresh = 0;
 }
 
@@ -21,6 +24,7 @@ static void ShowPicture(const PictureRecord* p)
 {
     SetVideoAxis(ccdMode == 1, p->first_pixel);
     PlotVIDEOBarGraph();
+    ShowValueMm();
     ShowVideoPicture(p);
 }
 

@@ -6,8 +6,25 @@
 
 #include "form/form.h"
 #include "link/link.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
+
+static int g_mode = MODE_STOPPED;
+
+void ShowMode(int mode)
+{
+    static const char* const kModeTexts[] = {TR_NOOP("Stopped"), TR_NOOP("Run"), TR_NOOP("Video")};
+    g_mode = mode;
+    SetCtrlVal(panelHandle, PANEL_MODE, kModeTexts[mode]);
+    // Stop has something to stop only while a loop runs.
+    SetCtrlAttribute(panelHandle, PANEL_STOP, ATTR_DIMMED, mode == MODE_STOPPED);
+}
+
+int LoopModeShown(void)
+{
+    return g_mode;
+}
 
 void DimLoopLocked(int dimmed)
 {
@@ -62,11 +79,16 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     if (event != EVENT_COMMIT) return 0;
     if (!BeginExchange()) return 0;
 
+    // A new run: its history and statistics start afresh, and the chart is live.
+    ShowRunHistory(0);
+    ClearRunHistory();
+    ResetRunStatistics();
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);
     SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 0);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 1);
     EnterLoopMode();
     HidePopUp();
+    ShowMode(MODE_RUN);
 
     LoopHooks hooks{};
     hooks.firstWritten = ShowLineOk;
@@ -74,6 +96,7 @@ int CC_BTNRun(int /*panel*/, int /*control*/, int event, void*, int, int)
     RunMode(&hooks, &end);
 
     DimLoopLocked(0);
+    ShowMode(MODE_STOPPED);
     EndExchange();
     return 0;
 }

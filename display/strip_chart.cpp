@@ -7,18 +7,94 @@
 #include "form/form.h"
 #include "link/state.h"
 #include "runtime/graph.h"
+#include "runtime/translate.h"
 #include "runtime/ui.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 
 const int ARRAY_TOO_SHORT = -20003;
 const int SHIFT_TOO_FAR = -20102;
 
-static const int kTraceColors[TRACES] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+// The band's two limits share their green and are dashed. The analog-mode
+// value is the measured value itself in analog mode 0 and is drawn over it:
+// blue and dotted, so the red line shows through.
+const int kChartTraceColors[TRACES] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0x0060D0};
+const int kChartTraceStyles[TRACES] = {VAL_DASH, VAL_DASH, VAL_SOLID, VAL_SOLID, VAL_DOT};
+const char* const kChartTraceNames[TRACES] = {TR_NOOP("Upper limit"), TR_NOOP("Lower limit"), TR_NOOP("Teach value"),
+                                              TR_NOOP("Measured value"), TR_NOOP("Analog output")};
+const char* const kChartTraceColumns[TRACES] = {"upper_limit", "lower_limit", "teach_value", "measured_value",
+                                                "analog_value"};
 
 double arrayNORM[HISTORY_LEN];
+
+// When each sample of arrayNORM was taken, aged with it; only the newest
+// `g_measured` samples came from replies, the rest is the zeros the history
+// starts with.
+static char g_sampleTime[HISTORY_SAMPLES][RECORD_TIME_LEN];
+static double g_sampleSeconds[HISTORY_SAMPLES];
+static int g_measured;
+static char g_nextTime[RECORD_TIME_LEN];  // NoteChartSampleTime, for the next sample
+static double g_nextSeconds;
 
 void ResetDisplayState(void)
 {
     for (double& v : arrayNORM) v = 0.0;
+    g_measured = 0;
+    g_nextTime[0] = '\0';
+    g_nextSeconds = 0.0;
+    ClearRunHistory();
+    ClearRunStatistics();
+}
+
+void NoteChartSampleTime(const char* utc, double seconds)
+{
+    CopyText(g_nextTime, RECORD_TIME_LEN, utc);
+    g_nextSeconds = seconds;
+}
+
+int MeasuredChartSamples(void)
+{
+    return g_measured;
+}
+
+// The samples that were measured, oldest first, each with its time; the
+// zeros before the first reply are no replies and are left out.
+static void ChartCsv(int, int, CsvLineWriter write, void* sink)
+{
+    char line[512];
+    int n = std::snprintf(line, sizeof line, "time,seconds,reply");
+    for (const char* name : kChartTraceColumns) n += std::snprintf(line + n, sizeof line - n, ",%s", name);
+    write(sink, line);
+    for (int k = HISTORY_SAMPLES - g_measured; k < HISTORY_SAMPLES; k++) {
+        char seconds[32];
+        FixedText(seconds, sizeof seconds, g_sampleSeconds[k], 3);
+        n = std::snprintf(line, sizeof line, "%s,%s,%d", g_sampleTime[k], g_sampleTime[k][0] ? seconds : "",
+                          k - (HISTORY_SAMPLES - 1));
+        for (int t = 0; t < TRACES; t++) {
+            char v[32];
+            const double value = arrayNORM[k * TRACES + t];
+            if (value == std::floor(value))
+                std::snprintf(v, sizeof v, "%.0f", value);  // pixels are whole; no ".0" after them
+            else
+                ShortFixedText(v, sizeof v, value, 3);
+            n += std::snprintf(line + n, sizeof line - n, ",%s", v);
+        }
+        write(sink, line);
+    }
+}
+
+void InitStripChart(void)
+{
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
+    for (int tr = 0; tr < TRACES; tr++) {
+        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kChartTraceColors[tr]);
+        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_LINE_STYLE, kChartTraceStyles[tr]);
+        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_NAME, kChartTraceNames[tr]);
+    }
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_LEGEND_VISIBLE, 1);
+    SetExportCsvSource(panelHandle, PANEL_GRAPH_RAW, ChartCsv);
 }
 
 int Copy1D(const double* x, int n, double* y)
@@ -88,6 +164,15 @@ void PlotRAWGraph(void)
 {
     double ana = AnalogModeValue();
     Shift(arrayNORM, HISTORY_LEN, -TRACES, arrayNORM);
+    // The sample's time ages with it.
+    for (int k = 0; k < HISTORY_SAMPLES - 1; k++) {
+        std::memcpy(g_sampleTime[k], g_sampleTime[k + 1], RECORD_TIME_LEN);
+        g_sampleSeconds[k] = g_sampleSeconds[k + 1];
+    }
+    CopyText(g_sampleTime[HISTORY_SAMPLES - 1], RECORD_TIME_LEN, g_nextTime);
+    g_sampleSeconds[HISTORY_SAMPLES - 1] = g_nextSeconds;
+    g_nextTime[0] = '\0';
+    if (g_measured < HISTORY_SAMPLES) g_measured++;
 
     int lower, upper;
     BandLimits(tVal, tTol, &lower, &upper);
@@ -113,6 +198,6 @@ void PlotRAWGraph(void)
     // take their colours, or the first reply would be drawn in stock colours.
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
     for (int tr = 0; tr < TRACES; tr++)
-        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kTraceColors[tr]);
+        SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kChartTraceColors[tr]);
     PlotStripChart(panelHandle, PANEL_GRAPH_RAW, arrayNORM, HISTORY_LEN, 0, 0, VAL_DOUBLE);
 }

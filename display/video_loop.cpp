@@ -47,6 +47,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     if (event != EVENT_COMMIT) return 0;
     if (!BeginExchange()) return 0;
 
+    ShowRunHistory(0);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 0);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 1);
     SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 1);
@@ -58,6 +59,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
         SetVideoAxis(1, pix1);
     }
     HidePopUp();
+    ShowMode(MODE_VIDEO);
 
     LoopHooks hooks{};
     hooks.block64Written = ShowWaiting64;
@@ -67,6 +69,7 @@ int CC_BTNVideo(int /*panel*/, int /*control*/, int event, void*, int, int)
     VideoMode(&hooks, &end);
 
     DimLoopLocked(0);
+    ShowMode(MODE_STOPPED);
     EndExchange();
     return 0;
 }

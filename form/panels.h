@@ -51,17 +51,38 @@
 #define PANEL_BUTTON_RESET 53
 #define PANEL_RECORD       54  // toggle, int: a CSV recording runs (shortcut Ctrl+Shift+R)
 
+// What the operator sees beyond the measurement words: the chart's history,
+// millimetres, the mode, the statistics of the run.
+#define PANEL_HISTORY         55  // toggle, int: the chart holds and shows the whole run (F9)
+#define PANEL_LIVE            56  // button: back to the live chart
+#define PANEL_GRAPH_HISTORY   57  // graph: the run so far over its time, zoomed and panned by the operator
+#define PANEL_MVALUE_MM       58  // text message: the measured value in millimetres ("Value (mm)")
+#define PANEL_MM              59  // switch, int: numbers, axes and bar graph in millimetres
+#define PANEL_MM_SCALE        60  // text message: the millimetre scale in use, or why there is none
+#define PANEL_MODE            61  // text message: "Run", "Video" or "Stopped"
+#define PANEL_STAT_COUNT      62  // text messages: the statistics of the run
+#define PANEL_STAT_MEAN       63
+#define PANEL_STAT_SD         64
+#define PANEL_STAT_MIN        65
+#define PANEL_STAT_MAX        66
+#define PANEL_STAT_OUT        67  // replies out of band
+#define PANEL_STAT_SHARE      68  // their share of the replies, in percent
+#define PANEL_STAT_CP         69
+#define PANEL_STAT_CPK        70
+#define PANEL_GRAPH_HISTOGRAM 71  // graph: histogram of the measured value, the band marked
+#define PANEL_STAT_RESET      72  // button: the statistics afresh
+
 // The video tools below the video graph, shown with it.
-#define PANEL_VIDEO_TOOLS 70  // decoration: holds the tools, hidden while the strip chart shows
-#define PANEL_AVERAGE     71  // ring, int: item k averages 2^k pictures (1, 2, 4, 8, 16)
-#define PANEL_ENVELOPE    72  // switch, int: the min/max envelope of the averaged pictures
-#define PANEL_REF_SAVE    73  // button: the curve shown becomes the reference
-#define PANEL_REF_LOAD    74  // button: a reference file is loaded
-#define PANEL_REF_DIFF    75  // switch, int: live - reference instead of the curve
-#define PANEL_CURSORS     76  // switch, int: the two measuring cursors on the video graph
-#define PANEL_CURSOR1     77  // text message: cursor 1's pixel and signal
-#define PANEL_CURSOR2     78  // text message: cursor 2's pixel and signal
-#define PANEL_DISTANCE    79  // text message: pixels between the cursors
+#define PANEL_VIDEO_TOOLS 80  // decoration: holds the tools, hidden while the strip chart shows
+#define PANEL_AVERAGE     81  // ring, int: item k averages 2^k pictures (1, 2, 4, 8, 16)
+#define PANEL_ENVELOPE    82  // switch, int: the min/max envelope of the averaged pictures
+#define PANEL_REF_SAVE    83  // button: the curve shown becomes the reference
+#define PANEL_REF_LOAD    84  // button: a reference file is loaded
+#define PANEL_REF_DIFF    85  // switch, int: live - reference instead of the curve
+#define PANEL_CURSORS     86  // switch, int: the two measuring cursors on the video graph
+#define PANEL_CURSOR1     87  // text message: cursor 1's pixel and signal
+#define PANEL_CURSOR2     88  // text message: cursor 2's pixel and signal
+#define PANEL_DISTANCE    89  // text message: pixels between the cursors
 
 // ---- Pop-up panel -------------------------------------------------------------------------------
 #define POPUP_SENSOR_INFO    2   // text box: line 0 describes the CCD sensor
@@ -82,6 +103,11 @@
 #define POPUP_HEALTH_FAULTS  31  // text message: time-outs
 #define POPUP_HEALTH_AGE     32  // text message: age of the last good reply
 #define POPUP_HEALTH_REFUSED 33  // text message: replies refused, by length and by range rule
+#define POPUP_GAUGE          18  // text entry, text: width of the calibration gauge in mm
+#define POPUP_MM_OFFSET      19  // text entry, text: mm added to every position ("": 0)
+#define POPUP_CALIBRATE      20  // button: the scale from the gauge and the last run's edges
+#define POPUP_MM_INFO        21  // text message: what a calibration would take, or what it gave
+#define POPUP_MM_DEFAULT     22  // button: the sensor type's scale again, the calibration forgotten
 
 // ---- Callbacks (bound by name in callbacks.cpp) -------------------------------------------------
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
@@ -118,4 +144,10 @@ CC_DECLARE(CC_BTNSaveReference);
 CC_DECLARE(CC_BTNLoadReference);
 CC_DECLARE(CC_SW_Difference);
 CC_DECLARE(CC_SW_Cursors);
+CC_DECLARE(CC_TOGGBTN_History);
+CC_DECLARE(CC_BTNLive);
+CC_DECLARE(CC_SWITCH_Millimetres);
+CC_DECLARE(CC_BTNStatReset);
+CC_DECLARE(CC_BTNCalibrate);
+CC_DECLARE(CC_BTNScaleDefault);
 #undef CC_DECLARE

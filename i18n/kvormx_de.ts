@@ -75,14 +75,6 @@
         <source>Status</source>
         <translation>Status</translation>
     </message>
-    <message id="Pixel">
-        <source>Pixel</source>
-        <translation>Pixel</translation>
-    </message>
-    <message id="Signal">
-        <source>Signal</source>
-        <translation>Signal</translation>
-    </message>
     <message id="Video signal">
         <source>Video signal</source>
         <translation>Videosignal</translation>
@@ -902,121 +894,6 @@ geschah), mit Status 1.
     <message id="run mode: a line per measurement">
         <source>run mode: a line per measurement</source>
         <translation>Messbetrieb: eine Zeile je Messung</translation>
-    </message>
-    <message id="Run mode: reads the sensor's RAM set, then sends measurement requests back to back&#xa;at the line's pace, each carrying the parameter set with the sensor's own teach value&#xa;and tolerance from the reply before, and prints one line per reply:&#xa;  time        UTC time the reply arrived, ISO 8601 with milliseconds&#xa;  seconds     seconds since the first request&#xa;  seq         replies of this run, from 1 (a gap is a reply that did not come)&#xa;  value       measured value, pixels&#xa;  left_edge   left edge, pixels (0: none)&#xa;  right_edge  right edge, pixels (0: none)&#xa;  edges       edge count&#xa;  teach       teach value, pixels&#xa;  tolerance   tolerance either side of the teach value, pixels&#xa;  maximum     maximum since the last reset&#xa;  minimum     minimum since the last reset (1023: none yet)&#xa;  in_band     1 when the value lies within teach value +- tolerance (limits 1 and&#xa;              1023), 0 otherwise&#xa;  port        the device of the port&#xa;Columns are separated by a space, without a header line.&#xa;  --count N     end after N replies&#xa;  --duration S  end with the first reply after S seconds&#xa;  --csv         comma-separated, with a header line of the column names&#xa;  --json        one JSON object per line (in_band true or false)&#xa;  --every N     print (and publish) one reply in N: the Nth, the 2Nth, ...&#xa;  --interval S  every S seconds a summary of the measured value as a line of its&#xa;                own: &quot;summary&quot;, the first and last time, count, min, mean, max,&#xa;                standard deviation, out-of-band count and port (with --json an object&#xa;                with those names), also published on PREFIX/summary&#xa;  --keep-going  run as a service until SIGTERM or SIGINT, whatever the sensor and&#xa;                the line do: a missing reply is counted and the loop goes on; a&#xa;                sensor that stops answering is tried again every 1 to 10 s and set&#xa;                up anew (line check, identification, parameter read) when it&#xa;                answers; a port that goes away is awaited by its name and set up&#xa;                again when it returns. Each change of state is a line on standard&#xa;                error with a syslog priority (&quot;&lt;4&gt;&quot;), and the counters (replies,&#xa;                missed, set-ups, messages dropped) are printed at the end and&#xa;                published on PREFIX/counters. Under systemd (Type=notify) it reports&#xa;                ready once the sensor is identified, its state, and feeds the watchdog.&#xa;  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or&#xa;                mqtts://; ports 1883 and 8883, prefix &quot;kvormx&quot; by default): the&#xa;                identity and parameters (retained), a message per reply on&#xa;                PREFIX/measurement, and PREFIX/status (&quot;online&quot;, the outcome; &quot;offline&quot;&#xa;                at the end or, as the last will, when the tool dies)&#xa;  --mqtt-auth FILE  user name (first line) and password (second line) for the&#xa;                broker; no password is ever taken on the command line&#xa;  --mqtt-client-id ID  the name the broker knows the tool by (default&#xa;                kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;A bad URL or an unreadable FILE is a usage error before the port is opened. The&#xa;line never waits for the broker: messages queue while it is away, and the&#xa;broker's state (connected, lost, refused) is a line on standard error each time&#xa;it changes. At the end, what is queued is sent within 2 s; a broker that was never&#xa;reached ends the tool with status 1 (not with --keep-going).&#xa;Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,&#xa;with status 0 and the counters on standard error. Without --keep-going a reply that&#xa;does not come within the time-out ends it with status 1.&#xa;">
-        <source>Run mode: reads the sensor's RAM set, then sends measurement requests back to back
-at the line's pace, each carrying the parameter set with the sensor's own teach value
-and tolerance from the reply before, and prints one line per reply:
-  time        UTC time the reply arrived, ISO 8601 with milliseconds
-  seconds     seconds since the first request
-  seq         replies of this run, from 1 (a gap is a reply that did not come)
-  value       measured value, pixels
-  left_edge   left edge, pixels (0: none)
-  right_edge  right edge, pixels (0: none)
-  edges       edge count
-  teach       teach value, pixels
-  tolerance   tolerance either side of the teach value, pixels
-  maximum     maximum since the last reset
-  minimum     minimum since the last reset (1023: none yet)
-  in_band     1 when the value lies within teach value +- tolerance (limits 1 and
-              1023), 0 otherwise
-  port        the device of the port
-Columns are separated by a space, without a header line.
-  --count N     end after N replies
-  --duration S  end with the first reply after S seconds
-  --csv         comma-separated, with a header line of the column names
-  --json        one JSON object per line (in_band true or false)
-  --every N     print (and publish) one reply in N: the Nth, the 2Nth, ...
-  --interval S  every S seconds a summary of the measured value as a line of its
-                own: "summary", the first and last time, count, min, mean, max,
-                standard deviation, out-of-band count and port (with --json an object
-                with those names), also published on PREFIX/summary
-  --keep-going  run as a service until SIGTERM or SIGINT, whatever the sensor and
-                the line do: a missing reply is counted and the loop goes on; a
-                sensor that stops answering is tried again every 1 to 10 s and set
-                up anew (line check, identification, parameter read) when it
-                answers; a port that goes away is awaited by its name and set up
-                again when it returns. Each change of state is a line on standard
-                error with a syslog priority ("&lt;4&gt;"), and the counters (replies,
-                missed, set-ups, messages dropped) are printed at the end and
-                published on PREFIX/counters. Under systemd (Type=notify) it reports
-                ready once the sensor is identified, its state, and feeds the watchdog.
-  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or
-                mqtts://; ports 1883 and 8883, prefix "kvormx" by default): the
-                identity and parameters (retained), a message per reply on
-                PREFIX/measurement, and PREFIX/status ("online", the outcome; "offline"
-                at the end or, as the last will, when the tool dies)
-  --mqtt-auth FILE  user name (first line) and password (second line) for the
-                broker; no password is ever taken on the command line
-  --mqtt-client-id ID  the name the broker knows the tool by (default
-                kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
-A bad URL or an unreadable FILE is a usage error before the port is opened. The
-line never waits for the broker: messages queue while it is away, and the
-broker's state (connected, lost, refused) is a line on standard error each time
-it changes. At the end, what is queued is sent within 2 s; a broker that was never
-reached ends the tool with status 1 (not with --keep-going).
-Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,
-with status 0 and the counters on standard error. Without --keep-going a reply that
-does not come within the time-out ends it with status 1.
-</source>
-        <translation>Messbetrieb: liest den RAM-Satz des Sensors, sendet dann Messanforderungen Schlag auf
-Schlag im Takt der Leitung, jede mit dem Parametersatz samt dem eigenen Teachwert und
-der Toleranz des Sensors aus der Antwort davor, und gibt eine Zeile je Antwort aus:
-  time        UTC-Zeit des Eintreffens der Antwort, ISO 8601 mit Millisekunden
-  seconds     Sekunden seit der ersten Anforderung
-  seq         Antworten dieses Laufs, ab 1 (eine Lücke ist eine ausgebliebene Antwort)
-  value       Messwert, Pixel
-  left_edge   linke Kante, Pixel (0: keine)
-  right_edge  rechte Kante, Pixel (0: keine)
-  edges       Anzahl der Kanten
-  teach       Teachwert, Pixel
-  tolerance   Toleranz zu beiden Seiten des Teachwerts, Pixel
-  maximum     Maximum seit dem letzten Zurücksetzen
-  minimum     Minimum seit dem letzten Zurücksetzen (1023: noch keins)
-  in_band     1, wenn der Wert innerhalb Teachwert +- Toleranz liegt (Grenzen 1 und
-              1023), sonst 0
-  port        das Gerät der Schnittstelle
-Spalten durch ein Leerzeichen getrennt, ohne Kopfzeile.
-  --count N     nach N Antworten enden
-  --duration S  mit der ersten Antwort nach S Sekunden enden
-  --csv         durch Kommas getrennt, mit einer Kopfzeile der Spaltennamen
-  --json        ein JSON-Objekt je Zeile (in_band true oder false)
-  --every N     eine Antwort von N ausgeben (und senden): die N-te, 2N-te, ...
-  --interval S  alle S Sekunden eine Zusammenfassung des Messwerts als eigene Zeile:
-                "summary", erste und letzte Zeit, Anzahl, Min, Mittel, Max,
-                Standardabweichung, Anzahl außerhalb des Bands und Port (mit --json
-                ein Objekt mit diesen Namen), auch auf PRÄFIX/summary gesendet
-  --keep-going  als Dienst laufen bis SIGTERM oder SIGINT, was auch immer Sensor und
-                Leitung tun: eine ausbleibende Antwort wird gezählt und die Schleife
-                geht weiter; ein Sensor, der nicht mehr antwortet, wird alle 1 bis 10 s
-                erneut versucht und neu eingerichtet (Leitungsprüfung, Erkennung,
-                Parameterlesen), wenn er antwortet; auf eine verschwundene
-                Schnittstelle wird unter ihrem Namen gewartet, und sie wird neu
-                eingerichtet, wenn sie zurückkehrt. Jeder Zustandswechsel ist eine Zeile
-                auf der Standardfehlerausgabe mit einer Syslog-Priorität ("&lt;4&gt;"), und die
-                Zähler (Antworten, ausgeblieben, Einrichtungen, verworfene Nachrichten)
-                werden am Ende ausgegeben und auf PRÄFIX/counters gesendet. Unter systemd
-                (Type=notify) meldet es Bereitschaft, sobald der Sensor erkannt ist,
-                seinen Zustand, und bedient den Watchdog.
-  --mqtt URL    zusätzlich an einen MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX (oder
-                mqtts://; Ports 1883 und 8883, Präfix "kvormx" als Vorgabe): Identität
-                und Parameter (gehalten), eine Nachricht je Antwort auf
-                PRÄFIX/measurement, und PRÄFIX/status ("online", das Ergebnis; "offline"
-                am Ende oder, als letzter Wille, wenn das Werkzeug stirbt)
-  --mqtt-auth FILE  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den
-                Broker; ein Passwort wird nie auf der Befehlszeile genommen
-  --mqtt-client-id ID  der Name, unter dem der Broker das Werkzeug kennt (Vorgabe
-                kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
-Eine ungültige URL oder eine unlesbare FILE ist ein Aufruffehler, bevor die
-Schnittstelle geöffnet wird. Die Leitung wartet nie auf den Broker: Nachrichten
-warten in einer Schlange, solange er fort ist, und jeder Wechsel seines Zustands
-(verbunden, verloren, abgelehnt) ist eine Zeile auf der Standardfehlerausgabe. Am
-Ende wird das Wartende binnen 2 s gesendet; ein nie erreichter Broker beendet das
-Werkzeug mit Status 1 (nicht mit --keep-going).
-Läuft sonst bis Strg-C (oder SIGTERM), das es nach dem laufenden Austausch beendet,
-mit Status 0 und den Zählern auf der Standardfehlerausgabe. Ohne --keep-going beendet
-eine Antwort, die nicht innerhalb der Zeitgrenze kommt, es mit Status 1.
-</translation>
     </message>
     <message id="video mode: a line per picture">
         <source>video mode: a line per picture</source>
@@ -2393,6 +2270,377 @@ options.txt      kvormx-cli's port and time-out, if it made the file
     <message id=" (edge)">
         <source> (edge)</source>
         <translation> (Kante)</translation>
+    </message>
+    <message id="History">
+        <source>History</source>
+        <translation>Verlauf</translation>
+    </message>
+    <message id="Hold the chart and show the whole run so far: wheel to zoom, drag to pan">
+        <source>Hold the chart and show the whole run so far: wheel to zoom, drag to pan</source>
+        <translation>Diagramm anhalten und den ganzen bisherigen Lauf zeigen: Mausrad zoomt, Ziehen verschiebt</translation>
+    </message>
+    <message id="Live">
+        <source>Live</source>
+        <translation>Live</translation>
+    </message>
+    <message id="Back to the chart of the latest replies">
+        <source>Back to the chart of the latest replies</source>
+        <translation>Zurück zum Diagramm der neuesten Antworten</translation>
+    </message>
+    <message id="Back to live">
+        <source>Back to live</source>
+        <translation>Zurück zu live</translation>
+    </message>
+    <message id="Position (pixel)">
+        <source>Position (pixel)</source>
+        <translation>Position (Pixel)</translation>
+    </message>
+    <message id="Signal (counts of 1023)">
+        <source>Signal (counts of 1023)</source>
+        <translation>Signal (Stufen von 1023)</translation>
+    </message>
+    <message id="Time since Run (s)">
+        <source>Time since Run (s)</source>
+        <translation>Zeit seit Start (s)</translation>
+    </message>
+    <message id="History of the run">
+        <source>History of the run</source>
+        <translation>Verlauf des Laufs</translation>
+    </message>
+    <message id="Value (mm)">
+        <source>Value (mm)</source>
+        <translation>Wert (mm)</translation>
+    </message>
+    <message id="Show millimetres">
+        <source>Show millimetres</source>
+        <translation>Millimeter zeigen</translation>
+    </message>
+    <message id="Numbers, axes and the bar graph in millimetres instead of pixels">
+        <source>Numbers, axes and the bar graph in millimetres instead of pixels</source>
+        <translation>Zahlen, Achsen und Balkengrafik in Millimetern statt Pixeln</translation>
+    </message>
+    <message id="No millimetre scale: pixels only">
+        <source>No millimetre scale: pixels only</source>
+        <translation>Kein Millimetermaßstab: nur Pixel</translation>
+    </message>
+    <message id="Millimetre scale">
+        <source>Millimetre scale</source>
+        <translation>Millimetermaßstab</translation>
+    </message>
+    <message id="Statistics of the run">
+        <source>Statistics of the run</source>
+        <translation>Statistik des Laufs</translation>
+    </message>
+    <message id="Count">
+        <source>Count</source>
+        <translation>Anzahl</translation>
+    </message>
+    <message id="Mean">
+        <source>Mean</source>
+        <translation>Mittelwert</translation>
+    </message>
+    <message id="Std. dev.">
+        <source>Std. dev.</source>
+        <translation>Std.-abw.</translation>
+    </message>
+    <message id="Standard deviation">
+        <source>Standard deviation</source>
+        <translation>Standardabweichung</translation>
+    </message>
+    <message id="Minimum of the run">
+        <source>Minimum of the run</source>
+        <translation>Minimum des Laufs</translation>
+    </message>
+    <message id="Maximum of the run">
+        <source>Maximum of the run</source>
+        <translation>Maximum des Laufs</translation>
+    </message>
+    <message id="Out of band">
+        <source>Out of band</source>
+        <translation>Außerhalb des Bands</translation>
+    </message>
+    <message id="Share out">
+        <source>Share out</source>
+        <translation>Anteil außerhalb</translation>
+    </message>
+    <message id="Out of band share">
+        <source>Out of band share</source>
+        <translation>Anteil außerhalb des Bands</translation>
+    </message>
+    <message id="Cp">
+        <source>Cp</source>
+        <translation>Cp</translation>
+    </message>
+    <message id="Cpk">
+        <source>Cpk</source>
+        <translation>Cpk</translation>
+    </message>
+    <message id="Histogram of the measured value">
+        <source>Histogram of the measured value</source>
+        <translation>Histogramm des Messwerts</translation>
+    </message>
+    <message id="Reset statistics">
+        <source>Reset statistics</source>
+        <translation>Statistik zurücksetzen</translation>
+    </message>
+    <message id="Start the statistics afresh (Run does so too)">
+        <source>Start the statistics afresh (Run does so too)</source>
+        <translation>Statistik neu beginnen (Start tut das auch)</translation>
+    </message>
+    <message id="Mode">
+        <source>Mode</source>
+        <translation>Betriebsart</translation>
+    </message>
+    <message id="Stopped">
+        <source>Stopped</source>
+        <translation>Gestoppt</translation>
+    </message>
+    <message id="Millimetre scale: a gauge of known width between the two edges">
+        <source>Millimetre scale: a gauge of known width between the two edges</source>
+        <translation>Millimetermaßstab: ein Prüfmaß bekannter Breite zwischen den beiden Kanten</translation>
+    </message>
+    <message id="Gauge width (mm)">
+        <source>Gauge width (mm)</source>
+        <translation>Breite des Prüfmaßes (mm)</translation>
+    </message>
+    <message id="The gauge's width in millimetres, as its certificate says">
+        <source>The gauge's width in millimetres, as its certificate says</source>
+        <translation>Die Breite des Prüfmaßes in Millimetern, wie sein Zertifikat sie angibt</translation>
+    </message>
+    <message id="Gauge width in millimetres">
+        <source>Gauge width in millimetres</source>
+        <translation>Breite des Prüfmaßes in Millimetern</translation>
+    </message>
+    <message id="Offset (mm)">
+        <source>Offset (mm)</source>
+        <translation>Versatz (mm)</translation>
+    </message>
+    <message id="Millimetres added to every position (where pixel 0 lies); empty: 0">
+        <source>Millimetres added to every position (where pixel 0 lies); empty: 0</source>
+        <translation>Millimeter, die zu jeder Position addiert werden (wo Pixel 0 liegt); leer: 0</translation>
+    </message>
+    <message id="Position offset in millimetres">
+        <source>Position offset in millimetres</source>
+        <translation>Positionsversatz in Millimetern</translation>
+    </message>
+    <message id="Calibrate from the last run">
+        <source>Calibrate from the last run</source>
+        <translation>Aus dem letzten Lauf kalibrieren</translation>
+    </message>
+    <message id="Takes the mean distance of the two edges over the last run as the gauge width">
+        <source>Takes the mean distance of the two edges over the last run as the gauge width</source>
+        <translation>Nimmt den mittleren Abstand der beiden Kanten im letzten Lauf als Breite des Prüfmaßes</translation>
+    </message>
+    <message id="Run with the gauge in view, Stop, enter its width and calibrate.">
+        <source>Run with the gauge in view, Stop, enter its width and calibrate.</source>
+        <translation>Mit dem Prüfmaß im Blick starten, stoppen, seine Breite eingeben und kalibrieren.</translation>
+    </message>
+    <message id="Calibration">
+        <source>Calibration</source>
+        <translation>Kalibrierung</translation>
+    </message>
+    <message id="Scale of the sensor type">
+        <source>Scale of the sensor type</source>
+        <translation>Maßstab des Sensortyps</translation>
+    </message>
+    <message id="Forget this sensor's calibration: its working range over its line length again">
+        <source>Forget this sensor's calibration: its working range over its line length again</source>
+        <translation>Die Kalibrierung dieses Sensors vergessen: wieder sein Arbeitsbereich über seine Zeilenlänge</translation>
+    </message>
+    <message id="Calibration: enter the gauge's width in millimetres, a number above 0.">
+        <source>Calibration: enter the gauge's width in millimetres, a number above 0.</source>
+        <translation>Kalibrierung: die Breite des Prüfmaßes in Millimetern eingeben, eine Zahl über 0.</translation>
+    </message>
+    <message id="Calibration: the offset is a number of millimetres, or empty.">
+        <source>Calibration: the offset is a number of millimetres, or empty.</source>
+        <translation>Kalibrierung: der Versatz ist eine Zahl von Millimetern oder leer.</translation>
+    </message>
+    <message id="Calibration: no run saw two edges yet. Run with the gauge in view, Stop, then calibrate.">
+        <source>Calibration: no run saw two edges yet. Run with the gauge in view, Stop, then calibrate.</source>
+        <translation>Kalibrierung: noch kein Lauf sah zwei Kanten. Mit dem Prüfmaß im Blick starten, stoppen, dann kalibrieren.</translation>
+    </message>
+    <message id="Calibrated: %s mm per pixel, the gauge over %s pixels (%ld replies)%s">
+        <source>Calibrated: %s mm per pixel, the gauge over %s pixels (%ld replies)%s</source>
+        <translation>Kalibriert: %s mm je Pixel, das Prüfmaß über %s Pixel (%ld Antworten)%s</translation>
+    </message>
+    <message id="; kept for this sensor.">
+        <source>; kept for this sensor.</source>
+        <translation>; für diesen Sensor gespeichert.</translation>
+    </message>
+    <message id=", not kept: settings not written.">
+        <source>, not kept: settings not written.</source>
+        <translation>, nicht gespeichert: Einstellungen nicht geschrieben.</translation>
+    </message>
+    <message id="The sensor type's millimetre scale again; the calibration is forgotten.">
+        <source>The sensor type's millimetre scale again; the calibration is forgotten.</source>
+        <translation>Wieder der Millimetermaßstab des Sensortyps; die Kalibrierung ist vergessen.</translation>
+    </message>
+    <message id="The calibration is forgotten; this sensor type has no millimetre scale: pixels only.">
+        <source>The calibration is forgotten; this sensor type has no millimetre scale: pixels only.</source>
+        <translation>Die Kalibrierung ist vergessen; dieser Sensortyp hat keinen Millimetermaßstab: nur Pixel.</translation>
+    </message>
+    <message id="Summary not written: %s">
+        <source>Summary not written: %s</source>
+        <translation>Zusammenfassung nicht geschrieben: %s</translation>
+    </message>
+    <message id="Run mode: reads the sensor's RAM set and its hardware words (its millimetre scale),&#xa;then sends measurement requests back to back&#xa;at the line's pace, each carrying the parameter set with the sensor's own teach value&#xa;and tolerance from the reply before, and prints one line per reply:&#xa;  time        UTC time the reply arrived, ISO 8601 with milliseconds&#xa;  seconds     seconds since the first request&#xa;  seq         replies of this run, from 1 (a gap is a reply that did not come)&#xa;  value       measured value, pixels&#xa;  left_edge   left edge, pixels (0: none)&#xa;  right_edge  right edge, pixels (0: none)&#xa;  edges       edge count&#xa;  teach       teach value, pixels&#xa;  tolerance   tolerance either side of the teach value, pixels&#xa;  maximum     maximum since the last reset&#xa;  minimum     minimum since the last reset (1023: none yet)&#xa;  in_band     1 when the value lies within teach value +- tolerance (limits 1 and&#xa;              1023), 0 otherwise&#xa;  port        the device of the port&#xa;  value_mm, left_edge_mm, right_edge_mm, width_mm&#xa;              the same in millimetres, where the sensor's type has a scale&#xa;              (else -; width_mm is right_edge_mm - left_edge_mm)&#xa;Columns are separated by a space, without a header line.&#xa;  --count N     end after N replies&#xa;  --duration S  end with the first reply after S seconds&#xa;  --csv         comma-separated, with a header line of the column names&#xa;  --json        one JSON object per line (in_band true or false)&#xa;  --every N     print (and publish) one reply in N: the Nth, the 2Nth, ...&#xa;  --interval S  every S seconds a summary of the measured value as a line of its&#xa;                own: &quot;summary&quot;, the first and last time, count, min, mean, max,&#xa;                standard deviation, out-of-band count and port (with --json an object&#xa;                with those names), also published on PREFIX/summary&#xa;  --keep-going  run as a service until SIGTERM or SIGINT, whatever the sensor and&#xa;                the line do: a missing reply is counted and the loop goes on; a&#xa;                sensor that stops answering is tried again every 1 to 10 s and set&#xa;                up anew (line check, identification, parameter read) when it&#xa;                answers; a port that goes away is awaited by its name and set up&#xa;                again when it returns. Each change of state is a line on standard&#xa;                error with a syslog priority (&quot;&lt;4&gt;&quot;), and the counters (replies,&#xa;                missed, set-ups, messages dropped) are printed at the end and&#xa;                published on PREFIX/counters. Under systemd (Type=notify) it reports&#xa;                ready once the sensor is identified, its state, and feeds the watchdog.&#xa;  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or&#xa;                mqtts://; ports 1883 and 8883, prefix &quot;kvormx&quot; by default): the&#xa;                identity and parameters (retained), a message per reply on&#xa;                PREFIX/measurement, and PREFIX/status (&quot;online&quot;, the outcome; &quot;offline&quot;&#xa;                at the end or, as the last will, when the tool dies)&#xa;  --mqtt-auth FILE  user name (first line) and password (second line) for the&#xa;                broker; no password is ever taken on the command line&#xa;  --mqtt-client-id ID  the name the broker knows the tool by (default&#xa;                kvormx-HOST-PORTNAME, PORTNAME the device under /dev)&#xa;A bad URL or an unreadable FILE is a usage error before the port is opened. The&#xa;line never waits for the broker: messages queue while it is away, and the&#xa;broker's state (connected, lost, refused) is a line on standard error each time&#xa;it changes. At the end, what is queued is sent within 2 s; a broker that was never&#xa;reached ends the tool with status 1 (not with --keep-going).&#xa;Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,&#xa;with status 0 and the counters on standard error. Without --keep-going a reply that&#xa;does not come within the time-out ends it with status 1.&#xa;">
+        <source>Run mode: reads the sensor's RAM set and its hardware words (its millimetre scale),
+then sends measurement requests back to back
+at the line's pace, each carrying the parameter set with the sensor's own teach value
+and tolerance from the reply before, and prints one line per reply:
+  time        UTC time the reply arrived, ISO 8601 with milliseconds
+  seconds     seconds since the first request
+  seq         replies of this run, from 1 (a gap is a reply that did not come)
+  value       measured value, pixels
+  left_edge   left edge, pixels (0: none)
+  right_edge  right edge, pixels (0: none)
+  edges       edge count
+  teach       teach value, pixels
+  tolerance   tolerance either side of the teach value, pixels
+  maximum     maximum since the last reset
+  minimum     minimum since the last reset (1023: none yet)
+  in_band     1 when the value lies within teach value +- tolerance (limits 1 and
+              1023), 0 otherwise
+  port        the device of the port
+  value_mm, left_edge_mm, right_edge_mm, width_mm
+              the same in millimetres, where the sensor's type has a scale
+              (else -; width_mm is right_edge_mm - left_edge_mm)
+Columns are separated by a space, without a header line.
+  --count N     end after N replies
+  --duration S  end with the first reply after S seconds
+  --csv         comma-separated, with a header line of the column names
+  --json        one JSON object per line (in_band true or false)
+  --every N     print (and publish) one reply in N: the Nth, the 2Nth, ...
+  --interval S  every S seconds a summary of the measured value as a line of its
+                own: "summary", the first and last time, count, min, mean, max,
+                standard deviation, out-of-band count and port (with --json an object
+                with those names), also published on PREFIX/summary
+  --keep-going  run as a service until SIGTERM or SIGINT, whatever the sensor and
+                the line do: a missing reply is counted and the loop goes on; a
+                sensor that stops answering is tried again every 1 to 10 s and set
+                up anew (line check, identification, parameter read) when it
+                answers; a port that goes away is awaited by its name and set up
+                again when it returns. Each change of state is a line on standard
+                error with a syslog priority ("&lt;4&gt;"), and the counters (replies,
+                missed, set-ups, messages dropped) are printed at the end and
+                published on PREFIX/counters. Under systemd (Type=notify) it reports
+                ready once the sensor is identified, its state, and feeds the watchdog.
+  --mqtt URL    also publish to an MQTT broker: mqtt://HOST[:PORT]/PREFIX (or
+                mqtts://; ports 1883 and 8883, prefix "kvormx" by default): the
+                identity and parameters (retained), a message per reply on
+                PREFIX/measurement, and PREFIX/status ("online", the outcome; "offline"
+                at the end or, as the last will, when the tool dies)
+  --mqtt-auth FILE  user name (first line) and password (second line) for the
+                broker; no password is ever taken on the command line
+  --mqtt-client-id ID  the name the broker knows the tool by (default
+                kvormx-HOST-PORTNAME, PORTNAME the device under /dev)
+A bad URL or an unreadable FILE is a usage error before the port is opened. The
+line never waits for the broker: messages queue while it is away, and the
+broker's state (connected, lost, refused) is a line on standard error each time
+it changes. At the end, what is queued is sent within 2 s; a broker that was never
+reached ends the tool with status 1 (not with --keep-going).
+Runs until Ctrl-C (or SIGTERM) otherwise, which ends it after the current exchange,
+with status 0 and the counters on standard error. Without --keep-going a reply that
+does not come within the time-out ends it with status 1.
+</source>
+        <translation>Messbetrieb: liest den RAM-Satz des Sensors und seine Hardwarewörter (seinen
+Millimetermaßstab), sendet dann Messanforderungen Schlag auf
+Schlag im Takt der Leitung, jede mit dem Parametersatz samt dem eigenen Teachwert und
+der Toleranz des Sensors aus der Antwort davor, und gibt eine Zeile je Antwort aus:
+  time        UTC-Zeit des Eintreffens der Antwort, ISO 8601 mit Millisekunden
+  seconds     Sekunden seit der ersten Anforderung
+  seq         Antworten dieses Laufs, ab 1 (eine Lücke ist eine ausgebliebene Antwort)
+  value       Messwert, Pixel
+  left_edge   linke Kante, Pixel (0: keine)
+  right_edge  rechte Kante, Pixel (0: keine)
+  edges       Anzahl der Kanten
+  teach       Teachwert, Pixel
+  tolerance   Toleranz zu beiden Seiten des Teachwerts, Pixel
+  maximum     Maximum seit dem letzten Zurücksetzen
+  minimum     Minimum seit dem letzten Zurücksetzen (1023: noch keins)
+  in_band     1, wenn der Wert innerhalb Teachwert +- Toleranz liegt (Grenzen 1 und
+              1023), sonst 0
+  port        das Gerät der Schnittstelle
+  value_mm, left_edge_mm, right_edge_mm, width_mm
+              dasselbe in Millimetern, wo der Sensortyp einen Maßstab hat
+              (sonst -; width_mm ist right_edge_mm - left_edge_mm)
+Spalten durch ein Leerzeichen getrennt, ohne Kopfzeile.
+  --count N     nach N Antworten enden
+  --duration S  mit der ersten Antwort nach S Sekunden enden
+  --csv         durch Kommas getrennt, mit einer Kopfzeile der Spaltennamen
+  --json        ein JSON-Objekt je Zeile (in_band true oder false)
+  --every N     eine Antwort von N ausgeben (und senden): die N-te, 2N-te, ...
+  --interval S  alle S Sekunden eine Zusammenfassung des Messwerts als eigene Zeile:
+                "summary", erste und letzte Zeit, Anzahl, Min, Mittel, Max,
+                Standardabweichung, Anzahl außerhalb des Bands und Port (mit --json
+                ein Objekt mit diesen Namen), auch auf PRÄFIX/summary gesendet
+  --keep-going  als Dienst laufen bis SIGTERM oder SIGINT, was auch immer Sensor und
+                Leitung tun: eine ausbleibende Antwort wird gezählt und die Schleife
+                geht weiter; ein Sensor, der nicht mehr antwortet, wird alle 1 bis 10 s
+                erneut versucht und neu eingerichtet (Leitungsprüfung, Erkennung,
+                Parameterlesen), wenn er antwortet; auf eine verschwundene
+                Schnittstelle wird unter ihrem Namen gewartet, und sie wird neu
+                eingerichtet, wenn sie zurückkehrt. Jeder Zustandswechsel ist eine Zeile
+                auf der Standardfehlerausgabe mit einer Syslog-Priorität ("&lt;4&gt;"), und die
+                Zähler (Antworten, ausgeblieben, Einrichtungen, verworfene Nachrichten)
+                werden am Ende ausgegeben und auf PRÄFIX/counters gesendet. Unter systemd
+                (Type=notify) meldet es Bereitschaft, sobald der Sensor erkannt ist,
+                seinen Zustand, und bedient den Watchdog.
+  --mqtt URL    zusätzlich an einen MQTT-Broker senden: mqtt://HOST[:PORT]/PRÄFIX (oder
+                mqtts://; Ports 1883 und 8883, Präfix "kvormx" als Vorgabe): Identität
+                und Parameter (gehalten), eine Nachricht je Antwort auf
+                PRÄFIX/measurement, und PRÄFIX/status ("online", das Ergebnis; "offline"
+                am Ende oder, als letzter Wille, wenn das Werkzeug stirbt)
+  --mqtt-auth FILE  Benutzername (erste Zeile) und Passwort (zweite Zeile) für den
+                Broker; ein Passwort wird nie auf der Befehlszeile genommen
+  --mqtt-client-id ID  der Name, unter dem der Broker das Werkzeug kennt (Vorgabe
+                kvormx-HOST-PORTNAME, PORTNAME das Gerät unter /dev)
+Eine ungültige URL oder eine unlesbare FILE ist ein Aufruffehler, bevor die
+Schnittstelle geöffnet wird. Die Leitung wartet nie auf den Broker: Nachrichten
+warten in einer Schlange, solange er fort ist, und jeder Wechsel seines Zustands
+(verbunden, verloren, abgelehnt) ist eine Zeile auf der Standardfehlerausgabe. Am
+Ende wird das Wartende binnen 2 s gesendet; ein nie erreichter Broker beendet das
+Werkzeug mit Status 1 (nicht mit --keep-going).
+Läuft sonst bis Strg-C (oder SIGTERM), das es nach dem laufenden Austausch beendet,
+mit Status 0 und den Zählern auf der Standardfehlerausgabe. Ohne --keep-going beendet
+eine Antwort, die nicht innerhalb der Zeitgrenze kommt, es mit Status 1.
+</translation>
+    </message>
+    <message id="n %ld   Cpk %s">
+        <source>n %ld   Cpk %s</source>
+        <translation>n %ld   Cpk %s</translation>
+    </message>
+    <message id="The last run: the edges %s pixels apart on average over %ld replies.">
+        <source>The last run: the edges %s pixels apart on average over %ld replies.</source>
+        <translation>Der letzte Lauf: die Kanten im Mittel %s Pixel auseinander über %ld Antworten.</translation>
+    </message>
+    <message id="Upper limit">
+        <source>Upper limit</source>
+        <translation>Obere Grenze</translation>
+    </message>
+    <message id="Lower limit">
+        <source>Lower limit</source>
+        <translation>Untere Grenze</translation>
+    </message>
+    <message id="Analog output">
+        <source>Analog output</source>
+        <translation>Analogausgang</translation>
+    </message>
+    <message id="%s mm per pixel, offset %s mm: calibrated on a gauge">
+        <source>%s mm per pixel, offset %s mm: calibrated on a gauge</source>
+        <translation>%s mm je Pixel, Versatz %s mm: an einem Prüfmaß kalibriert</translation>
+    </message>
+    <message id="%s mm per pixel: the sensor type's %s mm over %d pixels">
+        <source>%s mm per pixel: the sensor type's %s mm over %d pixels</source>
+        <translation>%s mm je Pixel: die %s mm des Sensortyps über %d Pixel</translation>
+    </message>
+    <message id="No millimetre scale for this sensor: pixels only">
+        <source>No millimetre scale for this sensor: pixels only</source>
+        <translation>Kein Millimetermaßstab für diesen Sensor: nur Pixel</translation>
+    </message>
+    <message id="Position (mm)">
+        <source>Position (mm)</source>
+        <translation>Position (mm)</translation>
     </message>
 </context>
 </TS>

@@ -23,6 +23,7 @@ int ReadHardwareInfo(void)
     pixB = 1;
     pixE = ccdmaxpixel;
     if (pixE > eEnd) eEnd = pixE;
+    SetScaleFromSensorType();
     return 1;
 }
 
@@ -52,22 +53,49 @@ int ReadFirmwareText(ExchangeWritten written)
     return RawBytesWaiting();
 }
 
-// Sensor descriptions, Latin-1: \xB5 is the micro sign.
+// ---- The sensors the program knows ---------------------------------------------------------------
+// The description line of each CCD type and resolution code, and the working
+// range it names: the length of the line in millimetres, from which a
+// millimetre scale follows (scale.cpp). Latin-1: \xB5 is the micro sign.
+namespace {
+
+const int ANY_RESOLUTION = -1;
+
+struct SensorKind {
+    int type;
+    int resolution;  // ANY_RESOLUTION: every code of the type not listed before it
+    const char* line;
+    double workingRangeMm;
+};
+
+const SensorKind kSensorKinds[] = {
+    {1, 30, "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range", 3.0},
+    {1, ANY_RESOLUTION, "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range", 8.0},
+    {2, 750, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range", 75.0},
+    {2, 350, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range", 35.0},
+    {2, 250, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range", 25.4},
+    {3, ANY_RESOLUTION, "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range", 12.8},
+    {101, ANY_RESOLUTION, "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range", 16.0},
+};
+
+const SensorKind* FindSensorKind(void)
+{
+    for (const SensorKind& k : kSensorKinds)
+        if (k.type == ccdtype && (k.resolution == ANY_RESOLUTION || k.resolution == ccdresolution)) return &k;
+    return nullptr;
+}
+
+}  // namespace
+
 const char* SensorDescription(void)
 {
-    switch (ccdtype) {
-        case 1:
-            return ccdresolution == 30 ? "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range"
-                                       : "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range";
-        case 2:
-            if (ccdresolution == 750)
-                return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range";
-            if (ccdresolution == 350)
-                return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range";
-            if (ccdresolution == 250) return "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range";
-            return nullptr;
-        case 3: return "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range";
-        case 101: return "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working range";
-        default: return "  CCD-SENSOR: no information avialable!";
-    }
+    if (const SensorKind* k = FindSensorKind()) return k->line;
+    // A type 2 with a resolution code of no line keeps the last description.
+    return ccdtype == 2 ? nullptr : "  CCD-SENSOR: no information avialable!";
+}
+
+double SensorWorkingRangeMm(void)
+{
+    const SensorKind* k = FindSensorKind();
+    return k ? k->workingRangeMm : 0.0;
 }

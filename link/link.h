@@ -118,6 +118,36 @@ int ReadFirmwareText(ExchangeWritten written = nullptr);
 // type 2 with a resolution code it has no line for, whose last description
 // stays.
 const char* SensorDescription(void);
+// The working range of that line in millimetres (the length of the CCD line
+// the optics map onto); 0 for a sensor the program has no line for.
+double SensorWorkingRangeMm(void);
+
+// ---- Millimetres (scale.cpp) --------------------------------------------------------------------
+// The scale mm_per_pixel, mm_offset and mm_source (state.h). A sensor that is
+// identified gets its working range / its line length (ReadHardwareInfo); an
+// unknown type gets none, and everything stays in pixels. A calibration
+// (a gauge of known width between two edges) replaces it, and is kept per
+// sensor in the settings.
+void SetScaleFromSensorType(void);
+// mm per pixel = gaugeMm / pixels (the distance of the gauge's two edges);
+// positions then get offsetMm added. 0, or -1 (nothing changed) unless both
+// are positive and finite.
+int CalibrateScale(double gaugeMm, double pixels, double offsetMm);
+int ScaleKnown(void);              // 1 when mm_per_pixel > 0
+double PositionMm(double pixels);  // a pixel position in mm (offset added)
+double LengthMm(double pixels);    // a length in pixels (a tolerance, a width) in mm
+// The settings key of the sensor on the port in use: its adapter's stable
+// name (/dev/serial/by-id/...) where it has one, else its COM number.
+void CalibrationKey(char* key, int size);
+// The calibration stored for this sensor, when it was made on a sensor of
+// the same type, resolution code and line length: 1 taken, 0 none (the scale
+// stays as it is).
+int LoadCalibration(void);
+int SaveCalibration(void);     // the calibration in use, for this sensor: 0, or -1 (not written)
+void ForgetCalibration(void);  // this sensor's calibration removed; the sensor type's scale again
+// A decimal number as a person types it: digits with a dot or a comma, an
+// optional sign, nothing else but blanks around it. 1 and *value, or 0.
+int ParseDecimal(const char* text, double* value);
 
 // ---- Parameter read (params_read.cpp) -----------------------------------------------------------
 // The set in RAM or EEPROM: EX_REPLY with the set in pp; EX_LONG when the

@@ -17,6 +17,7 @@
 #include "runtime/rs232.h"
 #include "runtime/util.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -69,6 +70,12 @@ void FillMeasurementRecord(MeasurementRecord* r)
     r->minimum = anaMin;
     r->in_band = InBand(r->value, r->teach, r->tolerance);
     CopyText(r->port, RECORD_PORT_LEN, GetComDevice(com));
+    r->value_mm = r->left_edge_mm = r->right_edge_mm = r->width_mm = NO_MM;
+    if (!ScaleKnown()) return;
+    r->value_mm = PositionMm(r->value);
+    if (r->left_edge) r->left_edge_mm = PositionMm(r->left_edge);
+    if (r->right_edge) r->right_edge_mm = PositionMm(r->right_edge);
+    if (r->left_edge && r->right_edge) r->width_mm = r->right_edge_mm - r->left_edge_mm;
 }
 
 int LineSampleStep(void)
@@ -107,19 +114,30 @@ void FillIdentityRecord(IdentityRecord* r, const char* description)
     for (int n = static_cast<int>(std::strlen(r->firmware)); n > 0 && r->firmware[n - 1] == ' '; n--)
         r->firmware[n - 1] = '\0';  // blanks pad the text to its 72 bytes
     CopyText(r->port, RECORD_PORT_LEN, GetComDevice(com));
+    r->mm_per_pixel = ScaleKnown() ? mm_per_pixel : 0.0;
+    r->mm_offset = ScaleKnown() ? mm_offset : 0.0;
 }
 
 // ---- [SECTION] Names ----------------------------------------------------------------------------
 
+// The millimetre fields come last: a reader that takes the columns by their
+// place finds the pixel fields where they always were.
 const char* const kMeasurementFields[MEASUREMENT_FIELDS] = {
-    "time",  "seconds",   "seq",     "value",   "left_edge", "right_edge", "edges",
-    "teach", "tolerance", "maximum", "minimum", "in_band",   "port",
+    "time",    "seconds", "seq",     "value", "left_edge", "right_edge",   "edges",         "teach",    "tolerance",
+    "maximum", "minimum", "in_band", "port",  "value_mm",  "left_edge_mm", "right_edge_mm", "width_mm",
 };
+
+const double NO_MM = std::nan("");
+
+int HasMm(double mm)
+{
+    return std::isfinite(mm) ? 1 : 0;
+}
 
 const char* const kPictureFields[2] = {"first_pixel", "pixel_step"};
 
-const char* const kIdentityFields[7] = {
-    "description", "ccd_type", "pixels", "resolution", "board_type", "firmware", "port",
+const char* const kIdentityFields[9] = {
+    "description", "ccd_type", "pixels", "resolution", "board_type", "firmware", "port", "mm_per_pixel", "mm_offset",
 };
 
 const char* const kMeasureWordNames[PNUM] = {
@@ -184,6 +202,30 @@ void JsonText(Line& line, const char* latin1)
     line.Add("\"%s\"", text);
 }
 
+// Millimetres to the micrometre.
+const int MM_DECIMALS = 3;
+
+void Trimmed(Line& line, double v)
+{
+    char text[48];
+    ShortFixedText(text, sizeof text, v, 10);
+    line.Add("%s", text);
+}
+
+void MillimetreFields(Line& line, const MeasurementRecord* r, int format)
+{
+    const double mm[] = {r->value_mm, r->left_edge_mm, r->right_edge_mm, r->width_mm};
+    for (int k = 0; k < 4; k++) {
+        char text[48];
+        FixedText(text, sizeof text, mm[k], MM_DECIMALS);
+        if (format == FORMAT_JSON) {
+            if (HasMm(mm[k])) line.Add(",\"%s\":%s", kMeasurementFields[FIELD_VALUE_MM + k], text);
+        } else {
+            line.Add("%c%s", format == FORMAT_CSV ? ',' : ' ', HasMm(mm[k]) ? text : (format == FORMAT_CSV ? "" : "-"));
+        }
+    }
+}
+
 void Measurement(Line& line, const MeasurementRecord* r, int format)
 {
     const long ms = static_cast<long>(r->seconds * 1000.0 + 0.5);
@@ -196,6 +238,7 @@ void Measurement(Line& line, const MeasurementRecord* r, int format)
         line.Add(",\"%s\":%s,\"%s\":", kMeasurementFields[FIELD_IN_BAND], r->in_band ? "true" : "false",
                  kMeasurementFields[FIELD_PORT]);
         JsonText(line, r->port);
+        MillimetreFields(line, r, format);
         return;  // the caller closes the object
     }
     const char sep = format == FORMAT_CSV ? ',' : ' ';
@@ -206,6 +249,7 @@ void Measurement(Line& line, const MeasurementRecord* r, int format)
         CsvText(line, r->port);
     else
         line.Add("%s", r->port);
+    MillimetreFields(line, r, format);
 }
 
 }  // namespace
@@ -277,8 +321,31 @@ int FormatIdentityJson(char* out, int size, const IdentityRecord* r)
     JsonText(line, r->firmware);
     line.Add(",\"%s\":", kIdentityFields[6]);
     JsonText(line, r->port);
+    if (r->mm_per_pixel > 0.0) {
+        line.Add(",\"%s\":", kIdentityFields[7]);
+        Trimmed(line, r->mm_per_pixel);
+        line.Add(",\"%s\":", kIdentityFields[8]);
+        Trimmed(line, r->mm_offset);
+    }
     line.Add("}");
     return line.n;
+}
+
+int FixedText(char* out, int size, double value, int decimals)
+{
+    if (size <= 0) return 0;
+    out[0] = '\0';
+    if (!std::isfinite(value) || decimals < 0 || decimals > 12) return 0;
+    unsigned long long unit = 1;
+    for (int k = 0; k < decimals; k++) unit *= 10;
+    const double scaled = std::fabs(value) * static_cast<double>(unit);
+    if (scaled > 9.0e18) return 0;
+    const unsigned long long n = std::llround(scaled);
+    const char* sign = value < 0 && n != 0 ? "-" : "";
+    int k = decimals
+                ? std::snprintf(out, static_cast<size_t>(size), "%s%llu.%0*llu", sign, n / unit, decimals, n % unit)
+                : std::snprintf(out, static_cast<size_t>(size), "%s%llu", sign, n);
+    return k < size ? k : size - 1;
 }
 
 // ---- [SECTION] Sinks ----------------------------------------------------------------------------
@@ -338,4 +405,12 @@ void DeliverLoopEnded(int result, int blockSamples)
 {
     for (int i = 0; i < g_sinkCount; i++)
         if (g_sinks[i]->loopEnded) g_sinks[i]->loopEnded(result, blockSamples);
+}
+
+int ShortFixedText(char* out, int size, double value, int decimals)
+{
+    int n = FixedText(out, size, value, decimals);
+    if (!std::strchr(out, '.')) return n;
+    while (n > 2 && out[n - 1] == '0' && out[n - 2] != '.') out[--n] = '\0';
+    return n;
 }

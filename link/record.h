@@ -29,7 +29,16 @@ struct MeasurementRecord {
     int maximum, minimum;        // since the last max/min reset (anaMax, anaMin; 1023: none yet)
     int in_band;                 // InBand(value, teach, tolerance)
     char port[RECORD_PORT_LEN];  // the device of the port in use
+    // In millimetres, where a scale is known (link.h, "Millimetres"); NO_MM
+    // where not: no scale, or an edge that is missing (0).
+    double value_mm;                     // PositionMm(value)
+    double left_edge_mm, right_edge_mm;  // PositionMm of each edge
+    double width_mm;                     // right_edge_mm - left_edge_mm, both edges there
 };
+// A millimetre field without a value (not a number): empty in CSV, "-" in
+// text, left out of JSON.
+extern const double NO_MM;
+int HasMm(double mm);  // 1 when the field holds a value
 
 struct PictureRecord {
     MeasurementRecord m;                // the picture's measurement reply
@@ -46,6 +55,8 @@ struct IdentityRecord {
     int ccd_type, pixels, resolution, board_type;
     char firmware[STATUS_LEN];   // firmware text, without its padding (Latin-1)
     char port[RECORD_PORT_LEN];  // the device of the port in use
+    double mm_per_pixel;         // the millimetre scale; 0: none known
+    double mm_offset;            // mm added to a position
 };
 
 // ---- The one rule for "in band" -----------------------------------------------------------------
@@ -88,11 +99,15 @@ enum {
     FIELD_MINIMUM,
     FIELD_IN_BAND,
     FIELD_PORT,
+    FIELD_VALUE_MM,
+    FIELD_LEFT_EDGE_MM,
+    FIELD_RIGHT_EDGE_MM,
+    FIELD_WIDTH_MM,
     MEASUREMENT_FIELDS
 };
 extern const char* const kMeasurementFields[MEASUREMENT_FIELDS];
 extern const char* const kPictureFields[2];  // "first_pixel", "pixel_step"; then the samples
-extern const char* const kIdentityFields[7];
+extern const char* const kIdentityFields[9];
 // The words of a measurement reply by the names above where a word is a
 // field, by the program's own names where it is not (the frame trace).
 extern const char* const kMeasureWordNames[PNUM];
@@ -110,6 +125,11 @@ int FormatPicture(char* out, int size, const PictureRecord* r, int format);
 int FormatIdentityJson(char* out, int size, const IdentityRecord* r);
 // A Latin-1 text as the contents of a JSON string (UTF-8, escaped); returns the length.
 int JsonString(char* out, int size, const char* latin1);
+// A number with `decimals` places after a dot, whatever the locale (a person's
+// display and a file alike); "" for a value that is not finite. Returns the length.
+int FixedText(char* out, int size, double value, int decimals);
+// The same without the zeros that end the fraction (a scale: 0.0248046875, 0.025).
+int ShortFixedText(char* out, int size, double value, int decimals);
 
 // ---- Sinks --------------------------------------------------------------------------------------
 // Each member may be null. The loops call them on the program's thread.

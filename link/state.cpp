@@ -18,6 +18,8 @@ uint16_t Ledge, Redge, Mvalue, pix1, edcnt, mvstart, mvend, pixdelta, anaMax, an
 uint16_t ccdtype, ccdmaxpixel, ccdresolution, pcbtype;
 uint16_t pixB, pixE;
 char szVersion[STATUS_LEN];
+double mm_per_pixel, mm_offset;
+int mm_source;
 
 int com, order, target, rx_flag, graphrefresh, stop_flag;
 int exchange_busy, ref_flag, quit_flag;
@@ -93,6 +95,9 @@ void ResetSensorIdentity(void)
     pixB = 1;
     pixE = 1024;
     szVersion[0] = '\0';
+    // Nothing known of the CCD: no millimetres until a sensor says what it is.
+    mm_per_pixel = mm_offset = 0.0;
+    mm_source = MM_NONE;
 }
 
 void CopyVarsToPP(void)

@@ -72,6 +72,12 @@ extern uint16_t ccdresolution;      // resolution code (30, 250, 350, 750 known)
 extern uint16_t pcbtype;            // board type: 0 64-sample video reads, word-coded firmware text
 extern uint16_t pixB, pixE;         // first and last pixel of the bar graph's range
 extern char szVersion[STATUS_LEN];  // firmware text of the sensor
+// The millimetre scale of the line (scale.cpp): a position in mm is
+// pixels * mm_per_pixel + mm_offset, a length pixels * mm_per_pixel.
+extern double mm_per_pixel;  // 0: no scale known, everything in pixels only
+extern double mm_offset;     // mm where pixel 0 lies (a calibration's offset; 0 from the sensor type)
+extern int mm_source;        // MM_NONE, MM_SENSOR_TYPE, MM_CALIBRATED
+enum { MM_NONE = 0, MM_SENSOR_TYPE = 1, MM_CALIBRATED = 2 };
 
 // ---- Link state ---------------------------------------------------------------------------------
 extern int com;                          // number of the COM port in use

@@ -3,7 +3,10 @@
 // them nor loses precision to a large sum of squares.
 #include "link/statistics.h"
 
+#include "link/link.h"
+
 #include <cmath>
+#include <cstdio>
 
 void ResetStatistics(ValueStatistics* s)
 {
@@ -44,4 +47,49 @@ int StatisticsCapability(const ValueStatistics* s, double* cp, double* cpk)
     const double toUpper = upper - s->mean, toLower = s->mean - lower;
     *cpk = (toUpper < toLower ? toUpper : toLower) / (3.0 * sd);
     return 1;
+}
+
+// ---- The statistics as a row --------------------------------------------------------------------
+
+static const char* const kStatisticsColumns[] = {
+    "first", "last",      "count", "mean", "sd",           "minimum", "maximum", "out_of_band", "out_of_band_share",
+    "teach", "tolerance", "cp",    "cpk",  "mm_per_pixel", "mean_mm", "sd_mm",   "minimum_mm",  "maximum_mm",
+};
+
+int FormatStatisticsCsvHeader(char* out, int size)
+{
+    int n = 0;
+    out[0] = '\0';
+    for (const char* name : kStatisticsColumns)
+        if (n < size) n += std::snprintf(out + n, static_cast<size_t>(size - n), n ? ",%s" : "%s", name);
+    return n < size ? n : size - 1;
+}
+
+int FormatStatisticsCsv(char* out, int size, const ValueStatistics* s)
+{
+    const int defined = s->count > 1;
+    double cp = 0, cpk = 0;
+    const int capable = StatisticsCapability(s, &cp, &cpk);
+    const double sd = StatisticsSd(s);
+    char mean[32], sdText[32], share[32], cpText[32] = "", cpkText[32] = "";
+    FixedText(mean, sizeof mean, s->mean, 3);
+    FixedText(sdText, sizeof sdText, defined ? sd : NO_MM, 3);
+    FixedText(share, sizeof share, s->count ? static_cast<double>(s->outOfBand) / static_cast<double>(s->count) : 0.0,
+              4);
+    if (capable) {
+        FixedText(cpText, sizeof cpText, cp, 3);
+        FixedText(cpkText, sizeof cpkText, cpk, 3);
+    }
+    char scale[32] = "", meanMm[32] = "", sdMm[32] = "", minMm[32] = "", maxMm[32] = "";
+    if (ScaleKnown() && s->count) {
+        ShortFixedText(scale, sizeof scale, mm_per_pixel, 10);
+        FixedText(meanMm, sizeof meanMm, PositionMm(s->mean), 4);
+        FixedText(sdMm, sizeof sdMm, defined ? LengthMm(sd) : NO_MM, 4);
+        FixedText(minMm, sizeof minMm, PositionMm(s->minimum), 3);
+        FixedText(maxMm, sizeof maxMm, PositionMm(s->maximum), 3);
+    }
+    int n = std::snprintf(out, static_cast<size_t>(size), "%s,%s,%ld,%s,%s,%d,%d,%ld,%s,%d,%d,%s,%s,%s,%s,%s,%s,%s",
+                          s->first, s->last, s->count, mean, sdText, s->minimum, s->maximum, s->outOfBand, share,
+                          s->teach, s->tolerance, cpText, cpkText, scale, meanMm, sdMm, minMm, maxMm);
+    return n < size ? n : size - 1;
 }

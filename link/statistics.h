@@ -25,3 +25,13 @@ double StatisticsSd(const ValueStatistics* s);
 // / 3 sd. 1 with both set, 0 when they are not defined (fewer than two values,
 // no spread).
 int StatisticsCapability(const ValueStatistics* s, double* cp, double* cpk);
+
+// ---- The statistics as a row --------------------------------------------------------------------
+// One CSV row of a stretch's statistics (a run's summary): first, last, count,
+// mean, sd, minimum, maximum, out_of_band, out_of_band_share (0..1), teach,
+// tolerance, cp, cpk, and where a millimetre scale is known mm_per_pixel,
+// mean_mm, sd_mm, minimum_mm, maximum_mm (else empty). Numbers with a dot,
+// whatever the locale; sd, cp and cpk empty where not defined. Each returns
+// the line's length without a line break.
+int FormatStatisticsCsvHeader(char* out, int size);
+int FormatStatisticsCsv(char* out, int size, const ValueStatistics* s);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "link/record.h"
+#include "link/statistics.h"
 
 // ---- Recording (recording.cpp) ------------------------------------------------------------------
 // Starts a recording into `path` (created or emptied) with its header row:
@@ -30,9 +31,15 @@ void AddRecordingSink(void);
 void RecordSetRate(long every, double interval);
 // The rows so far onto the disk now (a loop ended); waits a little for it.
 void RecordFlush(void);
-const char* RecordPath(void);   // file of the running (or last) recording
-const char* RecordError(void);  // "<file>: <reason>" of the last failure, "" if none
-long RecordRows(void);          // rows written since the recording began
+// A stretch's statistics (a run's, when it ended) as one row of the summary
+// beside the recording: "<recording>-summary.csv", made with its header row
+// and added to after each run. 0, or -1 with the cause in RecordError().
+// Nothing without a recording.
+int RecordSummary(const ValueStatistics* s);
+const char* RecordSummaryPath(void);  // the summary file of the running (or last) recording
+const char* RecordPath(void);         // file of the running (or last) recording
+const char* RecordError(void);        // "<file>: <reason>" of the last failure, "" if none
+long RecordRows(void);                // rows written since the recording began
 
 // Called (once) when a write fails and the recording stops by itself, with
 // "<file>: <reason>". Rows before the failure stay in the file.

@@ -13,6 +13,7 @@
 #include "runtime/rs232.h"
 #include "runtime/util.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,8 @@ const double FLUSH_WAIT = 0.5;        // seconds a flush at the end of a loop wa
 
 static int g_writer = 0;  // file writer of the running recording, 0 when none
 static char g_path[PATH_LEN];
+static char g_summaryPath[PATH_LEN];
+static int g_summaryBegun;  // the summary holds a row of this recording (else it is emptied first)
 static char g_why[WHY_LEN];
 static long g_rows;
 static RecordStoppedHandler g_onStopped = nullptr;
@@ -65,6 +68,13 @@ int RecordStart(const char* path)
 {
     if (g_writer) RecordStop();
     CopyText(g_path, PATH_LEN, path ? path : "");
+    // Beside it: the same name, "-summary" before its ".csv".
+    const char* dot = std::strrchr(g_path, '.');
+    const char* slash = std::strrchr(g_path, '/');
+    const int stem =
+        dot && (!slash || dot > slash) ? static_cast<int>(dot - g_path) : static_cast<int>(std::strlen(g_path));
+    std::snprintf(g_summaryPath, sizeof g_summaryPath, "%.*s-summary.csv", stem, g_path);
+    g_summaryBegun = 0;
     g_why[0] = '\0';
     g_rows = 0;
     RateBegin(&g_rate, g_rate.every, g_rate.interval);
@@ -149,6 +159,40 @@ void RecordFlush(void)
 {
     if (!g_writer) return;
     if (FileWriterFlush(g_writer, FLUSH_WAIT) < 0 || FileWriterFailed(g_writer)) StopOnFailure();
+}
+
+// A few hundred bytes after a run has ended: written at once, without the
+// writer thread the rows need.
+int RecordSummary(const ValueStatistics* s)
+{
+    if (!g_writer) return 0;
+    // Emptied with its recording: the rows of another recording do not belong to this one.
+    std::FILE* f = std::fopen(g_summaryPath, g_summaryBegun ? "a" : "w");
+    if (!f) {
+        std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
+        return -1;
+    }
+    char row[ROW_LEN];
+    int ok = 1;
+    std::fseek(f, 0, SEEK_END);
+    if (std::ftell(f) == 0) {
+        int n = FormatStatisticsCsvHeader(row, ROW_LEN);
+        ok = std::fprintf(f, "%.*s\n", n, row) > 0;
+    }
+    int n = FormatStatisticsCsv(row, ROW_LEN, s);
+    ok = ok && std::fprintf(f, "%.*s\n", n, row) > 0;
+    const int closed = std::fclose(f) == 0;
+    g_summaryBegun = 1;
+    if (!ok || !closed) {
+        std::snprintf(g_why, sizeof g_why, "%s: %s", g_summaryPath, std::strerror(errno));
+        return -1;
+    }
+    return 0;
+}
+
+const char* RecordSummaryPath(void)
+{
+    return g_summaryPath;
 }
 
 const char* RecordPath(void)

@@ -9,6 +9,8 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 
+#include <cmath>
+
 #include "runtime/widgets.h"
 
 using namespace kvr;
@@ -153,11 +155,40 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
                 s->scroll = value;
             return rc < 0 ? Fail(rc, QString("value %1 refused for attribute %2").arg(value).arg(attribute)) : 0;
         }
+        case ATTR_LEGEND_VISIBLE:
+        case ATTR_ZOOM_PAN: {
+            auto* plot = qobject_cast<KPlotBase*>(w);
+            if (!plot || (attribute == ATTR_ZOOM_PAN && !qobject_cast<KGraph*>(w)))
+                return NotApplicable(control, attribute);
+            if (attribute == ATTR_LEGEND_VISIBLE)
+                plot->ShowLegend(value != 0);
+            else
+                plot->SetZoomPan(value != 0);
+            return 0;
+        }
         case ATTR_TEXT_FONT:
         case ATTR_CALLBACK_NAME:
-        case ATTR_ACCESSIBLE_NAME: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
+        case ATTR_ACCESSIBLE_NAME:
+        case ATTR_XNAME:
+        case ATTR_YNAME:
+        case ATTR_GRAPH_CAPTION: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 takes text").arg(attribute));
         default: return NotApplicable(control, attribute);  // also the read-only descriptions
     }
+}
+
+// The texts of a graph or strip chart: its axis labels and its caption.
+static int PlotText(Control* c, int control, int attribute, const char* text)
+{
+    auto* plot = qobject_cast<KPlotBase*>(c->widget.data());
+    if (!plot) return NotApplicable(control, attribute);
+    if (!text) return Fail(UIE_BAD_VALUE, "no text");
+    QuietScope quiet;
+    QString t = QString::fromLatin1(text);
+    if (attribute == ATTR_GRAPH_CAPTION)
+        plot->SetCaption(t);
+    else
+        plot->SetAxisLabel(attribute == ATTR_XNAME ? AXIS_X : AXIS_Y, t);
+    return 0;
 }
 
 int SetCtrlAttribute(int panel, int control, int attribute, const char* text)
@@ -165,6 +196,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* text)
     int err;
     Control* c = FindControl(panel, control, &err);
     if (!c) return err;
+    if (attribute == ATTR_XNAME || attribute == ATTR_YNAME || attribute == ATTR_GRAPH_CAPTION)
+        return PlotText(c, control, attribute, text);
     if (attribute != ATTR_TEXT_FONT) {
         if (attribute == ATTR_CALLBACK_NAME || attribute == ATTR_ACCESSIBLE_NAME)
             return NotApplicable(control, attribute);
@@ -240,11 +273,21 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value)
                                                            : s->scroll;
             return 0;
         }
+        case ATTR_LEGEND_VISIBLE:
+        case ATTR_ZOOM_PAN: {
+            auto* plot = qobject_cast<KPlotBase*>(w);
+            if (!plot) return NotApplicable(control, attribute);
+            *value = attribute == ATTR_LEGEND_VISIBLE ? plot->LegendShown() : plot->ZoomPan();
+            return 0;
+        }
         case ATTR_CTRL_STYLE: *value = c->kind; return 0;
         case ATTR_DATA_TYPE: *value = c->valType; return 0;
         case ATTR_TEXT_FONT:
         case ATTR_CALLBACK_NAME:
-        case ATTR_ACCESSIBLE_NAME: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
+        case ATTR_ACCESSIBLE_NAME:
+        case ATTR_XNAME:
+        case ATTR_YNAME:
+        case ATTR_GRAPH_CAPTION: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is text").arg(attribute));
         default: return NotApplicable(control, attribute);
     }
 }
@@ -262,6 +305,31 @@ int GetCtrlAttribute(int panel, int control, int attribute, char* text, int size
             return 0;
         case ATTR_CALLBACK_NAME: CopyOut(QString::fromLatin1(c->callbackName.c_str()), text, size); return 0;
         case ATTR_ACCESSIBLE_NAME: CopyOut(c->widget->accessibleName(), text, size); return 0;
+        case ATTR_XNAME:
+        case ATTR_YNAME:
+        case ATTR_GRAPH_CAPTION: {
+            auto* plot = qobject_cast<KPlotBase*>(c->widget.data());
+            if (!plot) return NotApplicable(control, attribute);
+            QString t = attribute == ATTR_GRAPH_CAPTION ? plot->Caption()
+                        : attribute == ATTR_XNAME       ? plot->xAxis->label()
+                                                        : plot->yAxis->label();
+            CopyOut(t, text, size);
+            return 0;
+        }
         default: return Fail(UIE_TYPE_MISMATCH, QString("attribute %1 is not text").arg(attribute));
     }
+}
+
+int SetNumericDisplayScale(int panel, int control, double factor, double offset, int decimals)
+{
+    int err;
+    Control* c = FindControl(panel, control, &err);
+    if (!c) return err;
+    if (c->kind != CTRL_NUMERIC_INDICATOR) return NotApplicable(control, 0);
+    if (factor == 0.0 || !std::isfinite(factor) || !std::isfinite(offset) || decimals < 0 || decimals > 9)
+        return Fail(UIE_BAD_VALUE,
+                    QString("display scale %1, %2, %3 decimals refused").arg(factor).arg(offset).arg(decimals));
+    QuietScope quiet;
+    static_cast<KSpinBox*>(c->widget.data())->SetDisplayScale(factor, offset, decimals);
+    return 0;
 }

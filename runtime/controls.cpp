@@ -184,6 +184,8 @@ int SetCtrlVal(int panel, int control, const char* text)
     } else if (c->kind == CTRL_TEXT_MSG) {
         auto* l = static_cast<QLabel*>(c->widget.data());
         QString before = l->text();
+        // Displays are set on every reply, mostly to what they show already.
+        if (before == Shown(s) && l->property(kSourceText).toString() == s) return 0;
         l->setProperty(kSourceText, s);
         l->setText(Shown(s));
         if (c->autoSize) l->adjustSize();

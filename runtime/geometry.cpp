@@ -9,12 +9,14 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStringList>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -168,18 +170,92 @@ class PanelWindow : public QScrollArea {
     }
 };
 
+// A window with a pinned strip holds its scroll area and the strip in a
+// column; its menu bar goes on top of the column, and the window grows by
+// the bar's height, whatever the bar comes to hold and whenever the style
+// decides its height (the window is shown).
+static void FitMenuRoom(QWidget* window, QMenuBar* bar)
+{
+    bar->ensurePolished();
+    const int h = bar->sizeHint().height();
+    const int had = window->property("kvrMenuRoom").toInt();
+    if (h == had) return;
+    window->setProperty("kvrMenuRoom", h);
+    if (window->maximumHeight() < QWIDGETSIZE_MAX) window->setMaximumHeight(window->maximumHeight() + h - had);
+    window->resize(window->width(), window->height() + h - had);
+}
+
+namespace {
+class MenuRoomOnShow : public QObject {
+ public:
+    MenuRoomOnShow(QWidget* window, QMenuBar* bar) : QObject(window), window_(window), bar_(bar) {}
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == window_ && e->type() == QEvent::Show && bar_) FitMenuRoom(window_, bar_);
+        return false;
+    }
+
+ private:
+    QWidget* window_;
+    QPointer<QMenuBar> bar_;
+};
+}  // namespace
+
+static QMenuBar* ColumnMenuBar(QWidget* window, bool make)
+{
+    auto* column = window ? qobject_cast<QVBoxLayout*>(window->layout()) : nullptr;
+    if (!column) return nullptr;
+    auto* bar = qobject_cast<QMenuBar*>(column->menuBar());
+    if (!bar && make) {
+        bar = new QMenuBar(window);
+        column->setMenuBar(bar);
+        window->installEventFilter(new MenuRoomOnShow(window, bar));
+    }
+    return bar;
+}
+
 QMenuBar* PanelMenuBar(Panel& p)
 {
-    auto* w = dynamic_cast<PanelWindow*>(p.window);
-    return w ? w->Bar() : nullptr;
+    if (auto* w = dynamic_cast<PanelWindow*>(p.window)) return w->Bar();
+    return ColumnMenuBar(p.window, true);
 }
 
 void PanelMenuBarChanged(Panel& p)
 {
-    if (auto* w = dynamic_cast<PanelWindow*>(p.window)) w->Relayout();
+    if (auto* w = dynamic_cast<PanelWindow*>(p.window))
+        w->Relayout();
+    else if (QMenuBar* bar = ColumnMenuBar(p.window, false))
+        FitMenuRoom(p.window, bar);
 }
 
-QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
+QWidget* PinBottom(QWidget* canvas, const std::vector<QWidget*>& pinned)
+{
+    if (pinned.empty()) return nullptr;
+    int top = canvas->height();
+    for (QWidget* w : pinned) top = std::min(top, w->y());
+    const int height = canvas->height() - top;
+    auto* strip = new QWidget;
+    strip->setObjectName(canvas->objectName() + "_strip");
+    strip->resize(canvas->width(), height);
+    // The strip is as narrow as its widgets allow: those that stretch with
+    // the window may shrink, the others keep their place.
+    int least = 0;
+    for (QWidget* w : pinned) {
+        const QRect r = w->geometry();
+        w->setParent(strip);
+        w->move(r.x(), r.y() - top);
+        w->show();
+        least = std::max(least, r.x() + std::min(r.width(), 120));
+    }
+    strip->setMinimumWidth(least + 10);
+    strip->setFixedHeight(height);
+    QSize min = canvas->minimumSize();
+    canvas->resize(canvas->width(), top);
+    if (!min.isEmpty()) canvas->setMinimumSize(min.width(), std::max(1, min.height() - height));
+    return strip;
+}
+
+QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable, QWidget* strip, QScrollArea** scrollArea)
 {
     const QSize form = canvas->size();
     if (resizable) {
@@ -188,17 +264,28 @@ QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable)
     } else {
         canvas->setFixedSize(form);
     }
-    auto* area = new PanelWindow(owner);
-    area->setWindowFlags(owner ? Qt::Tool : Qt::Window);
-    area->setWindowTitle(canvas->windowTitle());
+    auto* area = new PanelWindow(strip ? nullptr : owner);
     area->setFrameShape(QFrame::NoFrame);
     area->setFocusPolicy(Qt::NoFocus);
     area->setWidgetResizable(true);
     area->setWidget(canvas);
-    area->resize(form);
-    if (!resizable) area->setMaximumSize(form);
-    area->hide();
-    return area;
+    *scrollArea = area;
+    QWidget* window = area;
+    if (strip) {
+        window = new QWidget(owner);
+        auto* layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(area, 1);
+        layout->addWidget(strip, 0);
+    }
+    window->setWindowFlags(owner ? Qt::Tool : Qt::Window);
+    window->setWindowTitle(canvas->windowTitle());
+    const QSize whole(form.width(), form.height() + (strip ? strip->height() : 0));
+    window->resize(whole);
+    if (!resizable) window->setMaximumSize(whole);
+    window->hide();
+    return window;
 }
 
 // ---- [SECTION] On the screen --------------------------------------------------------------------
@@ -227,26 +314,19 @@ static QPoint Clamp(QPoint at, const QSize& size, const QRect& area)
 QPoint PlaceBeside(const QRect& owner, const QSize& size, const QRect& area)
 {
     // Right of the owner, below it, left of it, above it: the first that
-    // covers nothing of it, else the one that covers least.
+    // covers nothing of it; else below it, as far as the area goes, over the
+    // bottom of the owner, since a main window keeps its graphs at the top.
     const QPoint tries[] = {
         {owner.right() + 1, owner.top()},
         {owner.left(), owner.bottom() + 1},
         {owner.left() - size.width(), owner.top()},
         {owner.left(), owner.top() - size.height()},
     };
-    QPoint best;
-    long bestCover = -1;
     for (QPoint t : tries) {
         QPoint at = Clamp(t, size, area);
-        QRect covered = QRect(at, size).intersected(owner);
-        long cover = covered.isEmpty() ? 0 : long(covered.width()) * covered.height();
-        if (bestCover < 0 || cover < bestCover) {
-            best = at;
-            bestCover = cover;
-        }
-        if (cover == 0) break;
+        if (!QRect(at, size).intersects(owner)) return at;
     }
-    return best;
+    return Clamp(tries[1], size, area);
 }
 
 void FitOnScreen(Panel& p, bool shown)
@@ -257,7 +337,9 @@ void FitOnScreen(Panel& p, bool shown)
     // The window system's frame is known once the window is shown; before, it counts as none.
     QSize frame = w->frameGeometry().size() - w->size();
     QSize room = (area.size() - frame).expandedTo(QSize(1, 1));
-    QSize least = p.canvas->minimumSize().boundedTo(room);
+    QSize least = p.canvas->minimumSize();
+    if (p.strip) least = QSize(std::max(least.width(), p.strip->minimumWidth()), least.height() + p.strip->height());
+    least = least.boundedTo(room);
     if (w->minimumSize() != least) w->setMinimumSize(least);
     if (w->width() > room.width() || w->height() > room.height()) w->resize(w->size().boundedTo(room));
     QSize outer = w->size() + frame;

@@ -21,10 +21,13 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSvgGenerator>
+#include <QTimer>
 
 #include <climits>
 #include <cmath>
+#include <typeinfo>
 
 #include "runtime/filewriter.h"
 #include "runtime/translate.h"
@@ -69,16 +72,28 @@ KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
     // QCustomPlot keeps every mouse event to itself; the wheel, which the plots
     // leave alone, must reach the panel's window so that it scrolls.
     setAttribute(Qt::WA_NoMousePropagation, false);
+    // Only plots the program names are listed (ShowLegend).
+    setAutoAddPlottableToLegend(false);
+    legend->setVisible(false);
     MarkDirty(DIRTY_ALL);
 }
 
 void KPlotBase::MarkDirty(int what)
 {
     dirty_ |= what;
-    if (!queued_) {
-        queued_ = true;
+    if (queued_) return;
+    queued_ = true;
+    // A line sends replies faster than a screen shows frames: a chart drawn
+    // within the last frame waits for the next one, and takes every change
+    // made meanwhile in one repaint.
+    const QScreen* s = screen();
+    const double hz = s && s->refreshRate() >= 10.0 ? s->refreshRate() : 60.0;
+    const qint64 frameMs = static_cast<qint64>(1000.0 / hz);
+    const qint64 since = flushed_.isValid() ? flushed_.elapsed() : frameMs;
+    if (since >= frameMs)
         QMetaObject::invokeMethod(this, &KPlotBase::Flush, Qt::QueuedConnection);
-    }
+    else
+        QTimer::singleShot(static_cast<int>(frameMs - since), this, &KPlotBase::Flush);
 }
 
 void KPlotBase::Flush()
@@ -100,6 +115,7 @@ void KPlotBase::Flush()
         if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
     }
     dirty_ = 0;
+    flushed_.start();
     if (g_renderObserver) g_renderObserver(this);
 }
 
@@ -117,11 +133,158 @@ static bool Prop(QWidget* w, const char* name, double* v)
     return ok;
 }
 
-// The plots do not zoom: the wheel scrolls the panel's window, which a small
-// screen needs.
+// The plots do not zoom unless the program lets them (ATTR_ZOOM_PAN): the
+// wheel scrolls the panel's window, which a small screen needs.
 void KPlotBase::wheelEvent(QWheelEvent* e)
 {
+    if (zoomPan_) {
+        QCustomPlot::wheelEvent(e);
+        e->accept();
+        return;
+    }
     e->ignore();
+}
+
+void KPlotBase::SetZoomPan(bool on)
+{
+    if (on == zoomPan_) return;
+    zoomPan_ = on;
+    setInteraction(QCP::iRangeDrag, on);
+    setInteraction(QCP::iRangeZoom, on);
+    axisRect()->setRangeDrag(Qt::Horizontal);
+    axisRect()->setRangeZoom(Qt::Horizontal);
+    setAttribute(Qt::WA_NoMousePropagation, on);
+    if (on)
+        connect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, &KPlotBase::KeepInside);
+    else
+        disconnect(xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, &KPlotBase::KeepInside);
+}
+
+void KPlotBase::KeepInside(const QCPRange& range)
+{
+    // No further out than the whole range, and no closer in than a
+    // thousandth of it; a drag past an end stops at the end.
+    const double full = fullX_.size(), least = full / 1000.0;
+    QCPRange r = range;
+    if (r.size() > full) r = fullX_;
+    if (r.size() < least) r = QCPRange(r.center() - least / 2, r.center() + least / 2);
+    if (r.lower < fullX_.lower) r = QCPRange(fullX_.lower, fullX_.lower + r.size());
+    if (r.upper > fullX_.upper) r = QCPRange(fullX_.upper - r.size(), fullX_.upper);
+    if (r.lower != range.lower || r.upper != range.upper) xAxis->setRange(r);
+    MarkDirty(DIRTY_ALL);
+}
+
+// ---- Legend, labels, display scale, caption ------------------------------------------------------
+
+void KPlotBase::ShowLegend(bool on)
+{
+    if (on == legendShown_) return;
+    legendShown_ = on;
+    if (on) {
+        // A row of its own above the plot area: the legend never hides a point.
+        if (axisRect()->insetLayout()->elements(false).contains(legend)) axisRect()->insetLayout()->take(legend);
+        plotLayout()->insertRow(0);
+        plotLayout()->addElement(0, 0, legend);
+        plotLayout()->setRowStretchFactor(0, 0.001);
+        legend->setFillOrder(QCPLegend::foColumnsFirst);
+        legend->setBorderPen(Qt::NoPen);
+        legend->setBrush(Qt::NoBrush);
+        legend->setMargins(QMargins(4, 2, 4, 0));
+        legend->setIconSize(28, 10);
+        legend->setRowSpacing(0);
+        legend->setColumnSpacing(12);
+        legend->setVisible(true);
+    } else {
+        plotLayout()->take(legend);
+        plotLayout()->simplify();
+        legend->setVisible(false);
+    }
+    MarkDirty(DIRTY_ALL);
+}
+
+void KPlotBase::LegendChanged()
+{
+    if (legendShown_) MarkDirty(DIRTY_ALL);
+}
+
+QStringList KPlotBase::LegendNames() const
+{
+    QStringList names;
+    if (!legendShown_) return names;
+    for (int i = 0; i < legend->itemCount(); i++)
+        if (auto* item = qobject_cast<QCPPlottableLegendItem*>(legend->item(i))) names << item->plottable()->name();
+    return names;
+}
+
+void KPlotBase::SetAxisLabel(int axis, const QString& label)
+{
+    QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    if (a->label() == label) return;
+    a->setLabel(label);
+    MarkDirty(DIRTY_ALL);
+}
+
+// Ticks on round numbers of what the axis shows (millimetres), placed at
+// the values they stand for (pixels).
+class ScaledTicker : public QCPAxisTicker {
+ public:
+    double factor = 1.0, offset = 0.0;
+    void generate(const QCPRange& range, const QLocale& locale, QChar formatChar, int precision, QVector<double>& ticks,
+                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
+    {
+        QCPRange shown(range.lower * factor + offset, range.upper * factor + offset);
+        shown.normalize();
+        QCPAxisTicker::generate(shown, locale, formatChar, precision, ticks, subTicks, tickLabels);
+        for (double& t : ticks) t = (t - offset) / factor;
+        if (subTicks)
+            for (double& t : *subTicks) t = (t - offset) / factor;
+    }
+};
+
+int KPlotBase::SetDisplayScale(int axis, double factor, double offset)
+{
+    if (factor == 0.0 || !std::isfinite(factor) || !std::isfinite(offset)) return UIE_BAD_VALUE;
+    QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    auto scaled = a->ticker().dynamicCast<ScaledTicker>();
+    if (!scaled) {
+        if (factor == 1.0 && offset == 0.0) return 0;
+        if (typeid(*a->ticker()) != typeid(QCPAxisTicker))
+            return UIE_BAD_VALUE;  // an axis with a scale of its own (the strip chart's replies)
+        scaled = QSharedPointer<ScaledTicker>::create();
+        scaled->setTickCount(a->ticker()->tickCount());
+        a->setTicker(scaled);
+    }
+    if (scaled->factor == factor && scaled->offset == offset) return 0;
+    scaled->factor = factor;
+    scaled->offset = offset;
+    MarkDirty(DIRTY_ALL);
+    return 0;
+}
+
+void KPlotBase::SetCaption(const QString& text)
+{
+    if (!caption_) {
+        if (text.isEmpty()) return;
+        // A line of its own above the plot area (and its legend), so it never
+        // hides a bar; it stays once made, so the plot keeps its size.
+        caption_ = new QCPTextElement(this);
+        caption_->setLayer("legend");
+        QFont f = font();
+        f.setPointSizeF(f.pointSizeF() * 0.85);
+        caption_->setFont(f);
+        caption_->setMargins(QMargins(2, 2, 2, 0));
+        plotLayout()->insertRow(0);
+        plotLayout()->addElement(0, 0, caption_);
+        plotLayout()->setRowStretchFactor(0, 0.001);
+    }
+    if (caption_->text() == text) return;
+    caption_->setText(text);
+    MarkDirty(DIRTY_ALL);
+}
+
+QString KPlotBase::Caption() const
+{
+    return caption_ ? caption_->text() : QString();
 }
 
 void KPlotBase::ApplyFormProperties()
@@ -130,6 +293,7 @@ void KPlotBase::ApplyFormProperties()
     if (Prop(this, "yMin", &lo) && Prop(this, "yMax", &hi) && lo < hi) yAxis->setRange(lo, hi);
     if (property("yLabel").isValid()) yAxis->setLabel(property("yLabel").toString());
     if (property("xLabel").isValid()) xAxis->setLabel(property("xLabel").toString());
+    fullX_ = xAxis->range();
     MarkDirty(DIRTY_ALL);
 }
 
@@ -158,6 +322,7 @@ void KGraph::ApplyFormProperties()
 {
     double lo, hi;
     if (Prop(this, "xMin", &lo) && Prop(this, "xMax", &hi) && lo < hi) xAxis->setRange(lo, hi);
+    if (Prop(this, "xTicks", &lo)) xAxis->ticker()->setTickCount(int(lo));  // about so many, on round numbers
     if (property("compact").toBool()) {
         // A strip of a few dozen pixels: no y scale, thin margins.
         yAxis->setTicks(false);
@@ -171,6 +336,7 @@ void KGraph::ApplyFormProperties()
 int KGraph::SetRange(int axis, double min, double max)
 {
     QCPAxis* a = axis == AXIS_X ? xAxis : yAxis;
+    if (axis == AXIS_X) fullX_ = QCPRange(min, max);
     if (a->range().lower == min && a->range().upper == max) return 0;
     a->setRange(min, max);
     MarkDirty(DIRTY_ALL);
@@ -214,16 +380,55 @@ int KGraph::NextHandle()
     return h;
 }
 
-int KGraph::AddXY(std::vector<double> x, std::vector<double> y, int color)
+static Qt::PenStyle PenStyle(int lineStyle)
 {
-    auto* curve = new QCPCurve(xAxis, yAxis);
-    curve->setLayer("main");
-    curve->setPen(QPen(Rgb(color)));
-    curve->setData(QVector<double>(x.begin(), x.end()), QVector<double>(y.begin(), y.end()));
-    Plot p{NextHandle(), XY, std::move(x), std::move(y), color, 0, curve, nullptr};
+    return lineStyle == VAL_DASH ? Qt::DashLine : lineStyle == VAL_DOT ? Qt::DotLine : Qt::SolidLine;
+}
+
+int KGraph::AddXY(std::vector<double> x, std::vector<double> y, int color, int style, int lineStyle)
+{
+    QPen pen(Rgb(color));
+    pen.setStyle(PenStyle(lineStyle));
+    QCPAbstractPlottable* plottable;
+    if (style == VAL_VERTICAL_BAR) {
+        // Bars as wide as the points are apart (a histogram's bins).
+        auto* bars = new QCPBars(xAxis, yAxis);
+        bars->setWidth(x.size() > 1 ? std::fabs(x[1] - x[0]) : 1.0);
+        bars->setBrush(QBrush(Rgb(color)));
+        bars->setPen(QPen(Rgb(color).darker(130)));
+        bars->setData(QVector<double>(x.begin(), x.end()), QVector<double>(y.begin(), y.end()));
+        plottable = bars;
+    } else {
+        auto* curve = new QCPCurve(xAxis, yAxis);
+        curve->setPen(pen);
+        curve->setData(QVector<double>(x.begin(), x.end()), QVector<double>(y.begin(), y.end()));
+        plottable = curve;
+    }
+    plottable->setLayer("main");
+    Plot p{NextHandle(), XY,       std::move(x),
+           std::move(y), color,    0,
+           plottable,    nullptr,  style == VAL_VERTICAL_BAR ? VAL_VERTICAL_BAR : VAL_THIN_LINE,
+           lineStyle,    QString()};
     plots_.push_back(std::move(p));
     MarkDirty(DIRTY_PLOTS);
     return plots_.back().handle;
+}
+
+int KGraph::SetPlotName(int handle, const QString& name)
+{
+    for (Plot& p : plots_) {
+        if (p.handle != handle) continue;
+        if (!p.curve) return UIE_BAD_VALUE;  // a rectangle is no plottable of the legend
+        p.name = name;
+        p.curve->setName(name);
+        if (name.isEmpty())
+            p.curve->removeFromLegend();
+        else if (!legend->hasItemWithPlottable(p.curve))
+            p.curve->addToLegend();
+        LegendChanged();
+        return 0;
+    }
+    return UIE_BAD_VALUE;
 }
 
 int KGraph::AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor)
@@ -245,7 +450,8 @@ int KGraph::AddRectangle(double x1, double y1, double x2, double y2, int color, 
     r->setBrush(QBrush(Rgb(fillColor)));
     r->topLeft->setCoords(std::min(x1, x2), std::max(y1, y2));
     r->bottomRight->setCoords(std::max(x1, x2), std::min(y1, y2));
-    Plot p{NextHandle(), RECTANGLE, {x1, x2}, {y1, y2}, color, fillColor, nullptr, r};
+    Plot p{NextHandle(), RECTANGLE, {x1, x2},      {y1, y2},  color,    fillColor,
+           nullptr,      r,         VAL_THIN_LINE, VAL_SOLID, QString()};
     plots_.push_back(std::move(p));
     MarkDirty(DIRTY_PLOTS);
     return plots_.back().handle;
@@ -257,7 +463,10 @@ int KGraph::Delete(int handle)
     for (size_t i = plots_.size(); i-- > 0;) {
         Plot& p = plots_[i];
         if (handle != VAL_ALL_PLOTS && p.handle != handle) continue;
-        if (p.curve) removePlottable(p.curve);
+        if (p.curve) {
+            if (!p.name.isEmpty()) LegendChanged();
+            removePlottable(p.curve);
+        }
         if (p.rect) {
             p.rect->setVisible(false);
             spareRects_.push_back(p.rect);
@@ -512,7 +721,7 @@ int KStripChart::SetTraces(int n)
         t.ring.assign(size_t(pps_), 0.0);
         t.graph = addGraph(xAxis, yAxis);
         t.graph->setLayer("main");
-        t.graph->setPen(QPen(Rgb(t.color)));
+        ApplyPen(t);
         t.graph->setAdaptiveSampling(false);
         traces_.push_back(std::move(t));
     }
@@ -556,6 +765,13 @@ void KStripChart::GetRange(int axis, double* min, double* max) const
     *max = a->range().upper;
 }
 
+void KStripChart::ApplyPen(Trace& t)
+{
+    QPen pen(Rgb(t.color));
+    pen.setStyle(PenStyle(t.lineStyle));
+    t.graph->setPen(pen);
+}
+
 int KStripChart::SetTraceColor(int trace, int color)
 {
     if (trace < 1 || trace > Traces()) return UIE_BAD_VALUE;
@@ -563,8 +779,42 @@ int KStripChart::SetTraceColor(int trace, int color)
     color &= 0xFFFFFF;
     if (t.color == color) return 0;
     t.color = color;
-    t.graph->setPen(QPen(Rgb(color)));
+    ApplyPen(t);
     MarkDirty(DIRTY_PLOTS);
+    if (!t.name.isEmpty()) LegendChanged();
+    return 0;
+}
+
+int KStripChart::SetTraceLineStyle(int trace, int style)
+{
+    if (trace < 1 || trace > Traces() || style < VAL_SOLID || style > VAL_DOT) return UIE_BAD_VALUE;
+    Trace& t = traces_[size_t(trace - 1)];
+    if (t.lineStyle == style) return 0;
+    t.lineStyle = style;
+    ApplyPen(t);
+    MarkDirty(DIRTY_PLOTS);
+    if (!t.name.isEmpty()) LegendChanged();
+    return 0;
+}
+
+int KStripChart::TraceLineStyle(int trace) const
+{
+    if (trace < 1 || trace > Traces()) return UIE_BAD_VALUE;
+    return traces_[size_t(trace - 1)].lineStyle;
+}
+
+int KStripChart::SetTraceName(int trace, const QString& name)
+{
+    if (trace < 1 || trace > Traces()) return UIE_BAD_VALUE;
+    Trace& t = traces_[size_t(trace - 1)];
+    if (t.name == name) return 0;
+    t.name = name;
+    t.graph->setName(name);
+    if (name.isEmpty())
+        t.graph->removeFromLegend();
+    else if (!legend->hasItemWithPlottable(t.graph))
+        t.graph->addToLegend();
+    LegendChanged();
     return 0;
 }
 
@@ -736,10 +986,32 @@ bool KPlotBase::SavePicture(const QString& path, const QString& format, QString*
     return ok;
 }
 
+void KPlotBase::SetCsvSource(CsvSource source, int panel, int control)
+{
+    csvSource_ = source;
+    csvPanel_ = panel;
+    csvControl_ = control;
+}
+
+static void AppendLine(void* sink, const char* line)
+{
+    QString* text = static_cast<QString*>(sink);
+    *text += QString::fromLatin1(line);
+    *text += '\n';
+}
+
+QString KPlotBase::ExportCsvText() const
+{
+    if (!csvSource_) return CsvText();
+    QString text;
+    csvSource_(csvPanel_, csvControl_, AppendLine, &text);
+    return text;
+}
+
 bool KPlotBase::SaveCsv(const QString& path, QString* why)
 {
     QFile f(path);
-    QByteArray text = CsvText().toUtf8();
+    QByteArray text = ExportCsvText().toUtf8();
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(text) != text.size() || !f.flush()) {
         if (why) *why = f.errorString();
         return false;
@@ -930,10 +1202,8 @@ int DeleteGraphPlot(int panel, int control, int plot, int refresh)
 int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType, int plotStyle,
            int pointStyle, int lineStyle, int pointFrequency, int color)
 {
-    (void)plotStyle;
     (void)pointStyle;
-    (void)lineStyle;
-    (void)pointFrequency;  // always a thin line through the points
+    (void)pointFrequency;  // a line or bars, never markers
     int err;
     KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
     if (!g) return err;
@@ -943,7 +1213,8 @@ int PlotXY(int panel, int control, const void* x, const void* y, int n, int xTyp
     std::vector<double> xs, ys;
     ReadPoints(x, xType, n, 0, 1, &xs);
     ReadPoints(y, yType, n, 0, 1, &ys);
-    return g->AddXY(std::move(xs), std::move(ys), color);
+    if (lineStyle < VAL_SOLID || lineStyle > VAL_DOT) lineStyle = VAL_SOLID;
+    return g->AddXY(std::move(xs), std::move(ys), color, plotStyle, lineStyle);
 }
 
 int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color, int fillColor)
@@ -1050,10 +1321,56 @@ int SetTraceAttribute(int panel, int control, int trace, int attribute, int valu
     int err;
     KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
     if (!s) return err;
-    if (attribute != ATTR_TRACE_COLOR)
+    if (attribute != ATTR_TRACE_COLOR && attribute != ATTR_LINE_STYLE)
         return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 not supported").arg(attribute));
-    if (s->SetTraceColor(trace, value) < 0)
+    int rc = attribute == ATTR_TRACE_COLOR ? s->SetTraceColor(trace, value) : s->SetTraceLineStyle(trace, value);
+    if (rc < 0)
+        return Fail(UIE_BAD_VALUE,
+                    QString("strip chart %1 has no trace %2 or no style %3").arg(control).arg(trace).arg(value));
+    return 0;
+}
+
+int SetTraceAttribute(int panel, int control, int trace, int attribute, const char* text)
+{
+    int err;
+    KStripChart* s = PlotControl<KStripChart>(panel, control, &err, "strip chart");
+    if (!s) return err;
+    if (attribute != ATTR_TRACE_NAME)
+        return Fail(UIE_BAD_ATTRIBUTE, QString("trace attribute %1 takes no text").arg(attribute));
+    if (s->SetTraceName(trace, QString::fromLatin1(text ? text : "")) < 0)
         return Fail(UIE_BAD_VALUE, QString("strip chart %1 has no trace %2").arg(control).arg(trace));
+    return 0;
+}
+
+int SetPlotAttribute(int panel, int control, int plot, int attribute, const char* text)
+{
+    int err;
+    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    if (!g) return err;
+    if (attribute != ATTR_PLOT_NAME) return Fail(UIE_BAD_ATTRIBUTE, QString("plot attribute %1").arg(attribute));
+    if (g->SetPlotName(plot, QString::fromLatin1(text ? text : "")) < 0)
+        return Fail(UIE_BAD_VALUE, QString("graph %1 has no curve %2").arg(control).arg(plot));
+    return 0;
+}
+
+int SetAxisDisplayScale(int panel, int control, int axis, double factor, double offset)
+{
+    int err;
+    KPlotBase* p = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
+    if (!p) return err;
+    if (axis != AXIS_X && axis != AXIS_Y) return Fail(UIE_BAD_VALUE, QString("no axis %1").arg(axis));
+    if (p->SetDisplayScale(axis, factor, offset) < 0)
+        return Fail(UIE_BAD_VALUE,
+                    QString("display scale %1, %2 refused for axis %3").arg(factor).arg(offset).arg(axis));
+    return 0;
+}
+
+int SetExportCsvSource(int panel, int control, CsvSource source)
+{
+    int err;
+    KPlotBase* p = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
+    if (!p) return err;
+    p->SetCsvSource(source, panel, control);
     return 0;
 }
 

@@ -20,7 +20,12 @@ enum {
     VAL_DOUBLE = 4,  // data-type codes of PlotXY / PlotStripChart
     VAL_UNSIGNED_SHORT_INTEGER = 6,
     VAL_UNSIGNED_INTEGER = 7,
-    VAL_ALL_PLOTS = -1,  // plot handle for DeleteGraphPlot
+    VAL_ALL_PLOTS = -1,    // plot handle for DeleteGraphPlot
+    VAL_THIN_LINE = 0,     // plot style of PlotXY: a line through the points (any style but the bars)
+    VAL_VERTICAL_BAR = 3,  // plot style of PlotXY: a bar from 0 up to each point, as wide as the points are apart
+    VAL_SOLID = 0,         // line style of PlotXY and ATTR_LINE_STYLE
+    VAL_DASH = 1,
+    VAL_DOT = 2,
 };
 
 // ---- Graph --------------------------------------------------------------------------------------
@@ -33,6 +38,8 @@ int GetGraphCursor(int panel, int control, int cursor, double* x, double* y);
 // every change is repainted at the next event processing.
 int DeleteGraphPlot(int panel, int control, int plot, int refresh);
 // n points from arrays x and y of the given data-type codes; returns the plot handle (>0).
+// plotStyle VAL_VERTICAL_BAR draws bars, any other a line; lineStyle VAL_SOLID,
+// VAL_DASH or VAL_DOT; the point style and frequency are accepted and ignored.
 int PlotXY(int panel, int control, const void* x, const void* y, int n, int xType, int yType, int plotStyle,
            int pointStyle, int lineStyle, int pointFrequency, int color);
 // Rectangle from (x1, y1) to (x2, y2), outline `color`, fill `fillColor`; returns the plot handle.
@@ -64,7 +71,21 @@ int SetMeasureCursorObserver(int panel, int control, MeasureCursorObserver obser
 // the number of traces.
 int PlotStripChart(int panel, int control, const void* data, int n, int start, int skip, int dataType);
 int ClearStripChart(int panel, int control);
-int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);  // trace 1..N
+// Trace 1..N: ATTR_TRACE_COLOR, ATTR_LINE_STYLE (int); ATTR_TRACE_NAME (text).
+int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);
+int SetTraceAttribute(int panel, int control, int trace, int attribute, const char* text);
+
+// ---- Legend, axes, zoom -------------------------------------------------------------------------
+// A graph plot's ATTR_PLOT_NAME: named plots are listed in the legend
+// (ATTR_LEGEND_VISIBLE), unnamed ones are not.
+int SetPlotAttribute(int panel, int control, int plot, int attribute, const char* text);
+// The axis's tick labels show value * factor + offset (pixels as millimetres),
+// with the ticks on round numbers of what they show; the data and the axis
+// range stay as they are. Factor 1 and offset 0: the values themselves.
+// A factor of 0 is refused (UIE_BAD_VALUE).
+int SetAxisDisplayScale(int panel, int control, int axis, double factor, double offset);
+// With ATTR_ZOOM_PAN the x axis zooms and pans within the range the program
+// set last; GetAxisRange tells what the operator looks at.
 
 // ---- Export -------------------------------------------------------------------------------------
 // A right click on a graph or strip chart offers: save as PNG, SVG or PDF, copy
@@ -76,3 +97,10 @@ void SetExportFolder(const char* dir);  // default: the program's directory
 // "clipboard"), and "" or the reason it failed.
 typedef void (*ExportObserver)(const char* target, const char* error);
 void SetExportObserver(ExportObserver fn);
+// Where "Save data as CSV" takes its lines from, in place of the plotted
+// points (null: the plotted points again): the source calls write(sink, line)
+// once per line, without its line break. For a display whose points are not
+// all data (a history padded with zeros), or that knows more than it plots.
+typedef void (*CsvLineWriter)(void* sink, const char* line);
+typedef void (*CsvSource)(int panel, int control, CsvLineWriter write, void* sink);
+int SetExportCsvSource(int panel, int control, CsvSource source);

@@ -18,7 +18,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 
@@ -69,6 +71,23 @@ KSpinBox::KSpinBox(QWidget* parent) : QSpinBox(parent)
         if (!stepping_) pending_ = true;
         emit changed();
     });
+}
+
+void KSpinBox::SetDisplayScale(double factor, double offset, int decimals)
+{
+    if (factor == factor_ && offset == offset_ && decimals == decimals_) return;
+    factor_ = factor;
+    offset_ = offset;
+    decimals_ = decimals;
+    setSuffix(suffix());  // shows the value again, the new way
+}
+
+QString KSpinBox::textFromValue(int value) const
+{
+    if (factor_ == 1.0 && offset_ == 0.0 && decimals_ == 0) return QSpinBox::textFromValue(value);
+    // A dot, as in every file the program writes: the same number reads the
+    // same on the panel and in the recording.
+    return QString::number(value * factor_ + offset_, 'f', decimals_);
 }
 
 void KSpinBox::keyPressEvent(QKeyEvent* e)
@@ -304,6 +323,70 @@ static void Prepare(Control& c)
     DescribeForScreenReaders(c);
 }
 
+// Tab moves through the controls in the order the form lists them, which the
+// form keeps in reading order (left to right, top to bottom), also into and
+// out of the pinned strip, and from the last back to the first. The panel
+// keeps that ring itself: Qt's own focus chain, reordered across the
+// scrolled part and the strip, lost the first few controls after one round.
+class TabRing : public QObject {
+ public:
+    TabRing(QObject* parent, const std::vector<QWidget*>& ring) : QObject(parent)
+    {
+        for (QWidget* w : ring) {
+            ring_.emplace_back(w);
+            w->installEventFilter(this);
+        }
+    }
+
+ protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() != QEvent::KeyPress) return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+        const bool back =
+            k->key() == Qt::Key_Backtab || (k->key() == Qt::Key_Tab && (k->modifiers() & Qt::ShiftModifier));
+        if (!back && k->key() != Qt::Key_Tab) return false;
+        const int n = int(ring_.size());
+        int at = -1;
+        for (int i = 0; i < n && at < 0; i++)
+            if (ring_[size_t(i)] == watched) at = i;
+        if (at < 0) return false;
+        for (int step = 1; step < n; step++) {
+            QWidget* w = ring_[size_t((at + (back ? n - step : step)) % n)];
+            if (!w || !w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+            w->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+                if (auto* area = qobject_cast<QScrollArea*>(p)) {
+                    area->ensureWidgetVisible(w);
+                    break;
+                }
+            return true;
+        }
+        return false;
+    }
+
+ private:
+    std::vector<QPointer<QWidget>> ring_;
+};
+
+static void ChainTabOrder(QWidget* window, QWidget* canvas, QWidget* strip, const std::vector<QString>& order)
+{
+    std::vector<QWidget*> ring;
+    QWidget* previous = nullptr;
+    for (const QString& name : order) {
+        QWidget* w = canvas->findChild<QWidget*>(name);
+        if (!w && strip) w = strip->findChild<QWidget*>(name);
+        if (!w) continue;
+        if (w->focusProxy()) w = w->focusProxy();
+        if (!(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (previous) QWidget::setTabOrder(previous, w);
+        previous = w;
+        ring.push_back(w);
+    }
+    if (ring.size() > 1) new TabRing(window, ring);
+}
+
 }  // namespace kvr
 
 using namespace kvr;
@@ -358,6 +441,8 @@ int LoadPanel(int parent, const char* file, int resource)
     };
     std::vector<Pending> pending;
     std::vector<std::pair<QString, int>> anchors;  // widget name, edges
+    std::vector<QString> pinned;                   // widgets pinned to the bottom, below the scrolled part
+    std::vector<QString> order;                    // every widget of the panel, in the form's order
     std::set<QString> names;
     for (size_t i = 0; i < form.size(); i++) {
         bool inside = false;
@@ -372,6 +457,14 @@ int LoadPanel(int parent, const char* file, int resource)
             auto it = w.props.find(k);
             return it == w.props.end() ? QString() : it->second;
         };
+        if (!w.name.isEmpty()) order.push_back(w.name);
+        if (!prop("pin").isEmpty()) {
+            if (prop("pin") != "bottom" || w.parent != panelIndex)
+                return Fail(UIE_BAD_RESOURCE,
+                            QString("widget %1: only a widget of the panel itself is pinned, and only to the bottom")
+                                .arg(w.name));
+            pinned.push_back(w.name);
+        }
         if (!prop("anchor").isEmpty()) {
             bool ok;
             int edges = ParseAnchor(prop("anchor"), &ok);
@@ -442,8 +535,15 @@ int LoadPanel(int parent, const char* file, int resource)
         pc.c.widget = w;
     }
 
-    for (auto& [name, edges] : anchors)
-        if (QWidget* w = window->findChild<QWidget*>(name)) AnchorWidget(w, edges);
+    std::vector<QWidget*> pinnedWidgets;
+    for (const QString& name : pinned)
+        if (QWidget* w = window->findChild<QWidget*>(name)) pinnedWidgets.push_back(w);
+    QWidget* strip = PinBottom(window, pinnedWidgets);
+    for (auto& [name, edges] : anchors) {
+        QWidget* w = window->findChild<QWidget*>(name);
+        if (!w && strip) w = strip->findChild<QWidget*>(name);
+        if (w) AnchorWidget(w, edges);
+    }
 
     // The panel gets a window of its own; the rest of the form goes. Only a
     // panel whose controls follow its edges can be resized.
@@ -453,7 +553,10 @@ int LoadPanel(int parent, const char* file, int resource)
     }
     p->canvas = window;
     TranslateForm(window);
-    p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty());
+    if (strip) TranslateForm(strip);  // the pinned widgets are no longer the canvas's
+    p->strip = strip;
+    p->window = FramePanel(window, owner ? owner->window : nullptr, !anchors.empty(), strip, &p->area);
+    ChainTabOrder(p->window, window, strip, order);
 
     int handle = RegisterPanel(std::move(p));
     Panel* panel = FindPanel(handle);

@@ -50,6 +50,15 @@ enum {
     ATTR_POINTS_PER_SCREEN = 1171,  // int: points a strip chart keeps per trace
     ATTR_TRACE_COLOR = 1230,        // int 0xRRGGBB, with SetTraceAttribute
     ATTR_STRIP_SCROLL = 1088,       // int: strip chart scrolls continuously (1)
+    // Graphs and strip charts (graph.h).
+    ATTR_LINE_STYLE = 1231,      // int VAL_SOLID, VAL_DASH, VAL_DOT: a trace's line (SetTraceAttribute)
+    ATTR_TRACE_NAME = 1232,      // text: a trace's name in the legend (SetTraceAttribute)
+    ATTR_PLOT_NAME = 1233,       // text: a graph plot's name in the legend (SetPlotAttribute)
+    ATTR_LEGEND_VISIBLE = 1234,  // int: 1 a legend of the named traces or plots above the plot area
+    ATTR_XNAME = 1235,           // text: the x axis label
+    ATTR_YNAME = 1236,           // text: the y axis label
+    ATTR_ZOOM_PAN = 1237,        // int: 1 the wheel zooms the x axis and a drag pans it (a graph)
+    ATTR_GRAPH_CAPTION = 1238,   // text: lines shown in the plot area's top right corner ("": none)
     // Read-only descriptions of a control, for the panel contract and for tests.
     ATTR_CTRL_STYLE = 9001,       // int: one of the CTRL_ kinds below
     ATTR_DATA_TYPE = 9002,        // int: one of the VALTYPE_ codes below
@@ -136,6 +145,12 @@ int GetCtrlVal(int panel, int control, char* text, int size);  // text controls
 // types and EVENT_COMMIT on Enter or when the focus leaves it changed.
 int SetCtrlVal(int panel, int control, int value);
 int SetCtrlVal(int panel, int control, const char* text);
+
+// A numeric indicator shows value * factor + offset with `decimals` places
+// (a pixel value in millimetres), with a decimal dot; factor 1, offset 0,
+// decimals 0 show the value itself. The value the program
+// sets and gets stays the same.
+int SetNumericDisplayScale(int panel, int control, double factor, double offset, int decimals);
 
 int SetCtrlAttribute(int panel, int control, int attribute, int value);
 int SetCtrlAttribute(int panel, int control, int attribute, const char* text);

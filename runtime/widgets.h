@@ -13,9 +13,11 @@
 // [SECTION] Plot widgets   KPlotBase, KGraph, KStripChart
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QString>
@@ -52,10 +54,12 @@ struct Control {
 
 struct Panel {
     int handle = 0;
-    int parent = 0;             // 0: top-level window; else the owning panel's handle
-    QWidget* window = nullptr;  // the panel's window: a scroll area around the canvas
-    QWidget* canvas = nullptr;  // the form's panel widget, parent of the controls
-    bool placed = false;        // shown before: its place is the operator's or the window system's
+    int parent = 0;               // 0: top-level window; else the owning panel's handle
+    QWidget* window = nullptr;    // the panel's window: a scroll area around the canvas (and the strip)
+    QWidget* canvas = nullptr;    // the form's panel widget, parent of the controls
+    QScrollArea* area = nullptr;  // the scroll area around the canvas
+    QWidget* strip = nullptr;     // the form's pinned widgets, below the scroll area; null: none
+    bool placed = false;          // shown before: its place is the operator's or the window system's
     std::string callbackName;
     PanelCallbackPtr callback = nullptr;
     std::map<int, Control> controls;
@@ -138,7 +142,13 @@ void AnchorMoved(QWidget* w);
 // Makes the window of a loaded panel: a scroll area (a tool window of `owner`,
 // if any) around the canvas, at the form's size. A resizable panel may grow
 // and shrink to its minimum; the window scrolls when the screen has less room.
-QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable);
+// A `strip` (the form's widgets pinned to the bottom, PinBottom) sits below the
+// scroll area at its own height: it never scrolls out of view.
+QWidget* FramePanel(QWidget* canvas, QWidget* owner, bool resizable, QWidget* strip, QScrollArea** area);
+// Moves the canvas's widgets that the form pins to the bottom (`pin` =
+// "bottom") into a strip of their own, and the canvas's height and least
+// height down by the strip's. Returns the strip, or null when none is pinned.
+QWidget* PinBottom(QWidget* canvas, const std::vector<QWidget*>& pinned);
 // A panel's window fits the screen's free area: called before it is shown (a
 // child shown for the first time then opens beside its owner, where that covers
 // least of it) and again once shown, when the window system's frame is known.
@@ -209,6 +219,8 @@ class KSpinBox : public QSpinBox {
         if (isReadOnly() && v == value()) return;
         QSpinBox::setValue(v);
     }
+    // Shows value * factor + offset with `decimals` places (SetNumericDisplayScale).
+    void SetDisplayScale(double factor, double offset, int decimals);
  signals:
     void changed();
     void committed();
@@ -216,6 +228,7 @@ class KSpinBox : public QSpinBox {
  protected:
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    QString textFromValue(int value) const override;
 
  public:
     void stepBy(int steps) override;
@@ -224,6 +237,8 @@ class KSpinBox : public QSpinBox {
     bool pending_ = false;  // typed changes not yet committed
     int last_ = 0;          // the value last reported
     bool stepping_ = false;
+    double factor_ = 1.0, offset_ = 0.0;  // what is shown: value * factor_ + offset_
+    int decimals_ = 0;
 };
 
 // Numeric slide: a horizontal slider with its value shown beside it.
@@ -274,6 +289,22 @@ class KPlotBase : public QCustomPlot {
     void CopyPicture();
     // The plotted data as CSV text, columns named by the form's csvColumns.
     virtual QString CsvText() const = 0;
+    // What "Save data as CSV" writes: the source's lines where one is set.
+    QString ExportCsvText() const;
+    void SetCsvSource(CsvSource source, int panel, int control);
+
+    // A legend of the named plottables, in one row above the plot area.
+    void ShowLegend(bool on);
+    bool LegendShown() const { return legendShown_; }
+    void LegendChanged();  // a name, colour or style of a listed plottable changed
+    QStringList LegendNames() const;
+    void SetAxisLabel(int axis, const QString& label);
+    int SetDisplayScale(int axis, double factor, double offset);
+    void SetCaption(const QString& text);
+    QString Caption() const;
+    // The wheel zooms and a drag pans the x axis, within the range the program set.
+    void SetZoomPan(bool on);
+    bool ZoomPan() const { return zoomPan_; }
 
  protected:
     void showEvent(QShowEvent* e) override;
@@ -281,13 +312,22 @@ class KPlotBase : public QCustomPlot {
     void Export(const QString& format);
     QStringList FormList(const char* property) const;  // a form property "a;b;c" or "a,b,c"
     void wheelEvent(QWheelEvent* e) override;
+    // The x range the program set last: zoom and pan stay inside it.
+    void KeepInside(const QCPRange& range);
     QCPLayer* cursorLayer_;
+    QCPRange fullX_{0, 100};
  private slots:
     void Flush();
 
  private:
     int dirty_ = 0;
     bool queued_ = false;
+    QElapsedTimer flushed_;  // since the last repaint: at most one a frame of the screen
+    bool legendShown_ = false;
+    bool zoomPan_ = false;
+    QCPTextElement* caption_ = nullptr;
+    CsvSource csvSource_ = nullptr;
+    int csvPanel_ = 0, csvControl_ = 0;
 };
 
 class KGraph : public KPlotBase {
@@ -302,6 +342,9 @@ class KGraph : public KPlotBase {
         int color, fillColor;
         QCPAbstractPlottable* curve = nullptr;
         QCPItemRect* rect = nullptr;
+        int style = VAL_THIN_LINE;  // XY: VAL_THIN_LINE or VAL_VERTICAL_BAR
+        int lineStyle = VAL_SOLID;
+        QString name;  // in the legend when not empty
     };
     struct Cursor {
         double x = 0, y = 0;
@@ -313,7 +356,9 @@ class KGraph : public KPlotBase {
     void GetRange(int axis, double* min, double* max) const;
     int SetCursor(int cursor, double x, double y);
     int GetCursor(int cursor, double* x, double* y) const;
-    int AddXY(std::vector<double> x, std::vector<double> y, int color);
+    int AddXY(std::vector<double> x, std::vector<double> y, int color, int style = VAL_THIN_LINE,
+              int lineStyle = VAL_SOLID);
+    int SetPlotName(int handle, const QString& name);
     int AddRectangle(double x1, double y1, double x2, double y2, int color, int fillColor);
     int AddBand(std::vector<double> x, std::vector<double> low, std::vector<double> high, int color, int fillColor);
     int Delete(int handle);
@@ -369,6 +414,9 @@ class KStripChart : public KPlotBase {
     void GetRange(int axis, double* min, double* max) const;
     int SetTraceColor(int trace, int color);
     int TraceColor(int trace) const;
+    int SetTraceLineStyle(int trace, int style);
+    int TraceLineStyle(int trace) const;
+    int SetTraceName(int trace, const QString& name);
     void Append(const double* values, int points);  // `points` samples of all traces, interleaved
     void Clear();
     std::vector<double> TracePoints(int trace) const;
@@ -381,8 +429,11 @@ class KStripChart : public KPlotBase {
         int head = 0;              // index of the oldest point
         int count = 0;
         int color = 0;
+        int lineStyle = VAL_SOLID;
+        QString name;
         QCPGraph* graph = nullptr;
     };
+    void ApplyPen(Trace& t);
     void Rebuild(Trace& t);
     void SyncGraph(Trace& t);
     std::vector<Trace> traces_;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 using ScreenReader = ProgramTest;
 
@@ -140,7 +141,7 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     // The window holds the menu bar above the panel: it is that much taller than the form.
     const int menu = PanelMenuBarHeight(panelHandle);
     ASSERT_GT(menu, 0);
-    OperatorResizePanel(panelHandle, 1400, 900 + menu);  // 400 wider, 186 taller
+    OperatorResizePanel(panelHandle, 1400, 1042 + menu);  // 400 wider, 186 taller
     auto now = [](int c) { return ControlBox(panelHandle, c); };
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].w + 400, now(PANEL_GRAPH_VIDEO).w);
     EXPECT_EQ(form[PANEL_GRAPH_VIDEO].h + 186, now(PANEL_GRAPH_VIDEO).h);
@@ -151,14 +152,14 @@ TEST_F(MainPanelSize, TheGraphsTakeTheRoomAndTheRightAndBottomControlsFollowThei
     EXPECT_EQ(form[PANEL_MVALUE].x + 400, now(PANEL_MVALUE).x);  // the measurement column
     EXPECT_EQ(form[PANEL_MVALUE].y, now(PANEL_MVALUE).y);
     EXPECT_EQ(form[PANEL_MVALUE_2].x + 400, now(PANEL_MVALUE_2).x);
-    EXPECT_EQ(form[PANEL_RUN].x + 400, now(PANEL_RUN).x);  // Operation: the bottom right corner
+    EXPECT_EQ(form[PANEL_RUN].x, now(PANEL_RUN).x);  // Operation: the bottom left, below Parameters
     EXPECT_EQ(form[PANEL_RUN].y + 186, now(PANEL_RUN).y);
     EXPECT_EQ(form[PANEL_SEND].x, now(PANEL_SEND).x);  // Transfer and Parameters: bottom left
     EXPECT_EQ(form[PANEL_SEND].y + 186, now(PANEL_SEND).y);
     EXPECT_EQ(form[PANEL_VIDEO_THRESHOLD].y + 186, now(PANEL_VIDEO_THRESHOLD).y);
     EXPECT_EQ(form[PANEL_COMPORT].x, now(PANEL_COMPORT).x);
 
-    OperatorResizePanel(panelHandle, 1000, 714 + menu);
+    OperatorResizePanel(panelHandle, 1000, 856 + menu);
     for (int c : controls) {
         EXPECT_EQ(form[c].x, now(c).x) << c;
         EXPECT_EQ(form[c].y, now(c).y) << c;
@@ -248,7 +249,7 @@ TEST_F(SecondPanelPlace, WhollyOnA1024By768ScreenOverTheLeastOfTheMainWindow)
     EXPECT_EQ(popup.y, PanelFrame(panelPopUp).y);
 }
 
-TEST(PopUpPlacement, FirstFreeSideElseTheLeastCoveredPlaceInsideTheArea)
+TEST(PopUpPlacement, FirstFreeSideElseBelowClampedInsideTheArea)
 {
     // Direct cases of the rule, through the window's frame sizes.
     struct Case {
@@ -261,10 +262,53 @@ TEST(PopUpPlacement, FirstFreeSideElseTheLeastCoveredPlaceInsideTheArea)
         {{0, 0, 1000, 714}, {0, 0, 1280, 1024}, 520, 266, 0, 714},   // below
         {{700, 0, 600, 500}, {0, 0, 1300, 500}, 520, 266, 180, 0},   // left
         {{0, 30, 1000, 714}, {0, 30, 1024, 738}, 520, 266, 0, 502},  // none free: below, clamped
+        {{0, 0, 1000, 768}, {0, 0, 1024, 768}, 520, 266, 0, 502},    // a full screen: over its bottom, not its graphs
     };
     for (const Case& c : cases) {
         Box at = PlaceBeside(c.owner, c.w, c.h, c.area);
         EXPECT_EQ(c.x, at.x) << c.owner.x << "," << c.area.w;
         EXPECT_EQ(c.y, at.y) << c.owner.x << "," << c.area.w;
     }
+}
+
+TEST_F(MainPanelSize, TabMovesInReadingOrderThroughTheStatusLinesStripAndBack)
+{
+    AssumeScreenArea(0, 0, 1920, 1080);
+    DisplayPanel(panelHandle);
+    // One round of Tab from the port ring back to it.
+    std::vector<int> round;
+    for (int i = 0; i < 80; i++) {
+        OperatorKeys(panelHandle, "Tab");
+        const int c = FocusedControl(panelHandle);
+        if (c == PANEL_COMPORT && !round.empty() && round.front() == PANEL_COMPORT) break;
+        if (c == PANEL_COMPORT) round.clear();
+        round.push_back(c);
+    }
+    ASSERT_FALSE(round.empty());
+    ASSERT_EQ(PANEL_COMPORT, round.front());
+    auto at = [&](int c) { return std::find(round.begin(), round.end(), c) - round.begin(); };
+    const int reading[] = {PANEL_COMPORT, PANEL_STRIP_ZOOM, PANEL_HISTORY, PANEL_VIDEO_THRESHOLD,
+                           PANEL_SEND,    PANEL_STAT_RESET, PANEL_RUN,     PANEL_PARAII};
+    for (size_t k = 1; k < sizeof reading / sizeof reading[0]; k++) {
+        ASSERT_LT(at(reading[k]), static_cast<long>(round.size())) << "control " << reading[k] << " never reached";
+        EXPECT_LT(at(reading[k - 1]), at(reading[k])) << reading[k - 1] << " before " << reading[k];
+    }
+}
+
+TEST_F(MainPanelSize, AtScaleTwoOnA1366By768ScreenTheStatusLineAndOperationStayInView)
+{
+    // 1366 x 768 at QT_SCALE_FACTOR=2 leaves the window 683 x 384 device-independent pixels.
+    AssumeScreenArea(0, 0, 683, 384);
+    DisplayPanel(panelHandle);
+    const Box area{0, 0, 683, 384};
+    EXPECT_TRUE(Inside(PanelFrame(panelHandle), area));
+    for (int c : {PANEL_STATUS, PANEL_RUN, PANEL_STOP, PANEL_MODE}) {
+        Box shown = ControlOnScreen(panelHandle, c);
+        EXPECT_GT(shown.w, 0) << c;
+        EXPECT_EQ(ControlBox(panelHandle, c).h, shown.h) << c << " is cut";
+    }
+    // Scrolled to the top of the panel, they stay where they were.
+    OperatorScrollTo(panelHandle, PANEL_COMPORT);
+    EXPECT_EQ(ControlBox(panelHandle, PANEL_STATUS).h, ControlOnScreen(panelHandle, PANEL_STATUS).h);
+    EXPECT_EQ(ControlBox(panelHandle, PANEL_RUN).h, ControlOnScreen(panelHandle, PANEL_RUN).h);
 }

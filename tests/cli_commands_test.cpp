@@ -170,7 +170,7 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
     EXPECT_EQ(
         "description: CCD-SENSOR:512 pixel; 25\u00b5m pixel-pitch, 12,8mm working range\n"
         "ccd_type: 3\npixels: 512\nresolution: 30\nboard_type: 0\nfirmware: KVOR FW 4.2\nport: " +
-            std::string(sensor.SlavePath()) + "\n",
+            std::string(sensor.SlavePath()) + "\nmm_per_pixel: 0.025\nmm_offset: 0.0\n",
         r.out);
     EXPECT_EQ((std::vector<int>{sim::CMD_ECHO, sim::CMD_HARDWARE_INFO, sim::CMD_VERSION}), Commands(sensor));
 
@@ -184,7 +184,7 @@ TEST_F(CliTest, IdentifyPrintsDescriptionLineLengthBoardAndFirmware)
         "{\"description\":\"CCD-SENSOR:256 pixel; 63.5\u00b5m pixel-pitch, 16mm working range\","
         "\"ccd_type\":101,\"pixels\":256,\"resolution\":250,\"board_type\":400,"
         "\"firmware\":\"Board \\\"400\\\" text\",\"port\":\"" +
-            std::string(sensor.SlavePath()) + "\"}\n",
+            std::string(sensor.SlavePath()) + "\",\"mm_per_pixel\":0.0625,\"mm_offset\":0.0}\n",
         r.out);
 }
 

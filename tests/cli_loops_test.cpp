@@ -71,15 +71,18 @@ TEST_F(CliLoopTest, WatchCountPrintsExactlyTheRepliesTheSensorSent)
     ASSERT_EQ(0, r.status) << r.err;
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(101u, lines.size());
-    EXPECT_EQ("time,seconds,seq,value,left_edge,right_edge,edges,teach,tolerance,maximum,minimum,in_band,port",
-              lines[0]);
+    EXPECT_EQ(
+        "time,seconds,seq,value,left_edge,right_edge,edges,teach,tolerance,maximum,minimum,in_band,port,"
+        "value_mm,left_edge_mm,right_edge_mm,width_mm",
+        lines[0]);
 
     std::vector<ReceivedFrame> all = sensor.Frames();
     ASSERT_GE(all.size(), 2u);
     EXPECT_EQ(sim::CMD_ECHO, all[0].command);
     EXPECT_EQ(sim::CMD_READ_RAM, all[1].command);
+    EXPECT_EQ(sim::CMD_HARDWARE_INFO, all[2].command);  // what the sensor is: its millimetre scale
     std::vector<ReceivedFrame> measures = Requests(sim::CMD_MEASURE);
-    ASSERT_EQ(102u, all.size());  // no request after the hundredth reply
+    ASSERT_EQ(103u, all.size());  // no request after the hundredth reply
     ASSERT_EQ(100u, measures.size());
     // The first request carries the sensor's own set, each later one the
     // teach value and tolerance of the reply before it.
@@ -90,6 +93,9 @@ TEST_F(CliLoopTest, WatchCountPrintsExactlyTheRepliesTheSensorSent)
         std::vector<std::string> row = Split(lines[i + 1], ',');
         ExpectRowIsReply(row, measures[i]);
         EXPECT_EQ(std::to_string(i + 1), row[FIELD_SEQ]);
+        // The sensor's type gives the scale: the value in millimetres too.
+        ASSERT_EQ(static_cast<size_t>(MEASUREMENT_FIELDS), row.size());
+        EXPECT_NEAR(std::stod(row[FIELD_VALUE]) * 25.4 / 1024, std::stod(row[FIELD_VALUE_MM]), 0.0005);
         EXPECT_EQ(sensor.SlavePath(), row[FIELD_PORT]);
         if (i + 1 < measures.size()) {
             EXPECT_EQ(ReplyWord(measures[i], sim::M_TVAL), measures[i + 1].payload[sim::P_TVAL]);
@@ -118,15 +124,16 @@ TEST_F(CliLoopTest, WatchFormatsAndItsEndOnASilentSensor)
     ASSERT_FALSE(Lines(plain.out).empty());
     EXPECT_EQ(static_cast<size_t>(MEASUREMENT_FIELDS), Split(Lines(plain.out)[0], ' ').size());
 
-    // Echo, RAM read, then three measurements answered and the fourth not.
+    // Echo, RAM read, hardware information, then two measurements answered
+    // and the third not.
     sensor.ClearFrames();
     SensorFaults f;
     f.no_reply_every = 6;
     sensor.SetFaults(f);
     CliRun lost = RunCli(Args({"--timeout", "0.2", "watch"}));
     EXPECT_EQ(1, lost.status);
-    EXPECT_EQ(3u, Lines(lost.out).size());
-    EXPECT_NE(std::string::npos, lost.err.find("measurement request 4: Timeout RS232-Line! - no reply within 0.2 s"))
+    EXPECT_EQ(2u, Lines(lost.out).size());
+    EXPECT_NE(std::string::npos, lost.err.find("measurement request 3: Timeout RS232-Line! - no reply within 0.2 s"))
         << lost.err;
 }
 
@@ -167,7 +174,8 @@ TEST_F(CliLoopTest, VideoReadsEachPictureAsTheVideoLoopDoes)
     ASSERT_EQ(3u, lines.size());
     const size_t columns = MEASUREMENT_FIELDS + 2 + 256;
     EXPECT_EQ(columns, Split(lines[0], ',').size());
-    EXPECT_NE(std::string::npos, lines[0].find(",port,first_pixel,pixel_step,sample_0,sample_1,"));
+    EXPECT_NE(std::string::npos,
+              lines[0].find(",port,value_mm,left_edge_mm,right_edge_mm,width_mm,first_pixel,pixel_step,sample_0,"));
     EXPECT_EQ("sample_255", Split(lines[0], ',').back());
 
     std::vector<int> expected = {sim::CMD_ECHO, sim::CMD_READ_RAM, sim::CMD_HARDWARE_INFO};
@@ -299,14 +307,16 @@ TEST_F(CliLoopTest, KeepGoingSetsASilentSensorUpAgainWhenItAnswers)
     p.Signal(SIGTERM);
     EXPECT_EQ(0, p.Wait(10.0)) << p.err;
 
-    // After the silence: the line check, the parameter read, then measuring.
+    // After the silence: the line check, the parameter read, what the sensor
+    // is, then measuring.
     std::vector<int> commands = Commands(sensor);
     size_t echo = 0;
     while (echo < commands.size() && commands[echo] != sim::CMD_ECHO) echo++;
-    ASSERT_LT(echo + 2, commands.size());
+    ASSERT_LT(echo + 3, commands.size());
     for (size_t i = echo + 1; i < commands.size() && commands[i] == sim::CMD_ECHO;) echo = i++;  // retries in silence
     EXPECT_EQ(sim::CMD_READ_RAM, commands[echo + 1]);
-    EXPECT_EQ(sim::CMD_MEASURE, commands[echo + 2]);
+    EXPECT_EQ(sim::CMD_HARDWARE_INFO, commands[echo + 2]);
+    EXPECT_EQ(sim::CMD_MEASURE, commands[echo + 3]);
     EXPECT_EQ(1, Said(p.err, "<4>kvormx-cli: sensor not answering since")) << p.err;
     EXPECT_EQ(2, Said(p.err, "<6>kvormx-cli: watch: measuring on")) << p.err;
     EXPECT_NE(std::string::npos, Lines(p.err).back().find(", set-ups 2, ")) << p.err;

@@ -3,10 +3,12 @@
 // x scale.
 #include "support/program_fixture.h"
 
+#include "display/display.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 #include "support/inspect.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -115,19 +117,33 @@ TEST_F(ExportTest, VideoDataAreTheSamplesWithTheirPixelPositionsAndTheThreshold)
     EXPECT_EQ("4,900,512", lines[2]);
 }
 
-TEST_F(ExportTest, StripChartDataAreItsHistoryOnItsLabelledScale)
+TEST_F(ExportTest, StripChartDataAreOnlyTheMeasuredRepliesOldestFirstWithTheirTime)
 {
     EXPECT_EQ("Replies before the newest", GraphAxisLabel(panelHandle, PANEL_GRAPH_RAW, AXIS_X));
-    for (int i = 0; i < 3; i++) {
-        Mvalue = static_cast<uint16_t>(500 + i);
+    auto reply = [](int k) {
+        char utc[32];
+        std::snprintf(utc, sizeof utc, "2026-01-02T03:04:%02d.000Z", k % 60);
+        NoteChartSampleTime(utc, 0.5 * k);
+        Mvalue = static_cast<uint16_t>(500 + k % 10);
         PlotRAWGraph();
-    }
+    };
+    for (int k = 0; k < 3; k++) reply(k);
+    // The chart is drawn over a zeroed history, but its data are the three
+    // replies and nothing the sensor never sent.
     std::vector<std::string> lines = Lines(Export(PANEL_GRAPH_RAW, "exportCsv", "chart.csv"));
-    ASSERT_EQ(1u + HISTORY_SAMPLES + 1, lines.size());  // the chart keeps one point more than its history
-    EXPECT_EQ("reply,upper_limit,lower_limit,teach_value,measured_value,analog_value", lines[0]);
-    EXPECT_EQ("-99,0,0,0,0,0", lines[2]);
-    EXPECT_EQ("-2,612,412,512,500,500", lines[lines.size() - 3]);
-    EXPECT_EQ("0,612,412,512,502,502", lines.back());
+    ASSERT_EQ(4u, lines.size());
+    EXPECT_EQ("time,seconds,reply,upper_limit,lower_limit,teach_value,measured_value,analog_value", lines[0]);
+    EXPECT_EQ("2026-01-02T03:04:00.000Z,0.000,-2,612,412,512,500,500", lines[1]);
+    EXPECT_EQ("2026-01-02T03:04:01.000Z,0.500,-1,612,412,512,501,501", lines[2]);
+    EXPECT_EQ("2026-01-02T03:04:02.000Z,1.000,0,612,412,512,502,502", lines[3]);
+
+    // A full history: its hundred replies, the oldest kept first.
+    for (int k = 3; k < 130; k++) reply(k);
+    lines = Lines(Export(PANEL_GRAPH_RAW, "exportCsv", "chart.csv"));
+    ASSERT_EQ(1u + HISTORY_SAMPLES, lines.size());
+    EXPECT_EQ("2026-01-02T03:04:30.000Z,15.000,-99,612,412,512,500,500", lines[1]);
+    EXPECT_EQ("2026-01-02T03:04:09.000Z,64.500,0,612,412,512,509,509", lines.back());
+    for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find(",0,0,0,0,0")) << line;
 }
 
 TEST_F(ExportTest, BarGraphDataAreTheEdgesTheWindowAndTheBands)

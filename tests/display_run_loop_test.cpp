@@ -6,12 +6,15 @@
 #include "display/display.h"
 #include "link/health.h"
 #include "link/link.h"
+#include "link/state.h"
+#include "runtime/graph.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
 #include "runtime/util.h"
 #include "support/inspect.h"
 #include "support/pty_peer.h"
 
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -84,10 +87,23 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
         }
         requests.push_back(peer.Read(FRAME_BYTES, 3.0));  // left unanswered: Stop comes first
     });
+    // The line seen in millimetres: 25.4 mm over 1024 pixels.
+    CalibrateScale(25.4, 1024.0, 0.0);
+    std::string modeWhileRunning, stopDimmedWhileRunning;
+    AfterSeconds(0.3, [&] {
+        modeWhileRunning = ShownText(panelHandle, PANEL_MODE);
+        stopDimmedWhileRunning = Dimmed(panelHandle, PANEL_STOP) ? "dimmed" : "operable";
+    });
     AfterSeconds(0.5, [&] { Press(PANEL_STOP); });
+    EXPECT_EQ("Stopped", ShownText(panelHandle, PANEL_MODE));
+    EXPECT_TRUE(Dimmed(panelHandle, PANEL_STOP));
     Press(PANEL_RUN);
     device.join();
     Bytes after = peer.Read(FRAME_BYTES, 0.3);
+    EXPECT_EQ("Run", modeWhileRunning);
+    EXPECT_EQ("operable", stopDimmedWhileRunning);
+    EXPECT_EQ("Stopped", ShownText(panelHandle, PANEL_MODE));
+    EXPECT_TRUE(Dimmed(panelHandle, PANEL_STOP));
 
     ASSERT_EQ(4u, requests.size());
     for (const Bytes& r : requests) {
@@ -121,6 +137,33 @@ TEST_F(RunLoopPeerTest, EachReplyIsShownAndAnsweredWithTheSensorsTeachValue)
     EXPECT_EQ("Line Ok!", Status());
     EXPECT_EQ(1, stop_flag);
     ExpectIdleAfterTheLoop();
+
+    // The run's statistics of the three replies (450, 460, 460 pixels), all
+    // out of their band, against the band the sensor last sent back (778 +- 34).
+    EXPECT_EQ("11.410", ShownText(panelHandle, PANEL_MVALUE_MM));  // 460 pixels
+    EXPECT_EQ("3", ShownText(panelHandle, PANEL_STAT_COUNT));
+    EXPECT_EQ("456.67", ShownText(panelHandle, PANEL_STAT_MEAN));
+    EXPECT_EQ("5.77", ShownText(panelHandle, PANEL_STAT_SD));  // of a sample: sqrt(100 / 3)
+    EXPECT_EQ("3", ShownText(panelHandle, PANEL_STAT_OUT));
+    EXPECT_EQ("100.00 %", ShownText(panelHandle, PANEL_STAT_SHARE));
+    EXPECT_EQ("1.96", ShownText(panelHandle, PANEL_STAT_CP));     // 68 / (6 sd)
+    EXPECT_EQ("-16.59", ShownText(panelHandle, PANEL_STAT_CPK));  // the mean far below the band
+
+    // A gauge of 7.5 mm between the two edges (300 pixels apart in both
+    // replies) calibrates the scale, and the switch shows millimetres.
+    Press(PANEL_PARAII);
+    OperatorType(panelPopUp, POPUP_GAUGE, "7,5");
+    Click(panelPopUp, POPUP_CALIBRATE);
+    EXPECT_DOUBLE_EQ(0.025, mm_per_pixel);
+    EXPECT_EQ(MM_CALIBRATED, mm_source);
+    EXPECT_NE(std::string::npos, Status().find("kept for this sensor")) << Status();
+    Click(panelHandle, PANEL_MM);
+    EXPECT_EQ("11.500", ShownText(panelHandle, PANEL_MVALUE));
+    EXPECT_EQ("11.4167", ShownText(panelHandle, PANEL_STAT_MEAN));
+    EXPECT_EQ("Position (mm)", GraphAxisLabel(panelHandle, PANEL_GRAPH_RAW, AXIS_Y));
+    Click(panelHandle, PANEL_MM);
+    EXPECT_EQ("460", ShownText(panelHandle, PANEL_MVALUE));
+    EXPECT_EQ("Position (pixel)", GraphAxisLabel(panelHandle, PANEL_GRAPH_RAW, AXIS_Y));
 }
 
 // A sensor whose tolerance comes from its potentiometer reports another one

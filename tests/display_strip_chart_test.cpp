@@ -3,10 +3,13 @@
 #include "support/program_fixture.h"
 
 #include "display/display.h"
+#include "link/record.h"
 #include "runtime/graph.h"
 #include "runtime/ui.h"
 #include "support/inspect.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -91,8 +94,10 @@ TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
     EXPECT_EQ((std::vector<double>{520, 480, 500, 510, 510}), Newest());
 
     // The chart shows the whole history, the newest at the right, in the
-    // colours of the five traces from the very first reply on.
-    const int colors[5] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
+    // colours of the five traces from the very first reply on: the band's
+    // limits one green, dashed, the others each a colour or a line of its own.
+    const int colors[5] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0x0060D0};
+    const int styles[5] = {VAL_DASH, VAL_DASH, VAL_SOLID, VAL_SOLID, VAL_DOT};
     const double newest[5] = {520, 480, 500, 510, 510};
     for (int tr = 1; tr <= 5; tr++) {
         std::vector<double> pts = StripChartTrace(panelHandle, PANEL_GRAPH_RAW, tr);
@@ -100,7 +105,17 @@ TEST_F(StripChartTest, FirstReplyEntersAsTheNewestOfAHundredSamples)
         EXPECT_EQ(newest[tr - 1], pts.back()) << "trace " << tr;
         EXPECT_EQ(0.0, pts.front()) << "trace " << tr;
         EXPECT_EQ(colors[tr - 1], StripTraceColor(panelHandle, PANEL_GRAPH_RAW, tr)) << "trace " << tr;
+        EXPECT_EQ(styles[tr - 1], StripTraceLineStyle(panelHandle, PANEL_GRAPH_RAW, tr)) << "trace " << tr;
     }
+    // A legend names each trace, and the axes say what they count in.
+    EXPECT_EQ(
+        (std::vector<std::string>{"Upper limit", "Lower limit", "Teach value", "Measured value", "Analog output"}),
+        GraphLegend(panelHandle, PANEL_GRAPH_RAW));
+    char name[64];
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_YNAME, name, sizeof name);
+    EXPECT_STREQ("Position (pixel)", name);
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_XNAME, name, sizeof name);
+    EXPECT_NE(std::string(), name);
 }
 
 TEST_F(StripChartTest, HistoryAgesOneSampleAReplyAndKeepsTheLastHundred)
@@ -176,4 +191,129 @@ TEST_F(StripChartTest, ZoomSwitchChoosesBetweenTheWholeLineAndTheTeachValue)
     SetCtrlVal(panelHandle, PANEL_STRIP_ZOOM, 1);
     Sample(300, 20, 310);
     EXPECT_EQ(std::make_pair(220.0, 380.0), YAxis());
+}
+
+TEST_F(StripChartTest, RunHistoryKeepsEightHoursInItsBucketsWithEveryExcursion)
+{
+    // Eight hours and a little at 27 replies a second, in the fixed buckets:
+    // the whole run stays, each bucket as wide as the others, and a single
+    // reply far out still shows in the bucket that took it.
+    ClearRunHistory();
+    const long replies = 8L * 3600 * 27 + 1000;
+    double sample[TRACES] = {520, 480, 500, 500, 500};
+    for (long k = 0; k < replies; k++) {
+        sample[3] = k == 123456 ? 900 : 495 + k % 10;
+        AddToRunHistory(k / 27.0, sample);
+    }
+    EXPECT_EQ(replies, RunHistoryReplies());
+    ASSERT_LE(RunHistoryBucketCount(), HISTORY_BUCKETS);
+    EXPECT_GT(RunHistoryBucketCount(), HISTORY_BUCKETS / 2);
+    const long per = RunHistoryRepliesPerBucket();
+    EXPECT_LE(replies, per * HISTORY_BUCKETS);
+    long total = 0;
+    int peaks = 0;
+    double least = 1e9;
+    for (int i = 0; i < RunHistoryBucketCount(); i++) {
+        const HistoryBucket* b = RunHistoryBucket(i);
+        total += b->replies;
+        if (i + 1 < RunHistoryBucketCount()) EXPECT_EQ(per, b->replies) << i;
+        if (i) EXPECT_LT(RunHistoryBucket(i - 1)->to, b->from) << i;
+        peaks += b->most[3] == 900;
+        if (b->least[3] < least) least = b->least[3];
+    }
+    EXPECT_EQ(replies, total);
+    EXPECT_EQ(1, peaks);
+    EXPECT_EQ(495, least);
+    EXPECT_EQ(0.0, RunHistoryBucket(0)->from);
+    EXPECT_DOUBLE_EQ((replies - 1) / 27.0, RunHistoryBucket(RunHistoryBucketCount() - 1)->to);
+    EXPECT_EQ(nullptr, RunHistoryBucket(RunHistoryBucketCount()));
+}
+
+TEST_F(StripChartTest, HistoryViewShowsTheRunOverItsSecondsAndLiveBringsTheChartBack)
+{
+    ClearRunHistory();
+    double sample[TRACES] = {520, 480, 500, 500, 500};
+    for (int k = 0; k < 600; k++) {
+        sample[3] = 490 + k % 20;
+        AddToRunHistory(k * 0.05, sample);
+    }
+    DisplayPanel(panelHandle);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 0);  // run mode's chart on show
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 1);
+    Click(panelHandle, PANEL_HISTORY);
+    EXPECT_TRUE(RunHistoryShown());
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_RAW));
+    EXPECT_FALSE(Dimmed(panelHandle, PANEL_LIVE));
+    EXPECT_EQ("Time since Run (s)", GraphAxisLabel(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X));
+    EXPECT_EQ(
+        (std::vector<std::string>{"Upper limit", "Lower limit", "Teach value", "Measured value", "Analog output"}),
+        GraphLegend(panelHandle, PANEL_GRAPH_HISTORY));
+    double lo = 0, hi = 0;
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_EQ(0.0, lo);
+    EXPECT_NEAR(29.95, hi, 1e-9);
+    // The measured value's plot spans the run, through its least and greatest.
+    std::vector<PlotInfo> plots = GraphPlots(panelHandle, PANEL_GRAPH_HISTORY);
+    ASSERT_EQ(5u, plots.size());
+    EXPECT_EQ("Measured value", plots[3].name);
+    EXPECT_EQ(490.0, *std::min_element(plots[3].y.begin(), plots[3].y.end()));
+    EXPECT_EQ(509.0, *std::max_element(plots[3].y.begin(), plots[3].y.end()));
+
+    // The wheel zooms into the time axis, once the view is drawn.
+    for (int i = 0; i < 5; i++) ProcessSystemEvents();
+    OperatorWheel(panelHandle, PANEL_GRAPH_HISTORY, -3);
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_LT(hi - lo, 29.0);
+    // A drag to the right shows earlier seconds.
+    const double zoomedLow = lo;
+    OperatorDrag(panelHandle, PANEL_GRAPH_HISTORY, 60);
+    GetAxisRange(panelHandle, PANEL_GRAPH_HISTORY, AXIS_X, &lo, &hi);
+    EXPECT_LT(lo, zoomedLow);
+
+    Click(panelHandle, PANEL_LIVE);
+    EXPECT_FALSE(RunHistoryShown());
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_RAW));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
+    EXPECT_TRUE(Dimmed(panelHandle, PANEL_LIVE));
+}
+
+TEST_F(StripChartTest, StatisticsHistogramMarksTheBandAndResetStartsAfresh)
+{
+    // Replies as the loops deliver them: 500, 505, 505, 700 around 512 +- 100.
+    ResetRunStatistics();
+    for (int v : {500, 505, 505, 700}) {
+        Ledge = 300;
+        Redge = static_cast<uint16_t>(v);
+        Mvalue = static_cast<uint16_t>(v);
+        tVal = 512;
+        tTol = 100;
+        MeasurementRecord r;
+        FillMeasurementRecord(&r);
+        DeliverMeasurement(&r);
+    }
+    DeliverLoopEnded(0, 0);
+    EXPECT_EQ("4", ShownText(panelHandle, PANEL_STAT_COUNT));
+    EXPECT_EQ("1", ShownText(panelHandle, PANEL_STAT_OUT));
+    EXPECT_EQ("25.00 %", ShownText(panelHandle, PANEL_STAT_SHARE));
+    EXPECT_EQ("500", ShownText(panelHandle, PANEL_STAT_MIN));
+    EXPECT_EQ("700", ShownText(panelHandle, PANEL_STAT_MAX));
+    EXPECT_EQ(4, RunEdgeDistance()->count);
+    EXPECT_DOUBLE_EQ((200 + 205 + 205 + 400) / 4.0, RunEdgeDistance()->mean);
+
+    // The band behind the bars, the bars counting every reply.
+    std::vector<PlotInfo> plots = GraphPlots(panelHandle, PANEL_GRAPH_HISTOGRAM);
+    ASSERT_EQ(2u, plots.size());
+    EXPECT_EQ(PLOT_RECTANGLE, plots[0].kind);
+    EXPECT_EQ(411.5, plots[0].x[0]);  // 412..612, a bar's half either side
+    EXPECT_EQ(612.5, plots[0].x[1]);
+    EXPECT_EQ(PLOT_BARS, plots[1].kind);
+    double replies = 0;
+    for (double n : plots[1].y) replies += n;
+    EXPECT_EQ(4.0, replies);
+
+    Click(panelHandle, PANEL_STAT_RESET);
+    EXPECT_EQ("0", ShownText(panelHandle, PANEL_STAT_COUNT));
+    EXPECT_EQ("-", ShownText(panelHandle, PANEL_STAT_MEAN));
+    EXPECT_TRUE(GraphPlots(panelHandle, PANEL_GRAPH_HISTOGRAM).empty());
 }

@@ -3,9 +3,11 @@
 #include "support/program_fixture.h"
 
 #include "link/link.h"
+#include "link/state.h"
 #include "runtime/graph.h"
 #include "runtime/rs232.h"
 #include "runtime/ui.h"
+#include "support/inspect.h"
 
 #include <string>
 
@@ -36,29 +38,30 @@ const char* k256 = "  CCD-SENSOR:256 pixel; 63.5\xB5m pixel-pitch, 16mm working 
 
 }  // namespace
 
-TEST_F(IdentifyTest, EachTypeAndResolutionHasItsDescriptionAndGainSwitch)
+TEST_F(IdentifyTest, EachTypeAndResolutionHasItsDescriptionGainSwitchAndMillimetreScale)
 {
     struct Case {
         uint16_t type, pixels, resolution;
         const char* line;
         bool gainDimmed;
+        double rangeMm;  // the working range its line names: the scale is that over its pixels
     } cases[] = {
         // A 256-pixel sensor in between dims the gain, so each undimming shows.
-        {1, 1024, 30, "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range", false},
-        {101, 256, 250, k256, true},
-        {1, 1024, 250, "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range", false},
-        {101, 256, 30, k256, true},
-        {2, 1024, 750, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range", false},
-        {101, 256, 250, k256, true},
-        {2, 1024, 350, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range", false},
-        {101, 256, 250, k256, true},
-        {2, 1024, 250, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range", false},
-        {101, 256, 250, k256, true},
-        {3, 512, 30, "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range", false},
-        {101, 256, 250, k256, true},
-        {0, 1024, 250, kUnknown, false},
-        {101, 256, 250, k256, true},
-        {7, 1024, 250, kUnknown, false},
+        {1, 1024, 30, "  CCD-SENSOR:1024 pixel; 3.0\xB5m res., opt.-lense, 3.0mm working range", false, 3.0},
+        {101, 256, 250, k256, true, 16.0},
+        {1, 1024, 250, "  CCD-SENSOR:1024 pixel; 7.8\xB5m pixel-pitch, 8.0mm working range", false, 8.0},
+        {101, 256, 30, k256, true, 16.0},
+        {2, 1024, 750, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 75mm working range", false, 75.0},
+        {101, 256, 250, k256, true, 16.0},
+        {2, 1024, 350, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, opt.-lense, 35mm working range", false, 35.0},
+        {101, 256, 250, k256, true, 16.0},
+        {2, 1024, 250, "  CCD-SENSOR:1024 pixel; 25\xB5m pixel-pitch, 25,4mm working range", false, 25.4},
+        {101, 256, 250, k256, true, 16.0},
+        {3, 512, 30, "  CCD-SENSOR:512 pixel; 25\xB5m pixel-pitch, 12,8mm working range", false, 12.8},
+        {101, 256, 250, k256, true, 16.0},
+        {0, 1024, 250, kUnknown, false, 0.0},
+        {101, 256, 250, k256, true, 16.0},
+        {7, 1024, 250, kUnknown, false, 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.type) + "/" + std::to_string(c.resolution));
@@ -66,7 +69,55 @@ TEST_F(IdentifyTest, EachTypeAndResolutionHasItsDescriptionAndGainSwitch)
         EXPECT_EQ(c.line, InfoLine0());
         EXPECT_EQ(c.gainDimmed, Dimmed(panelPopUp, POPUP_GAIN));
         EXPECT_EQ(c.pixels, ccdmaxpixel);
+        EXPECT_DOUBLE_EQ(c.rangeMm / c.pixels, mm_per_pixel);
+        EXPECT_EQ(c.rangeMm > 0 ? MM_SENSOR_TYPE : MM_NONE, mm_source);
+        // No scale: the switch cannot be turned to millimetres, and the panel says why.
+        EXPECT_EQ(c.rangeMm == 0, Dimmed(panelHandle, PANEL_MM));
+        EXPECT_EQ(c.rangeMm == 0, ShownText(panelHandle, PANEL_MM_SCALE).find("pixels only") != std::string::npos);
     }
+}
+
+TEST_F(IdentifyTest, ACalibrationIsKeptForItsSensorAndOnlyForASensorOfItsKind)
+{
+    Identify(2, 1024, 250);
+    EXPECT_DOUBLE_EQ(25.4 / 1024, mm_per_pixel);
+    ASSERT_EQ(0, CalibrateScale(10.0, 400.0, 1.5));
+    ASSERT_EQ(0, SaveCalibration());
+    EXPECT_EQ(-1, CalibrateScale(0.0, 400.0, 0.0));  // refused, the calibration stays
+    EXPECT_EQ(-1, CalibrateScale(10.0, -1.0, 0.0));
+
+    // The same sensor again: its calibration, positions with the offset.
+    Identify(2, 1024, 250);
+    EXPECT_EQ(MM_CALIBRATED, mm_source);
+    EXPECT_DOUBLE_EQ(0.025, mm_per_pixel);
+    EXPECT_DOUBLE_EQ(11.5, PositionMm(400));
+    EXPECT_DOUBLE_EQ(10.0, LengthMm(400));
+    EXPECT_NE(std::string::npos, ShownText(panelHandle, PANEL_MM_SCALE).find("calibrated"))
+        << ShownText(panelHandle, PANEL_MM_SCALE);
+
+    // Another kind of sensor on the same port starts from its own type's scale.
+    Identify(2, 1024, 750);
+    EXPECT_EQ(MM_SENSOR_TYPE, mm_source);
+    EXPECT_DOUBLE_EQ(75.0 / 1024, mm_per_pixel);
+
+    // Forgotten, the type's scale is back for good.
+    Identify(2, 1024, 250);
+    EXPECT_EQ(MM_CALIBRATED, mm_source);
+    ForgetCalibration();
+    EXPECT_EQ(MM_SENSOR_TYPE, mm_source);
+    Identify(2, 1024, 250);
+    EXPECT_EQ(MM_SENSOR_TYPE, mm_source);
+    EXPECT_DOUBLE_EQ(25.4 / 1024, mm_per_pixel);
+
+    // A number as a person types it, with a dot or a comma, and nothing else.
+    double v = 0;
+    EXPECT_TRUE(ParseDecimal(" 7,5 ", &v));
+    EXPECT_EQ(7.5, v);
+    EXPECT_TRUE(ParseDecimal("-0.1", &v));
+    EXPECT_EQ(-0.1, v);
+    EXPECT_FALSE(ParseDecimal("7.5mm", &v));
+    EXPECT_FALSE(ParseDecimal("", &v));
+    EXPECT_FALSE(ParseDecimal(".", &v));
 }
 
 TEST_F(IdentifyTest, TypeTwoWithAnUnknownResolutionChangesNeitherLineNorGain)

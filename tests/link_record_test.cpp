@@ -1,5 +1,7 @@
 // The records: one rule for "in band", one list of names for every format.
+#include "link/link.h"
 #include "link/record.h"
+#include "link/state.h"
 #include "link/statistics.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +95,9 @@ TEST(RecordTest, EveryFormatUsesTheOneListOfNames)
     for (int i = 0; i < PICTURE_SAMPLES; i++) p.samples[i] = static_cast<uint16_t>(i * 4);
     FormatCsvHeader(header, sizeof header, 1);
     FormatPicture(json, sizeof json, &p, FORMAT_JSON);
-    EXPECT_NE(std::string::npos, std::string(header).find(",port,first_pixel,pixel_step,sample_0,"));
+    EXPECT_NE(std::string::npos,
+              std::string(header).find(
+                  ",port,value_mm,left_edge_mm,right_edge_mm,width_mm,first_pixel,pixel_step,sample_0,"));
     EXPECT_NE(std::string::npos, std::string(json).find("\"first_pixel\":300,\"pixel_step\":1,\"samples\":[0,4,8,"));
 }
 
@@ -126,4 +130,19 @@ TEST(RecordTest, StatisticsOfAKnownSeries)
     ASSERT_EQ(1, StatisticsCapability(&s, &cp, &cpk));
     EXPECT_NEAR(6.0 / (6.0 * std::sqrt(32.0 / 7.0)), cp, 1e-12);
     EXPECT_NEAR(3.0 / (3.0 * std::sqrt(32.0 / 7.0)), cpk, 1e-12);
+
+    // As the summary's row: without a millimetre scale, its columns empty.
+    char header[512], row[512];
+    FormatStatisticsCsvHeader(header, sizeof header);
+    EXPECT_STREQ(
+        "first,last,count,mean,sd,minimum,maximum,out_of_band,out_of_band_share,teach,tolerance,cp,cpk,"
+        "mm_per_pixel,mean_mm,sd_mm,minimum_mm,maximum_mm",
+        header);
+    mm_per_pixel = mm_offset = 0.0;
+    FormatStatisticsCsv(row, sizeof row, &s);
+    EXPECT_STREQ("t2,t9,8,5.000,2.138,2,9,1,0.1250,5,3,0.468,0.468,,,,,", row);
+    CalibrateScale(0.25, 10.0, 1.0);
+    FormatStatisticsCsv(row, sizeof row, &s);
+    EXPECT_STREQ("t2,t9,8,5.000,2.138,2,9,1,0.1250,5,3,0.468,0.468,0.025,1.1250,0.0535,1.050,1.225", row);
+    mm_per_pixel = mm_offset = 0.0;
 }

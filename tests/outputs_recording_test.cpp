@@ -3,6 +3,7 @@
 // Video and a time-out; a full disk stops it and nothing else.
 #include "support/program_fixture.h"
 
+#include "display/display.h"
 #include "link/record.h"
 #include "outputs/outputs.h"
 #include "runtime/ui.h"
@@ -51,9 +52,9 @@ class RecordingTest : public ProgramTest {
     {
         AfterSeconds(seconds, [this] { Press(PANEL_STOP); });
     }
-    std::vector<std::string> Lines() const
+    std::vector<std::string> Lines(const std::string& path = "") const
     {
-        std::ifstream in(file);
+        std::ifstream in(path.empty() ? file : path);
         std::vector<std::string> out;
         for (std::string line; std::getline(in, line);) out.push_back(line);
         return out;
@@ -63,6 +64,7 @@ class RecordingTest : public ProgramTest {
         Row out;
         std::stringstream s(line);
         for (std::string field; std::getline(s, field, ',');) out.push_back(field);
+        if (!line.empty() && line.back() == ',') out.push_back("");  // an empty last field is a field
         return out;
     }
     int CountSent(int command) const
@@ -162,10 +164,33 @@ TEST_F(RecordingTest, RowsAreTheSensorsRepliesInOrderAndOutliveATimeOut)
     GetCtrlAttribute(panelHandle, PANEL_MVALUE, ATTR_TEXT_BGCOLOR, &bg);
     EXPECT_NE(OUT_OF_BAND_COLOR, bg);
 
+    // Beside it, the run's statistics, written as run mode ended: 30 replies,
+    // the first and the last eight out of the band.
+    const std::string summary = file.substr(0, file.rfind('.')) + "-summary.csv";
+    std::vector<std::string> rows = Lines(summary);
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ(0u, rows[0].find("first,last,count,mean,sd,minimum,maximum,out_of_band,out_of_band_share,teach,"));
+    Row stats = Split(rows[1]);
+    ASSERT_EQ(Split(rows[0]).size(), stats.size());
+    EXPECT_EQ(Split(lines[1])[FIELD_TIME], stats[0]);
+    EXPECT_EQ(Split(lines.back())[FIELD_TIME], stats[1]);
+    EXPECT_EQ("30", stats[2]);
+    EXPECT_EQ("547.000", stats[3]);  // 402 + 10 * 14.5
+    EXPECT_EQ("402", stats[5]);
+    EXPECT_EQ("692", stats[6]);
+    EXPECT_EQ("9", stats[7]);
+
     Press(PANEL_RECORD);
     EXPECT_EQ(0, RecordActive());
     EXPECT_EQ(0, Value(panelHandle, PANEL_RECORD));
     EXPECT_EQ("Recording ended: " + file + ", 30 rows", Status());
+    EXPECT_EQ(2u, Lines(summary).size());  // nothing ran since
+
+    // A new recording into the same file starts its summary afresh too.
+    RecordOn();
+    ASSERT_EQ(0, RecordSummary(RunStatistics()));
+    EXPECT_EQ(2u, Lines(summary).size());
+    RecordStop();
 }
 
 TEST_F(RecordingTest, RunAndVideoRowsGoIntoOneFileWithTheSamplesOfEachPicture)

@@ -133,13 +133,52 @@ std::vector<PlotInfo> GraphPlots(int panel, int control)
     std::vector<PlotInfo> out;
     auto* g = qobject_cast<KGraph*>(Widget(panel, control));
     if (!g) return out;
-    for (const KGraph::Plot& p : g->Plots())
-        out.push_back({p.handle,
-                       p.kind == KGraph::RECTANGLE ? PLOT_RECTANGLE
-                       : p.kind == KGraph::BAND    ? PLOT_BAND
-                                                   : PLOT_XY,
-                       p.x, p.y, p.color, p.fillColor});
+    for (const KGraph::Plot& p : g->Plots()) {
+        int kind = p.kind == KGraph::RECTANGLE   ? PLOT_RECTANGLE
+                   : p.kind == KGraph::BAND      ? PLOT_BAND
+                   : p.style == VAL_VERTICAL_BAR ? PLOT_BARS
+                                                 : PLOT_XY;
+        out.push_back({p.handle, kind, p.x, p.y, p.color, p.fillColor, p.lineStyle, p.name.toStdString()});
+    }
     return out;
+}
+
+std::vector<std::string> GraphLegend(int panel, int control)
+{
+    std::vector<std::string> out;
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return out;
+    for (const QString& name : g->LegendNames()) out.push_back(name.toStdString());
+    return out;
+}
+
+int StripTraceLineStyle(int panel, int control, int trace)
+{
+    auto* s = qobject_cast<KStripChart*>(Widget(panel, control));
+    return s ? s->TraceLineStyle(trace) : UIE_NO_SUCH_CONTROL;
+}
+
+std::vector<std::string> AxisTickLabels(int panel, int control, int axis)
+{
+    std::vector<std::string> out;
+    auto* g = qobject_cast<KPlotBase*>(Widget(panel, control));
+    if (!g) return out;
+    QCPAxis* a = axis == 0 ? g->xAxis : g->yAxis;
+    QVector<double> ticks, subTicks;
+    QVector<QString> labels;
+    a->ticker()->generate(a->range(), g->locale(), a->numberFormat().at(0), a->numberPrecision(), ticks, &subTicks,
+                          &labels);
+    for (int i = 0; i < ticks.size() && i < labels.size(); i++)
+        if (a->range().contains(ticks[i])) out.push_back(labels[i].toStdString());
+    return out;
+}
+
+std::string ShownText(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    if (auto* spin = qobject_cast<QSpinBox*>(w)) return spin->text().toStdString();
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text().toStdString();
+    return "";
 }
 
 std::vector<double> StripChartTrace(int panel, int control, int trace)
@@ -232,6 +271,9 @@ Box ControlBox(int panel, int control)
     Panel* p = FindPanel(panel);
     QWidget* w = Widget(panel, control);
     if (!p || !w) return Box();
+    // A pinned control is below the canvas, where its strip is.
+    if (p->strip && p->strip->isAncestorOf(w))
+        return ToBox(QRect(w->mapTo(p->strip, QPoint(0, 0)) + QPoint(0, p->canvas->height()), w->size()));
     return ToBox(QRect(w->mapTo(p->canvas, QPoint(0, 0)), w->size()));
 }
 
@@ -239,9 +281,9 @@ Box ControlOnScreen(int panel, int control)
 {
     Panel* p = FindPanel(panel);
     QWidget* w = Widget(panel, control);
-    auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr;
+    QScrollArea* area = p ? p->area : nullptr;
     if (!area || !w) return Box();
-    QWidget* view = area->viewport();
+    QWidget* view = p->strip && p->strip->isAncestorOf(w) ? p->strip : area->viewport();
     QRect inView = QRect(w->mapTo(view, QPoint(0, 0)), w->size()).intersected(view->rect());
     if (inView.isEmpty()) return Box();
     return ToBox(inView.translated(view->mapToGlobal(QPoint(0, 0))));
@@ -470,7 +512,8 @@ void OperatorScrollTo(int panel, int control)
 {
     Panel* p = FindPanel(panel);
     QWidget* w = Widget(panel, control);
-    if (auto* area = p ? qobject_cast<QScrollArea*>(p->window) : nullptr; area && w) area->ensureWidgetVisible(w, 0, 0);
+    if (QScrollArea* area = p ? p->area : nullptr; area && w && area->widget()->isAncestorOf(w))
+        area->ensureWidgetVisible(w, 0, 0);
     Settle();
 }
 
@@ -485,6 +528,23 @@ void OperatorWheel(int panel, int control, int notches)
     // parents when a widget leaves them (sendEvent would make it a program's event).
     QSpontaneKeyEvent::setSpontaneous(&e);
     qApp->notify(w, &e);
+    Settle();
+}
+
+void OperatorDrag(int panel, int control, int dx)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w) return;
+    QPointF from = QPointF(w->rect().center()), to = from + QPointF(dx, 0);
+    QMouseEvent press(QEvent::MouseButtonPress, from, w->mapToGlobal(from), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, to, w->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, to, w->mapToGlobal(to), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    for (QMouseEvent* e : {&press, &move, &release}) {
+        QSpontaneKeyEvent::setSpontaneous(e);
+        qApp->notify(w, e);
+    }
     Settle();
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2, PLOT_BAND = 3 };
+enum PlotKind { PLOT_XY = 1, PLOT_RECTANGLE = 2, PLOT_BAND = 3, PLOT_BARS = 4 };
 
 struct PlotInfo {
     int handle;
@@ -17,6 +17,8 @@ struct PlotInfo {
     std::vector<double> x, y;  // points; a rectangle has (x1, x2) and (y1, y2); a band n x, n lows then n highs
     int color;                 // line / outline colour
     int fillColor;             // rectangles and bands
+    int lineStyle;             // VAL_SOLID, VAL_DASH, VAL_DOT
+    std::string name;          // in the legend; "" not listed
 };
 
 // Plots of a graph in drawing order (oldest first).
@@ -24,6 +26,13 @@ std::vector<PlotInfo> GraphPlots(int panel, int control);
 // Points of one strip-chart trace (1..N), oldest first, at most points-per-screen.
 std::vector<double> StripChartTrace(int panel, int control, int trace);
 int StripTraceColor(int panel, int control, int trace);
+int StripTraceLineStyle(int panel, int control, int trace);
+// The names a graph's or strip chart's legend lists, in its order; none while it is hidden.
+std::vector<std::string> GraphLegend(int panel, int control);
+// The tick labels an axis shows now (AXIS_X 0, AXIS_Y 1).
+std::vector<std::string> AxisTickLabels(int panel, int control, int axis);
+// The text a numeric display or text message shows, as the operator reads it.
+std::string ShownText(int panel, int control);
 bool PanelVisible(int panel);
 bool PanelIsToolWindow(int panel);
 // Number of repaints a graph or strip chart has done (to check queued drawing).
@@ -88,6 +97,7 @@ int PanelMenuBarHeight(int panel);  // the height of the window's menu bar above
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
 void OperatorScrollTo(int panel, int control);               // scroll the window until the control shows
 void OperatorWheel(int panel, int control, int notches);     // the mouse wheel over the control; > 0 turns it down
+void OperatorDrag(int panel, int control, int dx);           // the left button dragged dx pixels across the control
 // Keys pressed and released in the panel's window, which becomes the active one:
 // "F5", "Esc", "Ctrl+G". They go to the focused control unless a shortcut takes them.
 void OperatorKeys(int panel, const char* keys);
