@@ -186,7 +186,10 @@ static void UpdateCursors(void)
         SetCtrlVal(panelHandle, k == 0 ? PANEL_CURSOR1 : PANEL_CURSOR2, text);
     }
     const int d = static_cast<int>(x[1] > x[0] ? x[1] - x[0] : x[0] - x[1]);
-    std::snprintf(text, sizeof text, TR("Distance %d pixels"), d);
+    if (ScaleKnown())
+        std::snprintf(text, sizeof text, TR("Distance %d pixels, %.3f mm"), d, d * mm_per_pixel);
+    else
+        std::snprintf(text, sizeof text, TR("Distance %d pixels"), d);
     SetCtrlVal(panelHandle, PANEL_DISTANCE, text);
 }
 

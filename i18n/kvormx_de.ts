@@ -2642,5 +2642,9 @@ eine Antwort, die nicht innerhalb der Zeitgrenze kommt, es mit Status 1.
         <source>Position (mm)</source>
         <translation>Position (mm)</translation>
     </message>
+    <message id="Distance %d pixels, %.3f mm">
+        <source>Distance %d pixels, %.3f mm</source>
+        <translation>Abstand %d Pixel, %.3f mm</translation>
+    </message>
 </context>
 </TS>

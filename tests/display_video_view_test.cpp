@@ -230,6 +230,13 @@ TEST_F(VideoViewTest, CursorsSnapToAReportedEdgeAndReadTheSignalAgainstTheThresh
     OperatorKeys(panelHandle, "Left");
     GetMeasureCursor(panelHandle, PANEL_GRAPH_VIDEO, 1, &a);
     EXPECT_EQ(899, a);
-    std::snprintf(expect, sizeof expect, "Distance %d pixels", static_cast<int>(b > 899 ? b - 899 : 899 - b));
+    const int d = static_cast<int>(b > 899 ? b - 899 : 899 - b);
+    std::snprintf(expect, sizeof expect, "Distance %d pixels", d);
+    EXPECT_EQ(expect, Text(PANEL_DISTANCE));
+    // With a millimetre scale the distance is in millimetres too.
+    mm_per_pixel = 0.025;
+    OperatorKeys(panelHandle, "Right");
+    const int moved = static_cast<int>(b > 900 ? b - 900 : 900 - b);
+    std::snprintf(expect, sizeof expect, "Distance %d pixels, %.3f mm", moved, moved * 0.025);
     EXPECT_EQ(expect, Text(PANEL_DISTANCE));
 }
