@@ -227,6 +227,7 @@ TEST_F(VideoViewTest, CursorsSnapToAReportedEdgeAndReadTheSignalAgainstTheThresh
     OperatorKeys(panelHandle, "Ctrl+Right");
     GetMeasureCursor(panelHandle, PANEL_GRAPH_VIDEO, 1, &a);
     EXPECT_EQ(900, a);
+    mm_per_pixel = 0;  // a sensor of no known scale: pixels only
     OperatorKeys(panelHandle, "Left");
     GetMeasureCursor(panelHandle, PANEL_GRAPH_VIDEO, 1, &a);
     EXPECT_EQ(899, a);
