@@ -2,6 +2,7 @@
 // value and the analog-mode value, the last 100 samples newest at the right.
 #include "display/display.h"
 
+#include "link/link.h"
 #include "link/record.h"
 
 #include "form/form.h"
@@ -85,8 +86,59 @@ static void ChartCsv(int, int, CsvLineWriter write, void* sink)
     }
 }
 
+// ---- The chart's measuring cursors ------------------------------------------------------------
+// They stand at an age (replies before the newest) while the replies run
+// under them; each label says the reply's measured value there, the second
+// also how far it lies from the first, in replies and in the value.
+
+// The sample under chart position x: the chart holds HISTORY_SAMPLES + 1
+// points, the newest at the right edge; -1 where no reply was measured.
+static int SampleAt(double x)
+{
+    const int k = static_cast<int>(std::lround(x)) - 1;
+    if (k < 0 || k >= HISTORY_SAMPLES || !g_sampleTime[k][0]) return -1;
+    return k;
+}
+
+// One label; with `from` (the other cursor's sample) also the distance to it.
+static void CursorLabel(int cursor, double x, int from, double fromX, char* text, int size)
+{
+    const size_t n = static_cast<size_t>(size);
+    const int age = HISTORY_SAMPLES - static_cast<int>(std::lround(x));
+    const int k = SampleAt(x);
+    if (k < 0) {
+        std::snprintf(text, n, TR("%d: %d replies back, no reply"), cursor, age);
+        return;
+    }
+    const double value = arrayNORM[k * TRACES + 3];
+    const int apart = static_cast<int>(std::lround(x - fromX));
+    const double diff = from >= 0 ? value - arrayNORM[from * TRACES + 3] : 0;
+    if (ScaleKnown() && from >= 0)
+        std::snprintf(text, n, TR("%d: %d replies back, %.0f pixels (%.3f mm); %+d replies, %+.3f mm from 1"), cursor,
+                      age, value, PositionMm(value), apart, LengthMm(diff));
+    else if (ScaleKnown())
+        std::snprintf(text, n, TR("%d: %d replies back, %.0f pixels (%.3f mm)"), cursor, age, value, PositionMm(value));
+    else if (from >= 0)
+        std::snprintf(text, n, TR("%d: %d replies back, %.0f pixels; %+d replies, %+.0f pixels from 1"), cursor, age,
+                      value, apart, diff);
+    else
+        std::snprintf(text, n, TR("%d: %d replies back, %.0f pixels"), cursor, age, value);
+}
+
+static void StripCursorMoved(int panel, int control, int, double)
+{
+    double x[2];
+    for (int i = 0; i < 2; i++) GetMeasureCursor(panel, control, i + 1, &x[i]);
+    char text[160];
+    CursorLabel(1, x[0], -1, 0, text, sizeof text);
+    SetMeasureCursorLabel(panel, control, 1, text);
+    CursorLabel(2, x[1], SampleAt(x[0]), x[0], text, sizeof text);
+    SetMeasureCursorLabel(panel, control, 2, text);
+}
+
 void InitStripChart(void)
 {
+    SetMeasureCursorObserver(panelHandle, PANEL_GRAPH_RAW, StripCursorMoved);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_NUM_TRACES, TRACES);
     for (int tr = 0; tr < TRACES; tr++) {
         SetTraceAttribute(panelHandle, PANEL_GRAPH_RAW, tr + 1, ATTR_TRACE_COLOR, kChartTraceColors[tr]);

@@ -2646,5 +2646,29 @@ eine Antwort, die nicht innerhalb der Zeitgrenze kommt, es mit Status 1.
         <source>Distance %d pixels, %.3f mm</source>
         <translation>Abstand %d Pixel, %.3f mm</translation>
     </message>
+    <message id="Measuring cursors">
+        <source>Measuring cursors</source>
+        <translation>Messcursor</translation>
+    </message>
+    <message id="%d: %d replies back, no reply">
+        <source>%d: %d replies back, no reply</source>
+        <translation>%d: %d Antworten zurück, keine Antwort</translation>
+    </message>
+    <message id="%d: %d replies back, %.0f pixels (%.3f mm); %+d replies, %+.3f mm from 1">
+        <source>%d: %d replies back, %.0f pixels (%.3f mm); %+d replies, %+.3f mm from 1</source>
+        <translation>%d: %d Antworten zurück, %.0f Pixel (%.3f mm); %+d Antworten, %+.3f mm von 1</translation>
+    </message>
+    <message id="%d: %d replies back, %.0f pixels (%.3f mm)">
+        <source>%d: %d replies back, %.0f pixels (%.3f mm)</source>
+        <translation>%d: %d Antworten zurück, %.0f Pixel (%.3f mm)</translation>
+    </message>
+    <message id="%d: %d replies back, %.0f pixels; %+d replies, %+.0f pixels from 1">
+        <source>%d: %d replies back, %.0f pixels; %+d replies, %+.0f pixels from 1</source>
+        <translation>%d: %d Antworten zurück, %.0f Pixel; %+d Antworten, %+.0f Pixel von 1</translation>
+    </message>
+    <message id="%d: %d replies back, %.0f pixels">
+        <source>%d: %d replies back, %.0f pixels</source>
+        <translation>%d: %d Antworten zurück, %.0f Pixel</translation>
+    </message>
 </context>
 </TS>

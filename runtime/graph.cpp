@@ -510,11 +510,21 @@ int KGraph::AddBand(std::vector<double> x, std::vector<double> low, std::vector<
     return plots_.back().handle;
 }
 
-// ---- [SECTION] Measuring cursors (KGraph) -------------------------------------------------------
+// ---- [SECTION] Measuring cursors (a graph or a strip chart) -------------------------------------------------------
 
 static const int MEASURE_COLORS[2] = {0xC000C0, 0x008080};  // cursor 1 magenta, cursor 2 teal
 
-int KGraph::ShowMeasuring(bool on)
+// A cursor's label hangs at the top beside its line, on the side with more
+// room, the second a line lower, so long labels stay on the plot.
+static void PlaceLabel(QCPItemText* label, double x, const QCPRange& r, int cursor)
+{
+    const bool right = x > r.center();
+    label->setPositionAlignment(Qt::AlignTop | (right ? Qt::AlignRight : Qt::AlignLeft));
+    label->setPadding(QMargins(4, 0, 4, 0));
+    label->position->setCoords(x, cursor == 0 ? 0.0 : 0.07);
+}
+
+int KPlotBase::ShowMeasuring(bool on)
 {
     Measuring& m = measuring_;
     if (!m.line[0]) {
@@ -542,7 +552,7 @@ int KGraph::ShowMeasuring(bool on)
         m.label[i]->setVisible(on);
         m.line[i]->point1->setCoords(m.x[i], 0);
         m.line[i]->point2->setCoords(m.x[i], 1);
-        m.label[i]->position->setCoords(m.x[i], 0.0);
+        PlaceLabel(m.label[i], m.x[i], xAxis->range(), i);
     }
     setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
     MarkDirty(DIRTY_CURSORS);
@@ -550,7 +560,7 @@ int KGraph::ShowMeasuring(bool on)
 }
 
 // The nearest snap position within reach, or x itself.
-double KGraph::Snapped(double x) const
+double KPlotBase::Snapped(double x) const
 {
     const Measuring& m = measuring_;
     const double px = xAxis->coordToPixel(x);
@@ -565,7 +575,7 @@ double KGraph::Snapped(double x) const
     return best;
 }
 
-int KGraph::MoveMeasuring(int cursor, double x, bool snap, bool tell)
+int KPlotBase::MoveMeasuring(int cursor, double x, bool snap, bool tell)
 {
     Measuring& m = measuring_;
     if (!m.line[0]) ShowMeasuring(false);
@@ -575,17 +585,24 @@ int KGraph::MoveMeasuring(int cursor, double x, bool snap, bool tell)
     m.x[cursor] = x;
     m.line[cursor]->point1->setCoords(x, 0);
     m.line[cursor]->point2->setCoords(x, 1);
-    m.label[cursor]->position->setCoords(x, 0.0);
+    PlaceLabel(m.label[cursor], x, r, cursor);
     MarkDirty(DIRTY_CURSORS);
     if (tell && m.observer) m.observer(m.panel, m.control, cursor + 1, x);
     return 0;
 }
 
-void KGraph::mousePressEvent(QMouseEvent* e)
+void KPlotBase::TellMeasuring()
+{
+    Measuring& m = measuring_;
+    if (!m.on || !m.observer) return;
+    for (int i = 0; i < 2; i++) m.observer(m.panel, m.control, i + 1, m.x[i]);
+}
+
+void KPlotBase::mousePressEvent(QMouseEvent* e)
 {
     Measuring& m = measuring_;
     if (!m.on || e->button() != Qt::LeftButton) {
-        KPlotBase::mousePressEvent(e);
+        QCustomPlot::mousePressEvent(e);
         return;
     }
     setFocus(Qt::MouseFocusReason);
@@ -598,32 +615,32 @@ void KGraph::mousePressEvent(QMouseEvent* e)
     e->accept();
 }
 
-void KGraph::mouseMoveEvent(QMouseEvent* e)
+void KPlotBase::mouseMoveEvent(QMouseEvent* e)
 {
     Measuring& m = measuring_;
     if (m.dragging < 0) {
-        KPlotBase::mouseMoveEvent(e);
+        QCustomPlot::mouseMoveEvent(e);
         return;
     }
     MoveMeasuring(m.dragging, xAxis->pixelToCoord(e->position().x()), true, true);
     e->accept();
 }
 
-void KGraph::mouseReleaseEvent(QMouseEvent* e)
+void KPlotBase::mouseReleaseEvent(QMouseEvent* e)
 {
     if (measuring_.dragging < 0) {
-        KPlotBase::mouseReleaseEvent(e);
+        QCustomPlot::mouseReleaseEvent(e);
         return;
     }
     measuring_.dragging = -1;
     e->accept();
 }
 
-void KGraph::keyPressEvent(QKeyEvent* e)
+void KPlotBase::keyPressEvent(QKeyEvent* e)
 {
     Measuring& m = measuring_;
     if (!m.on) {
-        KPlotBase::keyPressEvent(e);
+        QCustomPlot::keyPressEvent(e);
         return;
     }
     const int k = m.active;
@@ -650,21 +667,21 @@ void KGraph::keyPressEvent(QKeyEvent* e)
             }
             break;
         }
-        default: KPlotBase::keyPressEvent(e); return;
+        default: QCustomPlot::keyPressEvent(e); return;
     }
     e->accept();
 }
 
 // Tab chooses the other cursor instead of leaving the graph while its
 // cursors are shown; Shift+Tab still leaves it.
-bool KGraph::focusNextPrevChild(bool next)
+bool KPlotBase::focusNextPrevChild(bool next)
 {
     if (measuring_.on && next && hasFocus() && measuring_.active == 0) {
         measuring_.active = 1;
         return true;
     }
     if (measuring_.on && next && hasFocus()) measuring_.active = 0;
-    return KPlotBase::focusNextPrevChild(next);
+    return QCustomPlot::focusNextPrevChild(next);
 }
 
 // ---- [SECTION] Strip chart (KStripChart) --------------------------------------------------------
@@ -842,6 +859,7 @@ void KStripChart::Append(const double* values, int points)
     }
     for (Trace& t : traces_) SyncGraph(t);
     MarkDirty(DIRTY_PLOTS);
+    TellMeasuring();  // the replies under the cursors moved on
 }
 
 void KStripChart::Clear()
@@ -916,6 +934,20 @@ void KPlotBase::FillExportMenu(QMenu* menu)
         a->setObjectName(item.name);
         QString format = item.format;
         connect(a, &QAction::triggered, this, [this, format] { Export(format); });
+    }
+    // A strip chart whose program reads its cursors has them here (a graph
+    // has its own switch on the panel).
+    if (qobject_cast<KStripChart*>(this) && measuring_.observer) {
+        menu->addSeparator();
+        QAction* a = menu->addAction(Shown(TR("Measuring cursors")));
+        a->setObjectName("measuringCursors");
+        a->setCheckable(true);
+        a->setChecked(measuring_.on);
+        connect(a, &QAction::triggered, this, [this](bool on) {
+            ShowMeasuring(on);
+            if (on) setFocus(Qt::OtherFocusReason);
+            TellMeasuring();
+        });
     }
 }
 
@@ -1243,7 +1275,7 @@ int PlotBand(int panel, int control, const void* x, const void* low, const void*
 int ShowMeasureCursors(int panel, int control, int on)
 {
     int err;
-    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
     if (!g) return err;
     g->Measure().panel = panel;
     g->Measure().control = control;
@@ -1253,7 +1285,7 @@ int ShowMeasureCursors(int panel, int control, int on)
 int SetMeasureCursor(int panel, int control, int cursor, double x)
 {
     int err;
-    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
     if (!g) return err;
     if (cursor < 1 || cursor > 2) return Fail(UIE_BAD_VALUE, QString("no measuring cursor %1").arg(cursor));
     return g->MoveMeasuring(cursor - 1, x, false, false);
@@ -1262,7 +1294,7 @@ int SetMeasureCursor(int panel, int control, int cursor, double x)
 int GetMeasureCursor(int panel, int control, int cursor, double* x)
 {
     int err;
-    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
     if (!g) return err;
     if (cursor < 1 || cursor > 2) return Fail(UIE_BAD_VALUE, QString("no measuring cursor %1").arg(cursor));
     if (!g->Measure().line[0]) g->ShowMeasuring(false);
@@ -1273,7 +1305,7 @@ int GetMeasureCursor(int panel, int control, int cursor, double* x)
 int SetMeasureSnap(int panel, int control, const double* positions, int n, double pixels)
 {
     int err;
-    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
     if (!g) return err;
     g->Measure().snap.assign(positions, positions + (n > 0 ? n : 0));
     g->Measure().snapPixels = pixels;
@@ -1283,11 +1315,23 @@ int SetMeasureSnap(int panel, int control, const double* positions, int n, doubl
 int SetMeasureCursorObserver(int panel, int control, MeasureCursorObserver observer)
 {
     int err;
-    KGraph* g = PlotControl<KGraph>(panel, control, &err, "graph");
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
     if (!g) return err;
     g->Measure().panel = panel;
     g->Measure().control = control;
     g->Measure().observer = observer;
+    return 0;
+}
+
+int SetMeasureCursorLabel(int panel, int control, int cursor, const char* text)
+{
+    int err;
+    KPlotBase* g = PlotControl<KPlotBase>(panel, control, &err, "graph or strip chart");
+    if (!g) return err;
+    if (cursor < 1 || cursor > 2 || !text) return Fail(UIE_BAD_VALUE, QString("no measuring cursor %1").arg(cursor));
+    if (!g->Measure().label[0]) g->ShowMeasuring(false);
+    g->Measure().label[cursor - 1]->setText(Shown(QString::fromLatin1(text)));
+    g->MarkDirty(KPlotBase::DIRTY_CURSORS);
     return 0;
 }
 

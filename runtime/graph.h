@@ -51,7 +51,10 @@ int PlotBand(int panel, int control, const void* x, const void* low, const void*
              int fillColor);
 
 // ---- Measuring cursors --------------------------------------------------------------------------
-// Two vertical cursors of the operator on a graph, apart from the program's
+// Two vertical cursors of the operator on a graph or a strip chart (a strip
+// chart's right-click menu switches them on once the program observes them;
+// its cursors stay at their age while the replies run under them, and the
+// observer hears both after every append), apart from a graph's
 // three: a left press (or drag) takes the nearer one to the mouse; with the
 // graph focused, Left and Right move the active cursor by one x unit (with
 // Shift by ten), Ctrl+Left and Ctrl+Right jump it to the next snap position,
@@ -64,6 +67,8 @@ int SetMeasureCursor(int panel, int control, int cursor, double x);  // programm
 int GetMeasureCursor(int panel, int control, int cursor, double* x);
 int SetMeasureSnap(int panel, int control, const double* positions, int n, double pixels);
 int SetMeasureCursorObserver(int panel, int control, MeasureCursorObserver observer);
+// The text beside a cursor at the top of the plot ("1", "2" until set); shown translated.
+int SetMeasureCursorLabel(int panel, int control, int cursor, const char* text);
 
 // ---- Strip chart --------------------------------------------------------------------------------
 // `n` interleaved values (trace 1, trace 2, ... trace N, trace 1, ...) starting at

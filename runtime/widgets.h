@@ -306,7 +306,33 @@ class KPlotBase : public QCustomPlot {
     void SetZoomPan(bool on);
     bool ZoomPan() const { return zoomPan_; }
 
+    // The operator's two measuring cursors (graph.h), on a graph or a strip chart.
+    struct Measuring {
+        bool on = false;
+        double x[2] = {0, 0};
+        int active = 0;            // the cursor the keys move
+        std::vector<double> snap;  // positions a cursor near them snaps to
+        double snapPixels = 0;     // how near, in screen pixels
+        MeasureCursorObserver observer = nullptr;
+        int panel = 0, control = 0;  // passed to the observer
+        QCPItemStraightLine* line[2] = {nullptr, nullptr};
+        QCPItemText* label[2] = {nullptr, nullptr};
+        int dragging = -1;  // the cursor the mouse holds, -1 none
+    };
+    int ShowMeasuring(bool on);
+    int MoveMeasuring(int cursor, double x, bool snap, bool tell);
+    void TellMeasuring();  // the observer hears both cursors again (what lies under them changed)
+    Measuring& Measure() { return measuring_; }
+    const Measuring& Measure() const { return measuring_; }
+
  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    double Snapped(double x) const;
+    Measuring measuring_;
     void showEvent(QShowEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void Export(const QString& format);
@@ -366,35 +392,8 @@ class KGraph : public KPlotBase {
     void ApplyFormProperties() override;
     QString CsvText() const override;
 
-    // The operator's measuring cursors (graph.h).
-    struct Measuring {
-        bool on = false;
-        double x[2] = {0, 0};
-        int active = 0;            // the cursor the keys move
-        std::vector<double> snap;  // positions a cursor near them snaps to
-        double snapPixels = 0;     // how near, in screen pixels
-        MeasureCursorObserver observer = nullptr;
-        int panel = 0, control = 0;  // passed to the observer
-        QCPItemStraightLine* line[2] = {nullptr, nullptr};
-        QCPItemText* label[2] = {nullptr, nullptr};
-        int dragging = -1;  // the cursor the mouse holds, -1 none
-    };
-    int ShowMeasuring(bool on);
-    int MoveMeasuring(int cursor, double x, bool snap, bool tell);
-    Measuring& Measure() { return measuring_; }
-    const Measuring& Measure() const { return measuring_; }
-
- protected:
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    bool focusNextPrevChild(bool next) override;
-
  private:
     int NextHandle();
-    double Snapped(double x) const;
-    Measuring measuring_;
     std::vector<Plot> plots_;
     std::vector<QCPItemRect*> spareRects_;  // of deleted plots, hidden, owned by the plot
     Cursor cursors_[3];

@@ -317,3 +317,33 @@ TEST_F(StripChartTest, StatisticsHistogramMarksTheBandAndResetStartsAfresh)
     EXPECT_EQ("-", ShownText(panelHandle, PANEL_STAT_MEAN));
     EXPECT_TRUE(GraphPlots(panelHandle, PANEL_GRAPH_HISTOGRAM).empty());
 }
+
+// The chart's measuring cursors (from its right-click menu) stand at an age
+// while the replies run under them, and read the reply there and how far the
+// second lies from the first.
+TEST_F(StripChartTest, MeasuringCursorsReadTheReplyAtTheirAgeAndTheDistanceBetween)
+{
+    DisplayPanel(panelHandle);
+    mm_per_pixel = 0;
+    for (int i = 0; i < 10; i++) {
+        NoteChartSampleTime("2026-12-07T12:00:00.000Z", i);
+        Sample(500, 20, 500 + i);
+    }
+    ASSERT_TRUE(OperatorChooseExport(panelHandle, PANEL_GRAPH_RAW, "measuringCursors"));
+    SetMeasureCursor(panelHandle, PANEL_GRAPH_RAW, 1, 100);  // the newest reply
+    SetMeasureCursor(panelHandle, PANEL_GRAPH_RAW, 2, 97);   // three before it
+    NoteChartSampleTime("2026-12-07T12:00:10.000Z", 10);
+    Sample(500, 20, 510);
+    EXPECT_EQ("1: 0 replies back, 510 pixels", MeasureCursorLabel(panelHandle, PANEL_GRAPH_RAW, 1));
+    EXPECT_EQ("2: 3 replies back, 507 pixels; -3 replies, -3 pixels from 1",
+              MeasureCursorLabel(panelHandle, PANEL_GRAPH_RAW, 2));
+    // Before the first reply of the run there is nothing to read; with a scale, millimetres too.
+    SetMeasureCursor(panelHandle, PANEL_GRAPH_RAW, 2, 50);
+    mm_per_pixel = 0.025;
+    NoteChartSampleTime("2026-12-07T12:00:11.000Z", 11);
+    Sample(500, 20, 512);
+    EXPECT_EQ("2: 50 replies back, no reply", MeasureCursorLabel(panelHandle, PANEL_GRAPH_RAW, 2));
+    char expect[96];
+    std::snprintf(expect, sizeof expect, "1: 0 replies back, 512 pixels (%.3f mm)", PositionMm(512));
+    EXPECT_EQ(expect, MeasureCursorLabel(panelHandle, PANEL_GRAPH_RAW, 1));
+}

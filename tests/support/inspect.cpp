@@ -613,3 +613,12 @@ std::string DocumentOpened(void)
 {
     return g_documentOpened;
 }
+
+std::string MeasureCursorLabel(int panel, int control, int cursor)
+{
+    int err;
+    Control* c = FindControl(panel, control, &err);
+    auto* plot = c ? qobject_cast<KPlotBase*>(c->widget.data()) : nullptr;
+    if (!plot || cursor < 1 || cursor > 2 || !plot->Measure().label[cursor - 1]) return "";
+    return plot->Measure().label[cursor - 1]->text().toStdString();
+}

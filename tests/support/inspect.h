@@ -91,7 +91,10 @@ bool OperatorChooseExport(int panel, int control, const char* item);
 // Chooses an item of a panel window's menu bar, as the mouse would; false
 // when there is no such item or it is dimmed.
 bool OperatorChooseMenuItem(int panel, const char* menu, const char* item);
-std::string TextPopupShown(void);   // title, a newline and the text of the text pop-up open now ("" none)
+std::string TextPopupShown(void);
+std::string MeasureCursorLabel(
+    int panel, int control,
+    int cursor);  // the text beside a measuring cursor   // title, a newline and the text of the text pop-up open now ("" none)
 std::string DocumentOpened(void);   // the last document handed to the desktop's viewer
 int PanelMenuBarHeight(int panel);  // the height of the window's menu bar above the panel, 0 without one
 void OperatorResizePanel(int panel, int width, int height);  // drag the window's frame
