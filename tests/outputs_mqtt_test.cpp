@@ -191,6 +191,7 @@ TEST_F(MqttTest, HealthIsRetainedAboutOnceASecondWithTheLinesCounters)
     ASSERT_TRUE(WaitFor([] { return MqttConnected() != 0; }, 5.0));
     StartHealthView();
     Subscriber sub(port, "plant/line1/health");
+    ASSERT_TRUE(WaitFor([&] { return sub.Subscribed(); }, 5.0));
     SensorFaults silent;
     silent.no_reply_every = 1;
     sensor.SetFaults(silent);
@@ -199,6 +200,14 @@ TEST_F(MqttTest, HealthIsRetainedAboutOnceASecondWithTheLinesCounters)
     const size_t before = sub.On("plant/line1/health").size();
     PumpFor(3.2);
     StopHealthView();
+    // What was published has arrived once the newest message says the line's counters.
+    WaitFor(
+        [&] {
+            const std::vector<std::string> got = sub.On("plant/line1/health");
+            return !got.empty() && Member(got.back(), "timeouts") == 1 &&
+                   Member(got.back(), "exchanges") == link_health.exchanges;
+        },
+        5.0);
     const std::vector<std::string> health = sub.On("plant/line1/health");
     ASSERT_FALSE(health.empty());
     EXPECT_GE(health.size() - before, 2u);
