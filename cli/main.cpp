@@ -253,8 +253,13 @@ static void CommandHelp(const Command& c)
 
 // ---- Argument helpers ---------------------------------------------------------------------------
 
-static void Emit(int level, const char* text, int publish = 1)
+// One message: the line on standard error (in the operator's language,
+// with its priority under the service) and, unless `publish` is 0, the same
+// text in English as the broker's status.
+static void Emit(int level, int publish, const char* format, va_list args)
 {
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
     std::fflush(stdout);  // data before the message, where both go to one terminal
     if (cliService)
         std::fprintf(stderr, "<%d>kvormx-cli: %s\n", level, TranslateUtf8(text));
@@ -266,32 +271,26 @@ static void Emit(int level, const char* text, int publish = 1)
 
 void Message(const char* format, ...)
 {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    Emit(LOG_LEVEL_ERR, 1, format, args);
     va_end(args);
-    Emit(LOG_LEVEL_ERR, text);
 }
 
 void Say(int level, const char* format, ...)
 {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    Emit(level, 1, format, args);
     va_end(args);
-    Emit(level, text);
 }
 
 void Note(int level, const char* format, ...)
 {
-    char text[1024];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    Emit(level, 0, format, args);
     va_end(args);
-    Emit(level, text, 0);
 }
 
 int UsageError(const char* command, const char* format, ...)

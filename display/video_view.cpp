@@ -200,6 +200,15 @@ static void CursorMoved(int, int, int, double)
 
 // ---- [SECTION] Reference ------------------------------------------------------------------------
 
+// The reference drawn from now on (and the one the support file carries), from `path`.
+static void UseReference(const Reference& reference, const char* path)
+{
+    g_reference = reference;
+    g_referenceOn = 1;
+    SetCurrentReference(&g_reference);
+    CopyText(g_referencePath, PATH_LEN, path);
+}
+
 // A reference from the file, if it fits the line as it is now; the text
 // says what happened. 1 taken, 0 refused.
 static int TakeReferenceFile(const char* path, int remembered)
@@ -219,10 +228,7 @@ static int TakeReferenceFile(const char* path, int remembered)
         ShowStatus(text);
         return 0;
     }
-    g_reference = loaded;
-    g_referenceOn = 1;
-    SetCurrentReference(&g_reference);
-    CopyText(g_referencePath, PATH_LEN, path);
+    UseReference(loaded, path);
     // The remembered one comes in quietly with the set-up, whose own text
     // (the firmware, or what failed) must stay; the blue curve shows it.
     if (remembered) return 1;
@@ -321,10 +327,7 @@ int CC_BTNSaveReference(int /*panel*/, int /*control*/, int event, void*, int, i
         ShowStatus(text);
         return 0;
     }
-    g_reference = taken;
-    g_referenceOn = 1;
-    SetCurrentReference(&g_reference);
-    CopyText(g_referencePath, PATH_LEN, path);
+    UseReference(taken, path);
     RememberReference(path);
     std::snprintf(text, sizeof text, TR("Reference saved (%d pictures averaged): %s"), g_averaged, path);
     ShowStatus(text);

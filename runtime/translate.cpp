@@ -309,7 +309,9 @@ const char* CurrentLanguage(void)
 const char* Translate(const char* text)
 {
     if (!text || !*text || g_language == "en") return text;
-    if (g_asIs.count(text)) return text;
+    // Numbers and paths go straight through: a display set on every reply
+    // must not be tried against every format.
+    if (AsIs(text)) return text;
     const char* shown = Find(text);
     if (shown) return shown;
     NoteUntranslated(text);
