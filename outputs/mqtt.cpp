@@ -192,7 +192,9 @@ void MqttPublishHealth(int now)
 {
     if (!MqttClientActive()) return;
     const double t = Timer();
-    if (!now && g_healthSent >= 0 && t - g_healthSent < HEALTH_PERIOD) return;
+    // A ticker of the same period may fire up to 5 % early (Qt's coarse
+    // timers); such a tick is due, or every other one would be skipped.
+    if (!now && g_healthSent >= 0 && t - g_healthSent < 0.9 * HEALTH_PERIOD) return;
     g_healthSent = t;
     char payload[MSG_LEN];
     MqttClientKeep(SLOT_HEALTH, payload, FormatHealthJson(payload, MSG_LEN));
