@@ -1,10 +1,11 @@
 // Graph and strip-chart controls (graph.h) on QCustomPlot.
 //
-// Drawing is queued and layer-wise: every change marks what it touched (plots,
-// cursors, or everything when an axis moved), and one queued Flush per event
-// processing re-renders only those layers. Run mode redraws a strip chart and a
-// bar graph about 27 times a second, so the plots sit on a buffered layer of
-// their own and axes, grid and tick labels are rendered only when a range changes.
+// Drawing is queued and partial: every change marks what it touched (plots,
+// cursors, a band of rows, or everything when an axis moved), and one queued
+// Flush per frame of the screen repaints only that part of the widget. Run
+// mode redraws a strip chart and a bar graph about 27 times a second; axes,
+// grid and tick labels are rendered only when a range changes, and a strip
+// chart repaints only the rows its moving traces pass through.
 //
 // [SECTION] Queued repaint (KPlotBase)
 // [SECTION] Graph (KGraph)
@@ -53,17 +54,32 @@ void SetRenderObserver(RenderObserver fn)
 
 // ---- [SECTION] Queued repaint (KPlotBase) -------------------------------------------------------
 
+// A layer drawn straight on the widget at each repaint (paintEvent). Its
+// paint buffer is filled by a full replot like any other but never shown.
+class DirectLayer : public QCPLayer {
+ public:
+    using QCPLayer::QCPLayer;
+    QSharedPointer<QCPAbstractPaintBuffer> Buffer() const { return mPaintBuffer.toStrongRef(); }
+    void DrawOn(QCPPainter* painter) { draw(painter); }
+};
+
 KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
 {
     setNotAntialiasedElements(QCP::aeAll);
     setPlottingHint(QCP::phCacheLabels, true);
     setPlottingHint(QCP::phImmediateRefresh, false);
-    // Every paint buffer is composited on every repaint, so only what changes on
-    // its own gets one: background and grid; the plots; the cursors; axes, legend
-    // and the (unused) overlay together.
-    addLayer("cursors", layer("main"), QCustomPlot::limAbove);
-    cursorLayer_ = layer("cursors");
-    layer("main")->setMode(QCPLayer::lmBuffered);
+    // Paint buffers: background and grid; the plots; the cursors; axes, legend
+    // and the (unused) overlay together. Plots and cursors are drawn straight
+    // on the widget (paintEvent); their buffers only keep them apart from the
+    // others. The plots' layer stands in for the library's "main", by name.
+    plotLayer_ = new DirectLayer(this, "main");
+    const int mainIndex = layer("main")->index();
+    removeLayer(layer("main"));
+    mLayers.insert(mainIndex, plotLayer_);
+    cursorLayer_ = new DirectLayer(this, "cursors");
+    mLayers.insert(mainIndex + 1, cursorLayer_);
+    updateLayerIndices();
+    plotLayer_->setMode(QCPLayer::lmBuffered);
     cursorLayer_->setMode(QCPLayer::lmBuffered);
     layer("overlay")->setMode(QCPLayer::lmLogical);
     setCurrentLayer("main");
@@ -75,6 +91,7 @@ KPlotBase::KPlotBase(QWidget* parent) : QCustomPlot(parent)
     // Only plots the program names are listed (ShowLegend).
     setAutoAddPlottableToLegend(false);
     legend->setVisible(false);
+    connect(this, &QCustomPlot::afterReplot, this, [this] { underStale_ = true; });
     MarkDirty(DIRTY_ALL);
 }
 
@@ -100,23 +117,100 @@ void KPlotBase::Flush()
 {
     queued_ = false;
     if (!dirty_ || !isVisible()) return;  // a hidden chart renders when shown
-    if ((dirty_ & DIRTY_ALL) || !width() || !height()) {
+    if ((dirty_ & DIRTY_ALL) || mPaintBuffers.isEmpty() || !width() || !height()) {
+        // Plots and cursors are drawn at the repaint, not into their buffers.
+        plotLayer_->setVisible(false);
+        cursorLayer_->setVisible(false);
         replot(QCustomPlot::rpRefreshHint);
-    } else {
-        if (dirty_ & DIRTY_PLOTS) {
-            // Adding or removing a plot marks the plots' buffer invalid, and a
-            // layer replot then falls back to rendering every layer, axes and
-            // tick labels included. That buffer is redrawn whole right here, and
-            // everything else that invalidates a buffer (a range, a resize, the
-            // form) goes through DIRTY_ALL above.
-            for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : mPaintBuffers) buffer->setInvalidated(false);
-            layer("main")->replot();
-        }
-        if (dirty_ & DIRTY_CURSORS) cursorLayer_->replot();
+        plotLayer_->setVisible(true);
+        cursorLayer_->setVisible(true);
+    } else {  // drawn at the repaint: plots and cursors clipped to their axis rect, the caption
+        QRect area = dirty_ & (DIRTY_PLOTS | DIRTY_CURSORS) ? PlotArea() : band_;
+        if (dirty_ & DIRTY_CAPTION) area |= caption_->outerRect();
+        update(area);
     }
+    band_ = QRect();
     dirty_ = 0;
     flushed_.start();
     if (g_renderObserver) g_renderObserver(this);
+}
+
+void KPlotBase::MarkDirtyBetween(double y1, double y2)
+{
+    const double p1 = yAxis->coordToPixel(y1), p2 = yAxis->coordToPixel(y2);
+    if (!std::isfinite(p1) || !std::isfinite(p2) || std::fabs(p1 - p2) > 1e6) {
+        MarkDirty(DIRTY_PLOTS);
+        return;
+    }
+    // A line between two points stays within their rows; a pen and its dots
+    // take a pixel or two beside them.
+    const QRect area = PlotArea();
+    const int top = static_cast<int>(std::floor(std::min(p1, p2))) - 3;
+    const int bottom = static_cast<int>(std::ceil(std::max(p1, p2))) + 3;
+    band_ |= QRect(area.left(), top, area.width(), bottom - top + 1) & area;
+    MarkDirty(DIRTY_BAND);
+}
+
+QRect KPlotBase::PlotArea() const
+{
+    QRect area;
+    for (QCPAxisRect* r : axisRects()) area |= r->rect();
+    return area.adjusted(-1, -1, 1, 1);  // a pen on the border
+}
+
+// What a plot area holds of the axes: their lines and the ticks pointing in.
+static int AxesInside(const QCPAxisRect* r)
+{
+    int inside = 0;
+    for (const QCPAxis* a : r->axes()) {
+        if (a->tickLabelSide() == QCPAxis::lsInside) return INT_MAX;
+        inside = std::max({inside, a->tickLengthIn(), a->subTickLengthIn(), -a->offset()});
+    }
+    return inside + 2;  // the axis line and its pen
+}
+
+void KPlotBase::paintEvent(QPaintEvent* e)
+{
+    // The library fills the background and blends every paint buffer over it
+    // at each repaint, 27 times a second in run mode. Here background and grid,
+    // which change only in a full replot, are kept flattened in one picture
+    // that is copied; plots and cursors are drawn over it; the buffer of axes
+    // and legend is blended only where they are, outside the plot areas.
+    if (mPaintBuffers.isEmpty()) {
+        QCustomPlot::paintEvent(e);
+        return;
+    }
+    QCPPainter painter(this);
+    if (!painter.isActive()) return;
+    const qreal ratio = devicePixelRatioF();
+    if (underStale_ || under_.size() != mViewport.size() * ratio) {
+        under_ = QPixmap(mViewport.size() * ratio);
+        under_.setDevicePixelRatio(ratio);
+        if (!mBackgroundBrush.isOpaque()) under_.fill(Qt::transparent);
+        QCPPainter p(&under_);
+        p.fillRect(QRect(QPoint(0, 0), mViewport.size()), mBackgroundBrush);
+        mPaintBuffers.first()->draw(&p);
+        underStale_ = false;
+    }
+    painter.drawPixmap(mViewport.topLeft(), under_);
+    QRegion outside = e->region();
+    for (const QCPAxisRect* r : axisRects()) {
+        const int m = AxesInside(r);
+        if (2 * m < std::min(r->width(), r->height())) outside -= r->rect().adjusted(m, m, -m, -m);
+    }
+    for (int i = 1; i < mPaintBuffers.size(); i++) {
+        if (mPaintBuffers[i] == plotLayer_->Buffer()) {
+            plotLayer_->DrawOn(&painter);
+        } else if (mPaintBuffers[i] == cursorLayer_->Buffer()) {
+            cursorLayer_->DrawOn(&painter);
+        } else {
+            for (const QRect& r : outside) {
+                painter.setClipRect(r);
+                mPaintBuffers[i]->draw(&painter);
+            }
+            painter.setClipping(false);
+        }
+    }
 }
 
 void KPlotBase::showEvent(QShowEvent* e)
@@ -268,7 +362,9 @@ void KPlotBase::SetCaption(const QString& text)
         // A line of its own above the plot area (and its legend), so it never
         // hides a bar; it stays once made, so the plot keeps its size.
         caption_ = new QCPTextElement(this);
-        caption_->setLayer("legend");
+        // A caption that follows the data changes with it: drawn at the
+        // repaint like the plots, so a new text costs no replot.
+        caption_->setLayer(cursorLayer_);
         QFont f = font();
         f.setPointSizeF(f.pointSizeF() * 0.85);
         caption_->setFont(f);
@@ -276,10 +372,11 @@ void KPlotBase::SetCaption(const QString& text)
         plotLayout()->insertRow(0);
         plotLayout()->addElement(0, 0, caption_);
         plotLayout()->setRowStretchFactor(0, 0.001);
+        MarkDirty(DIRTY_ALL);
     }
     if (caption_->text() == text) return;
     caption_->setText(text);
-    MarkDirty(DIRTY_ALL);
+    MarkDirty(DIRTY_CAPTION);
 }
 
 QString KPlotBase::Caption() const
@@ -705,7 +802,6 @@ KStripChart::KStripChart(QWidget* parent) : KPlotBase(parent)
 {
     xAxis->setTickLabels(false);
     xAxis->setRange(0, pps_ - 1);
-    cursorLayer_->setMode(QCPLayer::lmLogical);  // a strip chart has no cursors: no buffer for them
     SetTraces(1);
 }
 
@@ -841,9 +937,41 @@ int KStripChart::TraceColor(int trace) const
     return traces_[size_t(trace - 1)].color;
 }
 
+// The lowest and highest value a trace shows; false unless it shows a full
+// screen of one value, where a new point of that value changes nothing.
+static bool Span(const std::vector<double>& ring, int head, int count, int cap, double* lo, double* hi)
+{
+    bool flat = count == cap;
+    for (int i = 0; i < count; i++) {
+        const double v = ring[size_t((head + i) % cap)];
+        flat = flat && v == ring[size_t(head)];
+        *lo = std::min(*lo, v);
+        *hi = std::max(*hi, v);
+    }
+    return flat && count > 0;
+}
+
 void KStripChart::Append(const double* values, int points)
 {
     const int n = Traces();
+    // Only the rows the changed traces pass through, before and after, change.
+    double lo = INFINITY, hi = -INFINITY;
+    bool unknown = false;
+    for (int i = 0; i < n; i++) {
+        const Trace& t = traces_[size_t(i)];
+        double tlo = INFINITY, thi = -INFINITY;
+        bool same = Span(t.ring, t.head, t.count, pps_, &tlo, &thi);
+        for (int k = 0; k < points; k++) {
+            const double v = values[k * n + i];
+            unknown = unknown || !std::isfinite(v);
+            same = same && v == t.ring[size_t(t.head)];
+            tlo = std::min(tlo, v);
+            thi = std::max(thi, v);
+        }
+        if (same) continue;
+        lo = std::min(lo, tlo);
+        hi = std::max(hi, thi);
+    }
     for (int k = 0; k < points; k++) {
         for (int i = 0; i < n; i++) {
             Trace& t = traces_[size_t(i)];
@@ -858,7 +986,10 @@ void KStripChart::Append(const double* values, int points)
         }
     }
     for (Trace& t : traces_) SyncGraph(t);
-    MarkDirty(DIRTY_PLOTS);
+    if (unknown)
+        MarkDirty(DIRTY_PLOTS);
+    else if (lo <= hi)
+        MarkDirtyBetween(lo, hi);
     TellMeasuring();  // the replies under the cursors moved on
 }
 
@@ -876,19 +1007,19 @@ void KStripChart::Clear()
 // chart that is full allocates nothing per call.
 void KStripChart::SyncGraph(Trace& t)
 {
-    QSharedPointer<QCPGraphDataContainer> data = t.graph->data();
+    // A run of equal values is drawn as one line: the band limits and the teach
+    // value stay flat for most of a screen, and the raster engine's cost goes
+    // with the points a line passes (the dashes run on across them alike).
+    QVector<QCPGraphData> points;
+    points.reserve(t.count);
     const int cap = pps_;
-    if (data->size() != t.count) {
-        QVector<QCPGraphData> v(t.count);
-        for (int i = 0; i < t.count; i++) v[i] = QCPGraphData(cap - t.count + i, t.ring[size_t((t.head + i) % cap)]);
-        data->set(v, true);
-        return;
+    auto at = [&](int i) { return t.ring[size_t((t.head + i) % cap)]; };
+    for (int i = 0; i < t.count; i++) {
+        const double y = at(i);
+        if (i > 0 && i + 1 < t.count && y == at(i - 1) && y == at(i + 1)) continue;
+        points.append(QCPGraphData(cap - t.count + i, y));
     }
-    int i = 0;
-    for (auto it = data->begin(); it != data->end(); ++it, ++i) {
-        it->key = cap - t.count + i;
-        it->value = t.ring[size_t((t.head + i) % cap)];
-    }
+    t.graph->data()->set(points, true);
 }
 
 std::vector<double> KStripChart::TracePoints(int trace) const

@@ -14,6 +14,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QStyleOptionGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -241,6 +243,23 @@ class KSpinBox : public QSpinBox {
     int decimals_ = 0;
 };
 
+// A titled frame around controls. A control that repaints has what lies
+// under it painted first, the frame among it, and the style's frame costs
+// more than most controls; it is drawn once into a picture and copied.
+class KGroupBox : public QGroupBox {
+    Q_OBJECT
+ public:
+    using QGroupBox::QGroupBox;
+
+ protected:
+    void paintEvent(QPaintEvent* e) override;
+
+ private:
+    QPixmap picture_;
+    QStyleOptionGroupBox drawn_;  // what the picture shows
+    QFont font_;
+};
+
 // Numeric slide: a horizontal slider with its value shown beside it.
 class KSlide : public QWidget {
     Q_OBJECT
@@ -277,8 +296,11 @@ class KPlotBase : public QCustomPlot {
     Q_OBJECT
  public:
     explicit KPlotBase(QWidget* parent);
-    enum { DIRTY_PLOTS = 1, DIRTY_CURSORS = 2, DIRTY_ALL = 4 };
+    enum { DIRTY_PLOTS = 1, DIRTY_CURSORS = 2, DIRTY_ALL = 4, DIRTY_CAPTION = 8, DIRTY_BAND = 16 };
     void MarkDirty(int what);
+    // The plots changed only between these two values of the y axis (a strip
+    // chart's new point): only that band of the plot area is repainted.
+    void MarkDirtyBetween(double y1, double y2);
     // Form properties (dynamic properties of the widget): yMin, yMax, yLabel, ...
     virtual void ApplyFormProperties();
     // The export menu of a right click: pictures, the clipboard, the data.
@@ -334,18 +356,24 @@ class KPlotBase : public QCustomPlot {
     double Snapped(double x) const;
     Measuring measuring_;
     void showEvent(QShowEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void Export(const QString& format);
     QStringList FormList(const char* property) const;  // a form property "a;b;c" or "a,b,c"
     void wheelEvent(QWheelEvent* e) override;
     // The x range the program set last: zoom and pan stay inside it.
     void KeepInside(const QCPRange& range);
-    QCPLayer* cursorLayer_;
+    class DirectLayer* plotLayer_;    // "main": the plots
+    class DirectLayer* cursorLayer_;  // the graph's cursors, the measuring cursors, the caption
     QCPRange fullX_{0, 100};
  private slots:
     void Flush();
 
  private:
+    QRect PlotArea() const;
+    QRect band_;     // DIRTY_BAND: the part of the plot area to repaint
+    QPixmap under_;  // background and grid, flattened (paintEvent)
+    bool underStale_ = true;
     int dirty_ = 0;
     bool queued_ = false;
     QElapsedTimer flushed_;  // since the last repaint: at most one a frame of the screen

@@ -1,5 +1,6 @@
 // Graphs and strip charts of the runtime, read back through inspect.h.
 #include "runtime_ui_fixture.h"
+#include "runtime/util.h"
 
 using namespace rt;
 
@@ -257,4 +258,41 @@ TEST_F(Drawing, EachRunModeFrameIsDrawnOnceAndOnlyItsBarsStay)
     EXPECT_EQ((std::vector<double>{700, 1024}), bars[1].x);
     EXPECT_EQ(0x00FF00, bars[2].fillColor);
     EXPECT_EQ(101u, Trace(5).size());
+}
+
+// A chart repaints only what changed (a strip chart the rows its moving
+// traces pass through, a graph its plot area, the caption); after each
+// repaint the window shows what drawing the chart whole shows.
+TEST_F(Drawing, TheWindowShowsTheChartAsDrawnWholeAfterEveryRepaint)
+{
+    static double history[505];
+    SetCtrlAttribute(panel, STRIP, ATTR_NUM_TRACES, 5);
+    SetCtrlAttribute(panel, STRIP, ATTR_POINTS_PER_SCREEN, 101);
+    // Dashes on the flat traces: where a clip cuts a steep dashed line, the
+    // raster engine may start its pattern a pixel apart.
+    SetTraceAttribute(panel, STRIP, 1, ATTR_LINE_STYLE, VAL_DASH);
+    SetTraceAttribute(panel, STRIP, 2, ATTR_LINE_STYLE, VAL_DOT);
+    const double limits[5] = {600, 400, 500, 0, 0};
+    for (int f = 0; f < 130; f++) {
+        // Flat limits and teach value; a measured value that wanders, jumps
+        // out of the range once and comes back; the analog value over it.
+        double* p = history + 5 * (f % 101);
+        for (int t = 0; t < 3; t++) p[t] = limits[t] + (f == 90 && t == 0 ? 50 : 0);
+        p[3] = f == 60 ? 1500 : 450 + (f * 37) % 120;
+        p[4] = p[3];
+        PlotStripChart(panel, STRIP, p, 5, 0, 0, VAL_DOUBLE);
+        DeleteGraphPlot(panel, GRAPH, VAL_ALL_PLOTS, 0);
+        PlotRectangle(panel, GRAPH, 1, 0.25, 300 + f, 1, 0xFF0000, 0xFF0000);
+        SetCtrlAttribute(panel, GRAPH, ATTR_GRAPH_CAPTION, f % 3 ? "n 1" : "n 12345");
+        if (f == 100) SetAxisScalingMode(panel, STRIP, AXIS_Y, VAL_MANUAL, 0, 2000);
+        Pump();
+        if (f % 10 == 9 || f == 61 || f == 91) {
+            // A chart drawn within the last frame of the screen waits for the next.
+            for (double end = Timer() + 0.1; Timer() < end;) ProcessSystemEvents();
+            // A line cut off at the plot area's edge may step a pixel apart
+            // where it is cut; a trace left behind would be a line of pixels.
+            ASSERT_LE(StalePixels(panel, STRIP), 4) << "after reply " << f;
+            ASSERT_EQ(0, StalePixels(panel, GRAPH)) << "after reply " << f;
+        }
+    }
 }

@@ -26,6 +26,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -203,6 +204,25 @@ bool PanelIsToolWindow(int panel)
 {
     Panel* p = FindPanel(panel);
     return p && p->window->windowType() == Qt::Tool;
+}
+
+int StalePixels(int panel, int control)
+{
+    QWidget* w = Widget(panel, control);
+    if (!w || !w->isVisible() || !w->window()->windowHandle()) return -1;
+    const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+    const QImage shown = w->window()
+                             ->windowHandle()
+                             ->screen()
+                             ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage whole = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (shown.size() != whole.size()) return -1;
+    int stale = 0;
+    for (int y = 0; y < whole.height(); y++)
+        for (int x = 0; x < whole.width(); x++) stale += shown.pixel(x, y) != whole.pixel(x, y);
+    return stale;
 }
 
 int GraphRepaintCount(int panel, int control)

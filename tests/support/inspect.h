@@ -108,6 +108,10 @@ void OperatorKeys(int panel, const char* keys);
 int FocusedControl(int panel);
 // A control's tooltip.
 std::string ToolTip(int panel, int control);
+// Pixels of the control as the window shows it that differ from the control
+// drawn whole now: what repaints of a part of it left behind. -1 when it
+// is not shown.
+int StalePixels(int panel, int control);
 
 // ---- File pop-up answers ------------------------------------------------------------------------
 // While answers are queued FileSelectPopup opens no window: it takes the next
