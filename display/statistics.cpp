@@ -84,9 +84,13 @@ static void DrawHistogram(void)
     }
     int lower, upper;
     BandLimits(g_run.teach, g_run.tolerance, &lower, &upper);
-    // The values and the band, with a bar's room either side.
+    // The values and the band, with a bar's room either side, widened to
+    // steps of 16 pixels so that a slowly moving value does not move the axis
+    // with every new extreme.
     int lo = g_run.minimum < lower ? g_run.minimum : lower;
     int hi = g_run.maximum > upper ? g_run.maximum : upper;
+    lo -= lo % 16;
+    hi += 15 - hi % 16;
     if (lo < 0) lo = 0;
     if (hi >= VALUE_BINS) hi = VALUE_BINS - 1;
     const int width = (hi - lo + MAX_BARS) / MAX_BARS;  // pixels a bar: 1, 2, ...
@@ -99,10 +103,13 @@ static void DrawHistogram(void)
         g_barY[bars] = static_cast<double>(n);
         if (n > tallest) tallest = n;
     }
+    // The height steps 1, 2, 5, 10, 20, ... above the tallest bar: the axes
+    // stay put while the counts grow, and the histogram is not drawn anew whole.
+    double top = 1.0;
+    for (int step = 0; top < tallest * 1.15; step++) top *= step % 3 == 1 ? 2.5 : 2.0;
     SetAxisScalingMode(panelHandle, PANEL_GRAPH_HISTOGRAM, AXIS_X, VAL_MANUAL, lo - width, hi + width);
-    SetAxisScalingMode(panelHandle, PANEL_GRAPH_HISTOGRAM, AXIS_Y, VAL_MANUAL, 0.0, tallest * 1.15);
-    PlotRectangle(panelHandle, PANEL_GRAPH_HISTOGRAM, lower - 0.5, 0.0, upper + 0.5, tallest * 1.15, BAND_EDGE,
-                  BAND_FILL);
+    SetAxisScalingMode(panelHandle, PANEL_GRAPH_HISTOGRAM, AXIS_Y, VAL_MANUAL, 0.0, top);
+    PlotRectangle(panelHandle, PANEL_GRAPH_HISTOGRAM, lower - 0.5, 0.0, upper + 0.5, top, BAND_EDGE, BAND_FILL);
     PlotXY(panelHandle, PANEL_GRAPH_HISTOGRAM, g_barX, g_barY, bars, VAL_DOUBLE, VAL_DOUBLE, VAL_VERTICAL_BAR, 0,
            VAL_SOLID, 1, BAR_COLOR);
 
