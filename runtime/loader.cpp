@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -71,6 +72,33 @@ KSpinBox::KSpinBox(QWidget* parent) : QSpinBox(parent)
         if (!stepping_) pending_ = true;
         emit changed();
     });
+}
+
+static bool SamePicture(const QStyleOptionGroupBox& a, const QStyleOptionGroupBox& b)
+{
+    return a.rect == b.rect && a.text == b.text && a.state == b.state && a.direction == b.direction &&
+           a.palette == b.palette && a.features == b.features && a.subControls == b.subControls &&
+           a.activeSubControls == b.activeSubControls && a.textAlignment == b.textAlignment &&
+           a.textColor == b.textColor && a.lineWidth == b.lineWidth && a.midLineWidth == b.midLineWidth;
+}
+
+void KGroupBox::paintEvent(QPaintEvent*)
+{
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const qreal ratio = devicePixelRatioF();
+    if (picture_.isNull() || picture_.devicePixelRatio() != ratio || font_ != font() || !SamePicture(option, drawn_)) {
+        picture_ = QPixmap(size() * ratio);
+        picture_.setDevicePixelRatio(ratio);
+        picture_.fill(Qt::transparent);
+        QPainter p(&picture_);
+        p.setFont(font());
+        p.setPen(palette().color(foregroundRole()));
+        style()->drawComplexControl(QStyle::CC_GroupBox, &option, &p, this);
+        drawn_ = option;
+        font_ = font();
+    }
+    QPainter(this).drawPixmap(0, 0, picture_);
 }
 
 void KSpinBox::SetDisplayScale(double factor, double offset, int decimals)
@@ -295,6 +323,8 @@ class FormLoader : public QUiLoader {
             w = new KSlide(parent);
         else if (cls == "QSpinBox")
             w = new KSpinBox(parent);
+        else if (cls == "QGroupBox")
+            w = new KGroupBox(parent);
         else if (cls == "QPushButton")
             w = new KPushButton(parent);
         else
@@ -311,7 +341,14 @@ static void Prepare(Control& c)
     switch (c.kind) {
         case CTRL_COMMAND_BUTTON: static_cast<QPushButton*>(w)->setCheckable(false); break;
         case CTRL_TOGGLE_BUTTON: static_cast<QPushButton*>(w)->setCheckable(true); break;
-        case CTRL_NUMERIC_INDICATOR: static_cast<QSpinBox*>(w)->setReadOnly(true); break;
+        case CTRL_NUMERIC_INDICATOR:
+            static_cast<QSpinBox*>(w)->setReadOnly(true);
+            // Displays change with every reply: filled with the panel's colour
+            // they are opaque, and their repaint leaves what lies under them
+            // (a group box's frame, the panel) alone.
+            w->setBackgroundRole(QPalette::Window);
+            w->setAutoFillBackground(true);
+            break;
         case CTRL_RADIO_BUTTON: static_cast<QRadioButton*>(w)->setAutoExclusive(false); break;
         case CTRL_SWITCH: static_cast<QCheckBox*>(w)->setTristate(false); break;
         case CTRL_TEXT_MSG: static_cast<QLabel*>(w)->setTextFormat(Qt::PlainText); break;
