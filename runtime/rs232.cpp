@@ -11,6 +11,14 @@
 // once that many bytes are there, so the program wakes once per reply instead
 // of once per byte, and every wait still has its own time-out.
 //
+// A paced line needs its time to carry a reply: after a request the notifier
+// sleeps until the awaited bytes can have crossed the line at its baud rate,
+// so that bytes arriving a few at a time do not each wake the waiting loop
+// (the terminal's count does not stop the kernel from waking a poll()
+// whenever bytes come in). Only a line seen to keep that pace gets the
+// sleep: a pseudo-terminal or a peer that answers at once has its reply
+// taken as soon as it is there.
+//
 // This is the only file of the runtime that includes <termios.h>.
 //
 // Index:
@@ -28,6 +36,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <climits>
@@ -56,9 +65,23 @@ struct Line {
     QSocketNotifier* notifier = nullptr;  // null until a QCoreApplication exists
     termios tio{};                        // the settings in force, VMIN included
     int vmin = 1;                         // the terminal's minimum byte count now
+    double byteTime = 0;                  // seconds a character takes on the line
+    bool paced = false;                   // replies were seen to take their line time
+    double expectAt = -1;                 // the last request's reply can be complete, -1 none
+    double quietUntil = 0;                // the notifier sleeps until then
+    QTimer* wake = nullptr;               // ends the sleep
+    unsigned quiets = 0;                  // requests on a paced line
 };
 
 Line g_lines[COM_MAX_PORTS + 1];  // index 0 unused: ports count from 1
+
+}  // namespace
+
+static void QuietWhileOnTheLine(int port, int count);
+static void NoteArrival(int port);
+static void QuietEnds(int port);
+
+namespace {
 
 // Milliseconds left until `deadline`, rounded up so a wait never ends a hair
 // early and then spins on a zero time-out.
@@ -238,6 +261,10 @@ int LineOpen(int port, const std::string& device, long baudRate, int parity, int
     l.fd = fd;
     l.tio = tio;
     l.vmin = 1;
+    l.byteTime = (1.0 + dataBits + (parity != 0 ? 1 : 0) + stopBits) / static_cast<double>(baudRate);
+    l.paced = false;
+    l.expectAt = -1;
+    l.quietUntil = 0;
     return 0;
 }
 
@@ -248,6 +275,8 @@ void LineClose(int port)
     // can never pull it out from under its own signal.
     delete l.notifier;
     l.notifier = nullptr;
+    delete l.wake;
+    l.wake = nullptr;
     if (l.fd >= 0) {
         // Exclusive mode is a flag of the terminal, not of this descriptor: a
         // pseudo-terminal (whose master lives on) keeps it after the close,
@@ -309,6 +338,7 @@ int LineWrite(int port, const char* buffer, int count, double deadline)
         }
         return -1;
     }
+    if (done > 0) QuietWhileOnTheLine(port, done);
     return done;
 }
 
@@ -355,7 +385,14 @@ void LineWatch(int port)
     Line& l = g_lines[port];
     if (l.notifier || l.fd < 0 || !QCoreApplication::instance()) return;
     l.notifier = new QSocketNotifier(l.fd, QSocketNotifier::Read);
-    QObject::connect(l.notifier, &QSocketNotifier::activated, [port]() { ComTakeIn(port); });
+    QObject::connect(l.notifier, &QSocketNotifier::activated, [port]() {
+        NoteArrival(port);
+        ComTakeIn(port);
+    });
+    l.wake = new QTimer;
+    l.wake->setSingleShot(true);
+    l.wake->setTimerType(Qt::PreciseTimer);
+    QObject::connect(l.wake, &QTimer::timeout, [port]() { QuietEnds(port); });
     LineRoomChanged(port);
 }
 
@@ -369,7 +406,53 @@ bool LineWatched(int port)
 void LineRoomChanged(int port)
 {
     const ComPort& p = g_comPorts[port];
-    if (g_lines[port].notifier) g_lines[port].notifier->setEnabled(!p.dead && p.queue.space() > 0);
+    const Line& l = g_lines[port];
+    if (l.notifier) l.notifier->setEnabled(!p.dead && p.queue.space() > 0 && !l.wake->isActive());
+}
+
+// A request of `count` bytes went out: its reply, `vmin` bytes awaited, can be
+// complete no sooner than both have crossed the line.
+static void QuietWhileOnTheLine(int port, int count)
+{
+    Line& l = g_lines[port];
+    if (!l.notifier || l.byteTime <= 0) return;
+    const double now = Timer();
+    l.expectAt = now + (count + l.vmin) * l.byteTime;
+    // The last two characters' time is left to the watch, so a reply is
+    // never taken later than it would have been.
+    l.quietUntil = l.expectAt - 2 * l.byteTime;
+    // Every 16th reply is watched from its request on all the same: it tells
+    // whether the line still keeps its pace.
+    if (!l.paced || ++l.quiets % 16 == 0 || l.quietUntil <= now) return;
+    l.wake->start(static_cast<int>((l.quietUntil - now) * 1000.0));
+    LineRoomChanged(port);
+}
+
+int ComLinePaced(int port)
+{
+    return ComValidPort(port) && g_lines[port].paced ? 1 : 0;
+}
+
+// The awaited bytes are there: was it in their line time?
+static void NoteArrival(int port)
+{
+    Line& l = g_lines[port];
+    if (l.expectAt < 0) return;
+    l.paced = Timer() >= l.expectAt - 3 * l.byteTime;
+    l.expectAt = -1;
+}
+
+// A reply whole before it can have crossed the line came faster than the
+// line's pace: the next one is watched from its request on, and tells. (A
+// sleep that ends late, the loop busy elsewhere, tells nothing.)
+static void QuietEnds(int port)
+{
+    Line& l = g_lines[port];
+    if (l.expectAt >= 0 && Timer() < l.expectAt && LineHeld(port) >= l.vmin) {
+        l.paced = false;
+        l.expectAt = -1;
+    }
+    LineRoomChanged(port);
 }
 
 // A hang-up shows in the next read or wait, and the port list marks a port

@@ -64,6 +64,11 @@ int WaitInQLen(int port, int count, double seconds);
 // once per byte as they trickle in; a receive callback's notification count
 // takes its place while one is installed. 0, or an error code.
 int SetComWakeCount(int port, int count);
+// 1 when replies on the open port were last seen to take their time on the
+// line at its baud rate: the port's watch then sleeps while a reply crosses
+// the line. 0 for a line that answers at once (a pseudo-terminal, a peer
+// without a line in between) or has not been seen yet.
+int ComLinePaced(int port);
 // 1 when the device behind the open port has vanished (unplugged, its name
 // now leads elsewhere): nothing will come from it again, and it is best
 // closed so the system can give its name to the device when it returns.

@@ -343,6 +343,43 @@ TEST_F(Rs232Test, APortWakesTheWaitOnlyWhenItsCountIsThere)
     EXPECT_EQ(RS_INVALID_PARAMETER, SetComWakeCount(1, 0));
 }
 
+// A line that keeps its pace lets the window's wait sleep while a reply
+// crosses it, and still hands over every reply; a peer that turns fast is
+// noticed at its next reply and is no longer waited for. Every reply arrives
+// whichever way the line is judged.
+TEST_F(Rs232Test, APacedLineIsWaitedForInItsLineTimeAndAFastOneNot)
+{
+    if (!InitRuntime(nullptr, nullptr)) GTEST_SKIP() << "no window system";
+    ASSERT_EQ(0, Open());
+    CallbackLog log;
+    ASSERT_EQ(0, InstallComCallback(1, LWRS_RECEIVE, 36, 0, ReadFrame, &log));
+    const double lineTime = 72 * 10 / 19200.0;  // 36 bytes out, 36 back
+    auto exchange = [&](double answerAfter, char fill) {
+        const int before = log.calls;
+        const double sent = Timer();
+        ASSERT_EQ(36, ComWrt(1, std::string(36, 'q').data(), 36));
+        ASSERT_EQ(36u, DeviceHears(36).size());
+        while (Timer() < sent + answerAfter) usleep(1000);
+        DeviceSays(std::string(36, fill));
+        for (double end = Timer() + 2.0; log.calls == before && Timer() < end;) ProcessSystemEvents();
+        ASSERT_EQ(before + 1, log.calls);
+        EXPECT_EQ(std::string(36, fill), log.frame);
+    };
+    exchange(0.0, 'a');  // answered at once
+    EXPECT_EQ(0, ComLinePaced(1));
+    exchange(lineTime + 0.02, 'b');
+    EXPECT_EQ(1, ComLinePaced(1));
+    exchange(lineTime + 0.02, 'c');  // taken after the sleep
+    EXPECT_EQ(1, ComLinePaced(1));
+    // The peer answers at once again: seen at the end of a sleep, or at the
+    // latest in the reply watched from its request.
+    for (int i = 0; i < 20 && ComLinePaced(1); i++) exchange(0.0, 'd');
+    EXPECT_EQ(0, ComLinePaced(1));
+    exchange(0.0, 'e');
+    EXPECT_EQ(0, ComLinePaced(1));
+    CloseRuntime();
+}
+
 int g_caughtSignal = 0;
 
 // Without a window system: the same receive callbacks, and a
