@@ -119,6 +119,8 @@ static void DrawHistory(void)
         high += margin;
     }
     SetAxisScalingMode(panelHandle, PANEL_GRAPH_HISTORY, AXIS_Y, VAL_MANUAL, low, high);
+    // A legend without a trace would leave the plot area a sliver of its width.
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_HISTORY, ATTR_LEGEND_VISIBLE, g_count > 0);
     if (!g_count) return;
     for (int t = 0; t < TRACES; t++) {
         int n = 0;
@@ -154,10 +156,13 @@ void ShowRunHistory(int on)
         g_liveControl = videoShown ? PANEL_GRAPH_VIDEO : PANEL_GRAPH_RAW;
         DrawHistory();
         SetCtrlAttribute(panelHandle, g_liveControl, ATTR_VISIBLE, 0);
+        // The video tools work on the video graph: the history takes their room.
+        if (g_liveControl == PANEL_GRAPH_VIDEO) SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 0);
         SetCtrlAttribute(panelHandle, PANEL_GRAPH_HISTORY, ATTR_VISIBLE, 1);
     } else {
         SetCtrlAttribute(panelHandle, PANEL_GRAPH_HISTORY, ATTR_VISIBLE, 0);
         SetCtrlAttribute(panelHandle, g_liveControl, ATTR_VISIBLE, 1);
+        if (g_liveControl == PANEL_GRAPH_VIDEO) SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 1);
     }
 }
 

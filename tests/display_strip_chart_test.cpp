@@ -276,6 +276,24 @@ TEST_F(StripChartTest, HistoryViewShowsTheRunOverItsSecondsAndLiveBringsTheChart
     EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_RAW));
     EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
     EXPECT_TRUE(Dimmed(panelHandle, PANEL_LIVE));
+
+    // Before a run the video graph shows with its tools: the history takes
+    // the room of both, without a legend while it has no trace (an empty one
+    // left the plot area a sliver), and Live gives it back.
+    ClearRunHistory();
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_RAW, ATTR_VISIBLE, 0);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH_VIDEO, ATTR_VISIBLE, 1);
+    SetCtrlAttribute(panelHandle, PANEL_VIDEO_TOOLS, ATTR_VISIBLE, 1);
+    Click(panelHandle, PANEL_HISTORY);
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_VIDEO_TOOLS));
+    int legend = -1;
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH_HISTORY, ATTR_LEGEND_VISIBLE, &legend);
+    EXPECT_EQ(0, legend);
+    Click(panelHandle, PANEL_LIVE);
+    EXPECT_TRUE(Visible(panelHandle, PANEL_GRAPH_VIDEO));
+    EXPECT_TRUE(Visible(panelHandle, PANEL_VIDEO_TOOLS));
+    EXPECT_FALSE(Visible(panelHandle, PANEL_GRAPH_HISTORY));
 }
 
 TEST_F(StripChartTest, StatisticsHistogramMarksTheBandAndResetStartsAfresh)
