@@ -15,7 +15,6 @@
 
 #include <QElapsedTimer>
 #include <QGroupBox>
-#include <QStyleOptionGroupBox>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -23,6 +22,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QString>
+#include <QStyleOptionGroupBox>
 #include <QWidget>
 
 #include <QMenu>

@@ -1,6 +1,6 @@
 // Graphs and strip charts of the runtime, read back through inspect.h.
-#include "runtime_ui_fixture.h"
 #include "runtime/util.h"
+#include "runtime_ui_fixture.h"
 
 using namespace rt;
 
