@@ -296,6 +296,16 @@ void KPlotBase::ShowLegend(bool on)
     MarkDirty(DIRTY_ALL);
 }
 
+void KPlotBase::NamePlottable(QCPAbstractPlottable* plottable, const QString& name)
+{
+    plottable->setName(name);
+    if (name.isEmpty())
+        plottable->removeFromLegend();
+    else if (!legend->hasItemWithPlottable(plottable))
+        plottable->addToLegend();
+    LegendChanged();
+}
+
 void KPlotBase::LegendChanged()
 {
     if (legendShown_) MarkDirty(DIRTY_ALL);
@@ -517,12 +527,7 @@ int KGraph::SetPlotName(int handle, const QString& name)
         if (p.handle != handle) continue;
         if (!p.curve) return UIE_BAD_VALUE;  // a rectangle is no plottable of the legend
         p.name = name;
-        p.curve->setName(name);
-        if (name.isEmpty())
-            p.curve->removeFromLegend();
-        else if (!legend->hasItemWithPlottable(p.curve))
-            p.curve->addToLegend();
-        LegendChanged();
+        NamePlottable(p.curve, name);
         return 0;
     }
     return UIE_BAD_VALUE;
@@ -922,12 +927,7 @@ int KStripChart::SetTraceName(int trace, const QString& name)
     Trace& t = traces_[size_t(trace - 1)];
     if (t.name == name) return 0;
     t.name = name;
-    t.graph->setName(name);
-    if (name.isEmpty())
-        t.graph->removeFromLegend();
-    else if (!legend->hasItemWithPlottable(t.graph))
-        t.graph->addToLegend();
-    LegendChanged();
+    NamePlottable(t.graph, name);
     return 0;
 }
 

@@ -66,6 +66,19 @@ int OpenRegular(const std::string& path, int flags, mode_t mode)
     return fd;
 }
 
+// A regular file opened for reading as a stream; null with the cause noted.
+static FILE* OpenRegularToRead(const char* file)
+{
+    int fd = OpenRegular(file, O_RDONLY, 0);
+    if (fd < 0) return nullptr;
+    FILE* f = fdopen(fd, "rb");
+    if (!f) {
+        FileFailedErrno(-1, file);
+        close(fd);
+    }
+    return f;
+}
+
 // A renamed file survives a power cut only once its folder is on disk too.
 void SyncFolder(const std::string& dir)
 {
@@ -314,13 +327,8 @@ int FileToText(const char* file, char* text, int size)
     if (!file || !file[0] || !text || size < 1) return AF_BAD_ARGUMENT;
     g_fileError.clear();
     text[0] = '\0';
-    int fd = OpenRegular(file, O_RDONLY, 0);
-    if (fd < 0) return AF_CANNOT_OPEN;
-    FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        close(fd);
-        return FileFailedErrno(AF_CANNOT_OPEN, file);
-    }
+    FILE* f = OpenRegularToRead(file);
+    if (!f) return AF_CANNOT_OPEN;
     // One byte past the room tells a file that fits from one that does not.
     std::vector<char> buffer(static_cast<size_t>(size));
     size_t n = fread(buffer.data(), 1, buffer.size(), f);
@@ -340,13 +348,8 @@ int FileToArray(const char* file, void* array, int dataType, int numElements, in
     if (numGroups != 1 || dataOrder != 0 || fileLayout != 0 || fileType != 1) return AF_BAD_ARGUMENT;
 
     g_fileError.clear();
-    int fd = OpenRegular(file, O_RDONLY, 0);
-    if (fd < 0) return AF_CANNOT_OPEN;
-    FILE* f = fdopen(fd, "rb");
-    if (!f) {
-        close(fd);
-        return FileFailedErrno(AF_CANNOT_OPEN, file);
-    }
+    FILE* f = OpenRegularToRead(file);
+    if (!f) return AF_CANNOT_OPEN;
     // Read one byte past the limit to tell "exactly at the limit" from "larger";
     // this also bounds devices and pipes that never end.
     std::string text;

@@ -319,6 +319,7 @@ class KPlotBase : public QCustomPlot {
     void ShowLegend(bool on);
     bool LegendShown() const { return legendShown_; }
     void LegendChanged();  // a name, colour or style of a listed plottable changed
+    void NamePlottable(QCPAbstractPlottable* plottable, const QString& name);  // in the legend unless ""
     QStringList LegendNames() const;
     void SetAxisLabel(int axis, const QString& label);
     int SetDisplayScale(int axis, double factor, double offset);

@@ -4,6 +4,7 @@
 #include "cli_runner.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -13,6 +14,38 @@
 #include "support/broker.h"
 
 namespace {
+
+// The socket systemd gives a Type=notify service: what the tool says there,
+// one message a line.
+struct NotifySocket {
+    explicit NotifySocket(std::string at) : path(std::move(at))
+    {
+        sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_un addr{};
+        addr.sun_family = AF_UNIX;
+        std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+        unlink(path.c_str());
+        bound = sock >= 0 && bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    }
+    ~NotifySocket()
+    {
+        if (sock >= 0) close(sock);
+        unlink(path.c_str());
+    }
+    bool Bound() const { return bound; }
+    std::string Read()
+    {
+        std::string said;
+        char buf[4096];
+        ssize_t n;
+        while ((n = recv(sock, buf, sizeof buf, MSG_DONTWAIT)) > 0)
+            said.append(buf, static_cast<size_t>(n)).append("\n");
+        return said;
+    }
+    std::string path;
+    int sock = -1;
+    bool bound = false;
+};
 
 class CliLoopTest : public ::testing::Test {
  protected:
@@ -363,21 +396,11 @@ TEST_F(CliLoopTest, KeepGoingAwaitsAVanishedPortByItsNameAndSetsItUpAgain)
 TEST_F(CliLoopTest, KeepGoingNotifiesSystemdReadyStatusWatchdogAndStopping)
 {
     StartSensor();
-    const std::string path = "/tmp/kvormx-notify-" + std::to_string(getpid());
-    int sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(sock, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-    unlink(path.c_str());
-    ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    NotifySocket notify("/tmp/kvormx-notify-" + std::to_string(getpid()));
+    ASSERT_TRUE(notify.Bound());
     std::string said;
-    auto collect = [&] {
-        char buf[4096];
-        ssize_t n;
-        while ((n = recv(sock, buf, sizeof buf, MSG_DONTWAIT)) > 0) said.append(buf, n).append("\n");
-    };
-    setenv("NOTIFY_SOCKET", path.c_str(), 1);  // the tool's environment, as systemd gives it
+    auto collect = [&] { said += notify.Read(); };
+    setenv("NOTIFY_SOCKET", notify.path.c_str(), 1);  // the tool's environment, as systemd gives it
     CliProcess p;
     const bool started = p.Start(Args({"watch", "--keep-going"}));
     unsetenv("NOTIFY_SOCKET");
@@ -387,8 +410,6 @@ TEST_F(CliLoopTest, KeepGoingNotifiesSystemdReadyStatusWatchdogAndStopping)
     p.Signal(SIGTERM);
     EXPECT_EQ(0, p.Wait(10.0)) << p.err;
     collect();
-    close(sock);
-    unlink(path.c_str());
     const size_t ready = said.find("READY=1");
     ASSERT_NE(std::string::npos, ready) << said;
     EXPECT_EQ(std::string::npos, said.find("READY=1", ready + 1)) << said;
@@ -402,22 +423,14 @@ TEST_F(CliLoopTest, KeepGoingNotifiesSystemdReadyStatusWatchdogAndStopping)
 TEST_F(CliLoopTest, KeepGoingFeedsTheWatchdogWhileItRetriesASilentSensor)
 {
     StartSensor();
-    const std::string path = "/tmp/kvormx-notify-retry-" + std::to_string(getpid());
-    int sock = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    ASSERT_GE(sock, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
-    unlink(path.c_str());
-    ASSERT_EQ(0, bind(sock, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    NotifySocket notify("/tmp/kvormx-notify-retry-" + std::to_string(getpid()));
+    ASSERT_TRUE(notify.Bound());
     int fed = 0;
     auto collect = [&] {
-        char buf[4096];
-        ssize_t n;
-        while ((n = recv(sock, buf, sizeof buf, MSG_DONTWAIT)) > 0)
-            if (std::string(buf, static_cast<size_t>(n)).find("WATCHDOG=1") != std::string::npos) fed++;
+        const std::string said = notify.Read();
+        for (size_t at = said.find("WATCHDOG=1"); at != std::string::npos; at = said.find("WATCHDOG=1", at + 1)) fed++;
     };
-    setenv("NOTIFY_SOCKET", path.c_str(), 1);
+    setenv("NOTIFY_SOCKET", notify.path.c_str(), 1);
     CliProcess p;
     const bool started = p.Start(Args({"--timeout", "0.2", "watch", "--keep-going"}));
     unsetenv("NOTIFY_SOCKET");
@@ -437,7 +450,5 @@ TEST_F(CliLoopTest, KeepGoingFeedsTheWatchdogWhileItRetriesASilentSensor)
     pass(3.5);
     p.Signal(SIGTERM);
     EXPECT_EQ(0, p.Wait(10.0)) << p.err;
-    close(sock);
-    unlink(path.c_str());
     EXPECT_GE(fed, 2) << p.err;
 }
